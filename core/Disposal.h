@@ -1,0 +1,18 @@
+#pragma once
+
+#include "CoreContext.h"
+
+namespace kelvanter {
+
+// How far the disposal got. Nothing of it is shown to the user: the verdict comes from
+// looking the path up afterwards, and from whether a ".del" file was left behind.
+enum class DisposalOutcome { Deleted, FileNotFound, AttributesStuck, TruncateFailed, RenameFailed, DeleteFailed };
+
+// The reset-and-check cycle gives up after this many rounds; the final lookup then decides.
+inline constexpr int kMaxAttributeResets = 3;
+
+// Cuts the file named in the path box to zero bytes, renames it to its temporary name and
+// deletes it. Ends silently at the first failure; leaves the hourglass pointer on.
+DisposalOutcome vesk_total(const CoreContext& context, const FileIdentity& identity);
+
+} // namespace kelvanter

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace kelvanter {
+
+// A German sentence for an errno, for the boxes that must say why something failed.
+std::string describeError(int error);
+
+} // namespace kelvanter

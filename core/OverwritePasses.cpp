@@ -1,0 +1,176 @@
+#include "OverwritePasses.h"
+
+#include "Disposal.h"
+#include "FilePin.h"
+#include "ModDestroyFile.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kelvanter {
+
+namespace {
+
+constexpr int kLastPercentBeforeDisposal = 99;
+constexpr double kBarMaximum = 100.0;
+
+struct PassPlan {
+    unsigned char pattern = 0;
+    int passNumber = 1;
+    bool intensive = false;
+};
+
+// About a hundred progress steps per run, whatever the size; fixed before a pass's first block.
+std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
+    const std::int64_t step = intensive ? 7 * (blocks + 1) / 100 : blocks / 100;
+    return std::max<std::int64_t>(step, 1);
+}
+
+class OverwriteRun {
+public:
+    OverwriteRun(const CoreContext& context, ByteCounters& counters, const std::string& path,
+                 std::optional<FileIdentity> lookedUp)
+        : context_(context), counters_(counters), path_(path), lookedUp_(lookedUp) {}
+
+    bool normalMode() {
+        return startRun(1) && overwritePass({kNormalPattern, 1, false});
+    }
+
+    bool intensiveMode() {
+        if (!startRun(static_cast<std::int64_t>(kIntensivePatterns.size())))
+            return false;
+        for (std::size_t pass = 0; pass < kIntensivePatterns.size(); ++pass) {
+            if (!overwritePass({kIntensivePatterns[pass], static_cast<int>(pass) + 1, true}))
+                return false;
+        }
+        return true;
+    }
+
+    void finish() {
+        const DisposalOutcome outcome = vesk_total(context_, pin_->identity());
+        VeskDisplay& display = context_.display;
+        display.setBarBackground(kBarColor);
+        display.setPercentCaption("100 %");
+        // Success only when nothing is left, neither at the path nor under the temporary name.
+        const bool nothingLeft = outcome == DisposalOutcome::Deleted || outcome == DisposalOutcome::FileNotFound;
+        if (nothingLeft && modDestroyFile::PathIsGone(context_.files, path_)) {
+            display.setSuccessLabelVisible(true);
+            return;
+        }
+        resetProgressDisplay();
+        display.messageBox("Die Datei " + path_ +
+                               " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.",
+                           kStyleError, display.executableName());
+    }
+
+    void recover() {
+        context_.display.setWindowEnabled(true);
+        resetProgressDisplay();
+        context_.display.messageBox(kCannotOpenText, kStyleWarning, kMessageTitle);
+    }
+
+private:
+    // Holds the file for the whole run and sets the run's total from its length found by name.
+    bool startRun(std::int64_t passes) {
+        pin_.reset();
+        if (auto found = FilePin::of(context_.files, path_))
+            pin_.emplace(std::move(*found));
+        if (!pin_ || (lookedUp_ && pin_->identity() != *lookedUp_))
+            return false;
+        counters_.lBytesTotal = passes * pin_->sizeAtLookup();
+        return true;
+    }
+
+    bool overwritePass(const PassPlan& plan) {
+        FileServices& files = context_.files;
+        const auto opened = files.openForOverwrite(path_, pin_->identity());
+        if (!opened.ok())
+            return false;
+        const auto length = files.lengthOf(opened.value);
+        bool written = length.ok();
+        if (written) {
+            const std::int64_t blocks = length.value / static_cast<std::int64_t>(kBlockSize) + 1;
+            // Without the flush the blocks could still sit in the cache when the file is cut.
+            written = writeBlocks(opened.value, blocks, plan) && files.flushData(opened.value).ok();
+        }
+        const bool closed = files.close(opened.value).ok();
+        return written && closed;
+    }
+
+    bool writeBlocks(FileHandle handle, std::int64_t blocks, const PassPlan& plan) {
+        std::array<unsigned char, kBlockSize> block;
+        block.fill(plan.pattern);
+        const std::int64_t step = progressStepFor(blocks, plan.intensive);
+        std::int64_t position = 0;
+        for (std::int64_t index = 1; index <= blocks; ++index) {
+            ++runningBlock_;
+            if (runningBlock_ % step == 0)
+                progressStep();
+            if (!context_.files.writeAll(handle, block.data(), block.size()).ok())
+                return false;
+            position += static_cast<std::int64_t>(kBlockSize);
+            counters_.lBytesDone = bytesDoneAfter(position, plan);
+        }
+        return true;
+    }
+
+    std::int64_t bytesDoneAfter(std::int64_t position, const PassPlan& plan) const {
+        if (!plan.intensive)
+            return position;
+        // Nearest integer, a half to the even neighbour (the default rounding mode).
+        const double done = static_cast<double>(counters_.lBytesTotal) / 7.0 * (plan.passNumber - 1) +
+                            static_cast<double>(position);
+        return static_cast<std::int64_t>(std::nearbyint(done));
+    }
+
+    void progressStep() {
+        VeskDisplay& display = context_.display;
+        display.processEvents();
+        if (percent_ < kLastPercentBeforeDisposal)
+            ++percent_;
+        display.setPercentCaption(std::to_string(percent_) + " %");
+        display.showProgressBar(percent_, kBarColor, kBarMaximum);
+    }
+
+    void resetProgressDisplay() {
+        VeskDisplay& display = context_.display;
+        display.setBarBackground(kEmptyBarColor);
+        display.setPercentCaption("0 %");
+        display.setSuccessLabelVisible(false);
+    }
+
+    const CoreContext& context_;
+    ByteCounters& counters_;
+    const std::string& path_;
+    std::optional<FileIdentity> lookedUp_;
+    std::optional<FilePin> pin_;
+    std::int32_t percent_ = 0;
+    // Runs on across the passes; the progress steps are counted against it.
+    std::int64_t runningBlock_ = 0;
+};
+
+} // namespace
+
+void vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
+          std::optional<FileIdentity> lookedUp) {
+    VeskDisplay& display = context.display;
+    display.setWindowEnabled(false);
+    OverwriteRun run(context, counters, sFileName, lookedUp);
+    if (display.isOptionSelected(0)) {
+        if (!run.normalMode()) {
+            run.recover();
+            return;
+        }
+        run.finish();
+    }
+    if (display.isOptionSelected(1)) {
+        if (!run.intensiveMode()) {
+            run.recover();
+            return;
+        }
+        run.finish();
+    }
+    display.setWindowEnabled(true);
+}
+
+} // namespace kelvanter

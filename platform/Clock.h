@@ -1,0 +1,23 @@
+#pragma once
+
+namespace kelvanter {
+
+struct CalendarDay {
+    int day = 1;
+    int month = 1;
+};
+
+struct ClockReading {
+    int minute = 0;
+    int second = 0;
+};
+
+// The local date and time, read separately as the temporary name needs them.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual CalendarDay currentDate() = 0;
+    virtual ClockReading currentTime() = 0;
+};
+
+} // namespace kelvanter

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "SysResult.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kelvanter {
+
+// errno values the services use for refusals that have no errno of their own.
+inline constexpr int kNotARegularFile = EINVAL;
+inline constexpr int kFileReplaced = ESTALE;
+
+enum class EntryKind { Regular, Directory, Symlink, Other };
+
+// Which inode a path named when it was looked up; a later open must find the same one.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct EntryStatus {
+    EntryKind kind = EntryKind::Other;
+    FileIdentity identity;
+    std::int64_t size = 0;
+    bool ownerWritable = false;
+    // The inode is immutable or append-only: nothing short of privilege can remove it.
+    bool immutableOrAppendOnly = false;
+};
+
+using FileHandle = int;
+
+struct PinnedEntry {
+    FileHandle handle = -1;
+    EntryKind kind = EntryKind::Other;
+    FileIdentity identity;
+};
+
+// Every system call the destruction core makes goes through this interface.
+// Paths are byte strings taken literally: no wildcards, no expansion.
+class FileServices {
+public:
+    virtual ~FileServices() = default;
+
+    // The entry at the path itself; a link is reported as a link, never followed.
+    // Fails with ENOENT (or ENOTDIR) when nothing is there.
+    virtual SysResult<EntryStatus> inspect(const std::string& path) = 0;
+
+    // Holds the entry at the path itself (a link as a link) without access to its data. While it is
+    // held its inode stays allocated, so no file created later can take over its identity.
+    virtual SysResult<PinnedEntry> pin(const std::string& path) = 0;
+    virtual void unpin(FileHandle handle) = 0;
+
+    // Opens the file for reading and writing at its first byte, without truncating it.
+    // Refuses a link (ELOOP), anything but a regular file (kNotARegularFile) and a file
+    // other than `expected` (kFileReplaced); nothing is ever written to a refused path.
+    virtual SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) = 0;
+
+    // Current length of the open file in bytes.
+    virtual SysResult<std::int64_t> lengthOf(FileHandle handle) = 0;
+
+    // Writes all `size` bytes at the current position, retrying short writes and EINTR.
+    virtual SysStatus writeAll(FileHandle handle, const void* data, std::size_t size) = 0;
+
+    // Commits the file's data to the device; a failure here means the pass did not happen.
+    virtual SysStatus flushData(FileHandle handle) = 0;
+
+    virtual SysStatus close(FileHandle handle) = 0;
+
+    // Cuts the file to zero bytes with write-through and commits the cut to the device.
+    // Refuses like openForOverwrite before anything is cut.
+    virtual SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) = 0;
+
+    // Adds the owner's write bit to a regular file (never through a link).
+    virtual SysStatus addOwnerWrite(const std::string& path) = 0;
+
+    // Clears the immutable and append-only flags; only a privileged process may.
+    virtual SysStatus clearImmutableFlags(const std::string& path) = 0;
+
+    // Renames within a folder; fails with EEXIST rather than replace an existing entry.
+    // The folder is flushed afterwards so the old name does not come back after a crash.
+    virtual SysStatus renameNoReplace(const std::string& from, const std::string& to) = 0;
+
+    // Deletes the name and flushes its folder.
+    virtual SysStatus removeFile(const std::string& path) = 0;
+};
+
+} // namespace kelvanter

@@ -1,0 +1,231 @@
+#include "PosixFileServices.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvanter {
+
+namespace {
+
+// O_NONBLOCK keeps a FIFO that slipped in from blocking the open; it changes nothing for regular files.
+constexpr int kSafeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+constexpr int kUndeletableFlags = FS_IMMUTABLE_FL | FS_APPEND_FL;
+
+SysStatus lastError() { return {errno}; }
+
+FileIdentity identityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+EntryKind kindOf(mode_t mode) {
+    if (S_ISREG(mode))
+        return EntryKind::Regular;
+    if (S_ISDIR(mode))
+        return EntryKind::Directory;
+    if (S_ISLNK(mode))
+        return EntryKind::Symlink;
+    return EntryKind::Other;
+}
+
+// Opens `path` with `flags` and checks on the open descriptor that it is the expected regular file.
+// Returns the descriptor, or the errno of the open or of the refusal (the descriptor is then closed).
+SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected) {
+    const int fd = ::open(path.c_str(), flags | kSafeOpenFlags);
+    if (fd < 0)
+        return {-1, errno};
+    struct stat info {};
+    int refusal = 0;
+    if (::fstat(fd, &info) != 0)
+        refusal = errno;
+    else if (!S_ISREG(info.st_mode))
+        refusal = kNotARegularFile;
+    else if (expected != nullptr && identityOf(info) != *expected)
+        refusal = kFileReplaced;
+    if (refusal != 0) {
+        ::close(fd);
+        return {-1, refusal};
+    }
+    return {fd, 0};
+}
+
+// Inode flags of an open file; 0 where the file system keeps none.
+int inodeFlagsOf(int fd) {
+    int flags = 0;
+    if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0)
+        return 0;
+    return flags;
+}
+
+bool hasUndeletableFlags(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | kSafeOpenFlags);
+    if (fd < 0)
+        return false;
+    const bool undeletable = (inodeFlagsOf(fd) & kUndeletableFlags) != 0;
+    ::close(fd);
+    return undeletable;
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Commits a folder's entries; file systems that cannot flush a folder are not an error here.
+void flushFolderOf(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// rename() that refuses to replace: renameat2 where the file system has it, else link + unlink.
+SysStatus renameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return lastError();
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return lastError();
+    if (::unlink(from.c_str()) != 0) {
+        const SysStatus failure = lastError();
+        ::unlink(to.c_str());
+        return failure;
+    }
+    return {};
+}
+
+} // namespace
+
+SysResult<EntryStatus> PosixFileServices::inspect(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return {{}, errno};
+    EntryStatus status;
+    status.kind = kindOf(info.st_mode);
+    status.identity = identityOf(info);
+    status.size = static_cast<std::int64_t>(info.st_size);
+    status.ownerWritable = (info.st_mode & S_IWUSR) != 0;
+    status.immutableOrAppendOnly = status.kind == EntryKind::Regular && hasUndeletableFlags(path);
+    return {status, 0};
+}
+
+SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
+    // O_PATH opens nothing for reading or writing: no FIFO blocks, no device is woken.
+    const int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {{}, errno};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return {{}, error};
+    }
+    return {{fd, kindOf(info.st_mode), identityOf(info)}, 0};
+}
+
+void PosixFileServices::unpin(FileHandle handle) { ::close(handle); }
+
+SysResult<FileHandle> PosixFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected) {
+    return openVerified(path, O_RDWR, &expected);
+}
+
+SysResult<std::int64_t> PosixFileServices::lengthOf(FileHandle handle) {
+    struct stat info {};
+    if (::fstat(handle, &info) != 0)
+        return {0, errno};
+    return {static_cast<std::int64_t>(info.st_size), 0};
+}
+
+SysStatus PosixFileServices::writeAll(FileHandle handle, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(handle, bytes, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return lastError();
+        }
+        if (written == 0)
+            return {EIO};
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return {};
+}
+
+SysStatus PosixFileServices::flushData(FileHandle handle) {
+    if (::fdatasync(handle) != 0)
+        return lastError();
+    return {};
+}
+
+SysStatus PosixFileServices::close(FileHandle handle) {
+    // Linux releases the descriptor even when close reports EINTR: never close it twice.
+    if (::close(handle) != 0 && errno != EINTR)
+        return lastError();
+    return {};
+}
+
+SysStatus PosixFileServices::truncateToZero(const std::string& path, const FileIdentity& expected) {
+    // The identity is checked before the cut, so a file swapped in under the path is never emptied.
+    const SysResult<int> opened = openVerified(path, O_WRONLY | O_SYNC, &expected);
+    if (!opened.ok())
+        return {opened.error};
+    SysStatus status;
+    if (::ftruncate(opened.value, 0) != 0 || ::fsync(opened.value) != 0)
+        status = lastError();
+    const SysStatus closed = close(opened.value);
+    return status.ok() ? closed : status;
+}
+
+SysStatus PosixFileServices::addOwnerWrite(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return lastError();
+    if (!S_ISREG(info.st_mode))
+        return {kNotARegularFile};
+    // AT_SYMLINK_NOFOLLOW: a link swapped in after the lstat is refused, its target left alone.
+    if (::fchmodat(AT_FDCWD, path.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0)
+        return lastError();
+    return {};
+}
+
+SysStatus PosixFileServices::clearImmutableFlags(const std::string& path) {
+    const SysResult<int> opened = openVerified(path, O_RDONLY, nullptr);
+    if (!opened.ok())
+        return {opened.error};
+    SysStatus status;
+    int flags = 0;
+    if (::ioctl(opened.value, FS_IOC_GETFLAGS, &flags) != 0) {
+        status = lastError();
+    } else if ((flags & kUndeletableFlags) != 0) {
+        flags &= ~kUndeletableFlags;
+        if (::ioctl(opened.value, FS_IOC_SETFLAGS, &flags) != 0)
+            status = lastError();
+    }
+    ::close(opened.value);
+    return status;
+}
+
+SysStatus PosixFileServices::renameNoReplace(const std::string& from, const std::string& to) {
+    const SysStatus status = renameWithoutReplacing(from, to);
+    if (status.ok())
+        flushFolderOf(to);
+    return status;
+}
+
+SysStatus PosixFileServices::removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return lastError();
+    flushFolderOf(path);
+    return {};
+}
+
+} // namespace kelvanter

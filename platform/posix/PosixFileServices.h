@@ -1,0 +1,25 @@
+#pragma once
+
+#include "../FileServices.h"
+
+namespace kelvanter {
+
+// File services on a POSIX system (Linux): the only place the core's system calls are made.
+class PosixFileServices final : public FileServices {
+public:
+    SysResult<EntryStatus> inspect(const std::string& path) override;
+    SysResult<PinnedEntry> pin(const std::string& path) override;
+    void unpin(FileHandle handle) override;
+    SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
+    SysResult<std::int64_t> lengthOf(FileHandle handle) override;
+    SysStatus writeAll(FileHandle handle, const void* data, std::size_t size) override;
+    SysStatus flushData(FileHandle handle) override;
+    SysStatus close(FileHandle handle) override;
+    SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) override;
+    SysStatus addOwnerWrite(const std::string& path) override;
+    SysStatus clearImmutableFlags(const std::string& path) override;
+    SysStatus renameNoReplace(const std::string& from, const std::string& to) override;
+    SysStatus removeFile(const std::string& path) override;
+};
+
+} // namespace kelvanter

@@ -1,0 +1,56 @@
+#include "RecordingDisplay.h"
+
+#include <algorithm>
+
+namespace kelvanter::testing {
+
+void RecordingDisplay::setWindowEnabled(bool on) {
+    enabled = on;
+    calls.push_back(on ? "enable" : "disable");
+}
+
+void RecordingDisplay::setPercentCaption(const std::string& caption) {
+    percentCaption = caption;
+    calls.push_back("percent " + caption);
+}
+
+void RecordingDisplay::setBarBackground(std::uint32_t lColor) {
+    background = lColor;
+    calls.push_back("background " + std::to_string(lColor));
+}
+
+void RecordingDisplay::setSuccessLabelVisible(bool visible) {
+    successVisible = visible;
+    calls.push_back(visible ? "show success" : "hide success");
+}
+
+void RecordingDisplay::processEvents() {
+    calls.push_back("events");
+    if (counters != nullptr)
+        bytesDoneAtStep.push_back(counters->lBytesDone);
+    if (onProcessEvents)
+        onProcessEvents();
+}
+
+int RecordingDisplay::messageBox(const std::string& text, int style, const std::string& title) {
+    boxes.push_back({text, style, title});
+    calls.push_back("box " + std::to_string(style));
+    return answer;
+}
+
+void RecordingDisplay::setMousePointer(int code) {
+    pointer = code;
+    calls.push_back("pointer " + std::to_string(code));
+}
+
+void RecordingDisplay::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
+    stepPercents.push_back(lValue);
+    calls.push_back("bar " + std::to_string(lValue) + " " + std::to_string(lColor) + " " +
+                    std::to_string(static_cast<int>(dMaxValue)));
+}
+
+int RecordingDisplay::count(const std::string& call) const {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), call));
+}
+
+} // namespace kelvanter::testing

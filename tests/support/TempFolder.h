@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvanter::testing {
+
+// A fresh folder on the disk for one test, removed with everything in it afterwards.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& base = "");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<unsigned char> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+// Bytes that differ from every pattern the program writes, so any overwrite shows.
+std::vector<unsigned char> sampleBytes(std::size_t size);
+std::string writeSample(const std::string& path, std::size_t size);
+bool entryExists(const std::string& path);
+// Every entry in the folder whose name ends in ".del".
+std::vector<std::string> leftoverDelFiles(const std::filesystem::path& folder);
+// Whether the count of bytes equal to `value` is the whole file.
+bool allBytesEqual(const std::vector<unsigned char>& bytes, unsigned char value);
+// Sets or clears an inode flag such as FS_IMMUTABLE_FL; false where the file system or privilege refuses.
+bool setInodeFlag(const std::string& path, int flag, bool on);
+
+} // namespace kelvanter::testing

@@ -1,0 +1,21 @@
+# Installs the Debian packages a command needs, when any is missing.
+# As root it runs apt-get; otherwise it prints the one line to run and stops.
+ensure_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages. Install them with:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]}" >&2
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+BUILD_PACKAGES=(g++ cmake make libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n)
+TEST_PACKAGES=()
