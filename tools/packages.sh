@@ -17,5 +17,5 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-BUILD_PACKAGES=(g++ cmake make libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n)
+BUILD_PACKAGES=(g++ cmake make libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n fonts-liberation2)
 TEST_PACKAGES=()
