@@ -1,8 +1,7 @@
 #include "CoreFixture.h"
 #include "FilePin.h"
+#include "FileSizeLimit.h"
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,26 +23,6 @@ void expectRecovery(const RecordingDisplay& display) {
     EXPECT_EQ(display.boxes[0].title, "Kelvanter - Nachricht");
     EXPECT_EQ(display.calls.back(), "box 48");
 }
-
-// Lowers the file-size limit for the life of the object, with SIGXFSZ ignored so writes fail with EFBIG.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 TEST_F(FailureRecovery, AFileThatCannotBeOpenedStaysUnchanged) {
     for (bool intensive : {false, true}) {

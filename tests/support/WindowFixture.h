@@ -32,7 +32,7 @@ public:
 };
 
 class WindowFixture : public ::testing::Test {
-protected:
+public:
     WindowFixture() { window.show(); }
 
     // Puts a path in the box and clicks the destroy button in the chosen mode.
