@@ -1,5 +1,6 @@
 #include "GermanTranslations.h"
 #include "MessageBoxSeam.h"
+#include "NoTraceSettings.h"
 #include "PlatformServices.h"
 #include "frmVesk.h"
 
@@ -8,6 +9,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     kelvanter::installGermanTranslations(application);
+    kelvanter::keepQtSettingsOutOfHome();
 
     kelvanter::PlatformFileServices files;
     kelvanter::PlatformClock clock;

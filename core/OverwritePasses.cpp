@@ -46,7 +46,7 @@ public:
         return true;
     }
 
-    void finish() {
+    bool finish() {
         const DisposalOutcome outcome = vesk_total(context_, pin_->identity());
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
@@ -55,12 +55,13 @@ public:
         const bool nothingLeft = outcome == DisposalOutcome::Deleted || outcome == DisposalOutcome::FileNotFound;
         if (nothingLeft && modDestroyFile::PathIsGone(context_.files, path_)) {
             display.setSuccessLabelVisible(true);
-            return;
+            return true;
         }
         resetProgressDisplay();
         display.messageBox("Die Datei " + path_ +
                                " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.",
                            kStyleError, display.executableName());
+        return false;
     }
 
     void recover() {
@@ -151,26 +152,28 @@ private:
 
 } // namespace
 
-void vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
+bool vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
           std::optional<FileIdentity> lookedUp) {
     VeskDisplay& display = context.display;
     display.setWindowEnabled(false);
     OverwriteRun run(context, counters, sFileName, lookedUp);
+    bool destroyed = false;
     if (display.isOptionSelected(0)) {
         if (!run.normalMode()) {
             run.recover();
-            return;
+            return false;
         }
-        run.finish();
+        destroyed = run.finish();
     }
     if (display.isOptionSelected(1)) {
         if (!run.intensiveMode()) {
             run.recover();
-            return;
+            return false;
         }
-        run.finish();
+        destroyed = run.finish();
     }
     display.setWindowEnabled(true);
+    return destroyed;
 }
 
 } // namespace kelvanter

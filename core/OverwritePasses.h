@@ -22,7 +22,8 @@ inline constexpr const char* kMessageTitle = "Kelvanter - Nachricht";
 // of it and shows the verdict. `lookedUp` is the file the user confirmed, which the caller keeps
 // pinned (FilePin); a path that no longer names it is never written. Without it, the file found
 // at the path now is taken. Every pass checks again that the path still names that file.
-void vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
+// True when the file was destroyed: the path is gone and nothing is left under the temporary name.
+bool vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
           std::optional<FileIdentity> lookedUp = std::nullopt);
 
 } // namespace kelvanter

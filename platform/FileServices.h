@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelvanter {
 
@@ -86,6 +87,19 @@ public:
 
     // Deletes the name and flushes its folder.
     virtual SysStatus removeFile(const std::string& path) = 0;
+
+    // The process's current folder.
+    virtual SysResult<std::string> currentFolder() = 0;
+
+    // The names in a folder, without "." and "..".
+    virtual SysResult<std::vector<std::string>> listFolder(const std::string& path) = 0;
+
+    // The whole contents of a small regular file (never through a link); EFBIG past `limit` bytes.
+    virtual SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) = 0;
+
+    // Replaces a regular file's contents at once: a new file beside it, flushed, then renamed over
+    // it, keeping its permissions. Readers see either the old or the new contents, never a mix.
+    virtual SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) = 0;
 };
 
 } // namespace kelvanter

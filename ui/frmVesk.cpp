@@ -10,6 +10,7 @@
 #include "PictureBox.h"
 #include "ProgressBarGeometry.h"
 #include "TimeText.h"
+#include "TraceRemoval.h"
 #include "WindowPlacement.h"
 #include "frmKelvanterInfo.h"
 
@@ -60,8 +61,13 @@ frmVesk::~frmVesk() { delete infoWindow_; }
 
 void frmVesk::vesk(const QString& sFileName) {
     runInProgress_ = true;
+    const std::string path = encodePath(sFileName);
+    // Made absolute before the run: thumbnails are named after the file's full path.
+    const std::string absolutePath = traces::absolutePathOf(files_, path);
     CoreContext context{*this, files_, clock_};
-    kelvanter::vesk(context, counters, encodePath(sFileName), confirmedFile_);
+    const bool destroyed = kelvanter::vesk(context, counters, path, confirmedFile_);
+    if (destroyed && !absolutePath.empty())
+        traces::removeTracesOf(files_, clock_, traces::TraceLocations::fromEnvironment(), absolutePath);
     runInProgress_ = false;
 }
 

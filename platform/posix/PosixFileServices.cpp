@@ -1,6 +1,8 @@
 #include "PosixFileServices.h"
 
+#include <climits>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -224,6 +226,81 @@ SysStatus PosixFileServices::renameNoReplace(const std::string& from, const std:
 SysStatus PosixFileServices::removeFile(const std::string& path) {
     if (::unlink(path.c_str()) != 0)
         return lastError();
+    flushFolderOf(path);
+    return {};
+}
+
+} // namespace kelvanter
+
+namespace kelvanter {
+
+SysResult<std::string> PosixFileServices::currentFolder() {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer) == nullptr)
+        return {{}, errno};
+    return {buffer, 0};
+}
+
+SysResult<std::vector<std::string>> PosixFileServices::listFolder(const std::string& path) {
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr)
+        return {{}, errno};
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(folder);
+    return {names, 0};
+}
+
+SysResult<std::string> PosixFileServices::readSmallFile(const std::string& path, std::size_t limit) {
+    const SysResult<int> opened = openVerified(path, O_RDONLY, nullptr);
+    if (!opened.ok())
+        return {{}, opened.error};
+    std::string contents;
+    char buffer[65536];
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(opened.value, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            error = errno;
+        if (got <= 0)
+            break;
+        contents.append(buffer, static_cast<std::size_t>(got));
+        if (contents.size() > limit) {
+            error = EFBIG;
+            break;
+        }
+    }
+    ::close(opened.value);
+    return {error == 0 ? contents : std::string(), error};
+}
+
+SysStatus PosixFileServices::replaceFileAtomically(const std::string& path, const std::string& contents) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return lastError();
+    if (!S_ISREG(info.st_mode))
+        return {kNotARegularFile};
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return lastError();
+    SysStatus status = writeAll(fd, contents.data(), contents.size());
+    if (status.ok() && (::fchmod(fd, info.st_mode & 07777) != 0 || ::fsync(fd) != 0))
+        status = lastError();
+    if (::close(fd) != 0 && status.ok())
+        status = lastError();
+    if (status.ok() && ::rename(temporary.c_str(), path.c_str()) != 0)
+        status = lastError();
+    if (!status.ok()) {
+        ::unlink(temporary.c_str());
+        return status;
+    }
     flushFolderOf(path);
     return {};
 }

@@ -41,6 +41,16 @@ public:
         return real_.renameNoReplace(from, to);
     }
     SysStatus removeFile(const std::string& path) override;
+    SysResult<std::string> currentFolder() override { return real_.currentFolder(); }
+    SysResult<std::vector<std::string>> listFolder(const std::string& path) override {
+        return real_.listFolder(path);
+    }
+    SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override {
+        return real_.readSmallFile(path, limit);
+    }
+    SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override {
+        return real_.replaceFileAtomically(path, contents);
+    }
 
 private:
     PosixFileServices real_;
@@ -68,6 +78,10 @@ public:
     SysStatus clearImmutableFlags(const std::string&) override { return {}; }
     SysStatus renameNoReplace(const std::string&, const std::string&) override { return {}; }
     SysStatus removeFile(const std::string&) override;
+    SysResult<std::string> currentFolder() override { return {"/sim", 0}; }
+    SysResult<std::vector<std::string>> listFolder(const std::string&) override { return {{}, ENOENT}; }
+    SysResult<std::string> readSmallFile(const std::string&, std::size_t) override { return {{}, ENOENT}; }
+    SysStatus replaceFileAtomically(const std::string&, const std::string&) override { return {ENOENT}; }
 
 private:
     std::int64_t length_;

@@ -1,0 +1,76 @@
+// Destroys one file with the real core and reports the wall time and the process's peak memory.
+//   kelvanter-bench destroy normal|intensive FILE
+//   kelvanter-bench drop-cache FILE     (flush the file, then drop its pages from the cache)
+#include "OverwritePasses.h"
+#include "PlatformServices.h"
+#include "QuietDisplay.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace kelvanter;
+
+// Draws nothing and answers no box; notes when the disposal begins (the pointer turns to the hourglass).
+class TimedDisplay final : public QuietDisplay {
+public:
+    using QuietDisplay::QuietDisplay;
+    std::optional<std::chrono::steady_clock::time_point> disposalStart;
+
+    void setMousePointer(int code) override {
+        if (code == kPointerHourglass && !disposalStart)
+            disposalStart = std::chrono::steady_clock::now();
+    }
+};
+
+long peakResidentKiB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int destroy(const std::string& mode, const std::string& path) {
+    TimedDisplay display(path, mode == "intensive");
+    PlatformFileServices files;
+    PlatformClock clock;
+    ByteCounters counters;
+    const auto start = std::chrono::steady_clock::now();
+    vesk(CoreContext{display, files, clock}, counters, path);
+    const auto end = std::chrono::steady_clock::now();
+    const auto disposalStart = display.disposalStart.value_or(end);
+    const std::chrono::duration<double> elapsed = end - start;
+    const std::chrono::duration<double> overwrite = disposalStart - start;
+    std::printf("seconds=%.3f overwrite_seconds=%.3f disposal_seconds=%.3f peak_rss_kib=%ld steps=%d bytes_done=%lld "
+                "destroyed=%d\n",
+                elapsed.count(), overwrite.count(), elapsed.count() - overwrite.count(), peakResidentKiB(),
+                display.steps, static_cast<long long>(counters.lBytesDone), display.destroyed);
+    return display.destroyed ? 0 : 1;
+}
+
+int dropCache(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0 || ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) != 0) {
+        std::perror(path.c_str());
+        return 1;
+    }
+    ::close(fd);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 4 && std::strcmp(argv[1], "destroy") == 0)
+        return destroy(argv[2], argv[3]);
+    if (argc == 3 && std::strcmp(argv[1], "drop-cache") == 0)
+        return dropCache(argv[2]);
+    std::fprintf(stderr, "usage: %s destroy normal|intensive FILE | drop-cache FILE\n", argv[0]);
+    return 2;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "VeskDisplay.h"
+
+#include <string>
+
+namespace kelvanter {
+
+// A display that shows nothing and answers every box with OK, for destructions the user did
+// not start by hand (a file's thumbnails) and for measuring the core on its own.
+class QuietDisplay : public VeskDisplay {
+public:
+    explicit QuietDisplay(std::string path, bool intensive = false) : path_(std::move(path)), intensive_(intensive) {}
+
+    int steps = 0;
+    bool destroyed = false;
+
+    void setWindowEnabled(bool) override {}
+    bool isOptionSelected(int index) const override { return (index == 1) == intensive_; }
+    void setPercentCaption(const std::string&) override {}
+    void setBarBackground(std::uint32_t) override {}
+    void setSuccessLabelVisible(bool visible) override { destroyed = visible; }
+    void processEvents() override { ++steps; }
+    int messageBox(const std::string&, int, const std::string&) override { return 1; }
+    std::string executableName() const override { return "kelvanter"; }
+    std::string applicationTitle() const override { return "Kelvanter"; }
+    void setMousePointer(int) override {}
+    std::string pathText() const override { return path_; }
+    void showProgressBar(std::int32_t, std::uint32_t, double) override {}
+
+private:
+    std::string path_;
+    bool intensive_;
+};
+
+} // namespace kelvanter

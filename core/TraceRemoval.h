@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Clock.h"
+#include "FileServices.h"
+
+#include <string>
+#include <vector>
+
+// What the desktop keeps about a file behind the program's back: thumbnails and the
+// recent-files list. Removed after the file itself has been destroyed.
+namespace kelvanter::traces {
+
+struct TraceLocations {
+    std::string thumbnailsFolder; // $XDG_CACHE_HOME/thumbnails
+    std::string recentFilesList;  // $XDG_DATA_HOME/recently-used.xbel
+    static TraceLocations fromEnvironment();
+};
+
+// The path made absolute against the current folder, with "." and ".." resolved by name.
+std::string absolutePathOf(FileServices& files, const std::string& path);
+
+// The file's URI as GLib writes it: every byte but letters, digits and !$&'()*+,-./:=@_~ escaped.
+std::string glibFileUri(const std::string& absolutePath);
+
+// Every spelling of the URI that desktop programs name a file's thumbnail after: GLib's, and
+// RFC 3986's, which leaves ";" as it is.
+std::vector<std::string> fileUris(const std::string& absolutePath);
+
+// The thumbnails present for the file, in every size folder and in the "fail" folders.
+std::vector<std::string> thumbnailsOf(FileServices& files, const TraceLocations& locations,
+                                      const std::string& absolutePath);
+
+// The recent-files list without the bookmarks of these URIs; every other byte is kept.
+std::string withoutRecentEntries(const std::string& xbel, const std::vector<std::string>& uris);
+
+// Destroys the file's thumbnails (one quiet pass each) and drops it from the recent-files list.
+// Failures change nothing of what the user was told about the file itself.
+void removeTracesOf(FileServices& files, Clock& clock, const TraceLocations& locations,
+                    const std::string& absolutePath);
+
+} // namespace kelvanter::traces

@@ -1,0 +1,104 @@
+#include "FakeClock.h"
+#include "Md5.h"
+#include "TempFolder.h"
+#include "TraceRemoval.h"
+#include "posix/PosixFileServices.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvanter::testing {
+namespace {
+
+using namespace traces;
+namespace fs = std::filesystem;
+
+TEST(Md5, MatchesTheReferenceDigests) {
+    EXPECT_EQ(md5Hex(""), "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(md5Hex("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(md5Hex(std::string(1000, 'a')), "cabe45dcc9ae5b66ba86600cca6b8ba8");
+    EXPECT_EQ(md5Hex("12345678901234567890123456789012345678901234567890123456789012345678901234567890"),
+              "57edf4a22be3c955ac49da2e2107b67a");
+}
+
+TEST(ThumbnailNames, FollowTheEscapedUriOfTheAbsolutePath) {
+    // Worked out by hand: ü is C3 BC in UTF-8, the blank is 20.
+    EXPECT_EQ(glibFileUri("/home/jürgen/Mein Bild.png"), "file:///home/j%C3%BCrgen/Mein%20Bild.png");
+    EXPECT_EQ(md5Hex(glibFileUri("/home/jürgen/Mein Bild.png")), "547254012b5fc33a1a25944d10b77eb3");
+    EXPECT_EQ(glibFileUri("/a/b-c_d.e~f!$&'()*+,=:@"), "file:///a/b-c_d.e~f!$&'()*+,=:@");
+    EXPECT_EQ(glibFileUri("/a/#?%;\"[]"), "file:///a/%23%3F%25%3B%22%5B%5D");
+    EXPECT_EQ(fileUris("/home/anna/a;b.png"),
+              (std::vector<std::string>{"file:///home/anna/a%3Bb.png", "file:///home/anna/a;b.png"}));
+    EXPECT_EQ(fileUris("/x.png").size(), 1u);
+}
+
+TEST(AbsolutePath, ResolvesRelativePathsAgainstTheCurrentFolderByName) {
+    PosixFileServices files;
+    const std::string here = files.currentFolder().value;
+    EXPECT_EQ(absolutePathOf(files, "/a//b/./c/../d"), "/a/b/d");
+    EXPECT_EQ(absolutePathOf(files, "brief.txt"), absolutePathOf(files, here + "/brief.txt"));
+    EXPECT_EQ(absolutePathOf(files, "/.."), "/");
+}
+
+const std::string kOther1 = "  <bookmark href=\"file:///home/anna/anderes.txt\" added=\"2026-12-01T10:00:00Z\">\n"
+                            "    <info><metadata owner=\"http://freedesktop.org\"/></info>\n"
+                            "  </bookmark>\n";
+const std::string kOther2 = "  <bookmark href=\"file:///home/anna/brief.txt.bak\" added=\"2026-12-02T10:00:00Z\"/>\n";
+
+std::string recentList(const std::string& entryOfTheFile) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\">\n" + kOther1 + entryOfTheFile + kOther2 +
+           "</xbel>\n";
+}
+
+TEST(RecentFiles, OnlyTheFilesOwnBookmarkIsTakenOut) {
+    const std::string entry = "  <bookmark href=\"file:///home/anna/Br%C3%BCcke%20&amp;%20Co.txt\" added=\"x\">\n"
+                              "    <info/>\n"
+                              "  </bookmark>\n";
+    const std::string list = recentList(entry);
+    EXPECT_EQ(withoutRecentEntries(list, fileUris("/home/anna/Brücke & Co.txt")), recentList(""));
+    EXPECT_EQ(withoutRecentEntries(list, fileUris("/home/anna/brief.txt")), list) << "a prefix is no match";
+}
+
+TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecentEntry) {
+    TempFolder home;
+    PosixFileServices files;
+    FakeClock clock;
+    TraceLocations locations{home.file("cache/thumbnails"), home.file("data/recently-used.xbel")};
+    const std::string file = "/home/anna/Urlaub 2026/Strand.jpg";
+    const std::string name = md5Hex(glibFileUri(file)) + ".png";
+    const std::string otherName = md5Hex(glibFileUri("/home/anna/anderes.jpg")) + ".png";
+    std::vector<std::string> mine;
+    for (const std::string folder : {"normal", "large", "fail/gnome-thumbnail-factory"}) {
+        fs::create_directories(locations.thumbnailsFolder + "/" + folder);
+        mine.push_back(writeSample(locations.thumbnailsFolder + "/" + folder + "/" + name, 3000));
+    }
+    const std::string other = writeSample(locations.thumbnailsFolder + "/normal/" + otherName, 2000);
+    fs::create_directories(home.file("data"));
+    const std::string entry =
+        "  <bookmark href=\"file:///home/anna/Urlaub%202026/Strand.jpg\" added=\"x\">\n  </bookmark>\n";
+    const std::string before = recentList(entry);
+    writeBytes(locations.recentFilesList, {before.begin(), before.end()});
+    fs::permissions(locations.recentFilesList, fs::perms::owner_read | fs::perms::owner_write);
+
+    EXPECT_EQ(thumbnailsOf(files, locations, file).size(), 3u);
+    removeTracesOf(files, clock, locations, file);
+
+    for (const std::string& thumbnail : mine)
+        EXPECT_FALSE(entryExists(thumbnail)) << thumbnail;
+    EXPECT_EQ(readBytes(other), sampleBytes(2000));
+    const auto list = readBytes(locations.recentFilesList);
+    EXPECT_EQ(std::string(list.begin(), list.end()), recentList(""));
+    EXPECT_EQ(fs::status(locations.recentFilesList).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    for (const std::string folder : {"normal", "large", "fail/gnome-thumbnail-factory"})
+        EXPECT_TRUE(leftoverDelFiles(locations.thumbnailsFolder + "/" + folder).empty());
+}
+
+TEST(RemoveTraces, NothingThereIsNothingToDo) {
+    TempFolder home;
+    PosixFileServices files;
+    FakeClock clock;
+    removeTracesOf(files, clock, {home.file("nothumbs"), home.file("no.xbel")}, "/x/y");
+    EXPECT_TRUE(fs::is_empty(home.path()));
+}
+
+} // namespace
+} // namespace kelvanter::testing
