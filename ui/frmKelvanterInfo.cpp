@@ -34,6 +34,8 @@ frmKelvanterInfo::frmKelvanterInfo() {
     Command1 = new QPushButton("Beenden", this);
     Command1->setObjectName("Command1");
     Command1->setGeometry(twipsRect(2640, 4320, 2295, 375));
+    // Enter as well as the space bar presses "Beenden" while it has the focus.
+    Command1->setAutoDefault(true);
     connect(Command1, &QPushButton::clicked, this, &frmKelvanterInfo::Command1_Click);
 
     setTabOrder(List1, Command1);

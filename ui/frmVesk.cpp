@@ -1,5 +1,6 @@
 #include "frmVesk.h"
 
+#include "CaptionedPictureButton.h"
 #include "CoreContext.h"
 #include "Disposal.h"
 #include "ErrorText.h"
@@ -24,7 +25,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QToolButton>
 #include <limits>
 
 namespace kelvanter {

@@ -16,10 +16,10 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
-class QToolButton;
 
 namespace kelvanter {
 
+class CaptionedPictureButton;
 class MessageBoxSeam;
 class PictureBox;
 class ShapeFrame;
@@ -62,7 +62,7 @@ public:
 
     QLineEdit* Fname = nullptr;
     QPushButton* Command1 = nullptr;
-    QToolButton* Command2 = nullptr;
+    CaptionedPictureButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;
     PictureBox* Picture1 = nullptr;

@@ -1,4 +1,5 @@
 // The main window's controls, laid out as designed (positions in twips).
+#include "CaptionedPictureButton.h"
 #include "Icons.h"
 #include "Palette.h"
 #include "PictureBox.h"
@@ -54,7 +55,8 @@ QPushButton* makePictureButton(QWidget* parent, const char* name, const QIcon& i
     button->setIconSize(QSize(iconSize, iconSize));
     button->setToolTip(tooltip);
     button->setGeometry(geometry);
-    button->setAutoDefault(false);
+    // Outside a dialog this only lets Enter press the button that has the focus; none is a default.
+    button->setAutoDefault(true);
     button->setDefault(false);
     return button;
 }
@@ -90,7 +92,7 @@ void frmVesk::buildControls() {
     Command1 = makePictureButton(this, "Command1", folderIcon(), 16, "Zu zerstörende Datei öffnen.",
                                  twipsRect(6240, 720, 615, 325));
 
-    Command2 = new QToolButton(this);
+    Command2 = new CaptionedPictureButton(this);
     Command2->setObjectName("Command2");
     Command2->setText("Datei zerstören");
     Command2->setIcon(magnetIcon());

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
-#include <QToolButton>
+#include "CaptionedPictureButton.h"
 #include <functional>
 #include <gtest/gtest.h>
 

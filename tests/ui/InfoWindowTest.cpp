@@ -73,6 +73,17 @@ TEST_F(InfoWindow, ReopeningAfterBeendenOrTheCloseBoxMakesAFreshWindowWithTwenty
     EXPECT_EQ(third->List1->count(), 23);
 }
 
+TEST_F(InfoWindow, EnterOrSpaceOnBeendenClosesItAtOnce) {
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        frmKelvanterInfo* info = openInfo();
+        ASSERT_NE(info, nullptr);
+        ASSERT_TRUE(info->Command1->hasFocus());
+        QTest::keyClick(info->Command1, key);
+        EXPECT_EQ(window.infoWindow(), nullptr) << key;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
 TEST_F(InfoWindow, ClickingInfoAgainKeepsOneWindowAndBringsFocusBackToBeenden) {
     frmKelvanterInfo* info = openInfo();
     ASSERT_NE(info, nullptr);

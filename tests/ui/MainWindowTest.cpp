@@ -46,8 +46,8 @@ TEST_F(MainWindow, ControlsSitWhereTheTwipsPutThemWithTheirTexts) {
     EXPECT_EQ(window.Command3->toolTip(), "Info");
     EXPECT_EQ(window.Command4->toolTip(), "Beenden");
     EXPECT_TRUE(window.Command1->text().isEmpty());
-    EXPECT_FALSE(window.Command1->isDefault());
-    EXPECT_FALSE(window.Command1->autoDefault());
+    for (QPushButton* button : {window.Command1, window.Command3, window.Command4})
+        EXPECT_FALSE(button->isDefault());
     EXPECT_EQ(window.Label1->parentWidget(), window.Picture1);
     EXPECT_EQ(window.Label1->alignment(), Qt::AlignCenter);
     // The frame lies behind every other control.
@@ -74,6 +74,24 @@ TEST_F(MainWindow, OptionsExcludeEachOtherAndTypingLeavesTheDestroyButtonAlone) 
     EXPECT_FALSE(window.Option1[1]->isChecked());
     QTest::keyClicks(window.Fname, "/tmp/x");
     EXPECT_FALSE(window.Command2->isEnabled());
+}
+
+TEST_F(MainWindow, EnterPressesOnlyTheButtonThatHasTheFocus) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.Fname->setText(QString::fromStdString(folder.file("fehlt")));
+    QTest::keyClick(window.Fname, Qt::Key_Return);
+    EXPECT_TRUE(boxes.shown.empty()) << "no default button: Enter in the path box does nothing";
+
+    window.Command2->setEnabled(true);
+    window.Command2->setFocus();
+    QTest::keyClick(window.Command2, Qt::Key_Return);
+    QTest::qWait(300);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "Kelvanter-Nachricht");
+
+    window.Command3->setFocus();
+    QTest::keyClick(window.Command3, Qt::Key_Return);
+    EXPECT_NE(window.infoWindow(), nullptr);
 }
 
 TEST_F(MainWindow, PointerCodesSwitchBetweenHourglassAndNormal) {

@@ -13,14 +13,15 @@ namespace kelvanter::testing {
 namespace {
 
 // Shows a real box and, once it is up, hands it to `inspect`, which must close it.
-int showAndInspect(int style, const QString& title, const std::function<void(QMessageBox&)>& inspect) {
+int showAndInspect(int style, const QString& title, const std::function<void(QMessageBox&)>& inspect,
+                   QWidget* owner = nullptr) {
     QTimer::singleShot(0, [inspect] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         inspect(*box);
     });
     QtMessageBoxes boxes;
-    return boxes.show(nullptr, "Text", style, title);
+    return boxes.show(owner, "Text", style, title);
 }
 
 TEST(QtMessageBoxes, AQuestionSpeaksGermanAndEnterAnswersYes) {
@@ -56,6 +57,22 @@ TEST(QtMessageBoxes, StylesMapToIconsWithASingleOkButton) {
             box.buttons()[0]->click();
         });
     }
+}
+
+TEST(QtMessageBoxes, ABoxOwnedByTheDisabledMainWindowCanStillBeAnswered) {
+    // The boxes at the end of a run come while the main window is still disabled.
+    QWidget owner;
+    owner.show();
+    owner.setEnabled(false);
+    bool usable = false;
+    showAndInspect(
+        kStyleError, "t",
+        [&usable](QMessageBox& box) {
+            usable = box.isEnabled() && box.buttons()[0]->isEnabled();
+            QTest::keyClick(&box, Qt::Key_Return);
+        },
+        &owner);
+    EXPECT_TRUE(usable);
 }
 
 TEST(QtMessageBoxes, ABoxWithoutTitleShowsTheApplicationsTitle) {
