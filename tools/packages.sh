@@ -18,4 +18,5 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(g++ cmake make libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n fonts-liberation2)
-TEST_PACKAGES=()
+# The install test validates the desktop entry and the metainfo, and builds the package.
+TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev)

@@ -1,5 +1,6 @@
 // Runs GoogleTest inside a QApplication, headless unless told otherwise.
 #include "GermanTranslations.h"
+#include "NoTraceSettings.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -10,5 +11,7 @@ int main(int argc, char* argv[]) {
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
     kelvanter::installGermanTranslations(application);
+    // Tests open Qt's real file dialog; it must not write to the home of whoever runs them.
+    kelvanter::keepQtSettingsOutOfHome();
     return RUN_ALL_TESTS();
 }

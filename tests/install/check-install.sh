@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs into a temporary DESTDIR and checks the tree, validates the desktop entry and the
+# AppStream file, then builds the Debian package and checks its contents and dependencies.
+#   check-install.sh BUILD_DIR
+set -euo pipefail
+build="$1"
+stage="$(mktemp -d)"
+trap 'rm -rf "$stage"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+id=de.kelvanter.Kelvanter
+
+DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null
+root="$stage/root/usr"
+[ -x "$root/bin/kelvanter" ] || fail "no executable bin/kelvanter"
+for file in share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/scalable/apps/$id.svg; do
+    [ -f "$root/$file" ] || fail "missing $file"
+done
+for size in 16 32 48; do
+    icon="$root/share/icons/hicolor/${size}x${size}/apps/$id.png"
+    # Width and height stand big-endian in the PNG header at bytes 16 to 23.
+    read -r -a header < <(od -An -tu1 -j16 -N8 "$icon")
+    width=$(( (header[2] << 8) | header[3] ))
+    height=$(( (header[6] << 8) | header[7] ))
+    [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$icon is ${width}x${height}, not ${size}x${size}"
+done
+unexpected=$(cd "$root" && find . -type f | grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons)/)" || true)
+[ -z "$unexpected" ] || fail "unexpected files installed: $unexpected"
+
+desktop="$root/share/applications/$id.desktop"
+desktop-file-validate "$desktop" || fail "desktop-file-validate"
+grep -qx "Name=Kelvanter" "$desktop" || fail "desktop entry's Name"
+grep -qx "Icon=$id" "$desktop" || fail "desktop entry's Icon"
+grep -q "^Comment=.*vernichten" "$desktop" || fail "desktop entry's German Comment"
+appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
+
+(cd "$stage" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$stage/package" >/dev/null)
+deb=$(ls "$stage"/package/kelvanter_*.deb)
+contents=$(dpkg-deb --contents "$deb")
+for file in usr/bin/kelvanter usr/share/applications/$id.desktop usr/share/icons/hicolor/48x48/apps/$id.png \
+    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml; do
+    grep -q "\./$file\$" <<<"$contents" || fail "package lacks $file"
+done
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+for library in libqt6core6 libqt6gui6 libqt6widgets6 qt6-translations-l10n; do
+    grep -q "$library" <<<"$depends" || fail "package does not depend on $library"
+done
+dpkg-deb --info "$deb" | grep -q "Package: kelvanter" || fail "package name"
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "install tree, desktop entry, metainfo and package are as they should be"
