@@ -20,7 +20,9 @@ constexpr std::array<std::uint32_t, 64> kSines = {
 };
 constexpr std::array<int, 16> kShifts = {7, 12, 17, 22, 5, 9, 14, 20, 4, 11, 16, 23, 6, 10, 15, 21};
 
-std::uint32_t rotateLeft(std::uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
+std::uint32_t rotateLeft(std::uint32_t value, int bits) {
+    return (value << bits) | (value >> (32 - bits));
+}
 
 void processBlock(std::array<std::uint32_t, 4>& state, const unsigned char* block) {
     std::array<std::uint32_t, 16> words{};

@@ -22,7 +22,9 @@ std::string folderPrefixOf(const std::string& path) {
 
 } // namespace
 
-bool FileExists(FileServices& files, const std::string& path) { return FilePin::of(files, path).has_value(); }
+bool FileExists(FileServices& files, const std::string& path) {
+    return FilePin::of(files, path).has_value();
+}
 
 bool PathIsGone(FileServices& files, const std::string& path) {
     const auto status = files.inspect(path);

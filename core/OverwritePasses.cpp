@@ -32,9 +32,7 @@ public:
                  std::optional<FileIdentity> lookedUp)
         : context_(context), counters_(counters), path_(path), lookedUp_(lookedUp) {}
 
-    bool normalMode() {
-        return startRun(1) && overwritePass({kNormalPattern, 1, false});
-    }
+    bool normalMode() { return startRun(1) && overwritePass({kNormalPattern, 1, false}); }
 
     bool intensiveMode() {
         if (!startRun(static_cast<std::int64_t>(kIntensivePatterns.size())))
@@ -119,8 +117,8 @@ private:
         if (!plan.intensive)
             return position;
         // Nearest integer, a half to the even neighbour (the default rounding mode).
-        const double done = static_cast<double>(counters_.lBytesTotal) / 7.0 * (plan.passNumber - 1) +
-                            static_cast<double>(position);
+        const double done =
+            static_cast<double>(counters_.lBytesTotal) / 7.0 * (plan.passNumber - 1) + static_cast<double>(position);
         return static_cast<std::int64_t>(std::nearbyint(done));
     }
 

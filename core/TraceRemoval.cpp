@@ -131,7 +131,9 @@ std::string absolutePathOf(FileServices& files, const std::string& path) {
     return normal.empty() ? "/" : normal;
 }
 
-std::string glibFileUri(const std::string& absolutePath) { return escaped(absolutePath, "!$&'()*+,-./:=@_~"); }
+std::string glibFileUri(const std::string& absolutePath) {
+    return escaped(absolutePath, "!$&'()*+,-./:=@_~");
+}
 
 std::vector<std::string> fileUris(const std::string& absolutePath) {
     std::vector<std::string> uris = {glibFileUri(absolutePath)};

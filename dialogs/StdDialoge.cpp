@@ -19,9 +19,8 @@ QString StdDialoge::ShowOpenDialog(QWidget* oOwner, const QString& sTitle, QStri
     return ShowFileDialog(oOwner, sTitle, sFolder, sInitFile, sFilter, sDefExt, 0);
 }
 
-QString StdDialoge::ShowFileDialog(QWidget* oOwner, const QString& sTitle, QString& sFolder,
-                                   const QString& sInitFile, const QString& sFilter, const QString& sDefExt,
-                                   int iMode) {
+QString StdDialoge::ShowFileDialog(QWidget* oOwner, const QString& sTitle, QString& sFolder, const QString& sInitFile,
+                                   const QString& sFilter, const QString& sDefExt, int iMode) {
     FileDialogRequest request;
     request.owner = oOwner;
     request.title = sTitle;

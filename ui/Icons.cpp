@@ -13,9 +13,17 @@ QIcon iconFromSizes(const QString& name, std::initializer_list<int> sizes) {
 
 } // namespace
 
-QIcon magnetIcon() { return iconFromSizes("magnet", {16, 32, 48}); }
-QIcon folderIcon() { return iconFromSizes("folder", {16}); }
-QIcon infoIcon() { return iconFromSizes("info", {16, 32}); }
-QIcon doorIcon() { return iconFromSizes("door", {32}); }
+QIcon magnetIcon() {
+    return iconFromSizes("magnet", {16, 32, 48});
+}
+QIcon folderIcon() {
+    return iconFromSizes("folder", {16});
+}
+QIcon infoIcon() {
+    return iconFromSizes("info", {16, 32});
+}
+QIcon doorIcon() {
+    return iconFromSizes("door", {32});
+}
 
 } // namespace kelvanter

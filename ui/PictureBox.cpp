@@ -12,7 +12,9 @@ namespace kelvanter {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
 
-QRect PictureBox::drawingArea() const { return rect().adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels); }
+QRect PictureBox::drawingArea() const {
+    return rect().adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels);
+}
 
 void PictureBox::setBackColor(std::uint32_t lColor) {
     backColor_ = lColor;
@@ -20,9 +22,13 @@ void PictureBox::setBackColor(std::uint32_t lColor) {
     update();
 }
 
-double PictureBox::outerWidthTwips() const { return static_cast<double>(width()) * kTwipsPerPixel; }
+double PictureBox::outerWidthTwips() const {
+    return static_cast<double>(width()) * kTwipsPerPixel;
+}
 
-double PictureBox::outerHeightTwips() const { return static_cast<double>(height()) * kTwipsPerPixel; }
+double PictureBox::outerHeightTwips() const {
+    return static_cast<double>(height()) * kTwipsPerPixel;
+}
 
 void PictureBox::fillRectTwips(double x1, double y1, double x2, double y2, std::uint32_t lColor) {
     // Both corners belong to the rectangle, as with a filled box drawn between two points.

@@ -11,7 +11,6 @@ QString FormatTime(std::int32_t t);
 
 // The whole run's estimated duration: seconds ÷ done × total − 1, to the nearest integer
 // (a half to even). Empty while nothing is done yet or when it would not fit 32 bits.
-std::optional<std::int32_t> estimatedDuration(std::int32_t lSeconds, std::int64_t lBytesDone,
-                                              std::int64_t lBytesTotal);
+std::optional<std::int32_t> estimatedDuration(std::int32_t lSeconds, std::int64_t lBytesDone, std::int64_t lBytesTotal);
 
 } // namespace kelvanter

@@ -56,15 +56,21 @@ bool frmKelvanterInfo::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void frmKelvanterInfo::Form_Activate() { Command1->setFocus(Qt::ActiveWindowFocusReason); }
+void frmKelvanterInfo::Form_Activate() {
+    Command1->setFocus(Qt::ActiveWindowFocusReason);
+}
 
-void frmKelvanterInfo::Command1_Click() { close(); }
+void frmKelvanterInfo::Command1_Click() {
+    close();
+}
 
 void frmKelvanterInfo::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
 }
 
-void frmKelvanterInfo::Form_Unload() { emit unloaded(); }
+void frmKelvanterInfo::Form_Unload() {
+    emit unloaded();
+}
 
 } // namespace kelvanter

@@ -34,7 +34,9 @@ namespace {
 const char* const kApplicationTitle = "Kelvanter";
 const char* const kZeroTime = "00:00:00";
 
-std::string encodePath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string encodePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 void setCaption(QLabel* label, const QString& caption) {
     label->setText(caption);
@@ -55,7 +57,9 @@ frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& f
     Fname->setFocus();
 }
 
-frmVesk::~frmVesk() { delete infoWindow_; }
+frmVesk::~frmVesk() {
+    delete infoWindow_;
+}
 
 // ---- the destruction ----
 
@@ -193,7 +197,9 @@ void frmVesk::Command3_Click() {
     infoWindow_->activateWindow();
 }
 
-void frmVesk::Command4_Click() { close(); }
+void frmVesk::Command4_Click() {
+    close();
+}
 
 void frmVesk::Timer1_Timer() {
     QCoreApplication::processEvents();
@@ -223,17 +229,29 @@ void frmVesk::Form_Unload() {
 
 // ---- what the core may do to the window ----
 
-void frmVesk::setWindowEnabled(bool enabled) { setEnabled(enabled); }
+void frmVesk::setWindowEnabled(bool enabled) {
+    setEnabled(enabled);
+}
 
-bool frmVesk::isOptionSelected(int index) const { return Option1.at(static_cast<std::size_t>(index))->isChecked(); }
+bool frmVesk::isOptionSelected(int index) const {
+    return Option1.at(static_cast<std::size_t>(index))->isChecked();
+}
 
-void frmVesk::setPercentCaption(const std::string& caption) { Label1->setText(QString::fromStdString(caption)); }
+void frmVesk::setPercentCaption(const std::string& caption) {
+    Label1->setText(QString::fromStdString(caption));
+}
 
-void frmVesk::setBarBackground(std::uint32_t lColor) { Picture1->setBackColor(lColor); }
+void frmVesk::setBarBackground(std::uint32_t lColor) {
+    Picture1->setBackColor(lColor);
+}
 
-void frmVesk::setSuccessLabelVisible(bool visible) { Label3->setVisible(visible); }
+void frmVesk::setSuccessLabelVisible(bool visible) {
+    Label3->setVisible(visible);
+}
 
-void frmVesk::processEvents() { QCoreApplication::processEvents(); }
+void frmVesk::processEvents() {
+    QCoreApplication::processEvents();
+}
 
 int frmVesk::messageBox(const std::string& text, int style, const std::string& title) {
     return boxes_.show(this, QString::fromStdString(text), style, QString::fromStdString(title));
@@ -243,7 +261,9 @@ std::string frmVesk::executableName() const {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
 }
 
-std::string frmVesk::applicationTitle() const { return kApplicationTitle; }
+std::string frmVesk::applicationTitle() const {
+    return kApplicationTitle;
+}
 
 void frmVesk::setMousePointer(int code) {
     if (code == kPointerHourglass)
@@ -252,7 +272,9 @@ void frmVesk::setMousePointer(int code) {
         unsetCursor();
 }
 
-std::string frmVesk::pathText() const { return encodePath(Fname->text()); }
+std::string frmVesk::pathText() const {
+    return encodePath(Fname->text());
+}
 
 void frmVesk::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
     O_ShowProgressBar(Picture1, lValue, lColor, dMaxValue);

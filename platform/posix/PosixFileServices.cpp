@@ -17,7 +17,9 @@ namespace {
 constexpr int kSafeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 constexpr int kUndeletableFlags = FS_IMMUTABLE_FL | FS_APPEND_FL;
 
-SysStatus lastError() { return {errno}; }
+SysStatus lastError() {
+    return {errno};
+}
 
 FileIdentity identityOf(const struct stat& info) {
     return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
@@ -132,7 +134,9 @@ SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
     return {{fd, kindOf(info.st_mode), identityOf(info)}, 0};
 }
 
-void PosixFileServices::unpin(FileHandle handle) { ::close(handle); }
+void PosixFileServices::unpin(FileHandle handle) {
+    ::close(handle);
+}
 
 SysResult<FileHandle> PosixFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected) {
     return openVerified(path, O_RDWR, &expected);

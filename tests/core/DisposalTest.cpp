@@ -1,5 +1,5 @@
-#include "CoreFixture.h"
 #include "Disposal.h"
+#include "CoreFixture.h"
 #include "ModDestroyFile.h"
 
 #include <linux/fs.h>

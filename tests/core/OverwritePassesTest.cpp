@@ -37,9 +37,8 @@ TEST_F(OverwritePasses, EmptyFileNormalRunMakesExactlyTheseDisplayCallsInOrder) 
     const std::string path = writeSample(folder.file("leer"), 0);
     destroy(path);
     const std::vector<std::string> expected = {
-        "disable",       "events",          "percent 1 %",  "bar 1 49344 100",
-        "pointer 11",    "background 49344", "percent 100 %", "show success",
-        "enable",
+        "disable",          "events",        "percent 1 %",  "bar 1 49344 100", "pointer 11",
+        "background 49344", "percent 100 %", "show success", "enable",
     };
     EXPECT_EQ(display.calls, expected);
     EXPECT_TRUE(display.boxes.empty());

@@ -1,5 +1,5 @@
-#include "TempFolder.h"
 #include "posix/PosixFileServices.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
+#include "TraceRemoval.h"
 #include "FakeClock.h"
 #include "Md5.h"
 #include "TempFolder.h"
-#include "TraceRemoval.h"
 #include "posix/PosixFileServices.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "ScriptedSeams.h"
 #include "StdDialoge.h"
+#include "ScriptedSeams.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,8 +19,8 @@ TEST(StdDialoge, SplitsTheChosenPathIntoFolderWithSeparatorAndName) {
     struct Case {
         QString chosen, folder, name;
     };
-    for (const Case& c : {Case{"/home/anna/Daten/brief.txt", "/home/anna/Daten/", "brief.txt"},
-                          Case{"/x.bin", "/", "x.bin"}}) {
+    for (const Case& c :
+         {Case{"/home/anna/Daten/brief.txt", "/home/anna/Daten/", "brief.txt"}, Case{"/x.bin", "/", "x.bin"}}) {
         dialogs.choices = {c.chosen};
         QString folder = "/start";
         EXPECT_EQ(dialoge.ShowOpenDialog(nullptr, "t", folder, "", "Alle Dateien (*.*)|*.*", "*.*"), c.name);
@@ -50,7 +50,8 @@ TEST(StdDialoge, FilterTextBecomesPairsOfDisplayTextAndPattern) {
 
 // The real dialog: shows the one filter as the user reads it and accepts a file without extension.
 TEST(QtFileDialogs, AllFilesMeansFilesWithoutExtensionTooAndTheFilterReadsAsWritten) {
-    const QString folder = QDir::tempPath() + "/kelvanter-dialog-" + QString::number(QCoreApplication::applicationPid());
+    const QString folder =
+        QDir::tempPath() + "/kelvanter-dialog-" + QString::number(QCoreApplication::applicationPid());
     QDir().mkpath(folder);
     std::ofstream(QString(folder + "/README").toStdString()) << "x";
     QString shownFilter;

@@ -15,8 +15,7 @@ class CoreFixture : public ::testing::Test {
 protected:
     CoreFixture() { display.counters = &counters; }
 
-    void destroy(const std::string& path, bool intensive = false,
-                 std::optional<FileIdentity> lookedUp = std::nullopt) {
+    void destroy(const std::string& path, bool intensive = false, std::optional<FileIdentity> lookedUp = std::nullopt) {
         display.path = path;
         display.optionSelected[0] = !intensive;
         display.optionSelected[1] = intensive;

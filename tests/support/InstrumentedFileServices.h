@@ -42,9 +42,7 @@ public:
     }
     SysStatus removeFile(const std::string& path) override;
     SysResult<std::string> currentFolder() override { return real_.currentFolder(); }
-    SysResult<std::vector<std::string>> listFolder(const std::string& path) override {
-        return real_.listFolder(path);
-    }
+    SysResult<std::vector<std::string>> listFolder(const std::string& path) override { return real_.listFolder(path); }
     SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override {
         return real_.readSmallFile(path, limit);
     }

@@ -6,11 +6,11 @@
 #include "TempFolder.h"
 #include "frmVesk.h"
 
+#include "CaptionedPictureButton.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
-#include "CaptionedPictureButton.h"
 #include <functional>
 #include <gtest/gtest.h>
 

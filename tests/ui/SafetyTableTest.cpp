@@ -147,8 +147,8 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
     case Verdict::NotDeleted:
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back().style, kStyleError);
-        EXPECT_TRUE(shown.back().text.endsWith(
-            " konnte nicht gelöscht werden! Starten sie das Programm als Administrator."));
+        EXPECT_TRUE(
+            shown.back().text.endsWith(" konnte nicht gelöscht werden! Starten sie das Programm als Administrator."));
         EXPECT_EQ(t.window.Picture1->backColor(), kEmptyBarColor);
         break;
     }
@@ -290,15 +290,22 @@ const Row kRows[] = {
          ::chmod(path.c_str(), 0444);
          return path;
      },
-     Verdict::Destroyed, false, {kAnswerYes, kAnswerYes}},
+     Verdict::Destroyed,
+     false,
+     {kAnswerYes, kAnswerYes}},
     {"ReadOnlyAnsweredNo",
      [](SafetyTable& t) {
          const std::string path = t.file("nurlesen", 5000);
          ::chmod(path.c_str(), 0444);
          return path;
      },
-     Verdict::Declined, false, {kAnswerNo}},
-    {"ConfirmationAnsweredNo", [](SafetyTable& t) { return t.file("brief", 5000); }, Verdict::Declined, true,
+     Verdict::Declined,
+     false,
+     {kAnswerNo}},
+    {"ConfirmationAnsweredNo",
+     [](SafetyTable& t) { return t.file("brief", 5000); },
+     Verdict::Declined,
+     true,
      {kAnswerNo}},
     {"EmptyFile", [](SafetyTable& t) { return t.file("leer", 0); }, Verdict::Destroyed},
     {"ExactlyOneBlock", [](SafetyTable& t) { return t.file("block", 4096); }, Verdict::Destroyed, true},
@@ -327,14 +334,20 @@ const Row kRows[] = {
          fs::create_hard_link(path, t.elsewhere->file("zweiter-name"));
          return path;
      },
-     Verdict::Destroyed, false, {}, nullptr,
+     Verdict::Destroyed,
+     false,
+     {},
+     nullptr,
      [](SafetyTable& t, const std::string&) {
          // The other name is the same file: it remains, emptied.
          EXPECT_EQ(fs::file_size(t.elsewhere->file("zweiter-name")), 0u);
      }},
 
     // Faults injected during a run.
-    {"LinkSwappedInAtConfirmation", [](SafetyTable& t) { return t.file("brief", 5000); }, Verdict::Recovered, false,
+    {"LinkSwappedInAtConfirmation",
+     [](SafetyTable& t) { return t.file("brief", 5000); },
+     Verdict::Recovered,
+     false,
      {},
      [](SafetyTable& t, const std::string& path) {
          t.boxes.onShow = [&t, path](const ShownBox& box) {
@@ -342,7 +355,10 @@ const Row kRows[] = {
                  t.replace(path, true);
          };
      }},
-    {"FileSwappedInAtConfirmation", [](SafetyTable& t) { return t.file("brief", 5000); }, Verdict::Recovered, true,
+    {"FileSwappedInAtConfirmation",
+     [](SafetyTable& t) { return t.file("brief", 5000); },
+     Verdict::Recovered,
+     true,
      {},
      [](SafetyTable& t, const std::string& path) {
          t.boxes.onShow = [&t, path](const ShownBox& box) {
@@ -351,7 +367,10 @@ const Row kRows[] = {
          };
      },
      expectReplacementUntouched},
-    {"LinkSwappedInBetweenPasses", [](SafetyTable& t) { return t.file("brief", 5000); }, Verdict::Recovered, true,
+    {"LinkSwappedInBetweenPasses",
+     [](SafetyTable& t) { return t.file("brief", 5000); },
+     Verdict::Recovered,
+     true,
      {},
      [](SafetyTable& t, const std::string& path) {
          t.files.beforeOpen = [&t, path](int pass) {
@@ -359,7 +378,10 @@ const Row kRows[] = {
                  t.replace(path, true);
          };
      }},
-    {"FileSwappedInBetweenPasses", [](SafetyTable& t) { return t.file("brief", 5000); }, Verdict::Recovered, true,
+    {"FileSwappedInBetweenPasses",
+     [](SafetyTable& t) { return t.file("brief", 5000); },
+     Verdict::Recovered,
+     true,
      {},
      [](SafetyTable& t, const std::string& path) {
          t.files.beforeOpen = [&t, path](int pass) {
@@ -368,25 +390,46 @@ const Row kRows[] = {
          };
      },
      expectReplacementUntouched},
-    {"WriteRefusedMidPass", [](SafetyTable& t) { return t.file("brief", 10000); }, Verdict::Recovered, false, {},
-     nullptr, nullptr, 8192},
-    {"WriteRefusedMidIntensivePass", [](SafetyTable& t) { return t.file("brief", 10000); }, Verdict::Recovered, true,
-     {}, nullptr, nullptr, 16384},
-    {"FlushFails", [](SafetyTable& t) { return t.file("brief", 10000); }, Verdict::Recovered, true, {},
+    {"WriteRefusedMidPass",
+     [](SafetyTable& t) { return t.file("brief", 10000); },
+     Verdict::Recovered,
+     false,
+     {},
+     nullptr,
+     nullptr,
+     8192},
+    {"WriteRefusedMidIntensivePass",
+     [](SafetyTable& t) { return t.file("brief", 10000); },
+     Verdict::Recovered,
+     true,
+     {},
+     nullptr,
+     nullptr,
+     16384},
+    {"FlushFails",
+     [](SafetyTable& t) { return t.file("brief", 10000); },
+     Verdict::Recovered,
+     true,
+     {},
      [](SafetyTable& t, const std::string&) { t.files.failFlushAt = 3; }},
     {"TemporaryNameTaken",
      [](SafetyTable& t) {
          t.file("07123509.del", 4321);
          return t.file("brief", 10000);
      },
-     Verdict::NotDeleted, false, {}, nullptr,
+     Verdict::NotDeleted,
+     false,
+     {},
+     nullptr,
      [](SafetyTable&, const std::string& path) { EXPECT_EQ(fs::file_size(path), 0u); }},
     {"FolderLockedBeforeRename",
      [](SafetyTable& t) {
          fs::create_directory(t.folder.path() / "gesperrt");
          return t.file("gesperrt/brief", 10000);
      },
-     Verdict::NotDeleted, false, {},
+     Verdict::NotDeleted,
+     false,
+     {},
      [](SafetyTable& t, const std::string& path) {
          t.files.beforeTruncate = [&t, path](const std::string&) {
              if (!setInodeFlag(fs::path(path).parent_path().string(), FS_IMMUTABLE_FL, true))
@@ -399,15 +442,18 @@ const Row kRows[] = {
              EXPECT_EQ(fs::file_size(path), 0u);
          }
      }},
-    {"CloseRequestedDuringRun", [](SafetyTable& t) { return t.file("brief", 40 * 4096); }, Verdict::Destroyed, true,
+    {"CloseRequestedDuringRun",
+     [](SafetyTable& t) { return t.file("brief", 40 * 4096); },
+     Verdict::Destroyed,
+     true,
      {},
-     [](SafetyTable& t, const std::string&) {
-         t.window.onProcessEvents = [&t] { EXPECT_FALSE(t.window.close()); };
-     },
+     [](SafetyTable& t, const std::string&) { t.window.onProcessEvents = [&t] { EXPECT_FALSE(t.window.close()); }; },
      [](SafetyTable& t, const std::string&) { EXPECT_TRUE(t.window.isVisible()); }},
 };
 
-void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
 
 std::string rowName(const ::testing::TestParamInfo<Row>& info) {
     return std::string(info.param.name) + "_" + std::to_string(info.index);

@@ -7,8 +7,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QPixmap>
+#include <QPushButton>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
