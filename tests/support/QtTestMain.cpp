@@ -1,6 +1,5 @@
 // Runs GoogleTest inside a QApplication, headless unless told otherwise.
-#include "GermanTranslations.h"
-#include "NoTraceSettings.h"
+#include "ProgramSetup.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -10,8 +9,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication application(argc, argv);
-    kelvanter::installGermanTranslations(application);
-    // Tests open Qt's real file dialog; it must not write to the home of whoever runs them.
-    kelvanter::keepQtSettingsOutOfHome();
+    // As the program does: German texts, and Qt's real file dialog writes nothing to the home.
+    kelvanter::prepareApplication(application);
     return RUN_ALL_TESTS();
 }

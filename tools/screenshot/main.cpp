@@ -1,7 +1,5 @@
 // Renders the main window and the info window offscreen into PNG files, for the README.
-#include "GermanTranslations.h"
-#include "MessageBoxSeam.h"
-#include "PlatformServices.h"
+#include "ProgramSetup.h"
 #include "frmKelvanterInfo.h"
 #include "frmVesk.h"
 
@@ -17,12 +15,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: %s MAIN.png INFO.png\n", argv[0]);
         return 2;
     }
-    kelvanter::installGermanTranslations(application);
-    kelvanter::PlatformFileServices files;
-    kelvanter::PlatformClock clock;
-    kelvanter::QtMessageBoxes boxes;
-    kelvanter::QtFileDialogs dialogs;
-    kelvanter::frmVesk window(boxes, dialogs, files, clock);
+    kelvanter::prepareApplication(application);
+    kelvanter::ProgramServices services;
+    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock);
     window.show();
     // A run half done, so the picture shows the bar and the times.
     window.Fname->setText("/home/anna/Dokumente/Kontoauszug 2026.pdf");
