@@ -47,7 +47,8 @@ echo "Depends: $depends"
 for library in libqt6core6 libqt6gui6 libqt6widgets6 qt6-translations-l10n; do
     grep -q "$library" <<<"$depends" || fail "package does not depend on $library"
 done
-dpkg-deb --info "$deb" | grep -q "Package: kelvanter" || fail "package name"
+[ "$(dpkg-deb --field "$deb" Package)" = kelvanter ] || fail "package name"
+dpkg-deb --info "$deb" >/dev/null || fail "dpkg-deb --info"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
