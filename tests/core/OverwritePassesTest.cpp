@@ -12,6 +12,10 @@ struct NormalCase {
     std::size_t written;
 };
 
+void PrintTo(const NormalCase& c, std::ostream* out) {
+    *out << c.length << " bytes";
+}
+
 class NormalModeLengths : public CoreFixture, public ::testing::WithParamInterface<NormalCase> {};
 
 TEST_P(NormalModeLengths, WritesWholeZeroBlocksOneMoreThanTheLengthHolds) {
@@ -31,7 +35,8 @@ TEST_P(NormalModeLengths, WritesWholeZeroBlocksOneMoreThanTheLengthHolds) {
 
 INSTANTIATE_TEST_SUITE_P(Lengths, NormalModeLengths,
                          ::testing::Values(NormalCase{0, 4096}, NormalCase{4095, 4096}, NormalCase{4096, 8192},
-                                           NormalCase{8192, 12288}, NormalCase{10000, 12288}));
+                                           NormalCase{8192, 12288}, NormalCase{10000, 12288}),
+                         [](const auto& info) { return "Bytes" + std::to_string(info.param.length); });
 
 TEST_F(OverwritePasses, EmptyFileNormalRunMakesExactlyTheseDisplayCallsInOrder) {
     const std::string path = writeSample(folder.file("leer"), 0);
@@ -147,6 +152,10 @@ struct LargeCase {
     bool intensive;
 };
 
+void PrintTo(const LargeCase& c, std::ostream* out) {
+    *out << c.length << (c.intensive ? " intensive" : " normal");
+}
+
 class LargeFileCounters : public ::testing::TestWithParam<LargeCase> {};
 
 TEST_P(LargeFileCounters, CountInSixtyFourBitsAndStillStepAboutAHundredTimes) {
@@ -173,7 +182,11 @@ TEST_P(LargeFileCounters, CountInSixtyFourBitsAndStillStepAboutAHundredTimes) {
 
 INSTANTIATE_TEST_SUITE_P(PastThirtyTwoBits, LargeFileCounters,
                          ::testing::Values(LargeCase{5'000'000'000, false}, LargeCase{3'000'000'000, true},
-                                           LargeCase{306'783'379, true}));
+                                           LargeCase{306'783'379, true}),
+                         [](const auto& info) {
+                             return std::string(info.param.intensive ? "Intensive" : "Normal") +
+                                    std::to_string(info.param.length);
+                         });
 
 } // namespace
 } // namespace kelvanter::testing
