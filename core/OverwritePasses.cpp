@@ -26,6 +26,28 @@ std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
     return std::max<std::int64_t>(step, 1);
 }
 
+// The pass's open file, closed however the pass ends; an explicit close reports its result.
+class PassFile {
+public:
+    PassFile(FileServices& files, FileHandle handle) : files_(files), handle_(handle) {}
+    PassFile(const PassFile&) = delete;
+    PassFile& operator=(const PassFile&) = delete;
+    ~PassFile() {
+        if (open_)
+            files_.close(handle_);
+    }
+    FileHandle handle() const { return handle_; }
+    SysStatus close() {
+        open_ = false;
+        return files_.close(handle_);
+    }
+
+private:
+    FileServices& files_;
+    FileHandle handle_;
+    bool open_ = true;
+};
+
 class OverwriteRun {
 public:
     OverwriteRun(const CoreContext& context, ByteCounters& counters, const std::string& path,
@@ -85,14 +107,15 @@ private:
         const auto opened = files.openForOverwrite(path_, pin_->identity());
         if (!opened.ok())
             return false;
-        const auto length = files.lengthOf(opened.value);
+        PassFile file(files, opened.value);
+        const auto length = files.lengthOf(file.handle());
         bool written = length.ok();
         if (written) {
             const std::int64_t blocks = length.value / static_cast<std::int64_t>(kBlockSize) + 1;
             // Without the flush the blocks could still sit in the cache when the file is cut.
-            written = writeBlocks(opened.value, blocks, plan) && files.flushData(opened.value).ok();
+            written = writeBlocks(file.handle(), blocks, plan) && files.flushData(file.handle()).ok();
         }
-        const bool closed = files.close(opened.value).ok();
+        const bool closed = file.close().ok();
         return written && closed;
     }
 

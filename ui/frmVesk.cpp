@@ -131,7 +131,7 @@ void frmVesk::Command2_Click() {
                                    kStyleQuestion, "Kelvanter - Kontrollabfrage");
     if (answer != kAnswerYes)
         return;
-    runConfirmed(pathText(), pin->identity());
+    runConfirmed(pin->identity());
 }
 
 // False when the run must not go on: the user said No, or the attributes could not be read or reset.
@@ -156,25 +156,26 @@ bool frmVesk::askToRemoveWriteProtection(const QString& path) {
     return true;
 }
 
-void frmVesk::runConfirmed(const std::string& path, const FileIdentity& identity) {
+void frmVesk::runConfirmed(const FileIdentity& identity) {
     lSeconds = 0;
     setCaption(Label4, kZeroTime);
     setCaption(Label5, kZeroTime);
     Timer1->start();
     setMousePointer(kPointerHourglass);
     confirmedFile_ = identity;
+    std::optional<QString> failure;
     try {
-        vesk(QFile::decodeName(QByteArray::fromStdString(path)));
+        vesk(Fname->text());
     } catch (const std::exception& error) {
+        // Whatever escaped, the window must be left usable before the user is told.
         runInProgress_ = false;
         setWindowEnabled(true);
-        endRun();
-        reportFailure(Fname->text(), QString::fromLocal8Bit(error.what()));
-        confirmedFile_.reset();
-        return;
+        failure = QString::fromLocal8Bit(error.what());
     }
     confirmedFile_.reset();
     endRun();
+    if (failure)
+        reportFailure(Fname->text(), *failure);
 }
 
 void frmVesk::endRun() {

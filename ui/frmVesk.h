@@ -88,7 +88,7 @@ private:
     void setTabOrderAsDesigned();
     void resetProgressDisplay();
     bool askToRemoveWriteProtection(const QString& path);
-    void runConfirmed(const std::string& path, const FileIdentity& identity);
+    void runConfirmed(const FileIdentity& identity);
     void reportFailure(const QString& path, const QString& reason);
     void endRun();
     void Form_Unload();

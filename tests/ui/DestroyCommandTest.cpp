@@ -151,3 +151,37 @@ TEST_F(DestroyCommand, AnAttributeReadThatFailsAfterTheLookupNamesThePathAndTheR
 
 } // namespace
 } // namespace kelvanter::testing
+
+namespace kelvanter::testing {
+namespace {
+
+TEST(DestroyCommandEscapes, AnErrorEscapingTheRunLeavesTheWindowUsableAndIsReportedOnce) {
+    struct ThrowingFiles : InstrumentedFileServices {
+        SysStatus writeAll(FileHandle, const void*, std::size_t) override { throw std::runtime_error("Testfehler"); }
+    } files;
+    TempFolder folder;
+    ScriptedMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    FakeClock clock;
+    TestableVesk window(boxes, dialogs, files, clock);
+    window.show();
+    const std::string path = writeSample(folder.file("brief"), 100);
+    window.Fname->setText(QString::fromStdString(path));
+    window.Command2_Click();
+
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].style, kStyleError);
+    EXPECT_EQ(boxes.shown[1].text,
+              "Die Datei " + QString::fromStdString(path) + " kann nicht bearbeitet werden: Testfehler");
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_FALSE(window.isRunInProgress());
+    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(window.Label5->text(), window.Label4->text());
+    EXPECT_TRUE(window.close()) << "the close guard is released";
+    EXPECT_EQ(files.opens, 1);
+    EXPECT_EQ(files.closes, 1) << "the pass's file is closed although the write threw";
+}
+
+} // namespace
+} // namespace kelvanter::testing
