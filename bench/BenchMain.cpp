@@ -42,7 +42,7 @@ int destroy(const std::string& mode, const std::string& path) {
     PlatformClock clock;
     ByteCounters counters;
     const auto start = std::chrono::steady_clock::now();
-    vesk(CoreContext{display, files, clock}, counters, path);
+    const bool destroyed = vesk(CoreContext{display, files, clock}, counters, path);
     const auto end = std::chrono::steady_clock::now();
     const auto disposalStart = display.disposalStart.value_or(end);
     const std::chrono::duration<double> elapsed = end - start;
@@ -50,8 +50,8 @@ int destroy(const std::string& mode, const std::string& path) {
     std::printf("seconds=%.3f overwrite_seconds=%.3f disposal_seconds=%.3f peak_rss_kib=%ld steps=%d bytes_done=%lld "
                 "destroyed=%d\n",
                 elapsed.count(), overwrite.count(), elapsed.count() - overwrite.count(), peakResidentKiB(),
-                display.steps, static_cast<long long>(counters.lBytesDone), display.destroyed);
-    return display.destroyed ? 0 : 1;
+                display.steps, static_cast<long long>(counters.lBytesDone), destroyed);
+    return destroyed ? 0 : 1;
 }
 
 int dropCache(const std::string& path) {

@@ -13,17 +13,16 @@ public:
     explicit QuietDisplay(std::string path, bool intensive = false) : path_(std::move(path)), intensive_(intensive) {}
 
     int steps = 0;
-    bool destroyed = false;
 
     void setWindowEnabled(bool) override {}
     bool isOptionSelected(int index) const override { return (index == 1) == intensive_; }
     void setPercentCaption(const std::string&) override {}
     void setBarBackground(std::uint32_t) override {}
-    void setSuccessLabelVisible(bool visible) override { destroyed = visible; }
+    void setSuccessLabelVisible(bool) override {}
     void processEvents() override { ++steps; }
     int messageBox(const std::string&, int, const std::string&) override { return 1; }
     std::string executableName() const override { return "kelvanter"; }
-    std::string applicationTitle() const override { return "Kelvanter"; }
+    std::string applicationTitle() const override { return kApplicationTitle; }
     void setMousePointer(int) override {}
     std::string pathText() const override { return path_; }
     void showProgressBar(std::int32_t, std::uint32_t, double) override {}

@@ -5,6 +5,9 @@
 
 namespace kelvanter {
 
+// The application's title: the main window's caption and the title of a box given none.
+inline constexpr const char* kApplicationTitle = "Kelvanter";
+
 // Mouse pointer codes of the main window.
 inline constexpr int kPointerDefault = 0;
 inline constexpr int kPointerHourglass = 11;

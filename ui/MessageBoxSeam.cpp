@@ -9,7 +9,6 @@ namespace kelvanter {
 namespace {
 
 constexpr int kAnswerOk = 1;
-const char* const kApplicationTitle = "Kelvanter";
 
 QMessageBox::Icon iconForStyle(int style) {
     switch (style) {

@@ -31,7 +31,6 @@ namespace kelvanter {
 
 namespace {
 
-const char* const kApplicationTitle = "Kelvanter";
 const char* const kZeroTime = "00:00:00";
 
 std::string encodePath(const QString& path) {

@@ -73,7 +73,7 @@ QRadioButton* makeOption(QWidget* parent, int index, const QString& caption, int
 } // namespace
 
 void frmVesk::buildControls() {
-    setWindowTitle("Kelvanter");
+    setWindowTitle(kApplicationTitle);
     setWindowIcon(magnetIcon());
     setFixedSize(twipsToPixels(7110), twipsToPixels(3150));
     setFont(sansSerifFont());
