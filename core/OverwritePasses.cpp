@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace kelvanter {
 
@@ -26,26 +27,54 @@ std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
     return std::max<std::int64_t>(step, 1);
 }
 
+// One block of the pass's pattern, aligned so that it can go straight to the device.
+struct alignas(kBlockSize) PatternBlock {
+    std::array<unsigned char, kBlockSize> bytes;
+};
+
 // The pass's open file, closed however the pass ends; an explicit close reports its result.
 class PassFile {
 public:
-    PassFile(FileServices& files, FileHandle handle) : files_(files), handle_(handle) {}
+    explicit PassFile(FileServices& files) : files_(files) {}
     PassFile(const PassFile&) = delete;
     PassFile& operator=(const PassFile&) = delete;
     ~PassFile() {
         if (open_)
             files_.close(handle_);
     }
+
+    // Opens the file straight to the device where its file system takes that, else through the cache.
+    SysStatus open(const std::string& path, const FileIdentity& identity) {
+        const SysStatus direct = openBy(path, identity, WriteRoute::Direct);
+        return direct.error == EINVAL ? openBy(path, identity, WriteRoute::Buffered) : direct;
+    }
+    SysStatus reopenBuffered(const std::string& path, const FileIdentity& identity) {
+        if (open_)
+            close();
+        return openBy(path, identity, WriteRoute::Buffered);
+    }
     FileHandle handle() const { return handle_; }
+    WriteRoute route() const { return route_; }
     SysStatus close() {
         open_ = false;
         return files_.close(handle_);
     }
 
 private:
+    SysStatus openBy(const std::string& path, const FileIdentity& identity, WriteRoute route) {
+        const auto opened = files_.openForOverwrite(path, identity, route);
+        if (!opened.ok())
+            return {opened.error};
+        handle_ = opened.value;
+        route_ = route;
+        open_ = true;
+        return {};
+    }
+
     FileServices& files_;
-    FileHandle handle_;
-    bool open_ = true;
+    FileHandle handle_ = -1;
+    WriteRoute route_ = WriteRoute::Direct;
+    bool open_ = false;
 };
 
 class OverwriteRun {
@@ -104,36 +133,56 @@ private:
 
     bool overwritePass(const PassPlan& plan) {
         FileServices& files = context_.files;
-        const auto opened = files.openForOverwrite(path_, pin_->identity());
-        if (!opened.ok())
+        PassFile file(files);
+        if (!file.open(path_, pin_->identity()).ok())
             return false;
-        PassFile file(files, opened.value);
         const auto length = files.lengthOf(file.handle());
         bool written = length.ok();
         if (written) {
             const std::int64_t blocks = length.value / static_cast<std::int64_t>(kBlockSize) + 1;
-            // Without the flush the blocks could still sit in the cache when the file is cut.
-            written = writeBlocks(file.handle(), blocks, plan) && files.flushData(file.handle()).ok();
+            // Without the flush the blocks could still sit in the device's cache when the file is cut.
+            written = writeBlocks(file, blocks, plan) && files.flushData(file.handle()).ok();
         }
         const bool closed = file.close().ok();
         return written && closed;
     }
 
-    bool writeBlocks(FileHandle handle, std::int64_t blocks, const PassPlan& plan) {
-        std::array<unsigned char, kBlockSize> block;
-        block.fill(plan.pattern);
+    // Writes the pass's blocks in batches that end where a progress step falls due, so that the
+    // display and the counters see exactly what one write per block would show them.
+    bool writeBlocks(PassFile& file, std::int64_t blocks, const PassPlan& plan) {
+        const auto block = std::make_unique<PatternBlock>();
+        block->bytes.fill(plan.pattern);
         const std::int64_t step = progressStepFor(blocks, plan.intensive);
-        std::int64_t position = 0;
-        for (std::int64_t index = 1; index <= blocks; ++index) {
-            ++runningBlock_;
-            if (runningBlock_ % step == 0)
+        std::int64_t done = 0;
+        while (done < blocks) {
+            const std::int64_t next = runningBlock_ + 1;
+            if (next % step == 0)
                 progressStep();
-            if (!context_.files.writeAll(handle, block.data(), block.size()).ok())
+            const std::int64_t batch = std::min(blocks - done, step - next % step);
+            const auto written = writeBatch(file, *block, batch, done);
+            const std::int64_t whole = written.value / static_cast<std::int64_t>(kBlockSize);
+            runningBlock_ += whole;
+            done += whole;
+            counters_.lBytesDone = bytesDoneAfter(done * static_cast<std::int64_t>(kBlockSize), plan);
+            if (!written.ok())
                 return false;
-            position += static_cast<std::int64_t>(kBlockSize);
-            counters_.lBytesDone = bytesDoneAfter(position, plan);
         }
         return true;
+    }
+
+    SysResult<std::int64_t> writeBatch(PassFile& file, const PatternBlock& block, std::int64_t count,
+                                       std::int64_t firstBlock) {
+        FileServices& files = context_.files;
+        const std::int64_t offset = firstBlock * static_cast<std::int64_t>(kBlockSize);
+        auto written = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count, offset);
+        // Some devices refuse direct writes only when the first one comes; the pass then goes on buffered.
+        if (written.error == EINVAL && file.route() == WriteRoute::Direct && offset == 0) {
+            const SysStatus reopened = file.reopenBuffered(path_, pin_->identity());
+            if (!reopened.ok())
+                return {0, reopened.error};
+            written = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count, offset);
+        }
+        return written;
     }
 
     std::int64_t bytesDoneAfter(std::int64_t position, const PassPlan& plan) const {

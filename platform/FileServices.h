@@ -34,6 +34,10 @@ struct EntryStatus {
 
 using FileHandle = int;
 
+// How a pass's writes reach the device: straight (O_DIRECT, leaving the page cache alone) or
+// through the page cache, where the file system refuses the direct route.
+enum class WriteRoute { Direct, Buffered };
+
 struct PinnedEntry {
     FileHandle handle = -1;
     EntryKind kind = EntryKind::Other;
@@ -58,13 +62,19 @@ public:
     // Opens the file for reading and writing at its first byte, without truncating it.
     // Refuses a link (ELOOP), anything but a regular file (kNotARegularFile) and a file
     // other than `expected` (kFileReplaced); nothing is ever written to a refused path.
-    virtual SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) = 0;
+    // With WriteRoute::Direct, EINVAL means the file system does not take direct writes.
+    virtual SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected,
+                                                   WriteRoute route) = 0;
 
     // Current length of the open file in bytes.
     virtual SysResult<std::int64_t> lengthOf(FileHandle handle) = 0;
 
-    // Writes all `size` bytes at the current position, retrying short writes and EINTR.
-    virtual SysStatus writeAll(FileHandle handle, const void* data, std::size_t size) = 0;
+    // Writes `count` copies of the `blockSize` bytes at `block`, back to back from byte `offset`,
+    // many copies per system call, retrying short writes and EINTR. For a direct handle the block
+    // and the offset are 4096-byte aligned; EINVAL then means the device refused the direct write.
+    // The value is the number of bytes written, also when the error says why it stopped short.
+    virtual SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize,
+                                                std::int64_t count, std::int64_t offset) = 0;
 
     // Commits the file's data to the device; a failure here means the pass did not happen.
     virtual SysStatus flushData(FileHandle handle) = 0;

@@ -10,9 +10,11 @@ public:
     SysResult<EntryStatus> inspect(const std::string& path) override;
     SysResult<PinnedEntry> pin(const std::string& path) override;
     void unpin(FileHandle handle) override;
-    SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
+    SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected,
+                                           WriteRoute route) override;
     SysResult<std::int64_t> lengthOf(FileHandle handle) override;
-    SysStatus writeAll(FileHandle handle, const void* data, std::size_t size) override;
+    SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
+                                        std::int64_t offset) override;
     SysStatus flushData(FileHandle handle) override;
     SysStatus close(FileHandle handle) override;
     SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) override;

@@ -58,7 +58,7 @@ TEST_F(OverwritePasses, IntensiveRunOnTenThousandBytesCountsAndEndsInPattern246)
     destroy(path, true);
 
     // Passes of 3, 4, ... 9 blocks, each block a progress step.
-    EXPECT_EQ(files.writes, 3 + 4 + 5 + 6 + 7 + 8 + 9);
+    EXPECT_EQ(files.blocksWritten, 3 + 4 + 5 + 6 + 7 + 8 + 9);
     EXPECT_EQ(display.stepPercents.size(), 42u);
     EXPECT_EQ(display.stepPercents.back(), 42);
     EXPECT_EQ(counters.lBytesTotal, 70000);
@@ -90,7 +90,7 @@ TEST_F(OverwritePasses, IntensiveRunOnEmptyFileWritesOneToSevenBlocks) {
     const std::string path = writeSample(folder.file("leer"), 0);
     captureContentsBeforeCut();
     destroy(path, true);
-    EXPECT_EQ(files.writes, 28);
+    EXPECT_EQ(files.blocksWritten, 28);
     EXPECT_EQ(contentsBeforeCut.size(), 28672u);
     EXPECT_EQ(counters.lBytesTotal, 0);
 }
@@ -118,7 +118,7 @@ TEST_F(OverwritePasses, ThousandAndOneBlocksStepEveryTenthBlock) {
 TEST_F(OverwritePasses, IntensiveThousandAndOneBlocksStepEverySeventiethBlock) {
     const std::string path = writeSample(folder.file("f"), 4096000);
     destroy(path, true);
-    EXPECT_EQ(files.writes, 7028);
+    EXPECT_EQ(files.blocksWritten, 7028);
     EXPECT_EQ(display.stepPercents.size(), 100u);
     EXPECT_EQ(display.stepPercents.back(), 99);
     EXPECT_EQ(counters.lBytesTotal, 7 * 4096000);

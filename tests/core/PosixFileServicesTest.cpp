@@ -1,4 +1,5 @@
 #include "posix/PosixFileServices.h"
+#include "FileSizeLimit.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -40,15 +41,50 @@ TEST_F(PosixServices, OverwriteOpenRefusesEverythingButTheExpectedRegularFile) {
     const std::string fifo = folder.file("p");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
-    const auto opened = files.openForOverwrite(file, identityOf(file));
-    ASSERT_TRUE(opened.ok());
-    EXPECT_TRUE(files.close(opened.value).ok());
-    EXPECT_EQ(files.openForOverwrite(link, identityOf(file)).error, ELOOP);
-    EXPECT_EQ(files.openForOverwrite(other, identityOf(file)).error, kFileReplaced);
-    // A FIFO without a reader must neither block nor be taken for a file.
-    EXPECT_EQ(files.openForOverwrite(fifo, identityOf(fifo)).error, kNotARegularFile);
+    for (const WriteRoute route : {WriteRoute::Direct, WriteRoute::Buffered}) {
+        const auto opened = files.openForOverwrite(file, identityOf(file), route);
+        ASSERT_TRUE(opened.ok());
+        EXPECT_TRUE(files.close(opened.value).ok());
+        EXPECT_EQ(files.openForOverwrite(link, identityOf(file), route).error, ELOOP);
+        EXPECT_EQ(files.openForOverwrite(other, identityOf(file), route).error, kFileReplaced);
+        // A FIFO without a reader must neither block nor be taken for a file.
+        EXPECT_EQ(files.openForOverwrite(fifo, identityOf(fifo), route).error, kNotARegularFile);
+    }
     EXPECT_EQ(files.truncateToZero(other, identityOf(file)).error, kFileReplaced);
     EXPECT_EQ(readBytes(other), sampleBytes(10));
+}
+
+TEST_F(PosixServices, RepeatedBlocksLandBackToBackFromTheOffsetAcrossManyCalls) {
+    const std::string file = writeSample(folder.file("f"), 3 * 4096);
+    alignas(4096) static unsigned char block[4096];
+    std::fill(std::begin(block), std::end(block), 0xF6);
+    for (const WriteRoute route : {WriteRoute::Direct, WriteRoute::Buffered}) {
+        const auto opened = files.openForOverwrite(file, identityOf(file), route);
+        ASSERT_TRUE(opened.ok());
+        // More copies than one call carries, so the write needs several calls.
+        const auto written = files.writeBlocks(opened.value, block, sizeof block, 1500, 4096);
+        EXPECT_TRUE(files.close(opened.value).ok());
+        EXPECT_EQ(written.value, 1500 * 4096);
+        const auto bytes = readBytes(file);
+        ASSERT_EQ(bytes.size(), 1501u * 4096);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 4096, sampleBytes(4096).begin()));
+        EXPECT_TRUE(std::all_of(bytes.begin() + 4096, bytes.end(), [](unsigned char b) { return b == 0xF6; }));
+    }
+}
+
+TEST_F(PosixServices, AWriteStoppedShortReportsTheBytesThatLanded) {
+    const std::string file = writeSample(folder.file("f"), 0);
+    std::vector<unsigned char> block(4096, 0);
+    const auto opened = files.openForOverwrite(file, identityOf(file), WriteRoute::Buffered);
+    ASSERT_TRUE(opened.ok());
+    SysResult<std::int64_t> written;
+    {
+        FileSizeLimit limit(10000);
+        written = files.writeBlocks(opened.value, block.data(), block.size(), 4, 0);
+    }
+    files.close(opened.value);
+    EXPECT_EQ(written.error, EFBIG);
+    EXPECT_EQ(written.value, 10000);
 }
 
 TEST_F(PosixServices, RenameNeverReplacesAnExistingEntry) {

@@ -1,23 +1,41 @@
 #include "InstrumentedFileServices.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kelvanter::testing {
 
-SysResult<FileHandle> InstrumentedFileServices::openForOverwrite(const std::string& path,
-                                                                 const FileIdentity& expected) {
+SysResult<FileHandle> InstrumentedFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected,
+                                                                 WriteRoute route) {
+    if (route == WriteRoute::Direct && refuseDirectOpen)
+        return {-1, EINVAL};
     ++opens;
     if (beforeOpen)
         beforeOpen(opens);
     if (opens == failOpenAt)
         return {-1, EBUSY};
-    return real_.openForOverwrite(path, expected);
+    const auto opened = real_.openForOverwrite(path, expected, route);
+    if (opened.ok() && route == WriteRoute::Direct) {
+        ++directOpens;
+        directHandle_ = opened.value;
+    }
+    return opened;
 }
 
-SysStatus InstrumentedFileServices::writeAll(FileHandle handle, const void* data, std::size_t size) {
-    if (++writes == failWriteAt)
-        return {ENOSPC};
-    return real_.writeAll(handle, data, size);
+SysResult<std::int64_t> InstrumentedFileServices::writeBlocks(FileHandle handle, const void* block,
+                                                              std::size_t blockSize, std::int64_t count,
+                                                              std::int64_t offset) {
+    ++writes;
+    if (refuseDirectWrite && handle == directHandle_)
+        return {0, EINVAL};
+    const std::int64_t untilFailure = failWriteAt > 0 ? failWriteAt - 1 - blocksWritten : count;
+    if (untilFailure >= 0 && untilFailure < count) {
+        const auto written = real_.writeBlocks(handle, block, blockSize, untilFailure, offset);
+        blocksWritten += untilFailure;
+        return {written.value, ENOSPC};
+    }
+    blocksWritten += count;
+    return real_.writeBlocks(handle, block, blockSize, count, offset);
 }
 
 SysStatus InstrumentedFileServices::flushData(FileHandle handle) {
@@ -27,6 +45,8 @@ SysStatus InstrumentedFileServices::flushData(FileHandle handle) {
 }
 
 SysStatus InstrumentedFileServices::close(FileHandle handle) {
+    if (handle == directHandle_)
+        directHandle_ = -1;
     const SysStatus status = real_.close(handle);
     ++closes;
     if (afterClose)
@@ -68,18 +88,13 @@ SysResult<EntryStatus> SimulatedFileServices::inspect(const std::string&) {
     return {status, 0};
 }
 
-SysResult<FileHandle> SimulatedFileServices::openForOverwrite(const std::string&, const FileIdentity&) {
-    position_ = 0;
-    return {3, 0};
-}
-
-SysStatus SimulatedFileServices::writeAll(FileHandle, const void* data, std::size_t size) {
-    std::memcpy(&lastPattern, data, 1);
-    position_ += static_cast<std::int64_t>(size);
-    if (position_ > length_)
-        length_ = position_;
-    ++blocksWritten;
-    return {};
+SysResult<std::int64_t> SimulatedFileServices::writeBlocks(FileHandle, const void* block, std::size_t blockSize,
+                                                           std::int64_t count, std::int64_t offset) {
+    std::memcpy(&lastPattern, block, 1);
+    const std::int64_t bytes = count * static_cast<std::int64_t>(blockSize);
+    length_ = std::max(length_, offset + bytes);
+    blocksWritten += count;
+    return {bytes, 0};
 }
 
 SysStatus SimulatedFileServices::truncateToZero(const std::string&, const FileIdentity&) {

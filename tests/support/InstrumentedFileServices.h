@@ -11,7 +11,11 @@ namespace kelvanter::testing {
 class InstrumentedFileServices : public FileServices {
 public:
     int failOpenAt = 0;
+    // Fails the write of this block, counted over the run; the blocks before it are written.
     int failWriteAt = 0;
+    // A file system that refuses direct writes at the open, or only at the first write.
+    bool refuseDirectOpen = false;
+    bool refuseDirectWrite = false;
     int failFlushAt = 0;
     int failCloseAt = 0;
     int failRemoveAt = 0;
@@ -21,7 +25,9 @@ public:
     std::function<void(int closeNumber)> afterClose;
 
     int opens = 0;
+    int directOpens = 0;
     int writes = 0;
+    std::int64_t blocksWritten = 0;
     int flushes = 0;
     int closes = 0;
     int resets = 0;
@@ -29,9 +35,11 @@ public:
     SysResult<EntryStatus> inspect(const std::string& path) override { return real_.inspect(path); }
     SysResult<PinnedEntry> pin(const std::string& path) override { return real_.pin(path); }
     void unpin(FileHandle handle) override { real_.unpin(handle); }
-    SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
+    SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected,
+                                           WriteRoute route) override;
     SysResult<std::int64_t> lengthOf(FileHandle handle) override { return real_.lengthOf(handle); }
-    SysStatus writeAll(FileHandle handle, const void* data, std::size_t size) override;
+    SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
+                                        std::int64_t offset) override;
     SysStatus flushData(FileHandle handle) override;
     SysStatus close(FileHandle handle) override;
     SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) override;
@@ -53,6 +61,7 @@ public:
 private:
     PosixFileServices real_;
     int removes_ = 0;
+    FileHandle directHandle_ = -1;
 };
 
 // One file that exists only as a length, for counter arithmetic on sizes no test should write.
@@ -66,9 +75,12 @@ public:
     SysResult<EntryStatus> inspect(const std::string& path) override;
     SysResult<PinnedEntry> pin(const std::string&) override { return {{7, EntryKind::Regular, {1, 1}}, 0}; }
     void unpin(FileHandle) override {}
-    SysResult<FileHandle> openForOverwrite(const std::string&, const FileIdentity&) override;
+    SysResult<FileHandle> openForOverwrite(const std::string&, const FileIdentity&, WriteRoute) override {
+        return {3, 0};
+    }
     SysResult<std::int64_t> lengthOf(FileHandle) override { return {length_, 0}; }
-    SysStatus writeAll(FileHandle, const void* data, std::size_t size) override;
+    SysResult<std::int64_t> writeBlocks(FileHandle, const void* block, std::size_t blockSize, std::int64_t count,
+                                        std::int64_t offset) override;
     SysStatus flushData(FileHandle) override { return {}; }
     SysStatus close(FileHandle) override { return {}; }
     SysStatus truncateToZero(const std::string&, const FileIdentity&) override;
@@ -83,7 +95,6 @@ public:
 
 private:
     std::int64_t length_;
-    std::int64_t position_ = 0;
     bool removed_ = false;
 };
 

@@ -157,7 +157,9 @@ namespace {
 
 TEST(DestroyCommandEscapes, AnErrorEscapingTheRunLeavesTheWindowUsableAndIsReportedOnce) {
     struct ThrowingFiles : InstrumentedFileServices {
-        SysStatus writeAll(FileHandle, const void*, std::size_t) override { throw std::runtime_error("Testfehler"); }
+        SysResult<std::int64_t> writeBlocks(FileHandle, const void*, std::size_t, std::int64_t, std::int64_t) override {
+            throw std::runtime_error("Testfehler");
+        }
     } files;
     TempFolder folder;
     ScriptedMessageBoxes boxes;
