@@ -42,7 +42,7 @@ int destroy(const std::string& mode, const std::string& path) {
     PlatformClock clock;
     ByteCounters counters;
     const auto start = std::chrono::steady_clock::now();
-    const bool destroyed = vesk(CoreContext{display, files, clock}, counters, path);
+    const bool destroyed = vesk(CoreContext{display, files, clock}, counters, path) == Verdict::Destroyed;
     const auto end = std::chrono::steady_clock::now();
     const auto disposalStart = display.disposalStart.value_or(end);
     const std::chrono::duration<double> elapsed = end - start;

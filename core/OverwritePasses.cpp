@@ -95,22 +95,29 @@ public:
         return true;
     }
 
-    bool finish() {
+    Verdict finish() {
+        // Proven before the cut, while the overwritten blocks are still the file's.
+        const auto unproven = proof_->failureAfter(context_.files, path_, pin_->identity(), lastPattern_);
         const DisposalOutcome outcome = vesk_total(context_, pin_->identity());
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
         display.setPercentCaption("100 %");
-        // Success only when nothing is left, neither at the path nor under the temporary name.
+        // Gone only when nothing is left, neither at the path nor under the temporary name.
         const bool nothingLeft = outcome == DisposalOutcome::Deleted || outcome == DisposalOutcome::FileNotFound;
         if (nothingLeft && modDestroyFile::PathIsGone(context_.files, path_)) {
-            display.setSuccessLabelVisible(true);
-            return true;
+            if (!unproven) {
+                display.setSuccessLabelVisible(true);
+                return Verdict::Destroyed;
+            }
+            display.messageBox(kUnprovenHead + path_ + kUnprovenMiddle + *unproven + kUnprovenTail, kStyleWarning,
+                               kMessageTitle);
+            return Verdict::DeletedUnproven;
         }
         resetProgressDisplay();
         display.messageBox("Die Datei " + path_ +
                                " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.",
                            kStyleError, display.executableName());
-        return false;
+        return Verdict::NotDestroyed;
     }
 
     void recover() {
@@ -128,6 +135,7 @@ private:
         if (!pin_ || (lookedUp_ && pin_->identity() != *lookedUp_))
             return false;
         counters_.lBytesTotal = passes * pin_->sizeAtLookup();
+        proof_.emplace(OverwriteProof::before(context_.files, path_, pin_->identity(), pin_->sizeAtLookup()));
         return true;
     }
 
@@ -152,6 +160,7 @@ private:
     bool writeBlocks(PassFile& file, std::int64_t blocks, const PassPlan& plan) {
         const auto block = std::make_unique<PatternBlock>();
         block->bytes.fill(plan.pattern);
+        lastPattern_ = plan.pattern;
         const std::int64_t step = progressStepFor(blocks, plan.intensive);
         std::int64_t done = 0;
         while (done < blocks) {
@@ -215,6 +224,8 @@ private:
     const std::string& path_;
     std::optional<FileIdentity> lookedUp_;
     std::optional<FilePin> pin_;
+    std::optional<OverwriteProof> proof_;
+    unsigned char lastPattern_ = kNormalPattern;
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.
     std::int64_t runningBlock_ = 0;
@@ -222,28 +233,28 @@ private:
 
 } // namespace
 
-bool vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
-          std::optional<FileIdentity> lookedUp) {
+Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
+             std::optional<FileIdentity> lookedUp) {
     VeskDisplay& display = context.display;
     display.setWindowEnabled(false);
     OverwriteRun run(context, counters, sFileName, lookedUp);
-    bool destroyed = false;
+    Verdict verdict = Verdict::NotDestroyed;
     if (display.isOptionSelected(0)) {
         if (!run.normalMode()) {
             run.recover();
-            return false;
+            return Verdict::NotDestroyed;
         }
-        destroyed = run.finish();
+        verdict = run.finish();
     }
     if (display.isOptionSelected(1)) {
         if (!run.intensiveMode()) {
             run.recover();
-            return false;
+            return Verdict::NotDestroyed;
         }
-        destroyed = run.finish();
+        verdict = run.finish();
     }
     display.setWindowEnabled(true);
-    return destroyed;
+    return verdict;
 }
 
 } // namespace kelvanter

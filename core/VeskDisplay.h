@@ -17,6 +17,8 @@ inline constexpr int kStyleOkOnly = 0;
 inline constexpr int kStyleError = 16;
 inline constexpr int kStyleQuestion = 36;
 inline constexpr int kStyleWarning = 48;
+// Yes and No with the warning icon, No the default button.
+inline constexpr int kStyleWarningQuestion = 308;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 

@@ -32,6 +32,37 @@ struct EntryStatus {
     bool immutableOrAppendOnly = false;
 };
 
+// How a file system stores changed data, as far as this machine can tell.
+enum class StorageKind {
+    InPlace,     // overwrites a file's blocks where they are (ext4, xfs, vfat, ...)
+    CopyOnWrite, // writes changed data to new places (btrfs, zfs, f2fs, ...)
+    Remote,      // a network, FUSE or overlay file system: where the data lives is out of sight
+    MemoryOnly,  // keeps data only in memory (tmpfs, ramfs)
+    Unknown,
+};
+
+struct StorageFacts {
+    std::string fileSystem; // its name as the mount table gives it: "ext4", "btrfs", ...
+    StorageKind kind = StorageKind::Unknown;
+    bool journalsData = false;  // contents pass through a journal first (data=journal, or the inode's flag)
+    bool noCopyOnWrite = false; // the inode is marked to be overwritten in place on a copy-on-write system
+};
+
+// Extent flags, as far as they bear on an in-place overwrite.
+inline constexpr std::uint32_t kExtentShared = 1;  // the blocks belong to another file or a snapshot too
+inline constexpr std::uint32_t kExtentEncoded = 2; // compressed or otherwise encoded
+inline constexpr std::uint32_t kExtentInline = 4;  // stored inside metadata, not in blocks of its own
+inline constexpr std::uint32_t kExtentUnknown = 8; // the file system cannot say where the data is
+
+// One stretch of a file on its device, in bytes.
+struct Extent {
+    std::int64_t logical = 0;
+    std::int64_t physical = 0;
+    std::int64_t length = 0;
+    std::uint32_t flags = 0;
+    bool operator==(const Extent&) const = default;
+};
+
 using FileHandle = int;
 
 // How a pass's writes reach the device: straight (O_DIRECT, leaving the page cache alone) or
@@ -84,6 +115,18 @@ public:
     // Cuts the file to zero bytes with write-through and commits the cut to the device.
     // Refuses like openForOverwrite before anything is cut.
     virtual SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) = 0;
+
+    // How the file system under the file stores changed data. Refuses a file other than `expected`.
+    virtual SysResult<StorageFacts> storageOf(const std::string& path, const FileIdentity& expected) = 0;
+
+    // Where the file's bytes lie on the device, after pending data has been allocated.
+    // EOPNOTSUPP where the file system cannot tell (tmpfs, some network file systems).
+    virtual SysResult<std::vector<Extent>> extentsOf(const std::string& path, const FileIdentity& expected) = 0;
+
+    // Reads `blockSize` bytes at each offset from the device itself, not from the page cache.
+    virtual SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
+                                                                 const std::vector<std::int64_t>& offsets,
+                                                                 std::size_t blockSize) = 0;
 
     // Adds the owner's write bit to a regular file (never through a link).
     virtual SysStatus addOwnerWrite(const std::string& path) = 0;

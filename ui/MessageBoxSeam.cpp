@@ -9,12 +9,17 @@ namespace kelvanter {
 namespace {
 
 constexpr int kAnswerOk = 1;
+// The style word's parts: buttons in the low four bits, the icon above them, then the default button.
+constexpr int kButtonBits = 0x0F;
+constexpr int kIconBits = 0xF0;
+constexpr int kButtonsYesNo = 4;
+constexpr int kSecondButtonDefault = 256;
 
 QMessageBox::Icon iconForStyle(int style) {
-    switch (style) {
+    switch (style & kIconBits) {
     case kStyleError:
         return QMessageBox::Critical;
-    case kStyleQuestion:
+    case kStyleQuestion& kIconBits:
         return QMessageBox::Question;
     case kStyleWarning:
         return QMessageBox::Warning;
@@ -26,11 +31,14 @@ QMessageBox::Icon iconForStyle(int style) {
 } // namespace
 
 int QtMessageBoxes::show(QWidget* owner, const QString& text, int style, const QString& title) {
-    const bool question = style == kStyleQuestion;
+    const bool question = (style & kButtonBits) == kButtonsYesNo;
     const QMessageBox::StandardButtons buttons = question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok;
     QMessageBox box(iconForStyle(style), title.isEmpty() ? kApplicationTitle : title, text, buttons, owner);
-    // The first button of a question is its default: Enter answers Yes.
-    box.setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);
+    // A question's first button is its default unless the style names the second: Enter answers that.
+    if (question)
+        box.setDefaultButton((style & kSecondButtonDefault) ? QMessageBox::No : QMessageBox::Yes);
+    else
+        box.setDefaultButton(QMessageBox::Ok);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return kAnswerYes;

@@ -68,8 +68,9 @@ void frmVesk::vesk(const QString& sFileName) {
     // Made absolute before the run: thumbnails are named after the file's full path.
     const std::string absolutePath = traces::absolutePathOf(files_, path);
     CoreContext context{*this, files_, clock_};
-    const bool destroyed = kelvanter::vesk(context, counters, path, confirmedFile_);
-    if (destroyed && !absolutePath.empty())
+    const Verdict verdict = kelvanter::vesk(context, counters, path, confirmedFile_);
+    // The file is gone even where its overwrite could not be proven: its traces go with it.
+    if (verdict != Verdict::NotDestroyed && !absolutePath.empty())
         traces::removeTracesOf(files_, clock_, traces::TraceLocations::fromEnvironment(), absolutePath);
     runInProgress_ = false;
 }
@@ -124,7 +125,7 @@ void frmVesk::Command2_Click() {
                     kStyleOkOnly, "Kelvanter-Nachricht");
         return;
     }
-    if (!askToRemoveWriteProtection(Fname->text()))
+    if (!askToRemoveWriteProtection(Fname->text()) || !acceptOverwriteInDoubt(pin->identity()))
         return;
     const int answer = boxes_.show(this, "Soll die  Datei " + Fname->text() + " jetzt unwiderruflich zerstört werden?",
                                    kStyleQuestion, "Kelvanter - Kontrollabfrage");
@@ -153,6 +154,18 @@ bool frmVesk::askToRemoveWriteProtection(const QString& path) {
         return false;
     }
     return true;
+}
+
+// Where the file system may keep the old data elsewhere, the user decides before the confirmation.
+bool frmVesk::acceptOverwriteInDoubt(const FileIdentity& identity) {
+    const auto doubt = InPlaceOverwriteDoubt(files_, pathText(), identity);
+    if (!doubt)
+        return true;
+    const QString text =
+        "Die Datei " + Fname->text() +
+        " kann hier nicht an Ort und Stelle überschrieben werden: " + QString::fromStdString(*doubt) +
+        ". Ihr bisheriger Inhalt kann danach noch auf dem Datenträger lesbar sein. Trotzdem fortfahren ?";
+    return boxes_.show(this, text, kStyleWarningQuestion, kMessageTitle) == kAnswerYes;
 }
 
 void frmVesk::runConfirmed(const FileIdentity& identity) {

@@ -88,6 +88,7 @@ private:
     void setTabOrderAsDesigned();
     void resetProgressDisplay();
     bool askToRemoveWriteProtection(const QString& path);
+    bool acceptOverwriteInDoubt(const FileIdentity& identity);
     void runConfirmed(const FileIdentity& identity);
     void reportFailure(const QString& path, const QString& reason);
     void endRun();

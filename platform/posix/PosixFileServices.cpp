@@ -1,4 +1,5 @@
 #include "PosixFileServices.h"
+#include "PosixOpen.h"
 
 #include <algorithm>
 #include <climits>
@@ -13,20 +14,18 @@
 
 namespace kelvanter {
 
+using posix::identityOf;
+using posix::kSafeOpenFlags;
+using posix::openVerified;
+
 namespace {
 
-// O_NONBLOCK keeps a FIFO that slipped in from blocking the open; it changes nothing for regular files.
-constexpr int kSafeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 constexpr int kUndeletableFlags = FS_IMMUTABLE_FL | FS_APPEND_FL;
 // As many block copies as one pwritev takes (IOV_MAX on Linux).
 constexpr int kBlocksPerCall = 1024;
 
 SysStatus lastError() {
     return {errno};
-}
-
-FileIdentity identityOf(const struct stat& info) {
-    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
 EntryKind kindOf(mode_t mode) {
@@ -37,27 +36,6 @@ EntryKind kindOf(mode_t mode) {
     if (S_ISLNK(mode))
         return EntryKind::Symlink;
     return EntryKind::Other;
-}
-
-// Opens `path` with `flags` and checks on the open descriptor that it is the expected regular file.
-// Returns the descriptor, or the errno of the open or of the refusal (the descriptor is then closed).
-SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected) {
-    const int fd = ::open(path.c_str(), flags | kSafeOpenFlags);
-    if (fd < 0)
-        return {-1, errno};
-    struct stat info {};
-    int refusal = 0;
-    if (::fstat(fd, &info) != 0)
-        refusal = errno;
-    else if (!S_ISREG(info.st_mode))
-        refusal = kNotARegularFile;
-    else if (expected != nullptr && identityOf(info) != *expected)
-        refusal = kFileReplaced;
-    if (refusal != 0) {
-        ::close(fd);
-        return {-1, refusal};
-    }
-    return {fd, 0};
 }
 
 // Writes all `size` bytes at the current position, retrying short writes and EINTR.

@@ -18,6 +18,11 @@ public:
     SysStatus flushData(FileHandle handle) override;
     SysStatus close(FileHandle handle) override;
     SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) override;
+    SysResult<StorageFacts> storageOf(const std::string& path, const FileIdentity& expected) override;
+    SysResult<std::vector<Extent>> extentsOf(const std::string& path, const FileIdentity& expected) override;
+    SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
+                                                         const std::vector<std::int64_t>& offsets,
+                                                         std::size_t blockSize) override;
     SysStatus addOwnerWrite(const std::string& path) override;
     SysStatus clearImmutableFlags(const std::string& path) override;
     SysStatus renameNoReplace(const std::string& from, const std::string& to) override;

@@ -85,15 +85,19 @@ TEST_F(Disposal, AResetThatNeverTakesEffectEndsAfterABoundedNumberOfRounds) {
     EXPECT_EQ(display.boxes[0].text, "Die Datei " + path + kNotDeletedSuffix);
 }
 
-TEST_F(Disposal, AFileThatVanishedBeforeDisposalGivesOnlyTheNotFoundBox) {
+// Gone before it could be read back, the file is not called destroyed: nothing proved the overwrite.
+TEST_F(Disposal, AFileThatVanishedBeforeDisposalGivesTheNotFoundBoxAndNoClaimOfProof) {
     const std::string path = writeSample(folder.file("weg"), 100);
     const std::string other = writeSample(folder.file("andere"), 300);
     display.onProcessEvents = [&] { std::filesystem::remove(path); };
     destroy(path);
-    ASSERT_EQ(display.boxes.size(), 1u);
+    ASSERT_EQ(display.boxes.size(), 2u);
     EXPECT_EQ(display.boxes[0].text, "Datei nicht gefunden!");
     EXPECT_EQ(display.boxes[0].style, kStyleOkOnly);
     EXPECT_EQ(display.boxes[0].title, "Kelvanter");
+    EXPECT_EQ(display.boxes[1].text,
+              kUnprovenHead + path + kUnprovenMiddle + proofReasons::kLocationUnknown + kUnprovenTail);
+    EXPECT_FALSE(display.successVisible);
     EXPECT_EQ(readBytes(other), sampleBytes(300));
     EXPECT_TRUE(leftoverDelFiles(folder.path()).empty());
 }

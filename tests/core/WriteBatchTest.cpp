@@ -86,7 +86,7 @@ TEST_F(DirectWrites, RefusedAtTheOpenOrTheFirstWriteFallBackToBufferedWrites) {
         std::vector<unsigned char> beforeCut;
         refusing.beforeTruncate = [&](const std::string& p) { beforeCut = readBytes(p); };
         ByteCounters counts;
-        EXPECT_TRUE(vesk(CoreContext{shown, refusing, clock}, counts, shown.path)) << atOpen;
+        EXPECT_EQ(vesk(CoreContext{shown, refusing, clock}, counts, shown.path), Verdict::Destroyed) << atOpen;
         EXPECT_EQ(refusing.directOpens, atOpen ? 0 : 7);
         EXPECT_EQ(refusing.blocksWritten, 42);
         EXPECT_EQ(beforeCut.size(), 36864u);

@@ -62,6 +62,24 @@ SysStatus InstrumentedFileServices::truncateToZero(const std::string& path, cons
     return real_.truncateToZero(path, expected);
 }
 
+SysResult<std::vector<Extent>> InstrumentedFileServices::extentsOf(const std::string& path,
+                                                                   const FileIdentity& expected) {
+    auto extents = real_.extentsOf(path, expected);
+    if (alterExtents)
+        alterExtents(++extentQueries_, extents.value);
+    return extents;
+}
+
+SysResult<std::vector<unsigned char>> InstrumentedFileServices::readFromDevice(const std::string& path,
+                                                                               const FileIdentity& expected,
+                                                                               const std::vector<std::int64_t>& offsets,
+                                                                               std::size_t blockSize) {
+    auto bytes = real_.readFromDevice(path, expected, offsets, blockSize);
+    if (alterReadBack)
+        alterReadBack(bytes.value);
+    return bytes;
+}
+
 SysStatus InstrumentedFileServices::addOwnerWrite(const std::string& path) {
     ++resets;
     return ignoreAttributeResets ? SysStatus{} : real_.addOwnerWrite(path);

@@ -23,6 +23,9 @@ public:
     std::function<void(int openNumber)> beforeOpen;
     std::function<void(const std::string& path)> beforeTruncate;
     std::function<void(int closeNumber)> afterClose;
+    // Lets a test change what the device seems to hold: the extents of the Nth query, the read-back.
+    std::function<void(int queryNumber, std::vector<Extent>& extents)> alterExtents;
+    std::function<void(std::vector<unsigned char>& bytes)> alterReadBack;
 
     int opens = 0;
     int directOpens = 0;
@@ -43,6 +46,13 @@ public:
     SysStatus flushData(FileHandle handle) override;
     SysStatus close(FileHandle handle) override;
     SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) override;
+    SysResult<StorageFacts> storageOf(const std::string& path, const FileIdentity& expected) override {
+        return real_.storageOf(path, expected);
+    }
+    SysResult<std::vector<Extent>> extentsOf(const std::string& path, const FileIdentity& expected) override;
+    SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
+                                                         const std::vector<std::int64_t>& offsets,
+                                                         std::size_t blockSize) override;
     SysStatus addOwnerWrite(const std::string& path) override;
     SysStatus clearImmutableFlags(const std::string& path) override;
     SysStatus renameNoReplace(const std::string& from, const std::string& to) override {
@@ -61,6 +71,7 @@ public:
 private:
     PosixFileServices real_;
     int removes_ = 0;
+    int extentQueries_ = 0;
     FileHandle directHandle_ = -1;
 };
 
@@ -84,6 +95,17 @@ public:
     SysStatus flushData(FileHandle) override { return {}; }
     SysStatus close(FileHandle) override { return {}; }
     SysStatus truncateToZero(const std::string&, const FileIdentity&) override;
+    SysResult<StorageFacts> storageOf(const std::string&, const FileIdentity&) override {
+        return {{"ext4", StorageKind::InPlace}, 0};
+    }
+    SysResult<std::vector<Extent>> extentsOf(const std::string&, const FileIdentity&) override {
+        return {{}, EOPNOTSUPP};
+    }
+    SysResult<std::vector<unsigned char>> readFromDevice(const std::string&, const FileIdentity&,
+                                                         const std::vector<std::int64_t>& offsets,
+                                                         std::size_t blockSize) override {
+        return {std::vector<unsigned char>(offsets.size() * blockSize, lastPattern), 0};
+    }
     SysStatus addOwnerWrite(const std::string&) override { return {}; }
     SysStatus clearImmutableFlags(const std::string&) override { return {}; }
     SysStatus renameNoReplace(const std::string&, const std::string&) override { return {}; }

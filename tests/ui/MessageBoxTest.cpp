@@ -36,6 +36,16 @@ TEST(QtMessageBoxes, AQuestionSpeaksGermanAndEnterAnswersYes) {
     EXPECT_EQ(answer, kAnswerYes);
 }
 
+TEST(QtMessageBoxes, AWarningQuestionDefaultsToNoSoEnterDoesNotGoOn) {
+    const int answer = showAndInspect(kStyleWarningQuestion, "Kelvanter - Nachricht", [](QMessageBox& box) {
+        EXPECT_EQ(box.icon(), QMessageBox::Warning);
+        EXPECT_EQ(box.buttons().size(), 2);
+        EXPECT_EQ(box.defaultButton(), box.button(QMessageBox::No));
+        QTest::keyClick(&box, Qt::Key_Return);
+    });
+    EXPECT_EQ(answer, kAnswerNo);
+}
+
 TEST(QtMessageBoxes, NoAndEscapeAnswerSeven) {
     EXPECT_EQ(showAndInspect(kStyleQuestion, "t", [](QMessageBox& box) { box.button(QMessageBox::No)->click(); }),
               kAnswerNo);

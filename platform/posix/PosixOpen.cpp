@@ -1,0 +1,31 @@
+#include "PosixOpen.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace kelvanter::posix {
+
+FileIdentity identityOf(const struct stat& info) {
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
+SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected) {
+    const int fd = ::open(path.c_str(), flags | kSafeOpenFlags);
+    if (fd < 0)
+        return {-1, errno};
+    struct stat info {};
+    int refusal = 0;
+    if (::fstat(fd, &info) != 0)
+        refusal = errno;
+    else if (!S_ISREG(info.st_mode))
+        refusal = kNotARegularFile;
+    else if (expected != nullptr && identityOf(info) != *expected)
+        refusal = kFileReplaced;
+    if (refusal != 0) {
+        ::close(fd);
+        return {-1, refusal};
+    }
+    return {fd, 0};
+}
+
+} // namespace kelvanter::posix

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "../FileServices.h"
+
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+
+namespace kelvanter::posix {
+
+// O_NONBLOCK keeps a FIFO that slipped in from blocking the open; it changes nothing for regular files.
+inline constexpr int kSafeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+FileIdentity identityOf(const struct stat& info);
+
+// Opens `path` with `flags` and checks on the open descriptor that it is the expected regular file.
+// Returns the descriptor, or the errno of the open or of the refusal (the descriptor is then closed).
+SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected);
+
+} // namespace kelvanter::posix

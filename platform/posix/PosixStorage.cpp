@@ -1,0 +1,214 @@
+// Where a file's data lives on Linux: the file system's kind, its mount options, the inode's
+// flags, the extents from FIEMAP, and reads that go past the page cache to the device.
+#include "PosixFileServices.h"
+#include "PosixOpen.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <memory>
+#include <sstream>
+#include <sys/ioctl.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace kelvanter {
+
+using posix::openVerified;
+
+namespace {
+
+struct KnownFileSystem {
+    std::uint32_t magic;
+    const char* name;
+    StorageKind kind;
+};
+
+// statfs magic numbers of the file systems whose way of storing changed data is known.
+constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
+    {0xEF53, "ext4", StorageKind::InPlace},         {0x58465342, "xfs", StorageKind::InPlace},
+    {0x4d44, "vfat", StorageKind::InPlace},         {0x2011BAB0, "exfat", StorageKind::InPlace},
+    {0x7366746e, "ntfs3", StorageKind::InPlace},    {0x3153464a, "jfs", StorageKind::InPlace},
+    {0x52654973, "reiserfs", StorageKind::InPlace}, {0x482b, "hfsplus", StorageKind::InPlace},
+    {0x137F, "minix", StorageKind::InPlace},        {0x9123683E, "btrfs", StorageKind::CopyOnWrite},
+    {0x2fc12fc1, "zfs", StorageKind::CopyOnWrite},  {0xca451a4e, "bcachefs", StorageKind::CopyOnWrite},
+    {0x3434, "nilfs2", StorageKind::CopyOnWrite},   {0xF2F52010, "f2fs", StorageKind::CopyOnWrite},
+    {0x01021994, "tmpfs", StorageKind::MemoryOnly}, {0x858458f6, "ramfs", StorageKind::MemoryOnly},
+    {0x6969, "nfs", StorageKind::Remote},           {0x517B, "smb", StorageKind::Remote},
+    {0xFF534D42, "cifs", StorageKind::Remote},      {0xFE534D42, "smb2", StorageKind::Remote},
+    {0x65735546, "fuse", StorageKind::Remote},      {0x794c7630, "overlay", StorageKind::Remote},
+    {0x01021997, "9p", StorageKind::Remote},        {0x00c36400, "ceph", StorageKind::Remote},
+    {0x5346414F, "afs", StorageKind::Remote},       {0x73757245, "coda", StorageKind::Remote},
+    {0xf15f, "ecryptfs", StorageKind::Remote},
+}};
+
+constexpr std::uint32_t kFiemapBatch = 256;
+
+// The mount table's file-system type and super-block options for the device `dev`.
+struct MountEntry {
+    std::string type;
+    std::string options;
+};
+
+MountEntry mountEntryOf(dev_t dev) {
+    std::ifstream table("/proc/self/mountinfo");
+    const std::string wanted = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
+    MountEntry found;
+    std::string line;
+    // Lines: id parent maj:min root mountpoint options [optional fields] - type source super-options
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, device;
+        fields >> id >> parent >> device;
+        const auto separator = line.find(" - ");
+        if (device != wanted || separator == std::string::npos)
+            continue;
+        std::istringstream tail(line.substr(separator + 3));
+        std::string source;
+        tail >> found.type >> source >> found.options;
+    }
+    return found;
+}
+
+bool hasOption(const std::string& options, const std::string& option) {
+    return ("," + options + ",").find("," + option + ",") != std::string::npos;
+}
+
+std::uint32_t portableExtentFlags(std::uint32_t fiemap) {
+    std::uint32_t flags = 0;
+    if (fiemap & FIEMAP_EXTENT_SHARED)
+        flags |= kExtentShared;
+    if (fiemap & (FIEMAP_EXTENT_ENCODED | FIEMAP_EXTENT_DATA_ENCRYPTED))
+        flags |= kExtentEncoded;
+    if (fiemap & (FIEMAP_EXTENT_DATA_INLINE | FIEMAP_EXTENT_DATA_TAIL | FIEMAP_EXTENT_NOT_ALIGNED))
+        flags |= kExtentInline;
+    if (fiemap & (FIEMAP_EXTENT_UNKNOWN | FIEMAP_EXTENT_DELALLOC))
+        flags |= kExtentUnknown;
+    return flags;
+}
+
+// Every extent of the open file, asked for in batches; the first batch syncs pending data.
+SysResult<std::vector<Extent>> fiemapOf(int fd) {
+    const std::size_t bytes = sizeof(fiemap) + kFiemapBatch * sizeof(fiemap_extent);
+    const std::unique_ptr<unsigned char[]> buffer(new unsigned char[bytes]);
+    auto* map = reinterpret_cast<fiemap*>(buffer.get());
+    std::vector<Extent> extents;
+    std::uint64_t start = 0;
+    for (bool last = false; !last;) {
+        std::fill(buffer.get(), buffer.get() + bytes, 0);
+        map->fm_start = start;
+        map->fm_length = FIEMAP_MAX_OFFSET - start;
+        map->fm_flags = FIEMAP_FLAG_SYNC;
+        map->fm_extent_count = kFiemapBatch;
+        if (::ioctl(fd, FS_IOC_FIEMAP, map) != 0)
+            return {{}, errno == ENOTTY ? EOPNOTSUPP : errno};
+        if (map->fm_mapped_extents == 0)
+            break;
+        for (std::uint32_t i = 0; i < map->fm_mapped_extents; ++i) {
+            const fiemap_extent& found = map->fm_extents[i];
+            extents.push_back({static_cast<std::int64_t>(found.fe_logical),
+                               static_cast<std::int64_t>(found.fe_physical), static_cast<std::int64_t>(found.fe_length),
+                               portableExtentFlags(found.fe_flags)});
+            last = (found.fe_flags & FIEMAP_EXTENT_LAST) != 0;
+            start = found.fe_logical + found.fe_length;
+        }
+    }
+    return {extents, 0};
+}
+
+// Reads the block at each of `offsets` into `out`, one after another: 0, or the errno of a failed or short read.
+int readBlocks(int fd, const std::vector<std::int64_t>& offsets, std::size_t blockSize, unsigned char* out) {
+    for (const std::int64_t offset : offsets) {
+        std::size_t got = 0;
+        while (got < blockSize) {
+            const ssize_t read = ::pread(fd, out + got, blockSize - got, offset + static_cast<off_t>(got));
+            if (read < 0 && errno == EINTR)
+                continue;
+            if (read < 0)
+                return errno;
+            if (read == 0)
+                return EIO;
+            got += static_cast<std::size_t>(read);
+        }
+        out += blockSize;
+    }
+    return 0;
+}
+
+struct FreeDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+
+} // namespace
+
+SysResult<StorageFacts> PosixFileServices::storageOf(const std::string& path, const FileIdentity& expected) {
+    const SysResult<int> opened = openVerified(path, O_RDONLY, &expected);
+    if (!opened.ok())
+        return {{}, opened.error};
+    struct statfs system {};
+    struct stat info {};
+    StorageFacts facts;
+    int error = 0;
+    if (::fstatfs(opened.value, &system) != 0 || ::fstat(opened.value, &info) != 0) {
+        error = errno;
+    } else {
+        const MountEntry mount = mountEntryOf(info.st_dev);
+        facts.fileSystem = mount.type;
+        for (const KnownFileSystem& known : kKnownFileSystems) {
+            if (known.magic == static_cast<std::uint32_t>(system.f_type)) {
+                facts.kind = known.kind;
+                if (facts.fileSystem.empty())
+                    facts.fileSystem = known.name;
+            }
+        }
+        int flags = 0;
+        if (::ioctl(opened.value, FS_IOC_GETFLAGS, &flags) != 0)
+            flags = 0;
+        facts.journalsData = hasOption(mount.options, "data=journal") || (flags & FS_JOURNAL_DATA_FL) != 0;
+        facts.noCopyOnWrite = (flags & FS_NOCOW_FL) != 0;
+    }
+    ::close(opened.value);
+    return {facts, error};
+}
+
+SysResult<std::vector<Extent>> PosixFileServices::extentsOf(const std::string& path, const FileIdentity& expected) {
+    const SysResult<int> opened = openVerified(path, O_RDONLY, &expected);
+    if (!opened.ok())
+        return {{}, opened.error};
+    auto extents = fiemapOf(opened.value);
+    ::close(opened.value);
+    return extents;
+}
+
+SysResult<std::vector<unsigned char>> PosixFileServices::readFromDevice(const std::string& path,
+                                                                        const FileIdentity& expected,
+                                                                        const std::vector<std::int64_t>& offsets,
+                                                                        std::size_t blockSize) {
+    void* memory = nullptr;
+    if (::posix_memalign(&memory, 4096, blockSize * offsets.size() + 4096) != 0)
+        return {{}, ENOMEM};
+    const std::unique_ptr<unsigned char, FreeDeleter> buffer(static_cast<unsigned char*>(memory));
+    // Straight from the device where it takes direct reads; else the flushed pages are dropped first.
+    SysResult<int> opened = openVerified(path, O_RDONLY | O_DIRECT, &expected);
+    int error = opened.ok() ? readBlocks(opened.value, offsets, blockSize, buffer.get()) : opened.error;
+    if (error == EINVAL) {
+        if (opened.ok())
+            ::close(opened.value);
+        opened = openVerified(path, O_RDONLY, &expected);
+        if (!opened.ok())
+            return {{}, opened.error};
+        ::posix_fadvise(opened.value, 0, 0, POSIX_FADV_DONTNEED);
+        error = readBlocks(opened.value, offsets, blockSize, buffer.get());
+    }
+    if (opened.ok())
+        ::close(opened.value);
+    if (error != 0)
+        return {{}, error};
+    return {std::vector<unsigned char>(buffer.get(), buffer.get() + blockSize * offsets.size()), 0};
+}
+
+} // namespace kelvanter
