@@ -19,5 +19,6 @@ ensure_packages() {
 
 BUILD_PACKAGES=(g++ cmake make libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n fonts-liberation2)
 # The install test validates the desktop entry and the metainfo, and builds the package;
-# the trace test reads the system calls with strace and checks them with a Python script.
-TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev strace python3)
+# the trace test reads the system calls with strace and checks them with a Python script;
+# the proof tests make and mount real btrfs, xfs and ext4 images.
+TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev strace python3 btrfs-progs xfsprogs e2fsprogs)

@@ -30,7 +30,8 @@ public:
         shown.push_back({text, style, title});
         if (onShow)
             onShow(shown.back());
-        if (style != kStyleQuestion)
+        // Yes/No styles (the question, the warning question) take the script; the rest are OK.
+        if ((style & 0x0F) != (kStyleQuestion & 0x0F))
             return 1;
         if (answers.empty())
             return kAnswerYes;
