@@ -8,6 +8,10 @@ int main(int argc, char* argv[]) {
     kelvanter::prepareApplication(application);
     kelvanter::ProgramServices services;
     kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock);
+    // "kelvanter FILE", as the file manager's "Open with" starts it; further arguments are ignored.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() > 1)
+        window.takeFileFromCommandLine(arguments.at(1));
     window.show();
     return application.exec();
 }

@@ -103,13 +103,22 @@ void frmVesk::Command1_Click() {
     if (!sFolder.endsWith('/'))
         sFolder += '/';
     if (!name.isEmpty()) {
-        Command2->setEnabled(true);
-        dialoge_.sSelectedFile = sFolder + name;
-        Fname->setText(dialoge_.sSelectedFile);
+        showChosenFile(sFolder + name);
     } else {
         Command2->setEnabled(false);
         Fname->setText("");
     }
+}
+
+void frmVesk::showChosenFile(const QString& path) {
+    Command2->setEnabled(true);
+    dialoge_.sSelectedFile = path;
+    Fname->setText(dialoge_.sSelectedFile);
+}
+
+void frmVesk::takeFileFromCommandLine(const QString& path) {
+    // Made absolute without resolving "..": through a linked folder that would name another file.
+    showChosenFile(QDir::current().absoluteFilePath(path));
 }
 
 void frmVesk::Command2_Click() {

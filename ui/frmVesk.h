@@ -43,6 +43,10 @@ public:
     void Command4_Click();
     void Timer1_Timer();
 
+    // A file handed over at start ("Open with"), relative to the current folder: shown as if the
+    // open-file dialog had returned it. The run still waits for the user's confirmation.
+    void takeFileFromCommandLine(const QString& path);
+
     bool isRunInProgress() const { return runInProgress_; }
     frmKelvanterInfo* infoWindow() const { return infoWindow_; }
 
@@ -88,6 +92,7 @@ private:
     void setTabOrderAsDesigned();
     void resetProgressDisplay();
     bool askToRemoveWriteProtection(const QString& path);
+    void showChosenFile(const QString& path);
     bool acceptOverwriteInDoubt(const FileIdentity& identity);
     void runConfirmed(const FileIdentity& identity);
     void reportFailure(const QString& path, const QString& reason);

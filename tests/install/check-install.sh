@@ -33,7 +33,25 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx "Name=Kelvanter" "$desktop" || fail "desktop entry's Name"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry's Icon"
 grep -q "^Comment=.*vernichten" "$desktop" || fail "desktop entry's German Comment"
+grep -qx "Exec=kelvanter %f" "$desktop" || fail "desktop entry's Exec takes no file"
 appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
+
+# "Open with": the desktop entry starts the installed program with the file as its one argument,
+# and the file is left alone until the user confirms.
+victim="$stage/Offen mit Kelvanter.txt"
+echo "vertraulich" >"$victim"
+launched=$(env -u QT_QPA_PLATFORM PATH="$root/bin:$PATH" xvfb-run -a bash -c '
+    gio launch "$1" "$2" >/dev/null 2>&1 &
+    for _ in $(seq 100); do
+        pid=$(pgrep -n -x kelvanter) && break
+        sleep 0.1
+    done
+    [ -n "${pid:-}" ] || exit 1
+    sleep 1
+    tr "\0" "\n" <"/proc/$pid/cmdline" | sed -n 2p
+    kill "$pid"' _ "$desktop" "$victim") || fail "the desktop entry did not start the program"
+[ "$launched" = "$victim" ] || fail "started with '$launched', not with the file"
+[ "$(cat "$victim")" = "vertraulich" ] || fail "the file changed without a confirmation"
 
 (cd "$stage" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$stage/package" >/dev/null)
 deb=$(ls "$stage"/package/kelvanter_*.deb)

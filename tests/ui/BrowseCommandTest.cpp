@@ -51,5 +51,27 @@ TEST_F(BrowseCommand, ResetsTheProgressDisplayBeforeTheDialogOpens) {
     EXPECT_EQ(window.Fname->text(), "/x.bin") << "a file in the root folder keeps a single separator";
 }
 
+// "kelvanter FILE": the file is shown as a chosen one, made absolute, and nothing is destroyed yet.
+TEST_F(BrowseCommand, AFileFromTheCommandLineIsShownAsIfChosenButNotDestroyed) {
+    const std::string file = writeSample(folder.file("brief.txt"), 100);
+    const QString here = QDir::currentPath();
+    struct Case {
+        QString given, shown;
+    };
+    for (const Case& c : {Case{QString::fromStdString(file), QString::fromStdString(file)},
+                          Case{"Unterordner/../brief.txt", here + "/Unterordner/../brief.txt"},
+                          Case{"fehlt.txt", here + "/fehlt.txt"}}) {
+        window.takeFileFromCommandLine(c.given);
+        EXPECT_EQ(window.Fname->text(), c.shown);
+        EXPECT_TRUE(window.Command2->isEnabled()) << c.given.toStdString();
+    }
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(readBytes(file), sampleBytes(100));
+    // A path that names nothing meets the destroy command's not-found box.
+    window.Command2_Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "Kelvanter-Nachricht");
+}
+
 } // namespace
 } // namespace kelvanter::testing

@@ -1,15 +1,13 @@
 #include "TraceRemoval.h"
 
 #include "FilePin.h"
-#include "Md5.h"
 #include "OverwritePasses.h"
 #include "QuietDisplay.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <glib.h>
+#include <memory>
 
 namespace kelvanter::traces {
 
@@ -17,6 +15,18 @@ namespace {
 
 constexpr std::size_t kLargestRecentList = 64u << 20;
 const char* const kSizeFolders[] = {"normal", "large", "x-large", "xx-large"};
+
+// A string that GLib allocated, taken over and freed.
+std::string taken(gchar* text) {
+    std::string value = text != nullptr ? text : "";
+    g_free(text);
+    return value;
+}
+
+struct BookmarkFileDeleter {
+    void operator()(GBookmarkFile* bookmarks) const { g_bookmark_file_free(bookmarks); }
+};
+using BookmarkFile = std::unique_ptr<GBookmarkFile, BookmarkFileDeleter>;
 
 std::string fromVariable(const char* variable, const char* fallbackBelowHome) {
     const char* value = std::getenv(variable);
@@ -26,33 +36,6 @@ std::string fromVariable(const char* variable, const char* fallbackBelowHome) {
     if (home == nullptr || home[0] != '/')
         return {};
     return std::string(home) + fallbackBelowHome;
-}
-
-std::string escaped(const std::string& path, const char* keptMarks) {
-    std::string uri = "file://";
-    for (unsigned char byte : path) {
-        if (std::isalnum(byte) != 0 || (byte != 0 && std::strchr(keptMarks, byte) != nullptr)) {
-            uri += static_cast<char>(byte);
-        } else {
-            char code[4];
-            std::snprintf(code, sizeof code, "%%%02X", byte);
-            uri += code;
-        }
-    }
-    return uri;
-}
-
-std::string xmlEscaped(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '\'')
-            out += "&apos;";
-        else
-            out += c;
-    }
-    return out;
 }
 
 std::vector<std::string> thumbnailFolders(FileServices& files, const std::string& root) {
@@ -65,30 +48,6 @@ std::vector<std::string> thumbnailFolders(FileServices& files, const std::string
             folders.push_back(root + "/fail/" + name);
     }
     return folders;
-}
-
-// Where one bookmark element begins and ends, its own line included when it has one.
-std::pair<std::size_t, std::size_t> bookmarkExtent(const std::string& xbel, std::size_t start) {
-    const std::size_t tagEnd = xbel.find('>', start);
-    if (tagEnd == std::string::npos)
-        return {start, std::string::npos};
-    std::size_t end = tagEnd + 1;
-    if (xbel[tagEnd - 1] != '/') {
-        const std::size_t close = xbel.find("</bookmark>", tagEnd);
-        if (close == std::string::npos)
-            return {start, std::string::npos};
-        end = close + std::strlen("</bookmark>");
-    }
-    std::size_t begin = start;
-    while (begin > 0 && (xbel[begin - 1] == ' ' || xbel[begin - 1] == '\t'))
-        --begin;
-    if (begin == 0 || xbel[begin - 1] == '\n') {
-        if (end < xbel.size() && xbel[end] == '\n')
-            ++end;
-    } else {
-        begin = start;
-    }
-    return {begin, end};
 }
 
 } // namespace
@@ -105,39 +64,33 @@ TraceLocations TraceLocations::fromEnvironment() {
 }
 
 std::string absolutePathOf(FileServices& files, const std::string& path) {
-    std::string full = path;
-    if (full.empty() || full[0] != '/') {
-        const auto here = files.currentFolder();
-        if (!here.ok())
-            return {};
-        full = here.value + "/" + full;
-    }
-    std::vector<std::string> parts;
-    std::size_t begin = 0;
-    while (begin <= full.size()) {
-        const std::size_t slash = std::min(full.find('/', begin), full.size());
-        const std::string part = full.substr(begin, slash - begin);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        begin = slash + 1;
-    }
-    std::string normal;
-    for (const std::string& part : parts)
-        normal += "/" + part;
-    return normal.empty() ? "/" : normal;
+    const auto here = files.currentFolder();
+    if (!here.ok() && !g_path_is_absolute(path.c_str()))
+        return {};
+    return taken(g_canonicalize_filename(path.c_str(), here.ok() ? here.value.c_str() : nullptr));
 }
 
 std::string glibFileUri(const std::string& absolutePath) {
-    return escaped(absolutePath, "!$&'()*+,-./:=@_~");
+    GError* error = nullptr;
+    std::string uri = taken(g_filename_to_uri(absolutePath.c_str(), nullptr, &error));
+    g_clear_error(&error);
+    return uri;
+}
+
+std::string md5Hex(const std::string& text) {
+    return taken(g_compute_checksum_for_string(G_CHECKSUM_MD5, text.data(), static_cast<gssize>(text.size())));
 }
 
 std::vector<std::string> fileUris(const std::string& absolutePath) {
     std::vector<std::string> uris = {glibFileUri(absolutePath)};
-    const std::string rfc = escaped(absolutePath, "!$&'()*+,;=-./:@_~");
+    // Some thumbnailers escape as RFC 3986 does, which differs from GLib only in leaving ";" as it is.
+    const std::string& glib = uris.front();
+    std::string rfc;
+    for (std::size_t at = 0; at < glib.size();) {
+        const bool semicolon = glib.compare(at, 3, "%3B") == 0;
+        rfc += semicolon ? ';' : glib[at];
+        at += semicolon ? 3 : 1;
+    }
     if (rfc != uris.front())
         uris.push_back(rfc);
     return uris;
@@ -161,23 +114,34 @@ std::vector<std::string> thumbnailsOf(FileServices& files, const TraceLocations&
 }
 
 std::string withoutRecentEntries(const std::string& xbel, const std::vector<std::string>& uris) {
-    std::string result = xbel;
-    for (const std::string& uri : uris) {
-        const std::string opening = "<bookmark href=\"" + xmlEscaped(uri) + "\"";
-        for (std::size_t at = result.find(opening); at != std::string::npos; at = result.find(opening, at)) {
-            const auto [begin, end] = bookmarkExtent(result, at);
-            if (end == std::string::npos)
-                break;
-            result.erase(begin, end - begin);
-            at = begin;
-        }
-    }
+    const BookmarkFile bookmarks(g_bookmark_file_new());
+    if (!g_bookmark_file_load_from_data(bookmarks.get(), xbel.data(), xbel.size(), nullptr))
+        return xbel;
+    const gint before = g_bookmark_file_get_size(bookmarks.get());
+    gint removed = 0;
+    for (const std::string& uri : uris)
+        removed += g_bookmark_file_remove_item(bookmarks.get(), uri.c_str(), nullptr) ? 1 : 0;
+    if (removed == 0)
+        return xbel;
+    gsize length = 0;
+    gchar* written = g_bookmark_file_to_data(bookmarks.get(), &length, nullptr);
+    if (written == nullptr)
+        return xbel;
+    std::string result(written, length);
+    g_free(written);
+    // GLib leaves out entries it finds incomplete (without an application); rather than lose
+    // other files' entries with them, the list stays as it was.
+    const BookmarkFile reread(g_bookmark_file_new());
+    if (!g_bookmark_file_load_from_data(reread.get(), result.data(), result.size(), nullptr) ||
+        g_bookmark_file_get_size(reread.get()) != before - removed)
+        return xbel;
     return result;
 }
 
 void removeTracesOf(FileServices& files, Clock& clock, const TraceLocations& locations,
                     const std::string& absolutePath) {
     for (const std::string& thumbnail : thumbnailsOf(files, locations, absolutePath)) {
+        // A thumbnail whose overwrite cannot be proven still goes, quietly.
         QuietDisplay display(thumbnail);
         ByteCounters counters;
         vesk(CoreContext{display, files, clock}, counters, thumbnail);

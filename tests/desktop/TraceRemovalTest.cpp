@@ -1,6 +1,6 @@
 #include "TraceRemoval.h"
+#include "BookmarkList.h"
 #include "FakeClock.h"
-#include "Md5.h"
 #include "TempFolder.h"
 #include "posix/PosixFileServices.h"
 
@@ -39,23 +39,42 @@ TEST(AbsolutePath, ResolvesRelativePathsAgainstTheCurrentFolderByName) {
     EXPECT_EQ(absolutePathOf(files, "/.."), "/");
 }
 
-const std::string kOther1 = "  <bookmark href=\"file:///home/anna/anderes.txt\" added=\"2026-12-01T10:00:00Z\">\n"
-                            "    <info><metadata owner=\"http://freedesktop.org\"/></info>\n"
-                            "  </bookmark>\n";
-const std::string kOther2 = "  <bookmark href=\"file:///home/anna/brief.txt.bak\" added=\"2026-12-02T10:00:00Z\"/>\n";
-
 std::string recentList(const std::string& entryOfTheFile) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\">\n" + kOther1 + entryOfTheFile + kOther2 +
-           "</xbel>\n";
+    return xbelList(bookmarkXml("file:///home/anna/anderes.txt") + entryOfTheFile +
+                    bookmarkXml("file:///home/anna/brief.txt.bak", "Büro", "soffice"));
 }
 
+const std::vector<std::string> kOtherUris = {"file:///home/anna/anderes.txt", "file:///home/anna/brief.txt.bak"};
+
 TEST(RecentFiles, OnlyTheFilesOwnBookmarkIsTakenOut) {
-    const std::string entry = "  <bookmark href=\"file:///home/anna/Br%C3%BCcke%20&amp;%20Co.txt\" added=\"x\">\n"
-                              "    <info/>\n"
-                              "  </bookmark>\n";
-    const std::string list = recentList(entry);
-    EXPECT_EQ(withoutRecentEntries(list, fileUris("/home/anna/Brücke & Co.txt")), recentList(""));
+    const std::string list = recentList(bookmarkXml("file:///home/anna/Br%C3%BCcke%20&amp;%20Co.txt"));
+    EXPECT_EQ(urisIn(withoutRecentEntries(list, fileUris("/home/anna/Brücke & Co.txt"))), kOtherUris);
     EXPECT_EQ(withoutRecentEntries(list, fileUris("/home/anna/brief.txt")), list) << "a prefix is no match";
+}
+
+// Other files' entries keep their groups and applications, and the file's name is gone from the list.
+TEST(RecentFiles, OtherEntriesKeepTheirGroupsAndApplications) {
+    const std::string list = xbelList(bookmarkXml("file:///home/anna/Bericht.odt", "Büro", "soffice") +
+                                      bookmarkXml(glibFileUri("/home/anna/geheim.txt")) +
+                                      bookmarkXml("file:///home/anna/Notizen.txt", "Texte", "gedit"));
+
+    const std::string after = withoutRecentEntries(list, fileUris("/home/anna/geheim.txt"));
+
+    const std::vector<Bookmark> expected = {{"file:///home/anna/Bericht.odt", {"Büro"}, {"soffice"}},
+                                            {"file:///home/anna/Notizen.txt", {"Texte"}, {"gedit"}}};
+    ASSERT_EQ(bookmarksIn(list).size(), 3u) << "GLib reads the list as written";
+    EXPECT_EQ(bookmarksIn(after), expected);
+    EXPECT_EQ(after.find("geheim"), std::string::npos);
+}
+
+// GLib would drop an entry without an application when it writes: rather than lose it, keep the list.
+TEST(RecentFiles, AListGLibCannotReadOrWouldShortenIsLeftAsItIs) {
+    const std::string broken = "<xbel><bookmark href=\"file:///home/anna/geheim.txt\"";
+    EXPECT_EQ(withoutRecentEntries(broken, fileUris("/home/anna/geheim.txt")), broken);
+    const std::string incomplete = xbelList(bookmarkXml("file:///home/anna/geheim.txt") +
+                                            "  <bookmark href=\"file:///home/anna/ohne-programm.txt\" "
+                                            "added=\"2026-12-01T09:00:00Z\"/>\n");
+    EXPECT_EQ(withoutRecentEntries(incomplete, fileUris("/home/anna/geheim.txt")), incomplete);
 }
 
 TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecentEntry) {
@@ -73,9 +92,7 @@ TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecen
     }
     const std::string other = writeSample(locations.thumbnailsFolder + "/normal/" + otherName, 2000);
     fs::create_directories(home.file("data"));
-    const std::string entry =
-        "  <bookmark href=\"file:///home/anna/Urlaub%202026/Strand.jpg\" added=\"x\">\n  </bookmark>\n";
-    const std::string before = recentList(entry);
+    const std::string before = recentList(bookmarkXml("file:///home/anna/Urlaub%202026/Strand.jpg"));
     writeBytes(locations.recentFilesList, {before.begin(), before.end()});
     fs::permissions(locations.recentFilesList, fs::perms::owner_read | fs::perms::owner_write);
 
@@ -86,7 +103,7 @@ TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecen
         EXPECT_FALSE(entryExists(thumbnail)) << thumbnail;
     EXPECT_EQ(readBytes(other), sampleBytes(2000));
     const auto list = readBytes(locations.recentFilesList);
-    EXPECT_EQ(std::string(list.begin(), list.end()), recentList(""));
+    EXPECT_EQ(urisIn(std::string(list.begin(), list.end())), kOtherUris);
     EXPECT_EQ(fs::status(locations.recentFilesList).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     for (const std::string folder : {"normal", "large", "fail/gnome-thumbnail-factory"})
         EXPECT_TRUE(leftoverDelFiles(locations.thumbnailsFolder + "/" + folder).empty());
