@@ -2,7 +2,7 @@
 
 namespace kelvanter {
 
-std::optional<FilePin> FilePin::of(FileServices& files, const std::string& path) {
+std::optional<FilePin> FilePin::of(FileServices& files, const std::string& path, HiddenFiles hidden) {
     const auto pinned = files.pin(path);
     if (!pinned.ok())
         return std::nullopt;
@@ -11,7 +11,9 @@ std::optional<FilePin> FilePin::of(FileServices& files, const std::string& path)
         return std::nullopt;
     // The flags can only be read by name; the identity check ties the answer to the pinned inode.
     const auto status = files.inspect(path);
-    if (!status.ok() || status.value.identity != pin.identity_ || status.value.immutableOrAppendOnly)
+    if (!status.ok() || status.value.identity != pin.identity_ || (status.value.attributes & kAttrSystem) != 0)
+        return std::nullopt;
+    if (hidden == HiddenFiles::Excluded && (status.value.attributes & kAttrHidden) != 0)
         return std::nullopt;
     pin.size_ = status.value.size;
     return pin;

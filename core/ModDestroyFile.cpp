@@ -14,9 +14,9 @@ std::string twoDigits(int value) {
     return text;
 }
 
-// The path up to and including its last "/", or nothing for a bare name.
-std::string folderPrefixOf(const std::string& path) {
-    const auto slash = path.rfind('/');
+// The path up to and including its last separator, or nothing for a bare name.
+std::string folderPrefixOf(const std::string& path, const char* separators) {
+    const auto slash = path.find_last_of(separators);
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
@@ -35,12 +35,7 @@ SysResult<std::uint32_t> ReadAttributes(FileServices& files, const std::string& 
     const auto status = files.inspect(path);
     if (!status.ok())
         return {kAttrQueryFailed, status.error};
-    std::uint32_t word = 0;
-    if (!status.value.ownerWritable)
-        word |= kAttrReadOnly;
-    if (status.value.immutableOrAppendOnly)
-        word |= kAttrSystem;
-    return {word == 0 ? kAttrNormal : word, 0};
+    return {status.value.attributes, 0};
 }
 
 bool AttributesOk(FileServices& files, const std::string& path) {
@@ -63,8 +58,7 @@ bool AttributesOk(FileServices& files, const std::string& path) {
 }
 
 void ResetAttributes(FileServices& files, const std::string& path) {
-    files.addOwnerWrite(path);
-    files.clearImmutableFlags(path);
+    files.resetAttributes(path);
 }
 
 bool TruncateFile(FileServices& files, const std::string& path, const FileIdentity& identity) {
@@ -74,15 +68,16 @@ bool TruncateFile(FileServices& files, const std::string& path, const FileIdenti
     return status.ok() && status.value.size == 0;
 }
 
-std::string TemporaryName(const std::string& path, const CalendarDay& date, const ClockReading& time) {
-    return folderPrefixOf(path) + twoDigits(date.day) + twoDigits(date.month) + twoDigits(time.minute) +
+std::string TemporaryName(const std::string& path, const CalendarDay& date, const ClockReading& time,
+                          const char* separators) {
+    return folderPrefixOf(path, separators) + twoDigits(date.day) + twoDigits(date.month) + twoDigits(time.minute) +
            twoDigits(time.second) + ".del";
 }
 
 KillOutcome RenameAndKill(FileServices& files, Clock& clock, const std::string& path) {
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
-    const std::string temporary = TemporaryName(path, date, time);
+    const std::string temporary = TemporaryName(path, date, time, files.pathSeparators());
     if (!files.renameNoReplace(path, temporary).ok())
         return KillOutcome::RenameFailed;
     if (!files.removeFile(temporary).ok())

@@ -9,22 +9,22 @@
 // The file operations of the disposal, each on one path.
 namespace kelvanter::modDestroyFile {
 
-inline constexpr std::uint32_t kAttrReadOnly = 0x0001;
-inline constexpr std::uint32_t kAttrHidden = 0x0002;
-inline constexpr std::uint32_t kAttrSystem = 0x0004;
-inline constexpr std::uint32_t kAttrArchive = 0x0020;
-inline constexpr std::uint32_t kAttrNormal = 0x0080;
-inline constexpr std::uint32_t kAttrTemporary = 0x0100;
-inline constexpr std::uint32_t kAttrQueryFailed = 0xFFFFFFFF;
+using kelvanter::kAttrArchive;
+using kelvanter::kAttrHidden;
+using kelvanter::kAttrNormal;
+using kelvanter::kAttrQueryFailed;
+using kelvanter::kAttrReadOnly;
+using kelvanter::kAttrSystem;
+using kelvanter::kAttrTemporary;
 
-// Whether a regular file that may be destroyed is at the path (see FilePin::of).
+// Whether a regular file that may be destroyed is at the path, hidden ones included (see FilePin::of).
 bool FileExists(FileServices& files, const std::string& path);
 
 // True when nothing at all is left at the path.
 bool PathIsGone(FileServices& files, const std::string& path);
 
-// The attribute word: read-only when the owner may not write, system when immutable or
-// append-only, normal when neither. The errno of a failed query comes with kAttrQueryFailed.
+// The attribute word of the entry at the path (see EntryStatus). The errno of a failed query comes
+// with kAttrQueryFailed.
 SysResult<std::uint32_t> ReadAttributes(FileServices& files, const std::string& path);
 
 bool AttributesOk(FileServices& files, const std::string& path);
@@ -35,7 +35,8 @@ void ResetAttributes(FileServices& files, const std::string& path);
 bool TruncateFile(FileServices& files, const std::string& path, const FileIdentity& identity);
 
 // Where the file is moved before it is deleted: its own folder, day, month, minute, second, ".del".
-std::string TemporaryName(const std::string& path, const CalendarDay& date, const ClockReading& time);
+std::string TemporaryName(const std::string& path, const CalendarDay& date, const ClockReading& time,
+                          const char* separators = "/");
 
 enum class KillOutcome { Deleted, RenameFailed, DeleteFailed };
 

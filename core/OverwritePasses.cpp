@@ -3,6 +3,7 @@
 #include "Disposal.h"
 #include "FilePin.h"
 #include "ModDestroyFile.h"
+#include "PassFile.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,61 +22,16 @@ struct PassPlan {
     bool intensive = false;
 };
 
+// Every pass writes one block more than the length holds, so an empty file still gets one.
+std::int64_t blocksFor(std::int64_t length) {
+    return length / static_cast<std::int64_t>(kBlockSize) + 1;
+}
+
 // About a hundred progress steps per run, whatever the size; fixed before a pass's first block.
 std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
     const std::int64_t step = intensive ? 7 * (blocks + 1) / 100 : blocks / 100;
     return std::max<std::int64_t>(step, 1);
 }
-
-// One block of the pass's pattern, aligned so that it can go straight to the device.
-struct alignas(kBlockSize) PatternBlock {
-    std::array<unsigned char, kBlockSize> bytes;
-};
-
-// The pass's open file, closed however the pass ends; an explicit close reports its result.
-class PassFile {
-public:
-    explicit PassFile(FileServices& files) : files_(files) {}
-    PassFile(const PassFile&) = delete;
-    PassFile& operator=(const PassFile&) = delete;
-    ~PassFile() {
-        if (open_)
-            files_.close(handle_);
-    }
-
-    // Opens the file straight to the device where its file system takes that, else through the cache.
-    SysStatus open(const std::string& path, const FileIdentity& identity) {
-        const SysStatus direct = openBy(path, identity, WriteRoute::Direct);
-        return direct.error == EINVAL ? openBy(path, identity, WriteRoute::Buffered) : direct;
-    }
-    SysStatus reopenBuffered(const std::string& path, const FileIdentity& identity) {
-        if (open_)
-            close();
-        return openBy(path, identity, WriteRoute::Buffered);
-    }
-    FileHandle handle() const { return handle_; }
-    WriteRoute route() const { return route_; }
-    SysStatus close() {
-        open_ = false;
-        return files_.close(handle_);
-    }
-
-private:
-    SysStatus openBy(const std::string& path, const FileIdentity& identity, WriteRoute route) {
-        const auto opened = files_.openForOverwrite(path, identity, route);
-        if (!opened.ok())
-            return {opened.error};
-        handle_ = opened.value;
-        route_ = route;
-        open_ = true;
-        return {};
-    }
-
-    FileServices& files_;
-    FileHandle handle_ = -1;
-    WriteRoute route_ = WriteRoute::Direct;
-    bool open_ = false;
-};
 
 class OverwriteRun {
 public:
@@ -99,6 +55,8 @@ public:
         // Proven before the cut, while the overwritten blocks are still the file's.
         const auto unproven = proof_->failureAfter(context_.files, path_, pin_->identity(), lastPattern_);
         const DisposalOutcome outcome = vesk_total(context_, pin_->identity());
+        // A file still held open is only marked for deletion on some systems, and its name still found.
+        pin_.reset();
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
         display.setPercentCaption("100 %");
@@ -134,34 +92,71 @@ private:
             pin_.emplace(std::move(*found));
         if (!pin_ || (lookedUp_ && pin_->identity() != *lookedUp_))
             return false;
-        counters_.lBytesTotal = passes * pin_->sizeAtLookup();
+        const auto streams = context_.files.namedStreamsOf(path_, pin_->identity());
+        streams_ = streams.ok() ? streams.value : std::vector<NamedStream>{};
+        std::int64_t length = pin_->sizeAtLookup();
+        for (const NamedStream& stream : streams_)
+            length += stream.size;
+        counters_.lBytesTotal = passes * length;
         proof_.emplace(OverwriteProof::before(context_.files, path_, pin_->identity(), pin_->sizeAtLookup()));
         return true;
     }
 
+    // One pass over the file, then over each of its named streams, which hold data of their own.
     bool overwritePass(const PassPlan& plan) {
         FileServices& files = context_.files;
         PassFile file(files);
         if (!file.open(path_, pin_->identity()).ok())
             return false;
         const auto length = files.lengthOf(file.handle());
-        bool written = length.ok();
-        if (written) {
-            const std::int64_t blocks = length.value / static_cast<std::int64_t>(kBlockSize) + 1;
-            // Without the flush the blocks could still sit in the device's cache when the file is cut.
-            written = writeBlocks(file, blocks, plan) && files.flushData(file.handle()).ok();
+        if (!length.ok())
+            return false;
+        const std::int64_t blocks = blocksFor(length.value);
+        // Fixed before the pass's first block, over all the blocks the pass will write.
+        std::int64_t allBlocks = blocks;
+        for (const NamedStream& stream : streams_)
+            allBlocks += blocksFor(stream.size);
+        const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
+        std::int64_t bytesBefore = 0;
+        if (!writeAndClose(file, blocks, plan, step, bytesBefore))
+            return false;
+        for (NamedStream& stream : streams_) {
+            if (!overwriteStream(stream, plan, step, bytesBefore))
+                return false;
         }
+        return true;
+    }
+
+    bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore) {
+        PassFile file(context_.files);
+        if (!file.open(stream.path, pin_->identity()).ok())
+            return false;
+        const auto length = context_.files.lengthOf(file.handle());
+        if (!length.ok())
+            return false;
+        const std::int64_t blocks = blocksFor(length.value);
+        stream.size = blocks * static_cast<std::int64_t>(kBlockSize);
+        return writeAndClose(file, blocks, plan, step, bytesBefore);
+    }
+
+    // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
+    bool writeAndClose(PassFile& file, std::int64_t blocks, const PassPlan& plan, std::int64_t step,
+                       std::int64_t& bytesBefore) {
+        // Without the flush the blocks could still sit in the device's cache when the file is cut.
+        const bool written =
+            writeBlocks(file, blocks, plan, step, bytesBefore) && context_.files.flushData(file.handle()).ok();
         const bool closed = file.close().ok();
+        bytesBefore += blocks * static_cast<std::int64_t>(kBlockSize);
         return written && closed;
     }
 
     // Writes the pass's blocks in batches that end where a progress step falls due, so that the
     // display and the counters see exactly what one write per block would show them.
-    bool writeBlocks(PassFile& file, std::int64_t blocks, const PassPlan& plan) {
+    bool writeBlocks(PassFile& file, std::int64_t blocks, const PassPlan& plan, std::int64_t step,
+                     std::int64_t bytesBefore) {
         const auto block = std::make_unique<PatternBlock>();
         block->bytes.fill(plan.pattern);
         lastPattern_ = plan.pattern;
-        const std::int64_t step = progressStepFor(blocks, plan.intensive);
         std::int64_t done = 0;
         while (done < blocks) {
             const std::int64_t next = runningBlock_ + 1;
@@ -172,7 +167,7 @@ private:
             const std::int64_t whole = written.value / static_cast<std::int64_t>(kBlockSize);
             runningBlock_ += whole;
             done += whole;
-            counters_.lBytesDone = bytesDoneAfter(done * static_cast<std::int64_t>(kBlockSize), plan);
+            counters_.lBytesDone = bytesDoneAfter(bytesBefore + done * static_cast<std::int64_t>(kBlockSize), plan);
             if (!written.ok())
                 return false;
         }
@@ -186,7 +181,7 @@ private:
         auto written = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count, offset);
         // Some devices refuse direct writes only when the first one comes; the pass then goes on buffered.
         if (written.error == EINVAL && file.route() == WriteRoute::Direct && offset == 0) {
-            const SysStatus reopened = file.reopenBuffered(path_, pin_->identity());
+            const SysStatus reopened = file.reopenBuffered();
             if (!reopened.ok())
                 return {0, reopened.error};
             written = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count, offset);
@@ -225,6 +220,7 @@ private:
     std::optional<FileIdentity> lookedUp_;
     std::optional<FilePin> pin_;
     std::optional<OverwriteProof> proof_;
+    std::vector<NamedStream> streams_;
     unsigned char lastPattern_ = kNormalPattern;
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.

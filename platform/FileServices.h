@@ -12,7 +12,20 @@ namespace kelvanter {
 
 // errno values the services use for refusals that have no errno of their own.
 inline constexpr int kNotARegularFile = EINVAL;
+#ifdef ESTALE
 inline constexpr int kFileReplaced = ESTALE;
+#else
+inline constexpr int kFileReplaced = 116; // the C runtime on Windows has no ESTALE
+#endif
+
+// The file attribute word, as Windows keeps it; POSIX services derive it from the mode and flags.
+inline constexpr std::uint32_t kAttrReadOnly = 0x0001;
+inline constexpr std::uint32_t kAttrHidden = 0x0002;
+inline constexpr std::uint32_t kAttrSystem = 0x0004;
+inline constexpr std::uint32_t kAttrArchive = 0x0020;
+inline constexpr std::uint32_t kAttrNormal = 0x0080;
+inline constexpr std::uint32_t kAttrTemporary = 0x0100;
+inline constexpr std::uint32_t kAttrQueryFailed = 0xFFFFFFFF;
 
 enum class EntryKind { Regular, Directory, Symlink, Other };
 
@@ -27,9 +40,15 @@ struct EntryStatus {
     EntryKind kind = EntryKind::Other;
     FileIdentity identity;
     std::int64_t size = 0;
-    bool ownerWritable = false;
-    // The inode is immutable or append-only: nothing short of privilege can remove it.
-    bool immutableOrAppendOnly = false;
+    // On POSIX: read-only when the owner may not write, system when the inode is immutable or
+    // append-only (nothing short of privilege can remove it), normal when neither.
+    std::uint32_t attributes = kAttrNormal;
+};
+
+// A named data stream of a file (NTFS's "brief.txt:geheim"), which holds data of its own.
+struct NamedStream {
+    std::string path;
+    std::int64_t size = 0;
 };
 
 // How a file system stores changed data, as far as this machine can tell.
@@ -128,11 +147,19 @@ public:
                                                                  const std::vector<std::int64_t>& offsets,
                                                                  std::size_t blockSize) = 0;
 
-    // Adds the owner's write bit to a regular file (never through a link).
+    // The named streams the file carries besides its main one; none where the system has none.
+    virtual SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path,
+                                                               const FileIdentity& expected) = 0;
+
+    // Lifts the read-only protection of a regular file (never through a link).
     virtual SysStatus addOwnerWrite(const std::string& path) = 0;
 
-    // Clears the immutable and append-only flags; only a privileged process may.
-    virtual SysStatus clearImmutableFlags(const std::string& path) = 0;
+    // Sets the attributes to normal: clears read-only, hidden, system and temporary, or on POSIX
+    // adds the owner's write bit and clears the immutable and append-only flags (as privilege allows).
+    virtual SysStatus resetAttributes(const std::string& path) = 0;
+
+    // The characters that end a folder's name in a path.
+    virtual const char* pathSeparators() const { return "/"; }
 
     // Renames within a folder; fails with EEXIST rather than replace an existing entry.
     // The folder is flushed afterwards so the old name does not come back after a crash.

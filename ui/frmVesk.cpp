@@ -126,7 +126,7 @@ void frmVesk::Command2_Click() {
     if (Fname->text().isEmpty())
         return;
     // The pin holds the looked-up file until the run ends, so the run can tell if it was swapped.
-    const auto pin = FilePin::of(files_, pathText());
+    const auto pin = FilePin::of(files_, pathText(), HiddenFiles::Excluded);
     if (!pin) {
         boxes_.show(this,
                     "Die Datei wurde nicht gefunden. Die Datei ist entweder nicht vorhanden, es ist eine versteckte "

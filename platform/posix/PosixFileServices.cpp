@@ -129,8 +129,12 @@ SysResult<EntryStatus> PosixFileServices::inspect(const std::string& path) {
     status.kind = kindOf(info.st_mode);
     status.identity = identityOf(info);
     status.size = static_cast<std::int64_t>(info.st_size);
-    status.ownerWritable = (info.st_mode & S_IWUSR) != 0;
-    status.immutableOrAppendOnly = status.kind == EntryKind::Regular && hasUndeletableFlags(path);
+    std::uint32_t word = 0;
+    if ((info.st_mode & S_IWUSR) == 0)
+        word |= kAttrReadOnly;
+    if (status.kind == EntryKind::Regular && hasUndeletableFlags(path))
+        word |= kAttrSystem;
+    status.attributes = word == 0 ? kAttrNormal : word;
     return {status, 0};
 }
 
@@ -222,7 +226,10 @@ SysStatus PosixFileServices::addOwnerWrite(const std::string& path) {
     return {};
 }
 
-SysStatus PosixFileServices::clearImmutableFlags(const std::string& path) {
+namespace {
+
+// Clears the immutable and append-only flags; only a privileged process may.
+SysStatus clearImmutableFlags(const std::string& path) {
     const SysResult<int> opened = openVerified(path, O_RDONLY, nullptr);
     if (!opened.ok())
         return {opened.error};
@@ -237,6 +244,14 @@ SysStatus PosixFileServices::clearImmutableFlags(const std::string& path) {
     }
     ::close(opened.value);
     return status;
+}
+
+} // namespace
+
+SysStatus PosixFileServices::resetAttributes(const std::string& path) {
+    const SysStatus writable = addOwnerWrite(path);
+    const SysStatus flags = clearImmutableFlags(path);
+    return writable.ok() ? flags : writable;
 }
 
 SysStatus PosixFileServices::renameNoReplace(const std::string& from, const std::string& to) {

@@ -23,8 +23,11 @@ public:
     SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
                                                          const std::vector<std::int64_t>& offsets,
                                                          std::size_t blockSize) override;
+    SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
+        return {{}, 0};
+    }
     SysStatus addOwnerWrite(const std::string& path) override;
-    SysStatus clearImmutableFlags(const std::string& path) override;
+    SysStatus resetAttributes(const std::string& path) override;
     SysStatus renameNoReplace(const std::string& from, const std::string& to) override;
     SysStatus removeFile(const std::string& path) override;
     SysResult<std::string> currentFolder() override;

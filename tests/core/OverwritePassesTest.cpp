@@ -125,6 +125,41 @@ TEST_F(OverwritePasses, IntensiveThousandAndOneBlocksStepEverySeventiethBlock) {
     EXPECT_EQ(counters.lBytesDone, 6 * 4096000 + 1007 * 4096);
 }
 
+// A file's named streams (stood in for by files beside it) get the same passes, and count in the total.
+TEST_F(OverwritePasses, NamedStreamsGetTheSamePassesAndCountInTheRunsTotal) {
+    for (const bool intensive : {false, true}) {
+        InstrumentedFileServices streamed;
+        const std::string path = writeSample(folder.file(intensive ? "i.txt" : "n.txt"), 10000);
+        streamed.streamFiles = {writeSample(path + ":geheim", 5000), writeSample(path + ":leer", 0)};
+        std::vector<std::vector<unsigned char>> streamsBeforeCut;
+        streamed.beforeTruncate = [&](const std::string&) {
+            for (const std::string& stream : streamed.streamFiles)
+                streamsBeforeCut.push_back(readBytes(stream));
+        };
+        RecordingDisplay shown;
+        ByteCounters counts;
+        shown.path = path;
+        shown.counters = &counts;
+        shown.optionSelected[0] = !intensive;
+        shown.optionSelected[1] = intensive;
+        EXPECT_EQ(vesk(CoreContext{shown, streamed, clock}, counts, path), Verdict::Destroyed);
+
+        const int passes = intensive ? 7 : 1;
+        const unsigned char last = intensive ? 246 : 0;
+        // 3, 2 and 1 blocks in the first pass, one more each in every later one.
+        EXPECT_EQ(counts.lBytesTotal, passes * 15000);
+        EXPECT_EQ(streamed.blocksWritten, passes * 6 + 3 * passes * (passes - 1) / 2);
+        ASSERT_EQ(streamsBeforeCut.size(), 2u);
+        EXPECT_EQ(streamsBeforeCut[0], std::vector<unsigned char>((2 + passes - 1) * 4096, last));
+        EXPECT_EQ(streamsBeforeCut[1], std::vector<unsigned char>(passes * 4096, last));
+        // Every block a step while the pass is small; the counter still never passes 99.
+        EXPECT_EQ(shown.stepPercents.size(), static_cast<std::size_t>(streamed.blocksWritten));
+        // The last pass counts on from six sevenths of the total, over all three of its targets.
+        EXPECT_EQ(counts.lBytesDone, (passes - 1) * 15000 + (6 + 3 * (passes - 1)) * 4096);
+        EXPECT_FALSE(entryExists(path));
+    }
+}
+
 TEST_F(OverwritePasses, NeitherOptionSelectedOpensNothing) {
     const std::string path = writeSample(folder.file("f"), 100);
     display.path = path;

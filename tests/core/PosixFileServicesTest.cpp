@@ -104,9 +104,9 @@ TEST_F(PosixServices, AddingTheWriteBitNeverFollowsALink) {
     const std::string link = folder.file("l");
     std::filesystem::create_symlink(file, link);
     EXPECT_FALSE(files.addOwnerWrite(link).ok());
-    EXPECT_FALSE(files.inspect(file).value.ownerWritable);
+    EXPECT_EQ(files.inspect(file).value.attributes, kAttrReadOnly);
     EXPECT_TRUE(files.addOwnerWrite(file).ok());
-    EXPECT_TRUE(files.inspect(file).value.ownerWritable);
+    EXPECT_EQ(files.inspect(file).value.attributes, kAttrNormal);
 }
 
 TEST_F(PosixServices, TruncateWorksOnTmpfsWhereDirectIoIsRefused) {

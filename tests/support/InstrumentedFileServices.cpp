@@ -14,7 +14,9 @@ SysResult<FileHandle> InstrumentedFileServices::openForOverwrite(const std::stri
         beforeOpen(opens);
     if (opens == failOpenAt)
         return {-1, EBUSY};
-    const auto opened = real_.openForOverwrite(path, expected, route);
+    // A stand-in stream is its own file: it answers to its own identity, as a real stream to its file's.
+    const bool stream = std::find(streamFiles.begin(), streamFiles.end(), path) != streamFiles.end();
+    const auto opened = real_.openForOverwrite(path, stream ? real_.inspect(path).value.identity : expected, route);
     if (opened.ok() && route == WriteRoute::Direct) {
         ++directOpens;
         directHandle_ = opened.value;
@@ -80,13 +82,21 @@ SysResult<std::vector<unsigned char>> InstrumentedFileServices::readFromDevice(c
     return bytes;
 }
 
-SysStatus InstrumentedFileServices::addOwnerWrite(const std::string& path) {
-    ++resets;
-    return ignoreAttributeResets ? SysStatus{} : real_.addOwnerWrite(path);
+SysResult<std::vector<NamedStream>> InstrumentedFileServices::namedStreamsOf(const std::string& path,
+                                                                             const FileIdentity& expected) {
+    auto streams = real_.namedStreamsOf(path, expected);
+    for (const std::string& file : streamFiles)
+        streams.value.push_back({file, real_.inspect(file).value.size});
+    return streams;
 }
 
-SysStatus InstrumentedFileServices::clearImmutableFlags(const std::string& path) {
-    return ignoreAttributeResets ? SysStatus{} : real_.clearImmutableFlags(path);
+SysStatus InstrumentedFileServices::addOwnerWrite(const std::string& path) {
+    return real_.addOwnerWrite(path);
+}
+
+SysStatus InstrumentedFileServices::resetAttributes(const std::string& path) {
+    ++resets;
+    return ignoreAttributeResets ? SysStatus{} : real_.resetAttributes(path);
 }
 
 SysStatus InstrumentedFileServices::removeFile(const std::string& path) {
@@ -102,7 +112,6 @@ SysResult<EntryStatus> SimulatedFileServices::inspect(const std::string&) {
     status.kind = EntryKind::Regular;
     status.identity = {1, 1};
     status.size = length_;
-    status.ownerWritable = true;
     return {status, 0};
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "posix/PosixFileServices.h"
+#include "PlatformServices.h"
 
 #include <functional>
 
@@ -26,6 +26,8 @@ public:
     // Lets a test change what the device seems to hold: the extents of the Nth query, the read-back.
     std::function<void(int queryNumber, std::vector<Extent>& extents)> alterExtents;
     std::function<void(std::vector<unsigned char>& bytes)> alterReadBack;
+    // Files beside the file that stand in for its named streams, where the system has none to make.
+    std::vector<std::string> streamFiles;
 
     int opens = 0;
     int directOpens = 0;
@@ -53,8 +55,9 @@ public:
     SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
                                                          const std::vector<std::int64_t>& offsets,
                                                          std::size_t blockSize) override;
+    SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path, const FileIdentity& expected) override;
     SysStatus addOwnerWrite(const std::string& path) override;
-    SysStatus clearImmutableFlags(const std::string& path) override;
+    SysStatus resetAttributes(const std::string& path) override;
     SysStatus renameNoReplace(const std::string& from, const std::string& to) override {
         return real_.renameNoReplace(from, to);
     }
@@ -69,7 +72,7 @@ public:
     }
 
 private:
-    PosixFileServices real_;
+    PlatformFileServices real_;
     int removes_ = 0;
     int extentQueries_ = 0;
     FileHandle directHandle_ = -1;
@@ -106,8 +109,11 @@ public:
                                                          std::size_t blockSize) override {
         return {std::vector<unsigned char>(offsets.size() * blockSize, lastPattern), 0};
     }
+    SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
+        return {{}, 0};
+    }
     SysStatus addOwnerWrite(const std::string&) override { return {}; }
-    SysStatus clearImmutableFlags(const std::string&) override { return {}; }
+    SysStatus resetAttributes(const std::string&) override { return {}; }
     SysStatus renameNoReplace(const std::string&, const std::string&) override { return {}; }
     SysStatus removeFile(const std::string&) override;
     SysResult<std::string> currentFolder() override { return {"/sim", 0}; }
