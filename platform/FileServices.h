@@ -159,7 +159,7 @@ public:
     virtual SysStatus resetAttributes(const std::string& path) = 0;
 
     // The characters that end a folder's name in a path.
-    virtual const char* pathSeparators() const { return "/"; }
+    virtual const char* pathSeparators() const = 0;
 
     // Renames within a folder; fails with EEXIST rather than replace an existing entry.
     // The folder is flushed afterwards so the old name does not come back after a crash.

@@ -2,7 +2,12 @@
 
 // Picks this platform's file services and clock at compile time.
 #if defined(_WIN32)
-#error "The Win32 file services are not written yet."
+#include "win32/Win32Clock.h"
+#include "win32/Win32FileServices.h"
+namespace kelvanter {
+using PlatformFileServices = Win32FileServices;
+using PlatformClock = Win32Clock;
+} // namespace kelvanter
 #else
 #include "posix/PosixClock.h"
 #include "posix/PosixFileServices.h"

@@ -24,3 +24,20 @@ BUILD_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libgtest-dev qt6-base-d
 # installed program from its desktop entry with "gio launch" under Xvfb.
 TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev strace python3 btrfs-progs xfsprogs e2fsprogs xvfb xauth
     libglib2.0-bin procps)
+
+# The Windows program: the cross compiler, Wine to run its tests, NSIS for the installer, and a
+# German locale so that Wine's boxes and dialogs speak German.
+WINDOWS_PACKAGES=(cmake make mingw-w64 wine wine64 nsis locales imagemagick icoutils xvfb xauth)
+
+# Generates de_DE.UTF-8 where it is missing (as root; otherwise it says what to run).
+ensure_german_locale() {
+    locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing the de_DE.UTF-8 locale. Generate it with:" >&2
+        echo "  sudo sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen && sudo locale-gen" >&2
+        exit 1
+    fi
+    sed -i 's/^# *de_DE.UTF-8/de_DE.UTF-8/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8' /etc/locale.gen || echo "de_DE.UTF-8 UTF-8" >>/etc/locale.gen
+    locale-gen >/dev/null
+}

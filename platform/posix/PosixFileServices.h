@@ -34,6 +34,7 @@ public:
     SysResult<std::vector<std::string>> listFolder(const std::string& path) override;
     SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override;
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;
+    const char* pathSeparators() const override { return "/"; }
 };
 
 } // namespace kelvanter

@@ -68,7 +68,7 @@ SysResult<std::vector<Extent>> InstrumentedFileServices::extentsOf(const std::st
                                                                    const FileIdentity& expected) {
     auto extents = real_.extentsOf(path, expected);
     if (alterExtents)
-        alterExtents(++extentQueries_, extents.value);
+        alterExtents(++extentQueries_, extents);
     return extents;
 }
 

@@ -24,7 +24,7 @@ public:
     std::function<void(const std::string& path)> beforeTruncate;
     std::function<void(int closeNumber)> afterClose;
     // Lets a test change what the device seems to hold: the extents of the Nth query, the read-back.
-    std::function<void(int queryNumber, std::vector<Extent>& extents)> alterExtents;
+    std::function<void(int queryNumber, SysResult<std::vector<Extent>>& extents)> alterExtents;
     std::function<void(std::vector<unsigned char>& bytes)> alterReadBack;
     // Files beside the file that stand in for its named streams, where the system has none to make.
     std::vector<std::string> streamFiles;
@@ -70,6 +70,7 @@ public:
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override {
         return real_.replaceFileAtomically(path, contents);
     }
+    const char* pathSeparators() const override { return real_.pathSeparators(); }
 
 private:
     PlatformFileServices real_;
@@ -120,6 +121,7 @@ public:
     SysResult<std::vector<std::string>> listFolder(const std::string&) override { return {{}, ENOENT}; }
     SysResult<std::string> readSmallFile(const std::string&, std::size_t) override { return {{}, ENOENT}; }
     SysStatus replaceFileAtomically(const std::string&, const std::string&) override { return {ENOENT}; }
+    const char* pathSeparators() const override { return "/"; }
 
 private:
     std::int64_t length_;

@@ -1,41 +1,30 @@
 #include "TempFolder.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <fstream>
-#include <linux/fs.h>
-#include <stdexcept>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace kelvanter::testing {
 
-TempFolder::TempFolder(const std::string& base) {
-    const std::string parent = base.empty() ? std::filesystem::temp_directory_path().string() : base;
-    std::string pattern = parent + "/kelvanter-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed in " + parent);
-    path_ = pattern;
+std::filesystem::path fsPath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    // Undo flags a test left, or the folder could not be removed.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-        if (entry.is_regular_file(ignored) || entry.is_directory(ignored))
-            setInodeFlag(entry.path().string(), FS_IMMUTABLE_FL | FS_APPEND_FL, false);
-    }
-    setInodeFlag(path_.string(), FS_IMMUTABLE_FL | FS_APPEND_FL, false);
-    std::filesystem::remove_all(path_, ignored);
+std::string utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string TempFolder::file(const std::string& name) const {
+    return utf8Of(path_ / fsPath(name));
 }
 
 std::vector<unsigned char> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(fsPath(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -53,34 +42,20 @@ std::string writeSample(const std::string& path, std::size_t size) {
 
 bool entryExists(const std::string& path) {
     std::error_code ignored;
-    return std::filesystem::symlink_status(path, ignored).type() != std::filesystem::file_type::not_found;
+    return std::filesystem::symlink_status(fsPath(path), ignored).type() != std::filesystem::file_type::not_found;
 }
 
 std::vector<std::string> leftoverDelFiles(const std::filesystem::path& folder) {
     std::vector<std::string> found;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         if (entry.path().extension() == ".del")
-            found.push_back(entry.path().filename().string());
+            found.push_back(utf8Of(entry.path().filename()));
     }
     return found;
 }
 
 bool allBytesEqual(const std::vector<unsigned char>& bytes, unsigned char value) {
     return std::all_of(bytes.begin(), bytes.end(), [value](unsigned char b) { return b == value; });
-}
-
-bool setInodeFlag(const std::string& path, int flag, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? (flags | flag) : (flags & ~flag);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
 }
 
 } // namespace kelvanter::testing

@@ -16,11 +16,16 @@ public:
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // The path of `name` in the folder, as UTF-8 like every path the core takes.
+    std::string file(const std::string& name) const;
 
 private:
     std::filesystem::path path_;
 };
+
+// A UTF-8 path as std::filesystem takes it (on Windows its narrow strings are the ANSI code page).
+std::filesystem::path fsPath(const std::string& utf8);
+std::string utf8Of(const std::filesystem::path& path);
 
 std::vector<unsigned char> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "../Clock.h"
+
+namespace kelvanter {
+
+// The local date and time from GetLocalTime.
+class Win32Clock final : public Clock {
+public:
+    CalendarDay currentDate() override;
+    ClockReading currentTime() override;
+};
+
+} // namespace kelvanter

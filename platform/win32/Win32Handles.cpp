@@ -1,0 +1,52 @@
+#include "Win32Handles.h"
+
+#include "WidePath.h"
+#include "Win32Errors.h"
+
+namespace kelvanter::win32 {
+
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+    return {info.dwVolumeSerialNumber, (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+EntryKind kindOf(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return EntryKind::Symlink;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return EntryKind::Directory;
+    if (attributes & FILE_ATTRIBUTE_DEVICE)
+        return EntryKind::Other;
+    return EntryKind::Regular;
+}
+
+SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD share, DWORD flags,
+                               const FileIdentity* expected) {
+    const HANDLE handle = ::CreateFileW(widePath(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                        flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return {nullptr, lastErrno()};
+    BY_HANDLE_FILE_INFORMATION info{};
+    int refusal = 0;
+    if (!::GetFileInformationByHandle(handle, &info))
+        refusal = lastErrno();
+    else if (::GetFileType(handle) != FILE_TYPE_DISK || kindOf(info.dwFileAttributes) != EntryKind::Regular)
+        refusal = kNotARegularFile;
+    else if (expected != nullptr && identityOf(info) != *expected)
+        refusal = kFileReplaced;
+    if (refusal != 0) {
+        ::CloseHandle(handle);
+        return {nullptr, refusal};
+    }
+    return {handle, 0};
+}
+
+SysResult<HANDLE> openEntry(const std::string& path) {
+    const HANDLE handle =
+        ::CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return {nullptr, lastErrno()};
+    return {handle, 0};
+}
+
+} // namespace kelvanter::win32

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "../FileServices.h"
+
+#include <string>
+#include <windows.h>
+
+namespace kelvanter::win32 {
+
+// Kernel handles fit in 32 bits, even on 64-bit Windows, so the core's int handle can carry them.
+inline HANDLE toHandle(FileHandle handle) {
+    return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(handle));
+}
+inline FileHandle fromHandle(HANDLE handle) {
+    return static_cast<FileHandle>(reinterpret_cast<INT_PTR>(handle));
+}
+
+FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info);
+EntryKind kindOf(DWORD attributes);
+
+// Opens the path itself, never what a link, junction or mount point leads to, and checks on the
+// handle that it is a regular file on disk and, when `expected` is given, that very file.
+// Refusals: kNotARegularFile, kFileReplaced; otherwise the errno of the open.
+SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD share, DWORD flags,
+                               const FileIdentity* expected);
+
+// An open of the entry itself with no access to its data: folders and links included.
+SysResult<HANDLE> openEntry(const std::string& path);
+
+} // namespace kelvanter::win32

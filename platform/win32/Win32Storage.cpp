@@ -1,0 +1,148 @@
+// Where a file's data lives on Windows: the volume's file system and drive type, the clusters
+// from FSCTL_GET_RETRIEVAL_POINTERS, and unbuffered reads that go past the system's cache.
+#include "Win32FileServices.h"
+
+#include "WidePath.h"
+#include "Win32Errors.h"
+#include "Win32Handles.h"
+
+#include <winioctl.h>
+
+namespace kelvanter {
+
+using win32::lastErrno;
+using win32::openVerified;
+using win32::widePath;
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+StorageKind kindOfFileSystem(const std::wstring& name) {
+    if (name == L"NTFS" || name == L"FAT" || name == L"FAT32" || name == L"exFAT")
+        return StorageKind::InPlace;
+    if (name == L"ReFS")
+        return StorageKind::CopyOnWrite;
+    return StorageKind::Unknown;
+}
+
+// The root of the volume that holds the path ("C:\", "\\server\share\"); empty where unknown.
+std::wstring volumeRootOf(const std::string& path) {
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(widePath(path).c_str(), root, MAX_PATH))
+        return {};
+    return root;
+}
+
+std::int64_t clusterSizeOf(const std::wstring& root) {
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (root.empty() ||
+        !::GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        return 0;
+    return static_cast<std::int64_t>(sectorsPerCluster) * bytesPerSector;
+}
+
+// The clusters of the open file, as runs of virtual to logical cluster numbers.
+SysResult<std::vector<Extent>> clusterRunsOf(HANDLE file, std::int64_t clusterSize, std::uint32_t flags) {
+    std::vector<Extent> extents;
+    STARTING_VCN_INPUT_BUFFER start{};
+    alignas(8) unsigned char output[16384];
+    auto* runs = reinterpret_cast<RETRIEVAL_POINTERS_BUFFER*>(output);
+    for (;;) {
+        DWORD got = 0;
+        const BOOL done = ::DeviceIoControl(file, FSCTL_GET_RETRIEVAL_POINTERS, &start, sizeof start, output,
+                                            sizeof output, &got, nullptr);
+        const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
+        if (error == ERROR_HANDLE_EOF)
+            break; // no clusters at all: empty, or kept inside the file's own record
+        if (error != ERROR_SUCCESS && error != ERROR_MORE_DATA)
+            return {{}, win32::errnoFor(error) == EIO ? EOPNOTSUPP : win32::errnoFor(error)};
+        LONGLONG vcn = runs->StartingVcn.QuadPart;
+        for (DWORD i = 0; i < runs->ExtentCount; ++i) {
+            const LONGLONG next = runs->Extents[i].NextVcn.QuadPart;
+            const LONGLONG lcn = runs->Extents[i].Lcn.QuadPart;
+            if (lcn >= 0) // -1: a sparse hole with no clusters
+                extents.push_back({vcn * clusterSize, lcn * clusterSize, (next - vcn) * clusterSize, flags});
+            vcn = next;
+        }
+        if (error == ERROR_SUCCESS || runs->ExtentCount == 0)
+            break;
+        start.StartingVcn.QuadPart = vcn;
+    }
+    return {extents, 0};
+}
+
+} // namespace
+
+SysResult<StorageFacts> Win32FileServices::storageOf(const std::string& path, const FileIdentity& expected) {
+    const auto opened = openVerified(path, 0, kShareAll, 0, &expected);
+    if (!opened.ok())
+        return {{}, opened.error};
+    wchar_t name[MAX_PATH + 1] = {};
+    const bool known =
+        ::GetVolumeInformationByHandleW(opened.value, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH) != 0;
+    const int error = known ? 0 : lastErrno();
+    ::CloseHandle(opened.value);
+    if (!known)
+        return {{}, error};
+    StorageFacts facts;
+    facts.fileSystem = win32::narrow(name);
+    facts.kind = kindOfFileSystem(name);
+    const std::wstring root = volumeRootOf(path);
+    if (path.rfind("\\\\", 0) == 0 || (!root.empty() && ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE))
+        facts.kind = StorageKind::Remote;
+    return {facts, 0};
+}
+
+SysResult<std::vector<Extent>> Win32FileServices::extentsOf(const std::string& path, const FileIdentity& expected) {
+    const auto opened = openVerified(path, FILE_READ_ATTRIBUTES, kShareAll, 0, &expected);
+    if (!opened.ok())
+        return {{}, opened.error};
+    BY_HANDLE_FILE_INFORMATION info{};
+    ::GetFileInformationByHandle(opened.value, &info);
+    const std::int64_t clusterSize = clusterSizeOf(volumeRootOf(path));
+    const bool encoded = (info.dwFileAttributes & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED)) != 0;
+    auto extents = clusterSize > 0 ? clusterRunsOf(opened.value, clusterSize, encoded ? kExtentEncoded : 0)
+                                   : SysResult<std::vector<Extent>>{{}, EOPNOTSUPP};
+    const std::int64_t size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    // Data but no clusters: it lives inside the file's own record, where no overwrite can be traced.
+    if (extents.ok() && extents.value.empty() && size > 0)
+        extents.value.push_back({0, 0, size, kExtentInline});
+    ::CloseHandle(opened.value);
+    return extents;
+}
+
+SysResult<std::vector<unsigned char>> Win32FileServices::readFromDevice(const std::string& path,
+                                                                        const FileIdentity& expected,
+                                                                        const std::vector<std::int64_t>& offsets,
+                                                                        std::size_t blockSize) {
+    auto opened = openVerified(path, GENERIC_READ, kShareAll, FILE_FLAG_NO_BUFFERING, &expected);
+    if (opened.error == EINVAL)
+        opened = openVerified(path, GENERIC_READ, kShareAll, 0, &expected);
+    if (!opened.ok())
+        return {{}, opened.error};
+    auto* buffer =
+        static_cast<unsigned char*>(::VirtualAlloc(nullptr, blockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    std::vector<unsigned char> bytes;
+    int error = buffer == nullptr ? ENOMEM : 0;
+    for (std::size_t i = 0; error == 0 && i < offsets.size(); ++i) {
+        OVERLAPPED position{};
+        position.Offset = static_cast<DWORD>(offsets[i] & 0xFFFFFFFF);
+        position.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offsets[i]) >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(opened.value, buffer, static_cast<DWORD>(blockSize), &got, &position))
+            error = lastErrno();
+        else if (got != blockSize)
+            error = EIO;
+        else
+            bytes.insert(bytes.end(), buffer, buffer + blockSize);
+    }
+    if (buffer != nullptr)
+        ::VirtualFree(buffer, 0, MEM_RELEASE);
+    ::CloseHandle(opened.value);
+    if (error != 0)
+        return {{}, error};
+    return {bytes, 0};
+}
+
+} // namespace kelvanter

@@ -1,0 +1,35 @@
+// The temporary folder on Windows, where read-only files would keep it from being removed.
+#include "TempFolder.h"
+
+#include <random>
+#include <stdexcept>
+#include <windows.h>
+
+namespace kelvanter::testing {
+
+TempFolder::TempFolder(const std::string& base) {
+    const std::filesystem::path parent = base.empty() ? std::filesystem::temp_directory_path() : base;
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto candidate = parent / ("kelvanter-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary folder in " + parent.string());
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::recursive_directory_iterator entry(path_, ignored), end;
+    for (; entry != end && !ignored; entry.increment(ignored))
+        ::SetFileAttributesW(entry->path().wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+bool setInodeFlag(const std::string&, int, bool) {
+    return false;
+}
+
+} // namespace kelvanter::testing
