@@ -1,0 +1,62 @@
+#include "StdDialoge.h"
+
+#include <algorithm>
+
+namespace kelvanter::win32ui {
+
+namespace {
+
+// Room for any path Windows can name, not only MAX_PATH: a deep folder must not fail silently.
+constexpr std::size_t kFileBufferChars = 32768;
+
+DWORD flagsFor(int iMode) {
+    switch (iMode) {
+    case 0:
+        return OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    case 1:
+        return OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    default:
+        return OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    }
+}
+
+} // namespace
+
+std::wstring dialogFilter(const std::wstring& sFilter) {
+    std::wstring filter = sFilter + L"||";
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    return filter;
+}
+
+std::wstring StdDialoge::ShowOpenDialog(HWND oOwner, const std::wstring& sTitle, std::wstring& sFolder,
+                                        const std::wstring& sInitFile, const std::wstring& sFilter,
+                                        const std::wstring& sDefExt) {
+    return ShowFileDialog(oOwner, sTitle, sFolder, sInitFile, sFilter, sDefExt, 0);
+}
+
+std::wstring StdDialoge::ShowFileDialog(HWND oOwner, const std::wstring& sTitle, std::wstring& sFolder,
+                                        const std::wstring& sInitFile, const std::wstring& sFilter,
+                                        const std::wstring& sDefExt, int iMode) {
+    std::wstring buffer = sInitFile.substr(0, kFileBufferChars - 1);
+    buffer.resize(kFileBufferChars, L'\0');
+    const std::wstring filter = dialogFilter(sFilter);
+    OPENFILENAMEW record{};
+    record.lStructSize = sizeof record;
+    record.hwndOwner = oOwner;
+    record.lpstrFilter = filter.c_str();
+    record.nFilterIndex = 1;
+    record.lpstrFile = buffer.data();
+    record.nMaxFile = static_cast<DWORD>(buffer.size());
+    record.lpstrInitialDir = sFolder.c_str();
+    record.lpstrTitle = sTitle.c_str();
+    record.Flags = flagsFor(iMode);
+    record.lpstrDefExt = sDefExt.c_str();
+    if (!dialogs_.run(record, iMode != 0))
+        return {};
+    const std::wstring chosen = buffer.substr(0, buffer.find(L'\0'));
+    const std::size_t offset = std::min<std::size_t>(record.nFileOffset, chosen.size());
+    sFolder = chosen.substr(0, offset);
+    return chosen.substr(offset);
+}
+
+} // namespace kelvanter::win32ui
