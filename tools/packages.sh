@@ -27,7 +27,7 @@ TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev strace python3 btrfs-progs 
 
 # The Windows program: the cross compiler, Wine to run its tests, NSIS for the installer, and a
 # German locale so that Wine's boxes and dialogs speak German.
-WINDOWS_PACKAGES=(cmake make mingw-w64 wine wine64 nsis locales imagemagick icoutils xvfb xauth)
+WINDOWS_PACKAGES=(cmake make mingw-w64 wine wine64 nsis locales imagemagick icoutils xvfb xauth xdotool)
 
 # Generates de_DE.UTF-8 where it is missing (as root; otherwise it says what to run).
 ensure_german_locale() {

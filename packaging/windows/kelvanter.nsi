@@ -1,0 +1,59 @@
+; The German installer of the Windows program: Program Files, a Start-menu entry and an
+; uninstaller registered under "Apps & Features". /S installs silently.
+;   makensis -DEXE=path\kelvanter.exe -DOUTFILE=Setup.exe -DVERSION=1.0.0 -DICON=magnet.ico kelvanter.nsi
+; A 64-bit installer: the program is 64-bit, and so is a Wine without 32-bit support.
+Target amd64-unicode
+!include "MUI2.nsh"
+!include "x64.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvanter"
+
+Name "Kelvanter"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\Kelvanter"
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "German"
+
+Function .onInit
+    SetRegView 64
+    SetShellVarContext all
+FunctionEnd
+
+Function un.onInit
+    SetRegView 64
+    SetShellVarContext all
+FunctionEnd
+
+Section "Kelvanter"
+    SetOutPath "$INSTDIR"
+    File "/oname=kelvanter.exe" "${EXE}"
+    WriteUninstaller "$INSTDIR\Deinstallieren.exe"
+    CreateShortcut "$SMPROGRAMS\Kelvanter.lnk" "$INSTDIR\kelvanter.exe"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Kelvanter"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Kelvanter"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\kelvanter.exe"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Deinstallieren.exe"'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Deinstallieren.exe" /S'
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+    Delete "$SMPROGRAMS\Kelvanter.lnk"
+    Delete "$INSTDIR\kelvanter.exe"
+    Delete "$INSTDIR\Deinstallieren.exe"
+    RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

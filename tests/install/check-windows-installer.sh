@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs the Windows program silently into a fresh Wine prefix, checks the files, the Start-menu
+# entry and the uninstall registration, starts the installed program, uninstalls it silently and
+# checks that nothing is left. Needs a display (run under xvfb-run).
+#   check-windows-installer.sh SETUP.EXE
+set -euo pipefail
+setup="$1"
+prefix="$(mktemp -d /tmp/kelvanter-wine-XXXXXX)"
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvanter'
+folder="$prefix/drive_c/Program Files/Kelvanter"
+link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kelvanter.lnk"
+
+wineboot --init >/dev/null 2>&1
+wineserver -w
+wine "$setup" /S
+wineserver -w
+
+[ -f "$folder/kelvanter.exe" ] || fail "no kelvanter.exe under Program Files"
+[ -f "$folder/Deinstallieren.exe" ] || fail "no uninstaller"
+[ -f "$link" ] || fail "no Start-menu entry"
+wine reg query "$key" /v DisplayName /reg:64 2>/dev/null | grep -q Kelvanter || fail "not registered under Apps & Features"
+wine reg query "$key" /v QuietUninstallString /reg:64 2>/dev/null | grep -q '/S' || fail "no quiet uninstall"
+
+# The installed program starts and shows its window.
+wine "C:\\Program Files\\Kelvanter\\kelvanter.exe" &
+shown=""
+for _ in $(seq 60); do
+    shown=$(xdotool search --name '^Kelvanter$' 2>/dev/null | head -1 || true)
+    [ -n "$shown" ] && break
+    sleep 0.5
+done
+[ -n "$shown" ] || fail "the installed program showed no window"
+wineserver -k || true
+wineserver -w || true
+
+wine "C:\\Program Files\\Kelvanter\\Deinstallieren.exe" /S
+wineserver -w
+[ ! -e "$folder" ] || fail "the program folder is left: $(ls "$folder")"
+[ ! -e "$link" ] || fail "the Start-menu entry is left"
+if wine reg query "$key" /reg:64 >/dev/null 2>&1; then fail "the uninstall registration is left"; fi
+
+if [ "$failures" -ne 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "installed, started and uninstalled without a trace"
