@@ -104,21 +104,17 @@ private:
 
     // One pass over the file, then over each of its named streams, which hold data of their own.
     bool overwritePass(const PassPlan& plan) {
-        FileServices& files = context_.files;
-        PassFile file(files);
-        if (!file.open(path_, pin_->identity()).ok())
+        PassFile file(context_.files);
+        const auto blocks = openTarget(file, path_);
+        if (!blocks)
             return false;
-        const auto length = files.lengthOf(file.handle());
-        if (!length.ok())
-            return false;
-        const std::int64_t blocks = blocksFor(length.value);
         // Fixed before the pass's first block, over all the blocks the pass will write.
-        std::int64_t allBlocks = blocks;
+        std::int64_t allBlocks = *blocks;
         for (const NamedStream& stream : streams_)
             allBlocks += blocksFor(stream.size);
         const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
         std::int64_t bytesBefore = 0;
-        if (!writeAndClose(file, blocks, plan, step, bytesBefore))
+        if (!writeAndClose(file, *blocks, plan, step, bytesBefore))
             return false;
         for (NamedStream& stream : streams_) {
             if (!overwriteStream(stream, plan, step, bytesBefore))
@@ -129,14 +125,21 @@ private:
 
     bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore) {
         PassFile file(context_.files);
-        if (!file.open(stream.path, pin_->identity()).ok())
+        const auto blocks = openTarget(file, stream.path);
+        if (!blocks)
             return false;
+        stream.size = *blocks * static_cast<std::int64_t>(kBlockSize);
+        return writeAndClose(file, *blocks, plan, step, bytesBefore);
+    }
+
+    // Opens the file or stream for this pass; the blocks the pass writes to it, read from its length.
+    std::optional<std::int64_t> openTarget(PassFile& file, const std::string& path) {
+        if (!file.open(path, pin_->identity()).ok())
+            return std::nullopt;
         const auto length = context_.files.lengthOf(file.handle());
         if (!length.ok())
-            return false;
-        const std::int64_t blocks = blocksFor(length.value);
-        stream.size = blocks * static_cast<std::int64_t>(kBlockSize);
-        return writeAndClose(file, blocks, plan, step, bytesBefore);
+            return std::nullopt;
+        return blocksFor(length.value);
     }
 
     // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
