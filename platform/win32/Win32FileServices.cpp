@@ -11,6 +11,7 @@ namespace kelvanter {
 
 using win32::fromHandle;
 using win32::identityOf;
+using win32::kShareAll;
 using win32::lastErrno;
 using win32::openEntry;
 using win32::openVerified;
@@ -19,19 +20,11 @@ using win32::widePath;
 
 namespace {
 
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // One WriteFile carries up to this many bytes of repeated blocks.
 constexpr std::size_t kRepeatedBytes = 1u << 20;
 
 SysStatus lastError() {
     return {lastErrno()};
-}
-
-OVERLAPPED at(std::int64_t offset) {
-    OVERLAPPED position{};
-    position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-    position.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
-    return position;
 }
 
 // Paths are taken literally: no wildcards, and no "name:stream" (a colon only after a drive letter).
@@ -137,7 +130,7 @@ SysResult<std::int64_t> Win32FileServices::writeBlocks(FileHandle handle, const 
         // Starts inside the block the last write stopped in, then whole blocks.
         const std::int64_t into = done % size;
         const auto length = static_cast<DWORD>(std::min(total - done, usable - into));
-        OVERLAPPED position = at(offset + done);
+        OVERLAPPED position = win32::overlappedAt(offset + done);
         DWORD written = 0;
         if (!::WriteFile(toHandle(handle), repeated_ + into, length, &written, &position))
             return {done, lastErrno()};

@@ -41,9 +41,8 @@ SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD shar
 }
 
 SysResult<HANDLE> openEntry(const std::string& path) {
-    const HANDLE handle =
-        ::CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    const HANDLE handle = ::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return {nullptr, lastErrno()};
     return {handle, 0};

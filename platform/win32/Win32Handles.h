@@ -7,6 +7,17 @@
 
 namespace kelvanter::win32 {
 
+// Opens that leave every other open free, as the lookups and the pin must.
+inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// The position of a read or write at `offset`, for a handle opened without FILE_FLAG_OVERLAPPED.
+inline OVERLAPPED overlappedAt(std::int64_t offset) {
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+    position.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offset) >> 32);
+    return position;
+}
+
 // Kernel handles fit in 32 bits, even on 64-bit Windows, so the core's int handle can carry them.
 inline HANDLE toHandle(FileHandle handle) {
     return reinterpret_cast<HANDLE>(static_cast<INT_PTR>(handle));

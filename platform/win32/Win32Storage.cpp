@@ -10,13 +10,12 @@
 
 namespace kelvanter {
 
+using win32::kShareAll;
 using win32::lastErrno;
 using win32::openVerified;
 using win32::widePath;
 
 namespace {
-
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 StorageKind kindOfFileSystem(const std::wstring& name) {
     if (name == L"NTFS" || name == L"FAT" || name == L"FAT32" || name == L"exFAT")
@@ -126,9 +125,7 @@ SysResult<std::vector<unsigned char>> Win32FileServices::readFromDevice(const st
     std::vector<unsigned char> bytes;
     int error = buffer == nullptr ? ENOMEM : 0;
     for (std::size_t i = 0; error == 0 && i < offsets.size(); ++i) {
-        OVERLAPPED position{};
-        position.Offset = static_cast<DWORD>(offsets[i] & 0xFFFFFFFF);
-        position.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(offsets[i]) >> 32);
+        OVERLAPPED position = win32::overlappedAt(offsets[i]);
         DWORD got = 0;
         if (!::ReadFile(opened.value, buffer, static_cast<DWORD>(blockSize), &got, &position))
             error = lastErrno();
