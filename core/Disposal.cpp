@@ -27,7 +27,7 @@ DisposalOutcome vesk_total(const CoreContext& context, const FileIdentity& ident
     for (int round = 0;; ++round) {
         display.setMousePointer(kPointerHourglass);
         if (!modDestroyFile::FileExists(files, display.pathText())) {
-            display.messageBox("Datei nicht gefunden!", kStyleOkOnly, display.applicationTitle());
+            display.messageBox("Datei nicht gefunden!", kStyleOkOnly, kApplicationTitle);
             return DisposalOutcome::FileNotFound;
         }
         if (modDestroyFile::AttributesOk(files, display.pathText()))

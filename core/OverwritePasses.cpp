@@ -36,8 +36,8 @@ std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
 class OverwriteRun {
 public:
     OverwriteRun(const CoreContext& context, ByteCounters& counters, const std::string& path,
-                 std::optional<FileIdentity> lookedUp)
-        : context_(context), counters_(counters), path_(path), lookedUp_(lookedUp) {}
+                 std::optional<FilePin> lookedUp)
+        : context_(context), counters_(counters), path_(path), lookedUp_(std::move(lookedUp)) {}
 
     bool normalMode() { return startRun(1) && overwritePass({kNormalPattern, 1, false}); }
 
@@ -57,6 +57,7 @@ public:
         const DisposalOutcome outcome = vesk_total(context_, pin_->identity());
         // A file still held open is only marked for deletion on some systems, and its name still found.
         pin_.reset();
+        lookedUp_.reset();
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
         display.setPercentCaption("100 %");
@@ -90,7 +91,7 @@ private:
         pin_.reset();
         if (auto found = FilePin::of(context_.files, path_))
             pin_.emplace(std::move(*found));
-        if (!pin_ || (lookedUp_ && pin_->identity() != *lookedUp_))
+        if (!pin_ || (lookedUp_ && pin_->identity() != lookedUp_->identity()))
             return false;
         const auto streams = context_.files.namedStreamsOf(path_, pin_->identity());
         streams_ = streams.ok() ? streams.value : std::vector<NamedStream>{};
@@ -220,7 +221,7 @@ private:
     const CoreContext& context_;
     ByteCounters& counters_;
     const std::string& path_;
-    std::optional<FileIdentity> lookedUp_;
+    std::optional<FilePin> lookedUp_;
     std::optional<FilePin> pin_;
     std::optional<OverwriteProof> proof_;
     std::vector<NamedStream> streams_;
@@ -233,10 +234,10 @@ private:
 } // namespace
 
 Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
-             std::optional<FileIdentity> lookedUp) {
+             std::optional<FilePin> lookedUp) {
     VeskDisplay& display = context.display;
     display.setWindowEnabled(false);
-    OverwriteRun run(context, counters, sFileName, lookedUp);
+    OverwriteRun run(context, counters, sFileName, std::move(lookedUp));
     Verdict verdict = Verdict::NotDestroyed;
     if (display.isOptionSelected(0)) {
         if (!run.normalMode()) {

@@ -2,6 +2,7 @@
 
 #include "ByteCounters.h"
 #include "CoreContext.h"
+#include "FilePin.h"
 #include "OverwriteProof.h"
 
 #include <array>
@@ -30,12 +31,13 @@ enum class Verdict {
 };
 
 // Overwrites the file in place (one pass of 0, or seven of 0, 255, 0, 255, 0, 255, 246), disposes
-// of it and shows the verdict. `lookedUp` is the file the user confirmed, which the caller keeps
-// pinned (FilePin); a path that no longer names it is never written. Without it, the file found
-// at the path now is taken. Every pass checks again that the path still names that file.
+// of it and shows the verdict. `lookedUp` is the file the user confirmed, pinned since its lookup;
+// a path that no longer names it is never written, and the pin is held until the disposal is
+// done. Without it, the file found at the path now is taken. Every pass checks again that the
+// path still names that file.
 // Destroyed only when the path is gone, nothing is left under the temporary name, and the
 // overwrite was proven where the data lies; the user is told which.
 Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
-             std::optional<FileIdentity> lookedUp = std::nullopt);
+             std::optional<FilePin> lookedUp = std::nullopt);
 
 } // namespace kelvanter

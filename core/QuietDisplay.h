@@ -22,7 +22,6 @@ public:
     void processEvents() override { ++steps; }
     int messageBox(const std::string&, int, const std::string&) override { return 1; }
     std::string executableName() const override { return "kelvanter"; }
-    std::string applicationTitle() const override { return kApplicationTitle; }
     void setMousePointer(int) override {}
     std::string pathText() const override { return path_; }
     void showProgressBar(std::int32_t, std::uint32_t, double) override {}

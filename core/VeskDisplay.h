@@ -41,7 +41,6 @@ public:
     virtual void processEvents() = 0;
     virtual int messageBox(const std::string& text, int style, const std::string& title) = 0;
     virtual std::string executableName() const = 0;
-    virtual std::string applicationTitle() const = 0;
     virtual void setMousePointer(int code) = 0;
     virtual std::string pathText() const = 0;
     // O_ShowProgressBar on the window's bar.

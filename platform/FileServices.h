@@ -171,6 +171,10 @@ public:
     // The process's current folder.
     virtual SysResult<std::string> currentFolder() = 0;
 
+    // The path made absolute against the current folder, as the system names it; on POSIX
+    // joined without resolving "..", which through a linked folder would name another file.
+    virtual SysResult<std::string> absolutePath(const std::string& path) = 0;
+
     // The names in a folder, without "." and "..".
     virtual SysResult<std::vector<std::string>> listFolder(const std::string& path) = 0;
 

@@ -279,6 +279,15 @@ SysResult<std::string> PosixFileServices::currentFolder() {
     return {buffer, 0};
 }
 
+SysResult<std::string> PosixFileServices::absolutePath(const std::string& path) {
+    if (!path.empty() && path.front() == '/')
+        return {path, 0};
+    const auto here = currentFolder();
+    if (!here.ok())
+        return here;
+    return {here.value + (here.value.back() == '/' ? "" : "/") + path, 0};
+}
+
 SysResult<std::vector<std::string>> PosixFileServices::listFolder(const std::string& path) {
     DIR* folder = ::opendir(path.c_str());
     if (folder == nullptr)

@@ -241,6 +241,17 @@ SysResult<std::string> Win32FileServices::currentFolder() {
     return {win32::narrow(folder), 0};
 }
 
+SysResult<std::string> Win32FileServices::absolutePath(const std::string& path) {
+    const std::wstring wide = win32::widen(path);
+    const DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = size == 0 ? 0 : ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return {{}, lastErrno()};
+    full.resize(length);
+    return {win32::narrow(full), 0};
+}
+
 SysResult<std::vector<std::string>> Win32FileServices::listFolder(const std::string& path) {
     WIN32_FIND_DATAW found{};
     const HANDLE search = ::FindFirstFileW(widePath(path + "\\*").c_str(), &found);

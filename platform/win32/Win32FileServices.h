@@ -35,6 +35,7 @@ public:
     SysStatus renameNoReplace(const std::string& from, const std::string& to) override;
     SysStatus removeFile(const std::string& path) override;
     SysResult<std::string> currentFolder() override;
+    SysResult<std::string> absolutePath(const std::string& path) override;
     SysResult<std::vector<std::string>> listFolder(const std::string& path) override;
     SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override;
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;

@@ -106,12 +106,12 @@ TEST_F(FailureRecovery, LinksFifosAndDevicesAreNeverOpened) {
 
 TEST_F(FailureRecovery, AFileSwappedInAfterTheLookupIsNeverWritten) {
     const std::string path = writeSample(folder.file("brief"), 5000);
-    const auto confirmed = FilePin::of(files, path);
+    auto confirmed = FilePin::of(files, path);
     ASSERT_TRUE(confirmed.has_value());
     const std::string stranger = writeSample(folder.file("fremd"), 6000);
     std::filesystem::rename(stranger, path);
 
-    destroy(path, false, confirmed->identity());
+    destroy(path, false, std::move(confirmed));
 
     expectRecovery(display);
     EXPECT_EQ(readBytes(path), sampleBytes(6000));

@@ -15,11 +15,11 @@ class CoreFixture : public ::testing::Test {
 protected:
     CoreFixture() { display.counters = &counters; }
 
-    void destroy(const std::string& path, bool intensive = false, std::optional<FileIdentity> lookedUp = std::nullopt) {
+    void destroy(const std::string& path, bool intensive = false, std::optional<FilePin> lookedUp = std::nullopt) {
         display.path = path;
         display.optionSelected[0] = !intensive;
         display.optionSelected[1] = intensive;
-        vesk(context, counters, path, lookedUp);
+        vesk(context, counters, path, std::move(lookedUp));
     }
 
     // What the file held at the moment the disposal began to cut it.

@@ -63,6 +63,7 @@ public:
     }
     SysStatus removeFile(const std::string& path) override;
     SysResult<std::string> currentFolder() override { return real_.currentFolder(); }
+    SysResult<std::string> absolutePath(const std::string& path) override { return real_.absolutePath(path); }
     SysResult<std::vector<std::string>> listFolder(const std::string& path) override { return real_.listFolder(path); }
     SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override {
         return real_.readSmallFile(path, limit);
@@ -118,6 +119,7 @@ public:
     SysStatus renameNoReplace(const std::string&, const std::string&) override { return {}; }
     SysStatus removeFile(const std::string&) override;
     SysResult<std::string> currentFolder() override { return {"/sim", 0}; }
+    SysResult<std::string> absolutePath(const std::string& path) override { return {path, 0}; }
     SysResult<std::vector<std::string>> listFolder(const std::string&) override { return {{}, ENOENT}; }
     SysResult<std::string> readSmallFile(const std::string&, std::size_t) override { return {{}, ENOENT}; }
     SysStatus replaceFileAtomically(const std::string&, const std::string&) override { return {ENOENT}; }

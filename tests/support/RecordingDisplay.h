@@ -43,7 +43,6 @@ public:
     void processEvents() override;
     int messageBox(const std::string& text, int style, const std::string& title) override;
     std::string executableName() const override { return "kelvanter"; }
-    std::string applicationTitle() const override { return "Kelvanter"; }
     void setMousePointer(int code) override;
     std::string pathText() const override { return path; }
     void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;

@@ -49,7 +49,7 @@ public:
         EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
         EXPECT_FALSE(window.Timer1->isActive());
         EXPECT_EQ(window.Label5->text(), window.Label4->text());
-        EXPECT_FALSE(window.isRunInProgress());
+        EXPECT_FALSE(window.flow().isRunInProgress());
     }
 
     TempFolder folder;

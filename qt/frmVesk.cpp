@@ -1,0 +1,180 @@
+#include "frmVesk.h"
+
+#include "CaptionedPictureButton.h"
+#include "MessageBoxSeam.h"
+#include "PictureBox.h"
+#include "ProgressBarGeometry.h"
+#include "WindowPlacement.h"
+#include "frmKelvanterInfo.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace kelvanter {
+
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+void setCaption(QLabel* label, const QString& caption) {
+    label->setText(caption);
+    label->adjustSize();
+}
+
+} // namespace
+
+frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock, FileTraces& traces)
+    : boxes_(boxes), dialoge_(dialogs), flow_(*this, *this, files, clock, traces) {
+    buildControls();
+    connect(Command1, &QPushButton::clicked, this, &frmVesk::Command1_Click);
+    connect(Command2, &QToolButton::clicked, this, &frmVesk::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmVesk::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmVesk::Command4_Click);
+    connect(Timer1, &QTimer::timeout, this, &frmVesk::Timer1_Timer);
+    centreOnScreen(*this);
+    Fname->setFocus();
+}
+
+frmVesk::~frmVesk() {
+    delete infoWindow_;
+}
+
+FileTraces& frmVesk::noTraces() {
+    static NoFileTraces none;
+    return none;
+}
+
+void frmVesk::O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
+    drawProgressBar(*pPicBox, lValue, lColor, dMaxValue);
+}
+
+void frmVesk::Command3_Click() {
+    if (infoWindow_ == nullptr) {
+        infoWindow_ = new frmKelvanterInfo();
+        connect(infoWindow_, &frmKelvanterInfo::unloaded, this, [this] { infoWindow_ = nullptr; });
+    }
+    infoWindow_->show();
+    infoWindow_->raise();
+    infoWindow_->activateWindow();
+}
+
+void frmVesk::Command4_Click() {
+    close();
+}
+
+void frmVesk::closeEvent(QCloseEvent* event) {
+    // A disabled window still receives close requests (Alt+F4, the close box): never end mid-run.
+    if (flow_.isRunInProgress()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frmVesk::Form_Unload() {
+    // The info window goes with the program, without its own unload.
+    delete infoWindow_;
+    infoWindow_ = nullptr;
+    QCoreApplication::quit();
+}
+
+// ---- what the core may do to the window ----
+
+void frmVesk::setWindowEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+bool frmVesk::isOptionSelected(int index) const {
+    return Option1.at(static_cast<std::size_t>(index))->isChecked();
+}
+
+void frmVesk::setPercentCaption(const std::string& caption) {
+    Label1->setText(fromUtf8(caption));
+}
+
+void frmVesk::setBarBackground(std::uint32_t lColor) {
+    Picture1->setBackColor(lColor);
+}
+
+void frmVesk::setSuccessLabelVisible(bool visible) {
+    Label3->setVisible(visible);
+}
+
+void frmVesk::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+int frmVesk::messageBox(const std::string& text, int style, const std::string& title) {
+    return boxes_.show(this, fromUtf8(text), style, fromUtf8(title));
+}
+
+std::string frmVesk::executableName() const {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+void frmVesk::setMousePointer(int code) {
+    if (code == kPointerHourglass)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+std::string frmVesk::pathText() const {
+    return QFile::encodeName(Fname->text()).toStdString();
+}
+
+void frmVesk::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
+    O_ShowProgressBar(Picture1, lValue, lColor, dMaxValue);
+}
+
+// ---- what the commands' flow may do to the window ----
+
+void frmVesk::setPathText(const std::string& path) {
+    Fname->setText(QFile::decodeName(QByteArray::fromStdString(path)));
+}
+
+void frmVesk::setDestroyEnabled(bool enabled) {
+    Command2->setEnabled(enabled);
+}
+
+void frmVesk::setTimerRunning(bool running) {
+    if (running)
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+std::string frmVesk::elapsedCaption() const {
+    return Label4->text().toStdString();
+}
+
+void frmVesk::setElapsedCaption(const std::string& text) {
+    setCaption(Label4, fromUtf8(text));
+}
+
+void frmVesk::setEstimateCaption(const std::string& text) {
+    setCaption(Label5, fromUtf8(text));
+}
+
+std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
+                                    const std::string& sFilter, const std::string& sDefExt) {
+    QString folder = QFile::decodeName(QByteArray::fromStdString(sFolder));
+    const QString name = dialoge_.ShowOpenDialog(this, fromUtf8(sTitle), folder, fromUtf8(sInitFile), fromUtf8(sFilter),
+                                                 fromUtf8(sDefExt));
+    if (name.isEmpty())
+        return {};
+    sFolder = QFile::encodeName(folder).toStdString();
+    return QFile::encodeName(name).toStdString();
+}
+
+} // namespace kelvanter

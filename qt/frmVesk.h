@@ -1,0 +1,103 @@
+#pragma once
+
+#include "Clock.h"
+#include "FileServices.h"
+#include "StdDialoge.h"
+#include "VeskDisplay.h"
+#include "VeskFlow.h"
+#include "VeskPort.h"
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace kelvanter {
+
+class CaptionedPictureButton;
+class MessageBoxSeam;
+class PictureBox;
+class ShapeFrame;
+class frmKelvanterInfo;
+
+// The main window in Qt: its controls, and the toolkit's side of the commands, whose flow is
+// VeskFlow's. It is also where the core draws the bar (O_ShowProgressBar).
+class frmVesk : public QWidget, public VeskDisplay, public VeskPort {
+    Q_OBJECT
+public:
+    frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock,
+            FileTraces& traces = noTraces());
+    ~frmVesk() override;
+
+    void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
+
+    void Command1_Click() { flow_.Command1_Click(); }
+    void Command2_Click() { flow_.Command2_Click(); }
+    void Command3_Click();
+    void Command4_Click();
+    void Timer1_Timer() { flow_.Timer1_Timer(); }
+
+    VeskFlow& flow() { return flow_; }
+    frmKelvanterInfo* infoWindow() const { return infoWindow_; }
+
+    // VeskDisplay
+    void setWindowEnabled(bool enabled) override;
+    bool isOptionSelected(int index) const override;
+    void setPercentCaption(const std::string& caption) override;
+    void setBarBackground(std::uint32_t lColor) override;
+    void setSuccessLabelVisible(bool visible) override;
+    void processEvents() override;
+    int messageBox(const std::string& text, int style, const std::string& title) override;
+    std::string executableName() const override;
+    void setMousePointer(int code) override;
+    std::string pathText() const override;
+    void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
+
+    // VeskPort
+    void setPathText(const std::string& path) override;
+    void setDestroyEnabled(bool enabled) override;
+    void setTimerRunning(bool running) override;
+    std::string elapsedCaption() const override;
+    void setElapsedCaption(const std::string& text) override;
+    void setEstimateCaption(const std::string& text) override;
+    std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
+                               const std::string& sFilter, const std::string& sDefExt) override;
+
+    QLineEdit* Fname = nullptr;
+    QPushButton* Command1 = nullptr;
+    CaptionedPictureButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    PictureBox* Picture1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    std::array<QRadioButton*, 2> Option1{};
+    ShapeFrame* Shape1 = nullptr;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static FileTraces& noTraces();
+    void buildControls();
+    void setTabOrderAsDesigned();
+    void Form_Unload();
+
+    MessageBoxSeam& boxes_;
+    StdDialoge dialoge_;
+    VeskFlow flow_;
+    frmKelvanterInfo* infoWindow_ = nullptr;
+};
+
+} // namespace kelvanter

@@ -1,0 +1,153 @@
+// The main window's controls, made from the design's control table.
+#include "CaptionedPictureButton.h"
+#include "Icons.h"
+#include "PictureBox.h"
+#include "QtDesign.h"
+#include "ShapeFrame.h"
+#include "frmVesk.h"
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace kelvanter {
+
+namespace {
+
+const MainWindowDesign& design = kMainWindow;
+
+void setTextColor(QWidget* widget, std::uint32_t text) {
+    QPalette colors = widget->palette();
+    colors.setColor(QPalette::WindowText, colorFromBgr(text));
+    colors.setColor(QPalette::Text, colorFromBgr(text));
+    widget->setPalette(colors);
+}
+
+// Fills the widget's own background (buttons paint theirs in the Button role).
+void setBackgroundColor(QWidget* widget, QPalette::ColorRole role, std::uint32_t background) {
+    QPalette colors = widget->palette();
+    colors.setColor(role, colorFromBgr(background));
+    widget->setPalette(colors);
+    widget->setBackgroundRole(role);
+    widget->setAutoFillBackground(true);
+}
+
+template <typename Widget> Widget* named(Widget* widget, const ControlSpec& spec) {
+    widget->setObjectName(spec.name);
+    widget->setVisible(spec.visible);
+    widget->setEnabled(spec.enabled);
+    return widget;
+}
+
+// Labels are transparent and sized to their text, from their designed top-left corner.
+QLabel* makeLabel(QWidget* parent, const ControlSpec& spec) {
+    auto* label = named(new QLabel(spec.caption, parent), spec);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(designFont(spec.font));
+    setTextColor(label, spec.textColor);
+    label->move(twipsToPixels(spec.rect.left), twipsToPixels(spec.rect.top));
+    label->adjustSize();
+    return label;
+}
+
+QPushButton* makePictureButton(QWidget* parent, const ControlSpec& spec, const QIcon& icon, int iconSize) {
+    auto* button = named(new QPushButton(parent), spec);
+    button->setIcon(icon);
+    button->setIconSize(QSize(iconSize, iconSize));
+    button->setToolTip(spec.toolTip);
+    button->setGeometry(twipsRect(spec.rect));
+    // Outside a dialog this only lets Enter press the button that has the focus; none is a default.
+    button->setAutoDefault(true);
+    button->setDefault(false);
+    return button;
+}
+
+QRadioButton* makeOption(QWidget* parent, const ControlSpec& spec) {
+    auto* option = named(new QRadioButton(spec.caption, parent), spec);
+    option->setGeometry(twipsRect(spec.rect));
+    setTextColor(option, spec.textColor);
+    setBackgroundColor(option, QPalette::Button, spec.backColor);
+    return option;
+}
+
+} // namespace
+
+void frmVesk::buildControls() {
+    setWindowTitle(design.form.caption);
+    setWindowIcon(magnetIcon());
+    setFixedSize(twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips));
+    setFont(designFont({}));
+    setBackgroundColor(this, QPalette::Window, design.backColor);
+
+    Shape1 = named(new ShapeFrame(design.Shape1.textColor, design.Shape1.backColor, design.shapeBorderPixels, this),
+                   design.Shape1);
+    Shape1->setGeometry(twipsRect(design.Shape1.rect));
+
+    Fname = named(new QLineEdit(this), design.Fname);
+    Fname->setGeometry(twipsRect(design.Fname.rect));
+    setTextColor(Fname, design.Fname.textColor);
+    setBackgroundColor(Fname, QPalette::Base, design.Fname.backColor);
+
+    Command1 = makePictureButton(this, design.Command1, folderIcon(), 16);
+
+    Command2 = named(new CaptionedPictureButton(this), design.Command2);
+    Command2->setText(design.Command2.caption);
+    Command2->setIcon(magnetIcon());
+    Command2->setIconSize(QSize(32, 32));
+    Command2->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Command2->setFont(designFont(design.Command2.font));
+    Command2->setGeometry(twipsRect(design.Command2.rect));
+    Command2->setFocusPolicy(Qt::StrongFocus);
+
+    Picture1 = named(new PictureBox(this), design.Picture1);
+    Picture1->setGeometry(twipsRect(design.Picture1.rect));
+    Picture1->setBackColor(design.Picture1.backColor);
+    Picture1->setFocusPolicy(Qt::TabFocus);
+
+    Label2 = makeLabel(this, design.Label2);
+    Label3 = makeLabel(this, design.Label3);
+
+    Option1[0] = makeOption(this, design.Option1_0);
+    Option1[1] = makeOption(this, design.Option1_1);
+    auto* group = new QButtonGroup(this);
+    group->addButton(Option1[0], 0);
+    group->addButton(Option1[1], 1);
+    Option1[0]->setChecked(true);
+
+    // Centred over the whole bar, so the percentage stays in the middle however wide it grows.
+    Label1 = makeLabel(Picture1, design.Label1);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setGeometry(Picture1->drawingArea());
+
+    Command3 = makePictureButton(this, design.Command3, infoIcon(), 32);
+    Command4 = makePictureButton(this, design.Command4, doorIcon(), 32);
+
+    Label4 = makeLabel(this, design.Label4);
+    Label5 = makeLabel(this, design.Label5);
+    Label6 = makeLabel(this, design.Label6);
+    Label7 = makeLabel(this, design.Label7);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(design.timerIntervalMs);
+
+    Shape1->lower();
+    setTabOrderAsDesigned();
+}
+
+void frmVesk::setTabOrderAsDesigned() {
+    QWidget* previous = nullptr;
+    for (const ControlSpec* spec : tabOrder(design)) {
+        auto* control = findChild<QWidget*>(spec->name);
+        if (previous != nullptr && control != nullptr)
+            setTabOrder(previous, control);
+        previous = control;
+    }
+}
+
+} // namespace kelvanter

@@ -1,0 +1,194 @@
+// The real Win32 windows, driven by messages as a user's clicks would be, with the boxes and the
+// file dialog answered by the test.
+#include "ControlIds.h"
+#include "CoreFixture.h"
+#include "frmKelvanterInfo.h"
+#include "frmVesk.h"
+#include "win32/WidePath.h"
+
+#include <deque>
+
+namespace kelvanter::testing {
+namespace {
+
+using namespace win32ui;
+
+struct ShownBox {
+    std::string text;
+    int style = 0;
+    std::string title;
+};
+
+// Questions (Yes/No styles) take the next scripted answer, Yes when none is left; others are OK.
+class ScriptedBoxes : public MessageBoxSeam {
+public:
+    std::vector<ShownBox> shown;
+    std::deque<int> answers;
+    int show(HWND, const std::wstring& text, int style, const std::wstring& title) override {
+        shown.push_back({win32::narrow(text), style, win32::narrow(title)});
+        if ((style & 0x0F) != MB_YESNO)
+            return IDOK;
+        const int answer = answers.empty() ? IDYES : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
+};
+
+// Answers the dialog as the system's would: the chosen path in the buffer, and its name's offset.
+class ScriptedDialogs : public FileDialogSeam {
+public:
+    struct Request {
+        std::wstring title, folder, filter;
+        DWORD flags = 0;
+    };
+    std::deque<std::wstring> choices;
+    std::vector<Request> requests;
+    bool run(OPENFILENAMEW& record, bool) override {
+        // The filter ends at its first double NUL.
+        std::size_t end = 0;
+        while (record.lpstrFilter[end] != L'\0' || record.lpstrFilter[end + 1] != L'\0')
+            ++end;
+        requests.push_back({record.lpstrTitle, record.lpstrInitialDir, {record.lpstrFilter, end + 2}, record.Flags});
+        const std::wstring choice = choices.empty() ? L"" : choices.front();
+        if (!choices.empty())
+            choices.pop_front();
+        if (choice.empty())
+            return false;
+        std::copy(choice.begin(), choice.end(), record.lpstrFile);
+        record.lpstrFile[choice.size()] = L'\0';
+        record.nFileOffset = static_cast<WORD>(choice.rfind(L'\\') + 1);
+        return true;
+    }
+};
+
+std::string textOf(HWND control) {
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return win32::narrow(text);
+}
+
+void click(HWND button) {
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+class Win32Window : public CoreFixture {
+protected:
+    Win32Window() { window.show(); }
+    void choose(const std::string& path) { ::SetWindowTextW(window.Fname, win32::widen(path).c_str()); }
+
+    ScriptedBoxes boxes;
+    ScriptedDialogs dialogs;
+    frmVesk window{::GetModuleHandleW(nullptr), boxes, dialogs, files, clock};
+};
+
+TEST_F(Win32Window, StartsInItsDesignedStateWithTheControlsInTabOrder) {
+    EXPECT_EQ(textOf(window.window), "Kelvanter");
+    EXPECT_EQ(textOf(window.Fname), "");
+    EXPECT_FALSE(::IsWindowEnabled(window.Command2));
+    EXPECT_TRUE(window.isOptionSelected(0));
+    EXPECT_FALSE(window.isOptionSelected(1));
+    EXPECT_FALSE(::IsWindowVisible(window.Label3));
+    EXPECT_EQ(textOf(window.Label1), "0 %");
+    EXPECT_EQ(textOf(window.Label4), "00:00:00");
+    EXPECT_EQ(textOf(window.Label5), "00:00:00");
+    EXPECT_EQ(window.Picture1->backColor(), kEmptyBarColor);
+    EXPECT_FALSE(window.isTimerRunning());
+    RECT client{};
+    ::GetClientRect(window.window, &client);
+    EXPECT_EQ(client.right, 474);
+    EXPECT_EQ(client.bottom, 210);
+    ::EnableWindow(window.Command2, TRUE);
+    const std::vector<HWND> expected = {window.Fname,      window.Command1, window.Command2, window.Picture1->handle(),
+                                        window.Option1[0], window.Command3, window.Command4};
+    std::vector<HWND> order = {window.Fname};
+    for (HWND next = window.Fname; order.size() < expected.size();)
+        order.push_back(next = ::GetNextDlgTabItem(window.window, next, FALSE));
+    EXPECT_EQ(order, expected);
+}
+
+TEST_F(Win32Window, ABrowseFillsThePathBoxAndACancelEmptiesIt) {
+    dialogs.choices = {L"C:\\Daten\\brief.txt", L""};
+    click(window.Command1);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_EQ(dialogs.requests[0].title, L"Datei 1 öffnen");
+    EXPECT_EQ(win32::narrow(dialogs.requests[0].folder), files.currentFolder().value);
+    EXPECT_EQ(dialogs.requests[0].flags, static_cast<DWORD>(0x1804));
+    EXPECT_EQ(dialogs.requests[0].filter, std::wstring(L"Alle Dateien (*.*)\0*.*\0\0", 24));
+    EXPECT_EQ(textOf(window.Fname), "C:\\Daten\\brief.txt");
+    EXPECT_TRUE(::IsWindowEnabled(window.Command2));
+    click(window.Command1);
+    EXPECT_EQ(textOf(window.Fname), "");
+    EXPECT_FALSE(::IsWindowEnabled(window.Command2));
+}
+
+TEST_F(Win32Window, DestroysTheChosenFileInBothModesAndEndsUsable) {
+    for (const int mode : {0, 1}) {
+        const std::string path = writeSample(folder.file(mode ? "intensiv.txt" : "normal.txt"), 20000);
+        ::SendMessageW(window.Option1[mode], BM_CLICK, 0, 0);
+        choose(path);
+        ::EnableWindow(window.Command2, TRUE);
+        boxes.shown.clear();
+        click(window.Command2);
+        ASSERT_EQ(boxes.shown.size(), 1u) << mode;
+        EXPECT_EQ(boxes.shown[0].text, "Soll die  Datei " + path + " jetzt unwiderruflich zerstört werden?");
+        EXPECT_EQ(boxes.shown[0].title, "Kelvanter - Kontrollabfrage");
+        EXPECT_EQ(boxes.shown[0].style, kStyleQuestion);
+        EXPECT_FALSE(entryExists(path)) << mode;
+        EXPECT_TRUE(::IsWindowVisible(window.Label3)) << mode;
+        EXPECT_EQ(textOf(window.Label1), "100 %");
+        EXPECT_EQ(window.Picture1->backColor(), kBarColor);
+        EXPECT_EQ(textOf(window.Label5), textOf(window.Label4));
+        EXPECT_TRUE(::IsWindowEnabled(window.window));
+        EXPECT_FALSE(window.isTimerRunning());
+        EXPECT_FALSE(window.isWaitPointer());
+        EXPECT_TRUE(window.isOptionSelected(mode)) << "the mode stays as chosen";
+    }
+}
+
+// The hidden attribute is Windows' own: such a file is not found, and stays whole.
+TEST_F(Win32Window, AHiddenFileGetsTheNotFoundBox) {
+    const std::string hidden = writeSample(folder.file("versteckt.txt"), 100);
+    ::SetFileAttributesW(fsPath(hidden).wstring().c_str(), FILE_ATTRIBUTE_HIDDEN);
+    choose(hidden);
+    click(window.Command2);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "Kelvanter-Nachricht");
+    EXPECT_EQ(boxes.shown[0].style, kStyleOkOnly);
+    EXPECT_EQ(readBytes(hidden), sampleBytes(100));
+}
+
+TEST_F(Win32Window, ACloseDuringTheRunIsIgnoredAndTheWindowIsDisabledMeanwhile) {
+    const std::string path = writeSample(folder.file("lang.txt"), 400000);
+    bool disabledDuringRun = true;
+    files.beforeOpen = [&](int) {
+        disabledDuringRun = disabledDuringRun && !::IsWindowEnabled(window.window) && window.isWaitPointer();
+        ::SendMessageW(window.window, WM_CLOSE, 0, 0);
+    };
+    choose(path);
+    click(window.Command2);
+    EXPECT_TRUE(disabledDuringRun);
+    EXPECT_TRUE(::IsWindow(window.window));
+    EXPECT_FALSE(entryExists(path));
+    EXPECT_TRUE(::IsWindowEnabled(window.window));
+}
+
+TEST_F(Win32Window, TheInfoWindowIsOneAtATimeWithItsTwentyThreeLines) {
+    for (int round = 0; round < 2; ++round) {
+        click(window.Command3);
+        frmKelvanterInfo* info = window.infoWindow();
+        ASSERT_NE(info, nullptr);
+        click(window.Command3);
+        EXPECT_EQ(window.infoWindow(), info) << "no second info window";
+        EXPECT_EQ(::SendMessageW(info->List1, LB_GETCOUNT, 0, 0), 23);
+        EXPECT_EQ(::SendMessageW(info->List1, LB_GETCURSEL, 0, 0), LB_ERR);
+        EXPECT_EQ(textOf(info->window()), "Kelvanter - Info");
+        EXPECT_EQ(::GetFocus(), info->Command1);
+        click(info->Command1);
+        window.processEvents();
+        EXPECT_EQ(window.infoWindow(), nullptr) << "Beenden clears the reference";
+    }
+}
+
+} // namespace
+} // namespace kelvanter::testing

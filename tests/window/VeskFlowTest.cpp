@@ -1,0 +1,327 @@
+// The main window's commands against a window of no toolkit, on real files: what both the Qt
+// and the Win32 window do, written once and run on Linux and under Wine.
+#include "VeskFlow.h"
+#include "BoxTexts.h"
+#include "CoreFixture.h"
+#include "FakeWindow.h"
+#include "TimeText.h"
+
+#include <filesystem>
+
+namespace kelvanter::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Counts the paths whose traces were to be removed.
+class NotedTraces : public FileTraces {
+public:
+    std::vector<std::string> removed;
+    void removeTracesOf(const std::string& path) override { removed.push_back(path); }
+};
+
+class MainWindowFlow : public CoreFixture {
+protected:
+    // Puts a path in the path box and clicks the destroy button in the chosen mode.
+    void destroyThroughFlow(const std::string& path, bool intensive = false) {
+        window.path = path;
+        window.optionSelected[0] = !intensive;
+        window.optionSelected[1] = intensive;
+        flow.Command2_Click();
+    }
+
+    // The window is usable again: enabled, normal pointer, timer stopped, both times equal.
+    void expectWindowUsable() {
+        EXPECT_TRUE(window.enabled);
+        EXPECT_EQ(window.pointer, kPointerDefault);
+        EXPECT_FALSE(window.timerRunning);
+        EXPECT_EQ(window.estimate, window.elapsed);
+        EXPECT_FALSE(flow.isRunInProgress());
+    }
+
+    std::string separator() const { return std::string(1, files.pathSeparators()[0]); }
+
+    FakeWindow window;
+    NotedTraces traces;
+    VeskFlow flow{window, window, files, clock, traces};
+};
+
+TEST_F(MainWindowFlow, BrowseOpensInTheCurrentFolderWithTheCaptionAndTheOneFilter) {
+    window.choices = {""};
+    flow.Command1_Click();
+    ASSERT_EQ(window.dialogRequests.size(), 1u);
+    const auto& request = window.dialogRequests[0];
+    EXPECT_EQ(request.title, "Datei 1 öffnen");
+    EXPECT_EQ(request.folder, files.currentFolder().value);
+    EXPECT_EQ(request.initialName, "");
+    EXPECT_EQ(request.filter, "Alle Dateien (*.*)|*.*");
+    EXPECT_EQ(request.defaultExtension, "*.*");
+}
+
+TEST_F(MainWindowFlow, BrowseFillsThePathBoxOrOnCancelEmptiesItAndResetsTheDisplayFirst) {
+    const std::string chosen = folder.file("brief.txt");
+    const std::string root = separator() + "x.bin";
+    struct Step {
+        std::string choice, pathBox;
+        bool destroyEnabled;
+    };
+    for (const Step& step : {Step{chosen, chosen, true}, Step{"", "", false}, Step{root, root, true}}) {
+        window.setBarBackground(kBarColor);
+        window.setPercentCaption("100 %");
+        window.setSuccessLabelVisible(true);
+        window.choices = {step.choice};
+        flow.Command1_Click();
+        EXPECT_EQ(window.path, step.pathBox) << step.choice;
+        EXPECT_EQ(window.destroyEnabled, step.destroyEnabled) << step.choice;
+        EXPECT_EQ(window.background, kEmptyBarColor);
+        EXPECT_EQ(window.percentCaption, "0 %");
+        EXPECT_FALSE(window.successVisible);
+    }
+    EXPECT_EQ(flow.sSelectedFile, root) << "a cancel leaves the last choice";
+}
+
+// "kelvanter FILE": the file is shown as a chosen one, made absolute, and nothing is destroyed yet.
+TEST_F(MainWindowFlow, AFileFromTheCommandLineIsShownAsIfChosenButNotDestroyed) {
+    const std::string file = writeSample(folder.file("brief.txt"), 100);
+    const std::string here = files.currentFolder().value;
+    const std::string sep = separator();
+    const std::string joined = here + (here.back() == sep[0] ? "" : sep);
+    struct Case {
+        std::string given, shown;
+    };
+    for (const Case& c : {Case{file, file}, Case{"fehlt.txt", joined + "fehlt.txt"}}) {
+        flow.takeFileFromCommandLine(c.given);
+        EXPECT_EQ(window.path, c.shown);
+        EXPECT_TRUE(window.destroyEnabled) << c.given;
+    }
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(readBytes(file), sampleBytes(100));
+    // A path that names nothing meets the destroy command's not-found box.
+    flow.Command2_Click();
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].title, "Kelvanter-Nachricht");
+}
+
+TEST_F(MainWindowFlow, DestroysAFileInEachModeAndEndsUsableWithItsTraces) {
+    for (bool intensive : {false, true}) {
+        const std::string path = writeSample(folder.file(intensive ? "intensiv.bin" : "normal.bin"), 20000);
+        window.boxes.clear();
+        destroyThroughFlow(path, intensive);
+        ASSERT_EQ(window.boxes.size(), 1u);
+        EXPECT_EQ(window.boxes[0].text, "Soll die  Datei " + path + " jetzt unwiderruflich zerstört werden?");
+        EXPECT_EQ(window.boxes[0].style, kStyleQuestion);
+        EXPECT_EQ(window.boxes[0].title, "Kelvanter - Kontrollabfrage");
+        EXPECT_FALSE(entryExists(path));
+        EXPECT_TRUE(leftoverDelFiles(folder.path()).empty());
+        EXPECT_EQ(window.percentCaption, "100 %");
+        EXPECT_TRUE(window.successVisible);
+        EXPECT_EQ(window.background, kBarColor);
+        expectWindowUsable();
+        EXPECT_EQ(traces.removed.back(), path);
+    }
+    EXPECT_EQ(traces.removed.size(), 2u);
+}
+
+TEST_F(MainWindowFlow, WhatNamesNoDestroyableFileGetsTheNotFoundBoxAndNothingElse) {
+    const std::string bystander = writeSample(folder.file("zeuge"), 100);
+    for (const std::string& path : {folder.file("fehlt"), utf8Of(folder.path()), utf8Of(folder.path()) + separator(),
+                                    folder.file("brie?.txt"), std::string("   ")}) {
+        window.boxes.clear();
+        destroyThroughFlow(path);
+        ASSERT_EQ(window.boxes.size(), 1u) << path;
+        EXPECT_EQ(window.boxes[0].text, boxTexts::kNotFound);
+        EXPECT_EQ(window.boxes[0].style, kStyleOkOnly);
+        EXPECT_EQ(window.boxes[0].title, "Kelvanter-Nachricht");
+    }
+    EXPECT_EQ(files.opens, 0);
+    EXPECT_TRUE(traces.removed.empty());
+    EXPECT_EQ(readBytes(bystander), sampleBytes(100));
+}
+
+TEST_F(MainWindowFlow, AnEmptyPathOnlyResetsTheDisplay) {
+    window.setSuccessLabelVisible(true);
+    destroyThroughFlow("");
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_FALSE(window.successVisible);
+    EXPECT_EQ(window.percentCaption, "0 %");
+}
+
+void makeReadOnly(const std::string& path) {
+    fs::permissions(fsPath(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+}
+
+bool isWritable(const std::string& path) {
+    return (fs::status(fsPath(path)).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+// The read-only question comes first; the confirmation only after a Yes to it.
+TEST_F(MainWindowFlow, AReadOnlyFileIsAskedAboutBeforeTheConfirmation) {
+    struct Case {
+        const char* name;
+        std::deque<int> answers;
+        std::size_t boxes;
+        bool writableAfter, destroyed;
+    };
+    for (const Case& c :
+         {Case{"no", {kAnswerNo}, 1, false, false}, Case{"yes, no", {kAnswerYes, kAnswerNo}, 2, true, false},
+          Case{"yes, yes", {kAnswerYes, kAnswerYes}, 2, true, true}}) {
+        const std::string path = writeSample(folder.file(std::string("nurlesen ") + c.name), 100);
+        makeReadOnly(path);
+        window.boxes.clear();
+        window.answers = c.answers;
+        destroyThroughFlow(path);
+        ASSERT_EQ(window.boxes.size(), c.boxes) << c.name;
+        EXPECT_EQ(window.boxes[0].text,
+                  "Die Datei " + path + " ist schreibgeschützt. Soll der Schreibschutz entfernt werden ?");
+        EXPECT_EQ(window.boxes[0].style, kStyleQuestion);
+        EXPECT_EQ(window.boxes[0].title, "Kelvanter - Nachricht");
+        EXPECT_EQ(entryExists(path), !c.destroyed) << c.name;
+        if (!c.destroyed) {
+            EXPECT_EQ(isWritable(path), c.writableAfter) << c.name;
+            EXPECT_EQ(readBytes(path), sampleBytes(100)) << c.name;
+        }
+        EXPECT_FALSE(window.timerRunning);
+    }
+}
+
+TEST_F(MainWindowFlow, ARefusalAtAnyQuestionStillLeavesTheDisplayResetAndTheTimesAsTheyWere) {
+    const std::string path = writeSample(folder.file("f"), 100);
+    window.setBarBackground(kBarColor);
+    window.setPercentCaption("100 %");
+    window.setSuccessLabelVisible(true);
+    window.elapsed = "00:01:00";
+    window.answers = {kAnswerNo};
+    destroyThroughFlow(path);
+    EXPECT_EQ(window.background, kEmptyBarColor);
+    EXPECT_EQ(window.percentCaption, "0 %");
+    EXPECT_FALSE(window.successVisible);
+    EXPECT_EQ(window.elapsed, "00:01:00") << "times are reset only by a confirmed run";
+    EXPECT_EQ(readBytes(path), sampleBytes(100));
+}
+
+TEST_F(MainWindowFlow, AFileThatCannotBeDeletedIsReportedWithTheExecutablesName) {
+    const std::string path = writeSample(folder.file("brief.txt"), 100);
+    writeSample(folder.file("07123509.del"), 10);
+    destroyThroughFlow(path);
+    ASSERT_EQ(window.boxes.size(), 2u);
+    EXPECT_EQ(window.boxes[1].text,
+              "Die Datei " + path + " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.");
+    EXPECT_EQ(window.boxes[1].style, kStyleError);
+    EXPECT_EQ(window.boxes[1].title, window.executableName());
+    EXPECT_FALSE(window.successVisible);
+    EXPECT_TRUE(traces.removed.empty()) << "no traces go while the file is still there";
+    expectWindowUsable();
+}
+
+// The looked-up file is held from the lookup: one swapped in at the confirmation is never written.
+// On Windows the held file keeps its name until the run, so no replacement can be made there.
+TEST_F(MainWindowFlow, AFileSwappedInAtTheConfirmationIsNeverWritten) {
+    const std::string path = writeSample(folder.file("brief"), 5000);
+    window.onBox = [&](const RecordedBox& box) {
+        if (box.title != boxTexts::kConfirmationTitle)
+            return;
+        std::error_code ignored;
+        fs::remove(fsPath(path), ignored);
+        writeSample(path, 900);
+    };
+    destroyThroughFlow(path);
+    if (entryExists(path)) {
+        EXPECT_EQ(readBytes(path), sampleBytes(900));
+        ASSERT_EQ(window.boxes.size(), 2u);
+        EXPECT_EQ(window.boxes[1].style, kStyleWarning);
+        EXPECT_FALSE(window.successVisible);
+    } else {
+        EXPECT_TRUE(window.successVisible) << "the confirmed file itself was destroyed";
+    }
+    expectWindowUsable();
+}
+
+TEST_F(MainWindowFlow, AnAttributeReadThatFailsAfterTheLookupNamesThePathAndTheReason) {
+    const std::string path = writeSample(folder.file("flüchtig"), 100);
+    // Every look by name after the lookup's says the file is gone.
+    struct VanishingFiles : InstrumentedFileServices {
+        int inspections = 0;
+        SysResult<EntryStatus> inspect(const std::string& p) override {
+            if (++inspections > 1)
+                return {{}, ENOENT};
+            return InstrumentedFileServices::inspect(p);
+        }
+    } vanishing;
+    VeskFlow other(window, window, vanishing, clock, traces);
+    window.path = path;
+    other.Command2_Click();
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].style, kStyleError);
+    EXPECT_EQ(window.boxes[0].text,
+              "Die Datei " + path + " kann nicht bearbeitet werden: Die Datei oder der Ordner ist nicht vorhanden.");
+    EXPECT_TRUE(window.enabled);
+    EXPECT_EQ(readBytes(path), sampleBytes(100));
+}
+
+TEST_F(MainWindowFlow, AnErrorEscapingTheRunLeavesTheWindowUsableAndIsReportedOnce) {
+    struct ThrowingFiles : InstrumentedFileServices {
+        SysResult<std::int64_t> writeBlocks(FileHandle, const void*, std::size_t, std::int64_t, std::int64_t) override {
+            throw std::runtime_error("Testfehler");
+        }
+    } throwing;
+    VeskFlow other(window, window, throwing, clock, traces);
+    const std::string path = writeSample(folder.file("brief"), 100);
+    window.path = path;
+    other.Command2_Click();
+    ASSERT_EQ(window.boxes.size(), 2u);
+    EXPECT_EQ(window.boxes[1].style, kStyleError);
+    EXPECT_EQ(window.boxes[1].text, "Die Datei " + path + " kann nicht bearbeitet werden: Testfehler");
+    EXPECT_TRUE(window.enabled);
+    EXPECT_FALSE(other.isRunInProgress()) << "the close guard is released";
+    EXPECT_FALSE(window.timerRunning);
+    EXPECT_EQ(window.pointer, kPointerDefault);
+    EXPECT_EQ(window.estimate, window.elapsed);
+    EXPECT_EQ(throwing.opens, 1);
+    EXPECT_EQ(throwing.closes, 1) << "the pass's file is closed although the write threw";
+}
+
+// ---- the tick ----
+
+TEST_F(MainWindowFlow, TicksCountSecondsAndWorkTheEstimateOutFromTheCounters) {
+    struct Case {
+        std::int64_t total, done;
+        int ticks;
+        std::string elapsed, estimate;
+    };
+    for (const Case& c : {Case{1000, 100, 1, "00:00:01", "00:00:09"}, Case{1000, 0, 2, "00:00:02", "00:00:42"},
+                          Case{0, 4096, 1, "00:00:01", "00:00:-01"}}) {
+        flow.lSeconds = 0;
+        flow.counters = {c.total, c.done};
+        window.estimate = "00:00:42";
+        for (int tick = 0; tick < c.ticks; ++tick)
+            flow.Timer1_Timer();
+        EXPECT_EQ(flow.lSeconds, c.ticks);
+        EXPECT_EQ(window.elapsed, c.elapsed);
+        EXPECT_EQ(window.estimate, c.estimate) << c.total << " " << c.done;
+    }
+    EXPECT_EQ(window.count("events"), 4) << "each tick lets pending events through first";
+}
+
+TEST_F(MainWindowFlow, ARunStartsItsTimesAtZeroAndEndsWithBothEqual) {
+    const std::string path = writeSample(folder.file("f"), 8 * 4096);
+    flow.lSeconds = 99;
+    window.elapsed = window.estimate = "00:01:39";
+    std::vector<bool> timerAtStep;
+    // Two ticks fall due during the run, at its third and sixth progress step.
+    int steps = 0;
+    window.onProcessEvents = [&] {
+        timerAtStep.push_back(window.timerRunning);
+        if (++steps % 3 == 0 && steps <= 6)
+            flow.Timer1_Timer();
+    };
+    destroyThroughFlow(path);
+    EXPECT_EQ(flow.lSeconds, 2);
+    EXPECT_EQ(window.elapsed, "00:00:02");
+    expectWindowUsable();
+    EXPECT_FALSE(timerAtStep.empty());
+    EXPECT_TRUE(std::all_of(timerAtStep.begin(), timerAtStep.end(), [](bool on) { return on; }));
+}
+
+} // namespace
+} // namespace kelvanter::testing

@@ -1,0 +1,128 @@
+#include "frmKelvanterInfo.h"
+
+#include "ControlTable.h"
+#include "InfoLines.h"
+#include "Resources.h"
+#include "win32/WidePath.h"
+
+namespace kelvanter::win32ui {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"KelvanterInfo";
+constexpr int kCommand1 = 1;
+const InfoWindowDesign& design = kInfoWindow;
+
+HFONT fontOf(const FontSpec& spec) {
+    return ::CreateFontW(-pointsToPixels(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                         win32::widen(faceName(spec.face)).c_str());
+}
+
+HWND child(HWND parent, DWORD exStyle, const wchar_t* type, const ControlSpec& spec, DWORD style, HMENU id,
+           HINSTANCE instance) {
+    const PixelRect place = toPixels(spec.rect);
+    return ::CreateWindowExW(exStyle, type, win32::widen(spec.caption).c_str(), WS_CHILD | WS_VISIBLE | style,
+                             place.left, place.top, place.width, place.height, parent, id, instance, nullptr);
+}
+
+} // namespace
+
+frmKelvanterInfo::frmKelvanterInfo(HINSTANCE instance, HWND mainWindow) : mainWindow_(mainWindow) {
+    WNDCLASSW type{};
+    type.lpfnWndProc = procedure;
+    type.hInstance = instance;
+    type.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAGNET));
+    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    type.lpszClassName = kClassName;
+    ::RegisterClassW(&type);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT frame{0, 0, twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips)};
+    ::AdjustWindowRect(&frame, style, FALSE);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    window_ = ::CreateWindowExW(
+        0, kClassName, win32::widen(design.form.caption).c_str(), style, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+        (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, this);
+    listFont_ = fontOf(design.List1.font);
+    font_ = fontOf(design.Command1.font);
+    listBackground_ = ::CreateSolidBrush(design.List1.backColor);
+    List1 = child(window_, WS_EX_CLIENTEDGE, L"LISTBOX", design.List1, WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
+                  nullptr, instance);
+    ::SendMessageW(List1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
+    Command1 = child(window_, 0, L"BUTTON", design.Command1, WS_TABSTOP | BS_PUSHBUTTON,
+                     reinterpret_cast<HMENU>(kCommand1), instance);
+    ::SendMessageW(Command1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    Form_Load();
+}
+
+frmKelvanterInfo::~frmKelvanterInfo() {
+    if (::IsWindow(window_)) {
+        // Gone with the program, without an unload of its own.
+        endingWithProgram_ = true;
+        ::DestroyWindow(window_);
+    }
+    ::DeleteObject(listFont_);
+    ::DeleteObject(font_);
+    ::DeleteObject(listBackground_);
+}
+
+void frmKelvanterInfo::show() {
+    ::ShowWindow(window_, SW_SHOW);
+    ::SetForegroundWindow(window_);
+    ::SetActiveWindow(window_);
+    ::SetFocus(Command1);
+}
+
+void frmKelvanterInfo::Form_Load() {
+    for (const char* line : kInfoLines)
+        ::SendMessageW(List1, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(win32::widen(line).c_str()));
+    ::SendMessageW(List1, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
+
+void frmKelvanterInfo::Form_Activate() {
+    ::SetFocus(Command1);
+}
+
+void frmKelvanterInfo::Command1_Click() {
+    ::SendMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+void frmKelvanterInfo::Form_Unload() {
+    ::PostMessageW(mainWindow_, kUnloaded, 0, 0);
+}
+
+LRESULT CALLBACK frmKelvanterInfo::procedure(HWND handle, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<frmKelvanterInfo*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        self->window_ = handle;
+        ::SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<frmKelvanterInfo*>(::GetWindowLongPtrW(handle, GWLP_USERDATA));
+    if (self == nullptr)
+        return ::DefWindowProcW(handle, message, w, l);
+    switch (message) {
+    case WM_ACTIVATE:
+        if (LOWORD(w) != WA_INACTIVE)
+            self->Form_Activate();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(w) == kCommand1 && HIWORD(w) == BN_CLICKED)
+            self->Command1_Click();
+        return 0;
+    case WM_CTLCOLORLISTBOX:
+        ::SetTextColor(reinterpret_cast<HDC>(w), design.List1.textColor);
+        ::SetBkColor(reinterpret_cast<HDC>(w), design.List1.backColor);
+        return reinterpret_cast<LRESULT>(self->listBackground_);
+    case WM_DESTROY:
+        if (!self->endingWithProgram_)
+            self->Form_Unload();
+        ::SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
+        return 0;
+    default:
+        return ::DefWindowProcW(handle, message, w, l);
+    }
+}
+
+} // namespace kelvanter::win32ui

@@ -1,0 +1,103 @@
+// The main window's controls, made from the design's control table, in tab order.
+#include "ControlIds.h"
+#include "ControlTable.h"
+#include "Resources.h"
+#include "frmVesk.h"
+#include "win32/WidePath.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+namespace kelvanter::win32ui {
+
+namespace {
+
+const MainWindowDesign& design = kMainWindow;
+
+HFONT designFont(const FontSpec& spec) {
+    return ::CreateFontW(-pointsToPixels(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_SWISS, win32::widen(faceName(spec.face)).c_str());
+}
+
+HWND control(HWND parent, const wchar_t* type, const ControlSpec& spec, DWORD style, int id, HFONT font) {
+    const PixelRect place = toPixels(spec.rect);
+    const DWORD shown =
+        (spec.visible ? WS_VISIBLE : 0) | (spec.enabled ? 0 : WS_DISABLED) | (spec.tabIndex >= 0 ? WS_TABSTOP : 0);
+    const HWND made =
+        ::CreateWindowExW(0, type, win32::widen(spec.caption).c_str(), WS_CHILD | shown | style, place.left, place.top,
+                          place.width, place.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                          reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return made;
+}
+
+HWND label(HWND parent, const ControlSpec& spec, int id, HFONT font) {
+    return control(parent, L"STATIC", spec, SS_LEFT | SS_NOPREFIX, id, font);
+}
+
+HWND pictureButton(HWND parent, const ControlSpec& spec, int id, int icon, int size) {
+    const HWND button = control(parent, L"BUTTON", spec, BS_PUSHBUTTON | BS_ICON, id, nullptr);
+    const HANDLE image = ::LoadImageW(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                                      MAKEINTRESOURCEW(icon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
+    ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
+    return button;
+}
+
+} // namespace
+
+void frmVesk::buildControls(HINSTANCE instance) {
+    font_ = designFont({});
+    boldFont_ = designFont(design.Label1.font);
+    destroyFont_ = designFont(design.Command2.font);
+    black_ = ::CreateSolidBrush(design.backColor);
+    pathBackground_ = ::CreateSolidBrush(design.Fname.backColor);
+    magnet_ = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAGNET), IMAGE_ICON, 32, 32, 0));
+
+    Fname = control(window, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
+    Command1 = pictureButton(window, design.Command1, kCommand1, IDI_FOLDER, 16);
+    Command2 = control(window, L"BUTTON", design.Command2, BS_OWNERDRAW, kCommand2, destroyFont_);
+    const PixelRect bar = toPixels(design.Picture1.rect);
+    Picture1 = std::make_unique<PictureBox>(window, bar.left, bar.top, bar.width, bar.height, kPicture1);
+    Picture1->setBackColor(design.Picture1.backColor);
+    Label2 = label(window, design.Label2, kLabel2, font_);
+    Label3 = label(window, design.Label3, kLabel3, font_);
+    // One group: the first option starts it, and only the checked one is a tab stop.
+    Option1[0] = control(window, L"BUTTON", design.Option1_0, BS_AUTORADIOBUTTON | WS_GROUP, kOption0, font_);
+    Option1[1] = control(window, L"BUTTON", design.Option1_1, BS_AUTORADIOBUTTON, kOption1, font_);
+    ::SetWindowLongPtrW(Option1[1], GWL_STYLE, ::GetWindowLongPtrW(Option1[1], GWL_STYLE) & ~WS_TABSTOP);
+    for (const HWND option : Option1) {
+        // Unthemed, so that they take the window's colours.
+        ::SetWindowTheme(option, L"", L"");
+    }
+    ::SendMessageW(Option1[0], BM_SETCHECK, BST_CHECKED, 0);
+    Label1 = control(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
+    Command3 = pictureButton(window, design.Command3, kCommand3, IDI_INFO, 32);
+    Command4 = pictureButton(window, design.Command4, kCommand4, IDI_DOOR, 32);
+    Label4 = label(window, design.Label4, kLabel4, font_);
+    Label5 = label(window, design.Label5, kLabel5, font_);
+    Label6 = label(window, design.Label6, kLabel6, font_);
+    Label7 = label(window, design.Label7, kLabel7, font_);
+
+    for (const HWND text : {Label1, Label2, Label3, Label4, Label5, Label6, Label7})
+        fitToText(text);
+
+    toolTips_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+    for (const auto& [button, spec] : {std::pair{Command1, &design.Command1}, std::pair{Command3, &design.Command3},
+                                       std::pair{Command4, &design.Command4}})
+        addToolTip(button, spec->toolTip);
+}
+
+void frmVesk::addToolTip(HWND tool, const char* text) {
+    std::wstring wide = win32::widen(text); // the tooltip keeps a copy
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = window;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = wide.data();
+    ::SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+} // namespace kelvanter::win32ui
