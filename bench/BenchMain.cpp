@@ -37,7 +37,7 @@ long peakResidentKiB() {
 }
 
 int destroy(const std::string& mode, const std::string& path) {
-    TimedDisplay display(path, mode == "intensive");
+    TimedDisplay display(mode == "intensive");
     PlatformFileServices files;
     PlatformClock clock;
     ByteCounters counters;

@@ -20,25 +20,24 @@ DisposalOutcome killOutcome(modDestroyFile::KillOutcome outcome) {
 
 } // namespace
 
-DisposalOutcome vesk_total(const CoreContext& context, const FileIdentity& identity) {
+DisposalOutcome vesk_total(const CoreContext& context, const std::string& path, const FileIdentity& identity) {
     VeskDisplay& display = context.display;
     FileServices& files = context.files;
-    // The path is read afresh from the path box for every step.
     for (int round = 0;; ++round) {
         display.setMousePointer(kPointerHourglass);
-        if (!modDestroyFile::FileExists(files, display.pathText())) {
+        if (!modDestroyFile::FileExists(files, path)) {
             display.messageBox("Datei nicht gefunden!", kStyleOkOnly, kApplicationTitle);
             return DisposalOutcome::FileNotFound;
         }
-        if (modDestroyFile::AttributesOk(files, display.pathText()))
+        if (modDestroyFile::AttributesOk(files, path))
             break;
         if (round == kMaxAttributeResets)
             return DisposalOutcome::AttributesStuck;
-        modDestroyFile::ResetAttributes(files, display.pathText());
+        modDestroyFile::ResetAttributes(files, path);
     }
-    if (!modDestroyFile::TruncateFile(files, display.pathText(), identity))
+    if (!modDestroyFile::TruncateFile(files, path, identity))
         return DisposalOutcome::TruncateFailed;
-    return killOutcome(modDestroyFile::RenameAndKill(files, context.clock, display.pathText()));
+    return killOutcome(modDestroyFile::RenameAndKill(files, context.clock, path));
 }
 
 } // namespace kelvanter

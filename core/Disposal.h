@@ -11,8 +11,9 @@ enum class DisposalOutcome { Deleted, FileNotFound, AttributesStuck, TruncateFai
 // The reset-and-check cycle gives up after this many rounds; the final lookup then decides.
 inline constexpr int kMaxAttributeResets = 3;
 
-// Cuts the file named in the path box to zero bytes, renames it to its temporary name and
-// deletes it. Ends silently at the first failure; leaves the hourglass pointer on.
-DisposalOutcome vesk_total(const CoreContext& context, const FileIdentity& identity);
+// Cuts the file to zero bytes, renames it to its temporary name and deletes it. The path is the
+// one vesk was given, as the file system names it (the path box shows only its text). Ends
+// silently at the first failure; leaves the hourglass pointer on.
+DisposalOutcome vesk_total(const CoreContext& context, const std::string& path, const FileIdentity& identity);
 
 } // namespace kelvanter

@@ -54,7 +54,7 @@ public:
     Verdict finish() {
         // Proven before the cut, while the overwritten blocks are still the file's.
         const auto unproven = proof_->failureAfter(context_.files, path_, pin_->identity(), lastPattern_);
-        const DisposalOutcome outcome = vesk_total(context_, pin_->identity());
+        const DisposalOutcome outcome = vesk_total(context_, path_, pin_->identity());
         // A file still held open is only marked for deletion on some systems, and its name still found.
         pin_.reset();
         lookedUp_.reset();

@@ -10,7 +10,7 @@ namespace kelvanter {
 // not start by hand (a file's thumbnails) and for measuring the core on its own.
 class QuietDisplay : public VeskDisplay {
 public:
-    explicit QuietDisplay(std::string path, bool intensive = false) : path_(std::move(path)), intensive_(intensive) {}
+    explicit QuietDisplay(bool intensive = false) : intensive_(intensive) {}
 
     int steps = 0;
 
@@ -23,11 +23,9 @@ public:
     int messageBox(const std::string&, int, const std::string&) override { return 1; }
     std::string executableName() const override { return "kelvanter"; }
     void setMousePointer(int) override {}
-    std::string pathText() const override { return path_; }
     void showProgressBar(std::int32_t, std::uint32_t, double) override {}
 
 private:
-    std::string path_;
     bool intensive_;
 };
 

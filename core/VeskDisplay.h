@@ -42,7 +42,6 @@ public:
     virtual int messageBox(const std::string& text, int style, const std::string& title) = 0;
     virtual std::string executableName() const = 0;
     virtual void setMousePointer(int code) = 0;
-    virtual std::string pathText() const = 0;
     // O_ShowProgressBar on the window's bar.
     virtual void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) = 0;
 };

@@ -142,7 +142,7 @@ void removeTracesOf(FileServices& files, Clock& clock, const TraceLocations& loc
                     const std::string& absolutePath) {
     for (const std::string& thumbnail : thumbnailsOf(files, locations, absolutePath)) {
         // A thumbnail whose overwrite cannot be proven still goes, quietly.
-        QuietDisplay display(thumbnail);
+        QuietDisplay display;
         ByteCounters counters;
         vesk(CoreContext{display, files, clock}, counters, thumbnail);
     }

@@ -9,13 +9,16 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QUrl>
 
 namespace kelvanter {
 
@@ -35,6 +38,7 @@ void setCaption(QLabel* label, const QString& caption) {
 frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock, FileTraces& traces)
     : boxes_(boxes), dialoge_(dialogs), flow_(*this, *this, files, clock, traces) {
     buildControls();
+    setAcceptDrops(true);
     connect(Command1, &QPushButton::clicked, this, &frmVesk::Command1_Click);
     connect(Command2, &QToolButton::clicked, this, &frmVesk::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmVesk::Command3_Click);
@@ -69,6 +73,32 @@ void frmVesk::Command3_Click() {
 
 void frmVesk::Command4_Click() {
     close();
+}
+
+namespace {
+
+// The first local file of a drop, as the bytes of its name: a file URL keeps the bytes that are
+// not UTF-8 percent-encoded, where its text would have lost them.
+std::optional<std::string> firstDroppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile())
+        return std::nullopt;
+    const QUrl& url = data->urls().front();
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+}
+
+} // namespace
+
+void frmVesk::dragEnterEvent(QDragEnterEvent* event) {
+    if (!flow_.isRunInProgress() && firstDroppedFile(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void frmVesk::dropEvent(QDropEvent* event) {
+    const auto path = firstDroppedFile(event->mimeData());
+    if (flow_.isRunInProgress() || !path)
+        return;
+    event->acceptProposedAction();
+    flow_.takeDroppedFile(*path);
 }
 
 void frmVesk::closeEvent(QCloseEvent* event) {
@@ -129,18 +159,18 @@ void frmVesk::setMousePointer(int code) {
         unsetCursor();
 }
 
-std::string frmVesk::pathText() const {
-    return QFile::encodeName(Fname->text()).toStdString();
-}
-
 void frmVesk::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
     O_ShowProgressBar(Picture1, lValue, lColor, dMaxValue);
 }
 
 // ---- what the commands' flow may do to the window ----
 
-void frmVesk::setPathText(const std::string& path) {
-    Fname->setText(QFile::decodeName(QByteArray::fromStdString(path)));
+std::string frmVesk::pathBoxText() const {
+    return Fname->text().toStdString();
+}
+
+void frmVesk::setPathText(const std::string& text) {
+    Fname->setText(fromUtf8(text));
 }
 
 void frmVesk::setDestroyEnabled(bool enabled) {

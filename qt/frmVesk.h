@@ -55,11 +55,11 @@ public:
     int messageBox(const std::string& text, int style, const std::string& title) override;
     std::string executableName() const override;
     void setMousePointer(int code) override;
-    std::string pathText() const override;
     void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
 
     // VeskPort
-    void setPathText(const std::string& path) override;
+    std::string pathBoxText() const override;
+    void setPathText(const std::string& text) override;
     void setDestroyEnabled(bool enabled) override;
     void setTimerRunning(bool running) override;
     std::string elapsedCaption() const override;
@@ -87,6 +87,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     static FileTraces& noTraces();

@@ -2,7 +2,6 @@
 #include "frmVesk.h"
 
 #include <QApplication>
-#include <QFile>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -10,9 +9,9 @@ int main(int argc, char* argv[]) {
     kelvanter::ProgramServices services;
     kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock, services.traces);
     // "kelvanter FILE", as the file manager's "Open with" starts it; further arguments are ignored.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        window.flow().takeFileFromCommandLine(QFile::encodeName(arguments.at(1)).toStdString());
+    // The name's own bytes: as text, a byte that is no character would name another file.
+    if (argc > 1)
+        window.flow().takeFileFromCommandLine(argv[1]);
     window.show();
     return application.exec();
 }

@@ -2,12 +2,14 @@
 
 #include "ControlIds.h"
 #include "ControlTable.h"
+#include "PathText.h"
 #include "ProgressBarGeometry.h"
 #include "Resources.h"
 #include "frmKelvanterInfo.h"
 #include "win32/WidePath.h"
 
 #include <algorithm>
+#include <shellapi.h>
 
 namespace kelvanter::win32ui {
 
@@ -49,6 +51,7 @@ frmVesk::frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dial
     window = ::CreateWindowExW(0, kClassName, widen(design.form.caption).c_str(), style, frame.left, frame.top,
                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
     buildControls(instance);
+    ::DragAcceptFiles(window, TRUE);
 }
 
 frmVesk::~frmVesk() {
@@ -112,6 +115,9 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         // The info window's Form_Unload: the reference is cleared, the next click makes a new one.
         infoWindow_.reset();
         return 0;
+    case WM_DROPFILES:
+        onDrop(reinterpret_cast<HDROP>(w));
+        return 0;
     case WM_TIMER:
         if (w == kTimer1)
             Timer1_Timer();
@@ -144,6 +150,18 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         break;
     }
     return ::DefWindowProcW(window, message, w, l);
+}
+
+// The first of the dropped files, by its exact UTF-16 name.
+void frmVesk::onDrop(HDROP drop) {
+    if (!flow_.isRunInProgress()) {
+        const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        path.resize(::DragQueryFileW(drop, 0, path.data(), length + 1));
+        if (!path.empty())
+            flow_.takeDroppedFile(narrow(path));
+    }
+    ::DragFinish(drop);
 }
 
 void frmVesk::onCommand(int id) {
@@ -251,7 +269,8 @@ void frmVesk::dispatch(MSG& message) {
 }
 
 int frmVesk::messageBox(const std::string& text, int style, const std::string& title) {
-    return boxes_.show(window, widen(text), style, widen(title));
+    // A path in the text shows as text: an unpaired surrogate as U+FFFD.
+    return boxes_.show(window, widen(shownName(text)), style, widen(title));
 }
 
 std::string frmVesk::executableName() const {
@@ -267,18 +286,18 @@ void frmVesk::setMousePointer(int code) {
     ::SetCursor(::LoadCursorW(nullptr, waitPointer_ ? IDC_WAIT : IDC_ARROW));
 }
 
-std::string frmVesk::pathText() const {
-    return captionOf(Fname);
-}
-
 void frmVesk::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
     O_ShowProgressBar(Picture1.get(), lValue, lColor, dMaxValue);
 }
 
 // ---- what the commands' flow may do to the window ----
 
-void frmVesk::setPathText(const std::string& path) {
-    ::SetWindowTextW(Fname, widen(path).c_str());
+std::string frmVesk::pathBoxText() const {
+    return captionOf(Fname);
+}
+
+void frmVesk::setPathText(const std::string& text) {
+    ::SetWindowTextW(Fname, widen(text).c_str());
 }
 
 void frmVesk::setDestroyEnabled(bool enabled) {

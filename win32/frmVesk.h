@@ -54,11 +54,11 @@ public:
     int messageBox(const std::string& text, int style, const std::string& title) override;
     std::string executableName() const override;
     void setMousePointer(int code) override;
-    std::string pathText() const override;
     void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
 
     // VeskPort
-    void setPathText(const std::string& path) override;
+    std::string pathBoxText() const override;
+    void setPathText(const std::string& text) override;
     void setDestroyEnabled(bool enabled) override;
     void setTimerRunning(bool running) override;
     std::string elapsedCaption() const override;
@@ -89,6 +89,7 @@ private:
     void buildControls(HINSTANCE instance);
     void addToolTip(HWND control, const char* text);
     void onCommand(int id);
+    void onDrop(HDROP drop);
     LRESULT colorFor(HWND control, HDC dc);
     void drawDestroyButton(const DRAWITEMSTRUCT& item);
     void paintFrame();

@@ -20,4 +20,10 @@ std::string cannotProcess(const std::string& path, const std::string& reason) {
     return "Die Datei " + path + " kann nicht bearbeitet werden: " + reason;
 }
 
+std::string indistinguishableName(const std::string& path) {
+    return "Der Name der Datei " + path +
+           " lässt sich nicht von dem einer anderen Datei im selben Ordner unterscheiden. Benennen Sie die Datei um "
+           "und wählen Sie sie erneut.";
+}
+
 } // namespace kelvanter::boxTexts

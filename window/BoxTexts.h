@@ -20,5 +20,6 @@ std::string readOnlyQuestion(const std::string& path);
 std::string doubtQuestion(const std::string& path, const std::string& reason);
 std::string confirmation(const std::string& path);
 std::string cannotProcess(const std::string& path, const std::string& reason);
+std::string indistinguishableName(const std::string& path);
 
 } // namespace kelvanter::boxTexts

@@ -4,6 +4,7 @@
 #include "ErrorText.h"
 #include "ModDestroyFile.h"
 #include "OverwritePasses.h"
+#include "PathText.h"
 #include "TimeText.h"
 
 #include <limits>
@@ -32,29 +33,63 @@ void VeskFlow::Command1_Click() {
     if (sFolder.empty() || sFolder.back() != separator)
         sFolder += separator;
     if (!name.empty()) {
-        showChosenFile(sFolder + name);
+        showHandedOverFile(sFolder + name);
     } else {
         port_.setDestroyEnabled(false);
+        exactPath_.reset();
         port_.setPathText("");
     }
 }
 
-void VeskFlow::showChosenFile(const std::string& path) {
+// `exact`: the path is the file system's own name; otherwise it is text to be matched to one.
+void VeskFlow::showChosenFile(const std::string& path, bool exact) {
     port_.setDestroyEnabled(true);
     sSelectedFile = path;
-    port_.setPathText(sSelectedFile);
+    exactPath_ = exact ? std::optional(path) : std::nullopt;
+    port_.setPathText(shownName(path));
+}
+
+// A U+FFFD may stand for a byte that a toolkit could not turn into text: such a name is matched
+// to the folder's entries at the destroy click. Anything else a toolkit hands over is exact.
+void VeskFlow::showHandedOverFile(const std::string& path) {
+    showChosenFile(path, path.find(kReplacementCharacter) == std::string::npos);
 }
 
 void VeskFlow::takeFileFromCommandLine(const std::string& path) {
     const auto absolute = files_.absolutePath(path);
-    showChosenFile(absolute.ok() ? absolute.value : path);
+    showChosenFile(absolute.ok() ? absolute.value : path, true);
+}
+
+void VeskFlow::takeDroppedFile(const std::string& path) {
+    showHandedOverFile(path);
+}
+
+// The file system's name for the text in the path box; nothing, after a box, where there is none
+// or more than one.
+std::optional<std::string> VeskFlow::pathToDestroy(const std::string& text) {
+    if (exactPath_ && text == shownName(*exactPath_))
+        return exactPath_;
+    const ResolvedPath resolved = resolveShownPath(files_, text);
+    if (resolved.outcome == ResolvedPath::Outcome::Ambiguous) {
+        display_.messageBox(boxTexts::indistinguishableName(text), kStyleWarning, kMessageTitle);
+        return std::nullopt;
+    }
+    if (resolved.outcome == ResolvedPath::Outcome::NotFound) {
+        display_.messageBox(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
+        return std::nullopt;
+    }
+    return resolved.path;
 }
 
 void VeskFlow::Command2_Click() {
     resetProgressDisplay();
-    const std::string path = display_.pathText();
-    if (path.empty())
+    const std::string text = port_.pathBoxText();
+    if (text.empty())
         return;
+    const auto found = pathToDestroy(text);
+    if (!found)
+        return;
+    const std::string& path = *found;
     lookedUp_.reset();
     if (auto found = FilePin::of(files_, path, HiddenFiles::Excluded))
         lookedUp_.emplace(std::move(*found));
@@ -63,7 +98,8 @@ void VeskFlow::Command2_Click() {
         return;
     }
     if (askToRemoveWriteProtection(path) && acceptOverwriteInDoubt(path, lookedUp_->identity()) &&
-        display_.messageBox(boxTexts::confirmation(path), kStyleQuestion, boxTexts::kConfirmationTitle) == kAnswerYes) {
+        display_.messageBox(boxTexts::confirmation(shownName(path)), kStyleQuestion, boxTexts::kConfirmationTitle) ==
+            kAnswerYes) {
         runConfirmed(path);
     }
     lookedUp_.reset();
@@ -78,7 +114,7 @@ bool VeskFlow::askToRemoveWriteProtection(const std::string& path) {
     }
     if ((attributes.value & kAttrReadOnly) == 0)
         return true;
-    if (display_.messageBox(boxTexts::readOnlyQuestion(path), kStyleQuestion, kMessageTitle) != kAnswerYes)
+    if (display_.messageBox(boxTexts::readOnlyQuestion(shownName(path)), kStyleQuestion, kMessageTitle) != kAnswerYes)
         return false;
     // Only the protection the user agreed to lift; the disposal resets the rest.
     const SysStatus lifted = files_.addOwnerWrite(path);
@@ -94,8 +130,8 @@ bool VeskFlow::acceptOverwriteInDoubt(const std::string& path, const FileIdentit
     const auto doubt = InPlaceOverwriteDoubt(files_, path, identity);
     if (!doubt)
         return true;
-    return display_.messageBox(boxTexts::doubtQuestion(path, *doubt), kStyleWarningQuestion, kMessageTitle) ==
-           kAnswerYes;
+    return display_.messageBox(boxTexts::doubtQuestion(shownName(path), *doubt), kStyleWarningQuestion,
+                               kMessageTitle) == kAnswerYes;
 }
 
 void VeskFlow::runConfirmed(const std::string& path) {
@@ -137,7 +173,7 @@ void VeskFlow::endRun() {
 }
 
 void VeskFlow::reportFailure(const std::string& path, const std::string& reason) {
-    display_.messageBox(boxTexts::cannotProcess(path, reason), kStyleError, kMessageTitle);
+    display_.messageBox(boxTexts::cannotProcess(shownName(path), reason), kStyleError, kMessageTitle);
 }
 
 void VeskFlow::Timer1_Timer() {

@@ -25,9 +25,12 @@ public:
     void Command2_Click();
     void Timer1_Timer();
 
-    // A file handed over at start ("Open with"), made absolute against the current folder and
-    // shown as if the open-file dialog had returned it. The run still waits for the confirmation.
+    // A file handed over at start ("Open with"), its name's own bytes, made absolute against the
+    // current folder and shown as if the open-file dialog had returned it. The run still waits for
+    // the confirmation.
     void takeFileFromCommandLine(const std::string& path);
+    // A file dropped onto the window, taken like one chosen in the open-file dialog.
+    void takeDroppedFile(const std::string& path);
 
     // True from the confirmation to the end of the run: the window must not close meanwhile.
     bool isRunInProgress() const { return runInProgress_; }
@@ -39,7 +42,9 @@ public:
 
 private:
     void resetProgressDisplay();
-    void showChosenFile(const std::string& path);
+    void showChosenFile(const std::string& path, bool exact);
+    void showHandedOverFile(const std::string& path);
+    std::optional<std::string> pathToDestroy(const std::string& text);
     bool askToRemoveWriteProtection(const std::string& path);
     bool acceptOverwriteInDoubt(const std::string& path, const FileIdentity& identity);
     void runConfirmed(const std::string& path);
@@ -52,6 +57,8 @@ private:
     FileServices& files_;
     Clock& clock_;
     FileTraces& traces_;
+    // The file system's own name of the file shown in the path box, where it came exactly.
+    std::optional<std::string> exactPath_;
     // The file the user confirmed, held from its lookup until the run hands it to the core.
     std::optional<FilePin> lookedUp_;
     bool runInProgress_ = false;

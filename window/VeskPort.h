@@ -10,15 +10,18 @@ class VeskPort {
 public:
     virtual ~VeskPort() = default;
 
-    virtual void setPathText(const std::string& path) = 0; // Fname
-    virtual void setDestroyEnabled(bool enabled) = 0;      // Command2
-    virtual void setTimerRunning(bool running) = 0;        // Timer1, one tick a second
-    virtual std::string elapsedCaption() const = 0;        // Label4
+    // Fname holds text: a name's undecodable bytes show as U+FFFD there.
+    virtual std::string pathBoxText() const = 0;
+    virtual void setPathText(const std::string& text) = 0;
+    virtual void setDestroyEnabled(bool enabled) = 0; // Command2
+    virtual void setTimerRunning(bool running) = 0;   // Timer1, one tick a second
+    virtual std::string elapsedCaption() const = 0;   // Label4
     virtual void setElapsedCaption(const std::string& text) = 0;
     virtual void setEstimateCaption(const std::string& text) = 0; // Label5
 
     // StdDialoge's open dialog: the chosen file's name, with `sFolder` set to its folder; or empty
-    // text, `sFolder` unchanged, when the user cancelled.
+    // text, `sFolder` unchanged, when the user cancelled. A toolkit whose dialog knows names only
+    // as text hands them over as UTF-8 text; the flow matches them to the file system's names.
     virtual std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                        const std::string& sFilter, const std::string& sDefExt) = 0;
 };

@@ -1,28 +1,19 @@
 #include "WidePath.h"
 
+#include "../Wtf8.h"
+
 #include <algorithm>
 #include <windows.h>
 
 namespace kelvanter::win32 {
 
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
+std::wstring widen(const std::string& wtf8) {
+    const std::u16string wide = utf16FromWtf8(wtf8);
+    return {wide.begin(), wide.end()};
 }
 
 std::string narrow(const std::wstring& utf16) {
-    if (utf16.empty())
-        return {};
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), text.data(), size, nullptr,
-                          nullptr);
-    return text;
+    return wtf8FromUtf16({utf16.begin(), utf16.end()});
 }
 
 std::wstring widePath(const std::string& utf8) {

@@ -39,6 +39,7 @@ public:
         return given;
     }
 
+    std::string pathBoxText() const override { return path; }
     void setPathText(const std::string& text) override { path = text; }
     void setDestroyEnabled(bool enabled) override { destroyEnabled = enabled; }
     void setTimerRunning(bool running) override { timerRunning = running; }

@@ -44,7 +44,6 @@ public:
     int messageBox(const std::string& text, int style, const std::string& title) override;
     std::string executableName() const override { return "kelvanter"; }
     void setMousePointer(int code) override;
-    std::string pathText() const override { return path; }
     void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
 
     int count(const std::string& call) const;

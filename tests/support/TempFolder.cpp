@@ -5,15 +5,6 @@
 
 namespace kelvanter::testing {
 
-std::filesystem::path fsPath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8Of(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string TempFolder::file(const std::string& name) const {
     return utf8Of(path_ / fsPath(name));
 }

@@ -23,9 +23,13 @@ private:
     std::filesystem::path path_;
 };
 
-// A UTF-8 path as std::filesystem takes it (on Windows its narrow strings are the ANSI code page).
-std::filesystem::path fsPath(const std::string& utf8);
+// A core path (bytes on POSIX, WTF-8 on Windows) as std::filesystem takes it, and back.
+std::filesystem::path fsPath(const std::string& path);
 std::string utf8Of(const std::filesystem::path& path);
+
+// A character of a name that is no text: a lone byte 0xE4 (Latin-1 "ä") on Linux, an unpaired
+// surrogate on Windows.
+std::string undecodableCharacter();
 
 std::vector<unsigned char> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);

@@ -9,6 +9,19 @@
 
 namespace kelvanter::testing {
 
+// A name is bytes here, whether or not they are UTF-8.
+std::filesystem::path fsPath(const std::string& bytes) {
+    return std::filesystem::path(bytes);
+}
+
+std::string utf8Of(const std::filesystem::path& path) {
+    return path.string();
+}
+
+std::string undecodableCharacter() {
+    return "\xE4";
+}
+
 TempFolder::TempFolder(const std::string& base) {
     const std::string parent = base.empty() ? std::filesystem::temp_directory_path().string() : base;
     std::string pattern = parent + "/kelvanter-test-XXXXXX";

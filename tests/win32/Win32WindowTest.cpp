@@ -7,6 +7,7 @@
 #include "win32/WidePath.h"
 
 #include <deque>
+#include <shlobj.h>
 
 namespace kelvanter::testing {
 namespace {
@@ -144,6 +145,31 @@ TEST_F(Win32Window, DestroysTheChosenFileInBothModesAndEndsUsable) {
         EXPECT_FALSE(window.isWaitPointer());
         EXPECT_TRUE(window.isOptionSelected(mode)) << "the mode stays as chosen";
     }
+}
+
+// A file dropped from the Explorer arrives as WM_DROPFILES; the first one is taken, by its UTF-16 name.
+TEST_F(Win32Window, ADroppedFileIsShownAsIfChosenAndNothingIsDestroyedYet) {
+    const std::string first = writeSample(folder.file("Отчёт über 日本.txt"), 100);
+    const std::string second = writeSample(folder.file("zweite.txt"), 100);
+    std::wstring names;
+    for (const std::string& path : {first, second})
+        names += fsPath(path).wstring() + L'\0';
+    names += L'\0';
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::copy(names.begin(), names.end(),
+              reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES)));
+    ::GlobalUnlock(memory);
+    ::SendMessageW(window.window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(textOf(window.Fname), first);
+    EXPECT_TRUE(::IsWindowEnabled(window.Command2));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(readBytes(first), sampleBytes(100));
+    click(window.Command2);
+    EXPECT_FALSE(entryExists(first));
+    EXPECT_EQ(readBytes(second), sampleBytes(100));
 }
 
 // The hidden attribute is Windows' own: such a file is not found, and stays whole.

@@ -4,6 +4,7 @@
 #include "BoxTexts.h"
 #include "CoreFixture.h"
 #include "FakeWindow.h"
+#include "PathText.h"
 #include "TimeText.h"
 
 #include <filesystem>
@@ -280,6 +281,111 @@ TEST_F(MainWindowFlow, AnErrorEscapingTheRunLeavesTheWindowUsableAndIsReportedOn
     EXPECT_EQ(throwing.opens, 1);
     EXPECT_EQ(throwing.closes, 1) << "the pass's file is closed although the write threw";
 }
+
+// ---- a path is the file system's own name, from every way in ----
+
+enum class WayIn { CommandLine, Dialog, Typed, Drop };
+enum class Named { Undecodable, RealReplacement, BothUndecodableChosen, Umlauts };
+enum class Expect { Destroyed, Indistinguishable };
+
+struct WayInCase {
+    const char* name;
+    Named named;
+    WayIn way;
+    Expect expect;
+};
+
+void PrintTo(const WayInCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class PathsFromEveryWayIn : public MainWindowFlow, public ::testing::WithParamInterface<WayInCase> {
+protected:
+    // The file to destroy, and the file beside it whose name differs only in that character.
+    std::pair<std::string, std::optional<std::string>> makeFiles(Named named) {
+        const std::string odd = "geheim-" + undecodableCharacter() + ".txt";
+        const std::string real = "geheim-\xEF\xBF\xBD.txt";
+        switch (named) {
+        case Named::Undecodable:
+            return {writeSample(folder.file(odd), 5000), std::nullopt};
+        case Named::RealReplacement:
+            return {writeSample(folder.file(real), 5000), std::nullopt};
+        case Named::BothUndecodableChosen:
+            writeSample(folder.file(real), 700);
+            return {writeSample(folder.file(odd), 5000), folder.file(real)};
+        case Named::Umlauts:
+            writeSample(folder.file("Grosse Uebersicht.txt"), 700);
+            return {writeSample(folder.file("Größe Übersicht.txt"), 5000), folder.file("Grosse Uebersicht.txt")};
+        }
+        return {};
+    }
+
+    // Hands the path over as this way in does: bytes, or the text a toolkit made of them.
+    void handOver(WayIn way, const std::string& path) {
+        switch (way) {
+        case WayIn::CommandLine:
+            flow.takeFileFromCommandLine(path);
+            break;
+        case WayIn::Dialog:
+            window.choices = {shownName(path)};
+            flow.Command1_Click();
+            break;
+        case WayIn::Typed:
+            window.path = shownName(path);
+            break;
+        case WayIn::Drop:
+            flow.takeDroppedFile(path);
+            break;
+        }
+    }
+};
+
+TEST_P(PathsFromEveryWayIn, DestroyTheNamedFileOrNothing) {
+    const WayInCase& c = GetParam();
+    const auto [target, other] = makeFiles(c.named);
+    if (!entryExists(target))
+        GTEST_SKIP() << "this system cannot store the name";
+    handOver(c.way, target);
+    EXPECT_EQ(window.path, shownName(target)) << "the path box shows the name as text";
+    flow.Command2_Click();
+    if (other) {
+        EXPECT_EQ(readBytes(*other), sampleBytes(700)) << "the other file stays whole";
+    }
+    if (c.expect == Expect::Destroyed) {
+        EXPECT_FALSE(entryExists(target));
+        EXPECT_TRUE(window.successVisible);
+        ASSERT_FALSE(window.boxes.empty());
+        EXPECT_EQ(window.boxes[0].text,
+                  "Soll die  Datei " + shownName(target) + " jetzt unwiderruflich zerstört werden?");
+        return;
+    }
+    EXPECT_EQ(readBytes(target), sampleBytes(5000));
+    ASSERT_EQ(window.boxes.size(), 1u);
+    EXPECT_EQ(window.boxes[0].text, "Der Name der Datei " + shownName(target) +
+                                        " lässt sich nicht von dem einer anderen Datei im selben Ordner unterscheiden. "
+                                        "Benennen Sie die Datei um und wählen Sie sie erneut.");
+    EXPECT_EQ(window.boxes[0].style, kStyleWarning);
+    EXPECT_EQ(window.boxes[0].title, "Kelvanter - Nachricht");
+    EXPECT_EQ(files.opens, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PathsFromEveryWayIn,
+    ::testing::Values(
+        WayInCase{"UndecodableByCommandLine", Named::Undecodable, WayIn::CommandLine, Expect::Destroyed},
+        WayInCase{"UndecodableByDialog", Named::Undecodable, WayIn::Dialog, Expect::Destroyed},
+        WayInCase{"UndecodableTyped", Named::Undecodable, WayIn::Typed, Expect::Destroyed},
+        WayInCase{"UndecodableByDrop", Named::Undecodable, WayIn::Drop, Expect::Destroyed},
+        WayInCase{"RealReplacementByCommandLine", Named::RealReplacement, WayIn::CommandLine, Expect::Destroyed},
+        WayInCase{"RealReplacementByDialog", Named::RealReplacement, WayIn::Dialog, Expect::Destroyed},
+        WayInCase{"RealReplacementByDrop", Named::RealReplacement, WayIn::Drop, Expect::Destroyed},
+        WayInCase{"BothByCommandLine", Named::BothUndecodableChosen, WayIn::CommandLine, Expect::Destroyed},
+        WayInCase{"BothByDialog", Named::BothUndecodableChosen, WayIn::Dialog, Expect::Indistinguishable},
+        WayInCase{"BothTyped", Named::BothUndecodableChosen, WayIn::Typed, Expect::Indistinguishable},
+        WayInCase{"BothByDrop", Named::BothUndecodableChosen, WayIn::Drop, Expect::Destroyed},
+        WayInCase{"UmlautsByDialog", Named::Umlauts, WayIn::Dialog, Expect::Destroyed},
+        WayInCase{"UmlautsTyped", Named::Umlauts, WayIn::Typed, Expect::Destroyed}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- the tick ----
 
