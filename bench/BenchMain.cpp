@@ -5,6 +5,7 @@
 #include "PlatformServices.h"
 #include "QuietDisplay.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -18,11 +19,22 @@ namespace {
 
 using namespace kelvanter;
 
-// Draws nothing and answers no box; notes when the disposal begins (the pointer turns to the hourglass).
+// Draws nothing and answers no box; notes when the disposal begins (the pointer turns to the
+// hourglass) and the longest the window would have waited to be served.
 class TimedDisplay final : public QuietDisplay {
 public:
     using QuietDisplay::QuietDisplay;
     std::optional<std::chrono::steady_clock::time_point> disposalStart;
+    std::chrono::steady_clock::time_point lastServed = std::chrono::steady_clock::now();
+    std::chrono::duration<double> longestGap{0};
+    int servings = 0;
+
+    void processEvents() override {
+        const auto now = std::chrono::steady_clock::now();
+        longestGap = std::max<std::chrono::duration<double>>(longestGap, now - lastServed);
+        lastServed = now;
+        ++servings;
+    }
 
     void setMousePointer(int code) override {
         if (code == kPointerHourglass && !disposalStart)
@@ -42,15 +54,17 @@ int destroy(const std::string& mode, const std::string& path) {
     PlatformClock clock;
     ByteCounters counters;
     const auto start = std::chrono::steady_clock::now();
+    display.lastServed = start;
     const bool destroyed = vesk(CoreContext{display, files, clock}, counters, path) == Verdict::Destroyed;
     const auto end = std::chrono::steady_clock::now();
     const auto disposalStart = display.disposalStart.value_or(end);
     const std::chrono::duration<double> elapsed = end - start;
     const std::chrono::duration<double> overwrite = disposalStart - start;
-    std::printf("seconds=%.3f overwrite_seconds=%.3f disposal_seconds=%.3f peak_rss_kib=%ld steps=%d bytes_done=%lld "
-                "destroyed=%d\n",
+    std::printf("seconds=%.3f overwrite_seconds=%.3f disposal_seconds=%.3f peak_rss_kib=%ld steps=%d servings=%d "
+                "max_gap_ms=%.0f bytes_done=%lld destroyed=%d\n",
                 elapsed.count(), overwrite.count(), elapsed.count() - overwrite.count(), peakResidentKiB(),
-                display.steps, static_cast<long long>(counters.lBytesDone), destroyed);
+                display.steps, display.servings, display.longestGap.count() * 1000.0,
+                static_cast<long long>(counters.lBytesDone), destroyed);
     return destroyed ? 0 : 1;
 }
 

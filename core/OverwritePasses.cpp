@@ -4,6 +4,7 @@
 #include "FilePin.h"
 #include "ModDestroyFile.h"
 #include "PassFile.h"
+#include "WritePace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -37,7 +38,8 @@ class OverwriteRun {
 public:
     OverwriteRun(const CoreContext& context, ByteCounters& counters, const std::string& path,
                  std::optional<FilePin> lookedUp)
-        : context_(context), counters_(counters), path_(path), lookedUp_(std::move(lookedUp)) {}
+        : context_(context), counters_(counters), path_(path), lookedUp_(std::move(lookedUp)),
+          lastServed_(context.clock.monotonicMicroseconds()) {}
 
     bool normalMode() { return startRun(1) && overwritePass({kNormalPattern, 1, false}); }
 
@@ -106,16 +108,17 @@ private:
     // One pass over the file, then over each of its named streams, which hold data of their own.
     bool overwritePass(const PassPlan& plan) {
         PassFile file(context_.files);
-        const auto blocks = openTarget(file, path_);
-        if (!blocks)
+        const auto length = openTarget(file, path_);
+        if (!length)
             return false;
+        const std::int64_t blocks = blocksFor(*length);
         // Fixed before the pass's first block, over all the blocks the pass will write.
-        std::int64_t allBlocks = *blocks;
+        std::int64_t allBlocks = blocks;
         for (const NamedStream& stream : streams_)
             allBlocks += blocksFor(stream.size);
         const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
         std::int64_t bytesBefore = 0;
-        if (!writeAndClose(file, *blocks, plan, step, bytesBefore))
+        if (!writeAndClose(file, *length, plan, step, bytesBefore))
             return false;
         for (NamedStream& stream : streams_) {
             if (!overwriteStream(stream, plan, step, bytesBefore))
@@ -126,36 +129,39 @@ private:
 
     bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore) {
         PassFile file(context_.files);
-        const auto blocks = openTarget(file, stream.path);
-        if (!blocks)
+        const auto length = openTarget(file, stream.path);
+        if (!length)
             return false;
-        stream.size = *blocks * static_cast<std::int64_t>(kBlockSize);
-        return writeAndClose(file, *blocks, plan, step, bytesBefore);
+        stream.size = blocksFor(*length) * static_cast<std::int64_t>(kBlockSize);
+        return writeAndClose(file, *length, plan, step, bytesBefore);
     }
 
-    // Opens the file or stream for this pass; the blocks the pass writes to it, read from its length.
+    // Opens the file or stream for this pass; its length, from which the pass's blocks follow.
     std::optional<std::int64_t> openTarget(PassFile& file, const std::string& path) {
         if (!file.open(path, pin_->identity()).ok())
             return std::nullopt;
         const auto length = context_.files.lengthOf(file.handle());
         if (!length.ok())
             return std::nullopt;
-        return blocksFor(length.value);
+        return length.value;
     }
 
     // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
-    bool writeAndClose(PassFile& file, std::int64_t blocks, const PassPlan& plan, std::int64_t step,
+    bool writeAndClose(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
                        std::int64_t& bytesBefore) {
+        const std::int64_t blocks = blocksFor(length);
         // Without the flush the blocks could still sit in the device's cache when the file is cut.
         const bool written =
             writeBlocks(file, blocks, plan, step, bytesBefore) && context_.files.flushData(file.handle()).ok();
         const bool closed = file.close().ok();
+        serveWindowIfDue();
         bytesBefore += blocks * static_cast<std::int64_t>(kBlockSize);
         return written && closed;
     }
 
     // Writes the pass's blocks in batches that end where a progress step falls due, so that the
-    // display and the counters see exactly what one write per block would show them.
+    // display and the counters see exactly what one write per block would show them, and that
+    // are no larger than the device writes in about 50 ms, so that the window is served between.
     bool writeBlocks(PassFile& file, std::int64_t blocks, const PassPlan& plan, std::int64_t step,
                      std::int64_t bytesBefore) {
         const auto block = std::make_unique<PatternBlock>();
@@ -166,16 +172,30 @@ private:
             const std::int64_t next = runningBlock_ + 1;
             if (next % step == 0)
                 progressStep();
-            const std::int64_t batch = std::min(blocks - done, step - next % step);
+            const std::int64_t batch = std::min({blocks - done, step - next % step, pace_.blocks()});
+            const std::int64_t start = context_.clock.monotonicMicroseconds();
             const auto written = writeBatch(file, *block, batch, done);
+            pace_.record(batch, context_.clock.monotonicMicroseconds() - start);
             const std::int64_t whole = written.value / static_cast<std::int64_t>(kBlockSize);
             runningBlock_ += whole;
             done += whole;
             counters_.lBytesDone = bytesDoneAfter(bytesBefore + done * static_cast<std::int64_t>(kBlockSize), plan);
             if (!written.ok())
                 return false;
+            serveWindowIfDue();
         }
         return true;
+    }
+
+    // Lets the window repaint and its timer tick well before the next call could keep it waiting
+    // past kServeEveryMicroseconds (a throttled device holds some calls twice as long as the pace
+    // expects); the percent and the bar move only at progress steps.
+    void serveWindowIfDue() {
+        const std::int64_t now = context_.clock.monotonicMicroseconds();
+        if (now - lastServed_ < kServeEveryMicroseconds / 4)
+            return;
+        context_.display.processEvents();
+        lastServed_ = context_.clock.monotonicMicroseconds();
     }
 
     SysResult<std::int64_t> writeBatch(PassFile& file, const PatternBlock& block, std::int64_t count,
@@ -205,6 +225,7 @@ private:
     void progressStep() {
         VeskDisplay& display = context_.display;
         display.processEvents();
+        lastServed_ = context_.clock.monotonicMicroseconds();
         if (percent_ < kLastPercentBeforeDisposal)
             ++percent_;
         display.setPercentCaption(std::to_string(percent_) + " %");
@@ -229,6 +250,8 @@ private:
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.
     std::int64_t runningBlock_ = 0;
+    WritePace pace_;
+    std::int64_t lastServed_;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace kelvanter {
 
 struct CalendarDay {
@@ -12,12 +14,14 @@ struct ClockReading {
     int second = 0;
 };
 
-// The local date and time, read separately as the temporary name needs them.
+// The local date and time, read separately as the temporary name needs them, and a clock that
+// only moves forward, for measuring how long things take.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual CalendarDay currentDate() = 0;
     virtual ClockReading currentTime() = 0;
+    virtual std::int64_t monotonicMicroseconds() = 0;
 };
 
 } // namespace kelvanter

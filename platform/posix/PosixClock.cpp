@@ -1,5 +1,7 @@
 #include "PosixClock.h"
 
+#include <chrono>
+
 #include <ctime>
 
 namespace kelvanter {
@@ -23,6 +25,11 @@ CalendarDay PosixClock::currentDate() {
 ClockReading PosixClock::currentTime() {
     const std::tm parts = localNow();
     return {parts.tm_min, parts.tm_sec};
+}
+
+std::int64_t PosixClock::monotonicMicroseconds() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 } // namespace kelvanter

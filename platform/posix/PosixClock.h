@@ -8,6 +8,7 @@ class PosixClock final : public Clock {
 public:
     CalendarDay currentDate() override;
     ClockReading currentTime() override;
+    std::int64_t monotonicMicroseconds() override;
 };
 
 } // namespace kelvanter

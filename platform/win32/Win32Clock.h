@@ -9,6 +9,7 @@ class Win32Clock final : public Clock {
 public:
     CalendarDay currentDate() override;
     ClockReading currentTime() override;
+    std::int64_t monotonicMicroseconds() override;
 };
 
 } // namespace kelvanter

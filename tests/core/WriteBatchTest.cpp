@@ -56,8 +56,9 @@ TEST_P(BatchedWrites, ShowTheDisplayExactlyWhatOneWritePerBlockWouldShow) {
     const DisplaySequence expected = oneBlockPerWrite(length, intensive);
     EXPECT_EQ(display.calls, expected.calls);
     EXPECT_EQ(display.bytesDoneAtStep, expected.bytesDoneAtStep);
-    // Batches, not blocks: far fewer calls than blocks once a step spans several blocks.
-    EXPECT_LE(files.writes, static_cast<int>(expected.bytesDoneAtStep.size()) + 7);
+    // Batches, not blocks: far fewer calls than blocks once a step spans several blocks; a few
+    // more where the first calls of the run are small while the pace finds the device's speed.
+    EXPECT_LE(files.writes, static_cast<int>(expected.bytesDoneAtStep.size()) + 14);
 }
 
 // 200 and 1001 blocks put steps on every second and every tenth block; 10000 bytes intensive steps

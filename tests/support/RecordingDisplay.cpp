@@ -26,8 +26,6 @@ void RecordingDisplay::setSuccessLabelVisible(bool visible) {
 
 void RecordingDisplay::processEvents() {
     calls.push_back("events");
-    if (counters != nullptr)
-        bytesDoneAtStep.push_back(counters->lBytesDone);
     if (onProcessEvents)
         onProcessEvents();
 }
@@ -45,6 +43,8 @@ void RecordingDisplay::setMousePointer(int code) {
 
 void RecordingDisplay::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
     stepPercents.push_back(lValue);
+    if (counters != nullptr)
+        bytesDoneAtStep.push_back(counters->lBytesDone);
     calls.push_back("bar " + std::to_string(lValue) + " " + std::to_string(lColor) + " " +
                     std::to_string(static_cast<int>(dMaxValue)));
 }

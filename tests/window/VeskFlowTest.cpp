@@ -5,6 +5,7 @@
 #include "CoreFixture.h"
 #include "FakeWindow.h"
 #include "PathText.h"
+#include "SimulatedSpeed.h"
 #include "TimeText.h"
 
 #include <filesystem>
@@ -267,7 +268,7 @@ TEST_F(MainWindowFlow, AnErrorEscapingTheRunLeavesTheWindowUsableAndIsReportedOn
         }
     } throwing;
     VeskFlow other(window, window, throwing, clock, traces);
-    const std::string path = writeSample(folder.file("brief"), 100);
+    const std::string path = writeSample(folder.file("brief"), 5000);
     window.path = path;
     other.Command2_Click();
     ASSERT_EQ(window.boxes.size(), 2u);
@@ -427,6 +428,31 @@ TEST_F(MainWindowFlow, ARunStartsItsTimesAtZeroAndEndsWithBothEqual) {
     expectWindowUsable();
     EXPECT_FALSE(timerAtStep.empty());
     EXPECT_TRUE(std::all_of(timerAtStep.begin(), timerAtStep.end(), [](bool on) { return on; }));
+}
+
+// A tick that falls due while the device is busy comes at the next serving, at most 100 ms late:
+// the elapsed time counts real seconds however slow the device.
+TEST_F(MainWindowFlow, OnASlowDeviceThirtySecondsGiveThirtyTicks) {
+    SimulatedSpeed slow(clock, 1 << 20);
+    VeskFlow other(window, window, slow, clock, traces);
+    std::int64_t nextTick = 1'000'000;
+    std::vector<std::pair<std::int64_t, std::int32_t>> ticks; // when, and lSeconds after the tick
+    window.onProcessEvents = [&] {
+        if (!window.timerRunning || clock.microseconds < nextTick)
+            return;
+        nextTick += 1'000'000;
+        other.Timer1_Timer();
+        ticks.emplace_back(clock.microseconds, other.lSeconds);
+    };
+    window.path = writeSample(folder.file("stick.bin"), 31 << 20);
+    other.Command2_Click();
+    ASSERT_TRUE(window.successVisible);
+    ASSERT_GE(ticks.size(), 30u);
+    for (const auto& [when, seconds] : ticks) {
+        EXPECT_EQ(seconds, when / 1'000'000) << "at " << when << " µs";
+        EXPECT_LT(when % 1'000'000, 100'000) << "the tick came late";
+    }
+    EXPECT_EQ(window.elapsed, FormatTime(static_cast<std::int32_t>(ticks.size())));
 }
 
 } // namespace

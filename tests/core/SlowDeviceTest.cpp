@@ -1,0 +1,113 @@
+// A device of a given speed, simulated: the clock moves on as blocks are written. The window must
+// be served every 100 ms however slow the device, the progress steps must stay where they were,
+// and the one-second tick must count real seconds.
+#include "CoreFixture.h"
+#include "SimulatedSpeed.h"
+#include "WritePace.h"
+
+#include <algorithm>
+
+namespace kelvanter::testing {
+namespace {
+
+struct SpeedCase {
+    const char* name;
+    std::int64_t bytesPerSecond;
+    std::int64_t fileLength;
+    bool intensive;
+};
+
+void PrintTo(const SpeedCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class SlowDevice : public ::testing::TestWithParam<SpeedCase> {
+protected:
+    // What the display sees, with the servings between the progress steps left out.
+    static std::vector<std::string> withoutServings(const std::vector<std::string>& calls) {
+        std::vector<std::string> kept;
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            // A progress step is "events" followed by its percent; a serving has none.
+            const bool serving =
+                calls[i] == "events" && (i + 1 == calls.size() || calls[i + 1].rfind("percent", 0) != 0);
+            if (!serving)
+                kept.push_back(calls[i]);
+        }
+        return kept;
+    }
+
+    // The run on an instant device: where the steps fall when time plays no part.
+    RecordingDisplay reference(const std::string& path, bool intensive) {
+        RecordingDisplay shown;
+        shown.optionSelected[0] = !intensive;
+        shown.optionSelected[1] = intensive;
+        InstrumentedFileServices instant;
+        FakeClock still;
+        ByteCounters counts;
+        shown.counters = &counts;
+        writeSample(path, static_cast<std::size_t>(GetParam().fileLength));
+        vesk(CoreContext{shown, instant, still}, counts, path);
+        return shown;
+    }
+
+    TempFolder folder;
+};
+
+TEST_P(SlowDevice, ServesTheWindowEveryHundredMillisecondsAndKeepsTheStepsWhereTheyWere) {
+    const SpeedCase& c = GetParam();
+    const RecordingDisplay instant = reference(folder.file("sofort"), c.intensive);
+
+    FakeClock clock;
+    SimulatedSpeed files(clock, c.bytesPerSecond);
+    RecordingDisplay shown;
+    shown.optionSelected[0] = !c.intensive;
+    shown.optionSelected[1] = c.intensive;
+    ByteCounters counters;
+    shown.counters = &counters;
+    std::vector<std::int64_t> servedAt = {0};
+    shown.onProcessEvents = [&] { servedAt.push_back(clock.microseconds); };
+    const std::string path = writeSample(folder.file("langsam"), static_cast<std::size_t>(c.fileLength));
+    vesk(CoreContext{shown, files, clock}, counters, path);
+
+    EXPECT_TRUE(shown.successVisible);
+    std::int64_t longestGap = 0;
+    for (std::size_t i = 1; i < servedAt.size(); ++i)
+        longestGap = std::max(longestGap, servedAt[i] - servedAt[i - 1]);
+    EXPECT_LE(longestGap, kServeEveryMicroseconds) << c.name;
+    EXPECT_EQ(withoutServings(shown.calls), instant.calls) << "the percent and the bar move only at the steps";
+    EXPECT_EQ(shown.bytesDoneAtStep, instant.bytesDoneAtStep);
+    const auto largest = *std::max_element(files.batches.begin(), files.batches.end());
+    EXPECT_LE(largest * 4096 * 1'000'000 / c.bytesPerSecond, WritePace::kTargetCallMicroseconds * 2)
+        << "no call keeps the device busy much past 50 ms";
+}
+
+INSTANTIATE_TEST_SUITE_P(Speeds, SlowDevice,
+                         ::testing::Values(SpeedCase{"UsbStickAtOneMiBPerSecond", 1 << 20, 16 << 20, false},
+                                           SpeedCase{"At64KiBPerSecond", 64 << 10, 1536 << 10, false},
+                                           SpeedCase{"IntensiveAtOneMiBPerSecond", 1 << 20, 4 << 20, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WritePace, GrowsOnAFastDeviceAndShrinksOnASlowOne) {
+    struct Case {
+        const char* device;
+        std::int64_t bytesPerSecond;
+        std::int64_t settlesAt;
+    };
+    for (const Case& c : {Case{"disk at 2 GiB/s", std::int64_t{2} << 30, WritePace::kLargestBatch},
+                          Case{"USB stick at 1 MiB/s", 1 << 20, 12}, Case{"at 40 KiB/s", 40 << 10, 1}}) {
+        WritePace pace;
+        for (int call = 0; call < 20; ++call)
+            pace.record(pace.blocks(), pace.blocks() * 4096 * 1'000'000 / c.bytesPerSecond);
+        EXPECT_EQ(pace.blocks(), c.settlesAt) << c.device;
+    }
+    WritePace pace;
+    pace.record(1, 1);
+    pace.record(2, 1);
+    pace.record(4, 1);
+    EXPECT_EQ(pace.blocks(), 8) << "a quick call at most doubles the next";
+    pace.record(16, 4'000'000);
+    EXPECT_EQ(pace.blocks(), 1) << "a slow call cuts the next at once";
+}
+
+} // namespace
+} // namespace kelvanter::testing

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "InstrumentedFileServices.h"
+
+#include <vector>
+
+namespace kelvanter::testing {
+
+// Real files, but each write takes the time the device would need for it.
+class SimulatedSpeed : public InstrumentedFileServices {
+public:
+    SimulatedSpeed(FakeClock& clock, std::int64_t bytesPerSecond) : clock_(clock), bytesPerSecond_(bytesPerSecond) {}
+    std::vector<std::int64_t> batches;
+
+    SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
+                                        std::int64_t offset) override {
+        batches.push_back(count);
+        clock_.microseconds += count * static_cast<std::int64_t>(blockSize) * 1'000'000 / bytesPerSecond_;
+        return InstrumentedFileServices::writeBlocks(handle, block, blockSize, count, offset);
+    }
+
+private:
+    FakeClock& clock_;
+    std::int64_t bytesPerSecond_;
+};
+
+} // namespace kelvanter::testing
