@@ -78,7 +78,13 @@ KillOutcome RenameAndKill(FileServices& files, Clock& clock, const std::string& 
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
     const std::string temporary = TemporaryName(path, date, time, files.pathSeparators());
-    if (!files.renameNoReplace(path, temporary).ok())
+    const SysStatus renamed = files.renameNoReplace(path, temporary);
+    // A file system that can neither rename without replacing nor link (some FUSE FAT drivers):
+    // the file, already cut to nothing, goes under its own name rather than stay. A rename that
+    // could replace another file is never the way out.
+    if (renamed.error == EINVAL || renamed.error == EPERM || renamed.error == ENOSYS || renamed.error == EOPNOTSUPP)
+        return files.removeFile(path).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed;
+    if (!renamed.ok())
         return KillOutcome::RenameFailed;
     if (!files.removeFile(temporary).ok())
         return KillOutcome::DeleteFailed;

@@ -40,7 +40,8 @@ std::string TemporaryName(const std::string& path, const CalendarDay& date, cons
 
 enum class KillOutcome { Deleted, RenameFailed, DeleteFailed };
 
-// Renames the file to its temporary name (never replacing anything) and deletes it there.
+// Renames the file to its temporary name (never replacing anything) and deletes it there; where
+// the file system offers no such rename, deletes it under its own name.
 KillOutcome RenameAndKill(FileServices& files, Clock& clock, const std::string& path);
 
 } // namespace kelvanter::modDestroyFile

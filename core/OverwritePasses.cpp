@@ -146,13 +146,30 @@ private:
         return length.value;
     }
 
+    // A file shorter than a block is first overwritten at exactly its length, flushed: where the
+    // file system keeps a small file inside its own record (NTFS, ext4's inline data, btrfs's
+    // inline extents), the first whole block would move the data out and leave the old bytes
+    // behind in the record. Unaligned, so through the cache.
+    bool overwriteAtOwnLength(PassFile& file, std::int64_t length, unsigned char pattern) {
+        if (length <= 0 || length >= static_cast<std::int64_t>(kBlockSize))
+            return true;
+        if (file.route() == WriteRoute::Direct && !file.reopenBuffered().ok())
+            return false;
+        const auto block = std::make_unique<PatternBlock>();
+        block->bytes.fill(pattern);
+        FileServices& files = context_.files;
+        return files.writeBlocks(file.handle(), block->bytes.data(), static_cast<std::size_t>(length), 1, 0).ok() &&
+               files.flushData(file.handle()).ok();
+    }
+
     // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
     bool writeAndClose(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
                        std::int64_t& bytesBefore) {
         const std::int64_t blocks = blocksFor(length);
         // Without the flush the blocks could still sit in the device's cache when the file is cut.
-        const bool written =
-            writeBlocks(file, blocks, plan, step, bytesBefore) && context_.files.flushData(file.handle()).ok();
+        const bool written = overwriteAtOwnLength(file, length, plan.pattern) &&
+                             writeBlocks(file, blocks, plan, step, bytesBefore) &&
+                             context_.files.flushData(file.handle()).ok();
         const bool closed = file.close().ok();
         serveWindowIfDue();
         bytesBefore += blocks * static_cast<std::int64_t>(kBlockSize);

@@ -46,8 +46,24 @@ std::string proofReasons::onNetworkOrOverlay(const std::string& fileSystem) {
     return "sie liegt auf einem Netz- oder Overlay-Dateisystem (" + fileSystem + ")";
 }
 
-std::optional<std::string> doubtFrom(const SysResult<StorageFacts>& facts,
-                                     const SysResult<std::vector<Extent>>& extents) {
+std::string proofReasons::onFlash(bool encrypted) {
+    return std::string("sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), der geänderte Daten "
+                       "an neue Stellen schreibt und alte Kopien zurückbehalten kann") +
+           (encrypted ? " (diese Kopien sind verschlüsselt)" : "");
+}
+
+std::string proofReasons::inSyncedFolder(const std::string& provider) {
+    return "sie liegt in einem Ordner, den " + provider +
+           " mit anderen Rechnern oder einem Server abgleicht; dort können Kopien, frühere Fassungen und ein "
+           "Papierkorb "
+           "erhalten bleiben";
+}
+
+namespace {
+
+// Where the file system keeps the data: the doubt about the place itself.
+std::optional<std::string> placementDoubt(const SysResult<StorageFacts>& facts,
+                                          const SysResult<std::vector<Extent>>& extents) {
     if (!facts.ok())
         return proofReasons::kLocationUnknown;
     const StorageFacts& storage = facts.value;
@@ -72,6 +88,25 @@ std::optional<std::string> doubtFrom(const SysResult<StorageFacts>& facts,
         if (const char* doubt = extentDoubt(extents.value))
             return doubt;
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> doubtFrom(const SysResult<StorageFacts>& facts,
+                                     const SysResult<std::vector<Extent>>& extents) {
+    std::vector<std::string> reasons;
+    if (const auto placement = placementDoubt(facts, extents))
+        reasons.push_back(*placement);
+    if (facts.ok() && facts.value.media == MediaKind::Flash)
+        reasons.push_back(proofReasons::onFlash(facts.value.encryptedBelow));
+    if (facts.ok() && !facts.value.syncProvider.empty())
+        reasons.push_back(proofReasons::inSyncedFolder(facts.value.syncProvider));
+    if (reasons.empty())
+        return std::nullopt;
+    std::string joined = reasons.front();
+    for (std::size_t i = 1; i < reasons.size(); ++i)
+        joined += ", und " + reasons[i];
+    return joined;
 }
 
 std::optional<std::string> InPlaceOverwriteDoubt(FileServices& files, const std::string& path,

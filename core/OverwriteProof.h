@@ -13,6 +13,8 @@ namespace kelvanter {
 namespace proofReasons {
 std::string writesElsewhere(const std::string& fileSystem);
 std::string onNetworkOrOverlay(const std::string& fileSystem);
+std::string onFlash(bool encrypted);
+std::string inSyncedFolder(const std::string& provider);
 inline constexpr const char* kJournalsContents = "das Dateisystem führt ein Journal der Dateiinhalte";
 inline constexpr const char* kSharedBlocks = "ihre Blöcke gehören auch einer anderen Datei oder einem Snapshot";
 inline constexpr const char* kCompressed = "sie ist komprimiert gespeichert";
@@ -21,7 +23,8 @@ inline constexpr const char* kBlocksMoved = "ihre Blöcke lagen nach dem Übersc
 inline constexpr const char* kReadBackDiffers = "der Datenträger lieferte beim Nachlesen nicht das geschriebene Muster";
 } // namespace proofReasons
 
-// The doubt that facts about the storage raise, or nothing where an in-place overwrite can hold.
+// The doubt that facts about the storage raise, or nothing where an in-place overwrite can hold;
+// several reasons are named one after the other.
 std::optional<std::string> doubtFrom(const SysResult<StorageFacts>& facts,
                                      const SysResult<std::vector<Extent>>& extents);
 

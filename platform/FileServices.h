@@ -60,11 +60,21 @@ enum class StorageKind {
     Unknown,
 };
 
+// What the devices under a file system are made of.
+enum class MediaKind {
+    Unknown,
+    Rotating, // magnetic disks, which overwrite a block where it lies
+    Flash,    // SSDs, USB sticks, memory cards: changed blocks go to new cells, old ones linger
+};
+
 struct StorageFacts {
     std::string fileSystem; // its name as the mount table gives it: "ext4", "btrfs", ...
     StorageKind kind = StorageKind::Unknown;
     bool journalsData = false;  // contents pass through a journal first (data=journal, or the inode's flag)
     bool noCopyOnWrite = false; // the inode is marked to be overwritten in place on a copy-on-write system
+    MediaKind media = MediaKind::Unknown;
+    bool encryptedBelow = false; // an encrypting layer (dm-crypt, BitLocker) lies between it and the device
+    std::string syncProvider;    // the service that mirrors the file's folder elsewhere; empty where none
 };
 
 // Extent flags, as far as they bear on an in-place overwrite.

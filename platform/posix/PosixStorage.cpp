@@ -1,11 +1,15 @@
 // Where a file's data lives on Linux: the file system's kind, its mount options, the inode's
 // flags, the extents from FIEMAP, and reads that go past the page cache to the device.
+#include "../StorageAnswers.h"
+#include "BlockDevices.h"
 #include "PosixFileServices.h"
 #include "PosixOpen.h"
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <linux/fiemap.h>
 #include <linux/fs.h>
@@ -48,9 +52,10 @@ constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
 
 constexpr std::uint32_t kFiemapBatch = 256;
 
-// The mount table's file-system type and super-block options for the device `dev`.
+// The mount table's file-system type, source and super-block options for the device `dev`.
 struct MountEntry {
     std::string type;
+    std::string source;
     std::string options;
 };
 
@@ -68,8 +73,7 @@ MountEntry mountEntryOf(dev_t dev) {
         if (device != wanted || separator == std::string::npos)
             continue;
         std::istringstream tail(line.substr(separator + 3));
-        std::string source;
-        tail >> found.type >> source >> found.options;
+        tail >> found.type >> found.source >> found.options;
     }
     return found;
 }
@@ -139,6 +143,62 @@ int readBlocks(int fd, const std::vector<std::int64_t>& offsets, std::size_t blo
     return 0;
 }
 
+std::string majorMinor(dev_t dev) {
+    return std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
+}
+
+// The block devices that hold the file system of `dev`: itself where it is one, else (btrfs, whose
+// numbers name no block device) the device its mount names.
+std::vector<std::string> blockDevicesOf(dev_t dev) {
+    if (::access(("/sys/dev/block/" + majorMinor(dev)).c_str(), F_OK) == 0)
+        return {majorMinor(dev)};
+    struct stat source {};
+    const MountEntry mount = mountEntryOf(dev);
+    if (mount.source.rfind("/dev/", 0) == 0 && ::stat(mount.source.c_str(), &source) == 0 && S_ISBLK(source.st_mode))
+        return {majorMinor(source.st_rdev)};
+    return {};
+}
+
+posix::DeviceChain deviceChainOf(dev_t dev) {
+    return posix::deviceChainOf("/sys", blockDevicesOf(dev), [](const std::string& backingFile) {
+        struct stat info {};
+        std::optional<std::string> holder;
+        if (::stat(backingFile.c_str(), &info) == 0) {
+            const auto devices = blockDevicesOf(info.st_dev);
+            if (!devices.empty())
+                holder = devices.front();
+        }
+        return holder;
+    });
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* listing = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(listing))
+            names.emplace_back(entry->d_name);
+        ::closedir(listing);
+    }
+    return names;
+}
+
+// The sync service whose marker lies in the file's folder or one above it, up to its mount point.
+std::string syncProviderAbove(const std::string& path, dev_t dev) {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
+    for (int depth = 0; !error && depth < 256; ++depth) {
+        const std::string provider = storageAnswers::syncProviderFromEntries(namesIn(folder.string()));
+        if (!provider.empty())
+            return provider;
+        const std::filesystem::path up = folder.parent_path();
+        struct stat above {};
+        if (up == folder || ::stat(up.c_str(), &above) != 0 || above.st_dev != dev)
+            break;
+        folder = up;
+    }
+    return {};
+}
+
 struct FreeDeleter {
     void operator()(void* memory) const { std::free(memory); }
 };
@@ -170,6 +230,10 @@ SysResult<StorageFacts> PosixFileServices::storageOf(const std::string& path, co
             flags = 0;
         facts.journalsData = hasOption(mount.options, "data=journal") || (flags & FS_JOURNAL_DATA_FL) != 0;
         facts.noCopyOnWrite = (flags & FS_NOCOW_FL) != 0;
+        const posix::DeviceChain chain = deviceChainOf(info.st_dev);
+        facts.media = chain.media;
+        facts.encryptedBelow = chain.encrypted;
+        facts.syncProvider = syncProviderAbove(path, info.st_dev);
     }
     ::close(opened.value);
     return {facts, error};

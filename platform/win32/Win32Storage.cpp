@@ -2,10 +2,12 @@
 // from FSCTL_GET_RETRIEVAL_POINTERS, and unbuffered reads that go past the system's cache.
 #include "Win32FileServices.h"
 
+#include "../StorageAnswers.h"
 #include "WidePath.h"
 #include "Win32Errors.h"
 #include "Win32Handles.h"
 
+#include <optional>
 #include <winioctl.h>
 
 namespace kelvanter {
@@ -71,6 +73,68 @@ SysResult<std::vector<Extent>> clusterRunsOf(HANDLE file, std::int64_t clusterSi
     return {extents, 0};
 }
 
+// Wine answers the storage queries with made-up values: every disk SCSI, none with a seek penalty.
+bool underWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+template <typename Answer> std::optional<Answer> queryStorage(HANDLE volume, STORAGE_PROPERTY_ID property) {
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = property;
+    query.QueryType = PropertyStandardQuery;
+    Answer answer{};
+    DWORD got = 0;
+    if (!::DeviceIoControl(volume, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query, &answer, sizeof answer, &got,
+                           nullptr) ||
+        got < sizeof answer)
+        return std::nullopt;
+    return answer;
+}
+
+// What the device under the volume is made of, asked of the volume itself (no access rights needed).
+MediaKind mediaOfVolume(const std::wstring& root) {
+    if (root.size() < 2 || root[1] != L':')
+        return MediaKind::Unknown;
+    const std::wstring volumePath = L"\\\\.\\" + root.substr(0, 2);
+    const HANDLE volume =
+        ::CreateFileW(volumePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (volume == INVALID_HANDLE_VALUE)
+        return MediaKind::Unknown;
+    const auto penalty = queryStorage<DEVICE_SEEK_PENALTY_DESCRIPTOR>(volume, StorageDeviceSeekPenaltyProperty);
+    const auto device = queryStorage<STORAGE_DEVICE_DESCRIPTOR>(volume, StorageDeviceProperty);
+    ::CloseHandle(volume);
+    return storageAnswers::mediaFromWindows(
+        penalty ? std::optional<bool>(penalty->IncursSeekPenalty != FALSE) : std::nullopt,
+        device ? std::optional<int>(device->BusType) : std::nullopt, device && device->RemovableMedia, underWine());
+}
+
+// The cloud-files API's answer about a sync root, loaded at run time: cldapi.dll came with
+// Windows 10 1709.
+struct SyncRootProviderInfo {
+    ULONG status;
+    WCHAR name[256];
+    WCHAR version[256];
+};
+using GetSyncRootInfoByPath = HRESULT(WINAPI*)(LPCWSTR, int, PVOID, DWORD, DWORD*);
+
+std::optional<std::string> syncRootProviderOf(const std::string& path) {
+    const HMODULE cloudFiles = ::LoadLibraryW(L"cldapi.dll");
+    if (cloudFiles == nullptr)
+        return std::nullopt;
+    // Through void*, as every function pointer from GetProcAddress must be cast.
+    const auto query = reinterpret_cast<GetSyncRootInfoByPath>(
+        reinterpret_cast<void*>(::GetProcAddress(cloudFiles, "CfGetSyncRootInfoByPath")));
+    std::optional<std::string> provider;
+    SyncRootProviderInfo info{};
+    DWORD got = 0;
+    constexpr int kProviderInfo = 2; // CF_SYNC_ROOT_INFO_PROVIDER
+    if (query != nullptr && SUCCEEDED(query(widePath(path).c_str(), kProviderInfo, &info, sizeof info, &got)))
+        provider = win32::narrow(std::wstring(info.name, ::wcsnlen(info.name, 256)));
+    ::FreeLibrary(cloudFiles);
+    return provider;
+}
+
 } // namespace
 
 SysResult<StorageFacts> Win32FileServices::storageOf(const std::string& path, const FileIdentity& expected) {
@@ -90,6 +154,9 @@ SysResult<StorageFacts> Win32FileServices::storageOf(const std::string& path, co
     const std::wstring root = volumeRootOf(path);
     if (path.rfind("\\\\", 0) == 0 || (!root.empty() && ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE))
         facts.kind = StorageKind::Remote;
+    facts.media = mediaOfVolume(root);
+    facts.syncProvider =
+        storageAnswers::syncProviderFromWindows(::GetFileAttributesW(widePath(path).c_str()), syncRootProviderOf(path));
     return {facts, 0};
 }
 

@@ -103,7 +103,7 @@ TEST_F(Disposal, AFileThatVanishedBeforeDisposalGivesTheNotFoundBoxAndNoClaimOfP
 }
 
 TEST_F(Disposal, AnImmutableFileLeftAtThePathIsNeverCalledDestroyed) {
-    const std::string path = writeSample(folder.file("fest"), 100);
+    const std::string path = writeSample(folder.file("fest"), 5000);
     bool flagged = false;
     // The flag appears after the last pass: the system-file rule must not count the file as gone.
     files.afterClose = [&](int) { flagged = setInodeFlag(path, FS_IMMUTABLE_FL, true); };

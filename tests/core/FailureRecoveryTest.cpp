@@ -80,7 +80,8 @@ TEST_F(FailureRecovery, AFailedFlushIsAFailedPass) {
 }
 
 TEST_F(FailureRecovery, AFailedCloseIsAFailedPass) {
-    const std::string path = writeSample(folder.file("f"), 3000);
+    // Past one block, so that the pass's only close is the one after its writes.
+    const std::string path = writeSample(folder.file("f"), 5000);
     files.failCloseAt = 1;
     destroy(path);
     expectRecovery(display);

@@ -20,9 +20,19 @@ struct DoubtCase {
 };
 
 TEST(InPlaceDoubt, FollowsFromTheFileSystemItsOptionsFlagsAndExtents) {
-    const auto fs = [](const char* name, StorageKind kind, bool journal = false, bool noCow = false) {
-        return SysResult<StorageFacts>{{name, kind, journal, noCow}, 0};
+    const auto fs = [](const char* name, StorageKind kind, bool journal = false, bool noCow = false,
+                       MediaKind media = MediaKind::Unknown, bool encrypted = false, const char* sync = "") {
+        StorageFacts facts;
+        facts.fileSystem = name;
+        facts.kind = kind;
+        facts.journalsData = journal;
+        facts.noCopyOnWrite = noCow;
+        facts.media = media;
+        facts.encryptedBelow = encrypted;
+        facts.syncProvider = sync;
+        return SysResult<StorageFacts>{facts, 0};
     };
+    const std::string flash = proofReasons::onFlash(false);
     const std::vector<DoubtCase> cases = {
         {"ext4", fs("ext4", StorageKind::InPlace), kPlainExtent, std::nullopt},
         {"vfat without extents", fs("vfat", StorageKind::InPlace), kNoExtents, std::nullopt},
@@ -41,6 +51,17 @@ TEST(InPlaceDoubt, FollowsFromTheFileSystemItsOptionsFlagsAndExtents) {
         {"overlay", fs("overlay", StorageKind::Remote), kPlainExtent, proofReasons::onNetworkOrOverlay("overlay")},
         {"unknown kind", fs("sonderfs", StorageKind::Unknown), kPlainExtent, proofReasons::kLocationUnknown},
         {"statfs failed", SysResult<StorageFacts>{StorageFacts{}, EIO}, kPlainExtent, proofReasons::kLocationUnknown},
+        {"magnetic disk", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Rotating), kPlainExtent,
+         std::nullopt},
+        {"flash", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Flash), kPlainExtent, flash},
+        {"flash under dm-crypt", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Flash, true), kPlainExtent,
+         proofReasons::onFlash(true)},
+        {"synchronised folder", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Rotating, false, "Dropbox"),
+         kPlainExtent, proofReasons::inSyncedFolder("Dropbox")},
+        {"btrfs on flash in a synchronised folder",
+         fs("btrfs", StorageKind::CopyOnWrite, false, false, MediaKind::Flash, false, "Syncthing"), kPlainExtent,
+         proofReasons::writesElsewhere("btrfs") + ", und " + flash + ", und " +
+             proofReasons::inSyncedFolder("Syncthing")},
     };
     for (const DoubtCase& c : cases)
         EXPECT_EQ(doubtFrom(c.facts, c.extents), c.doubt) << c.name;
@@ -50,6 +71,13 @@ TEST(InPlaceDoubt, ReasonsCompleteTheSentenceWithTheFileSystemsName) {
     EXPECT_EQ(proofReasons::writesElsewhere("btrfs"),
               "das Dateisystem btrfs schreibt geänderte Daten an eine neue Stelle");
     EXPECT_EQ(proofReasons::onNetworkOrOverlay("cifs"), "sie liegt auf einem Netz- oder Overlay-Dateisystem (cifs)");
+    EXPECT_EQ(proofReasons::onFlash(false),
+              "sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), "
+              "der geänderte Daten an neue Stellen schreibt und alte Kopien "
+              "zurückbehalten kann");
+    EXPECT_EQ(proofReasons::inSyncedFolder("Nextcloud"),
+              "sie liegt in einem Ordner, den Nextcloud mit anderen Rechnern oder einem Server abgleicht; dort können "
+              "Kopien, frühere Fassungen und ein Papierkorb erhalten bleiben");
 }
 
 TEST(StillInPlace, OnlyTheOriginalBytesMustKeepTheirPlace) {

@@ -28,6 +28,7 @@ struct FileSystemCase {
     std::optional<std::string> doubt;    // the reason of the question before the confirmation
     std::optional<std::string> unproven; // the reason of the box after the run; none: the label
     Marks marksLeft;
+    bool flash = false; // the loop device says it is not rotational, as SSDs and memory cards do
 };
 
 void PrintTo(const FileSystemCase& c, std::ostream* out) {
@@ -57,6 +58,8 @@ std::size_t marksIn(const std::string& image) {
 class RealFileSystems : public WindowFixture, public ::testing::WithParamInterface<FileSystemCase> {
 protected:
     ~RealFileSystems() override {
+        if (!rotationalFlag_.empty())
+            std::ofstream(rotationalFlag_) << "1\n";
         if (mounted_)
             run("umount -l " + mountPoint());
     }
@@ -72,6 +75,23 @@ protected:
         if (!run("mount -o " + options + " " + image() + " " + mountPoint()))
             return "mount -o " + options + " is refused here";
         mounted_ = true;
+        if (c.flash)
+            return makeLoopDeviceLookLikeFlash();
+        return std::nullopt;
+    }
+
+    std::optional<std::string> makeLoopDeviceLookLikeFlash() {
+        const std::string listing = folder.file("quelle");
+        if (std::system(("findmnt -n -o SOURCE " + mountPoint() + " > " + listing).c_str()) != 0)
+            return std::string("findmnt cannot name the loop device");
+        std::string device;
+        std::ifstream(listing) >> device;
+        rotationalFlag_ = "/sys/block/" + fs::path(device).filename().string() + "/queue/rotational";
+        std::ofstream(rotationalFlag_) << "0\n";
+        std::string now;
+        std::ifstream(rotationalFlag_) >> now;
+        if (now != "0")
+            return "cannot mark " + device + " as not rotational";
         return std::nullopt;
     }
 
@@ -104,6 +124,7 @@ protected:
 
 private:
     bool mounted_ = false;
+    std::string rotationalFlag_;
 };
 
 TEST_P(RealFileSystems, SayDestroyedOnlyWhereNoMarkIsLeftOnTheDevice) {
@@ -153,6 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
     Images, RealFileSystems,
     ::testing::Values(
         FileSystemCase{"ext4", "mkfs.ext4 -q -F", "", Prepare::Plain, std::nullopt, std::nullopt, Marks::None},
+        FileSystemCase{"ext4OnFlash", "mkfs.ext4 -q -F", "", Prepare::Plain, proofReasons::onFlash(false),
+                       proofReasons::onFlash(false), Marks::None, true},
         FileSystemCase{"ext4DataJournal", "mkfs.ext4 -q -F", "data=journal", Prepare::Plain,
                        proofReasons::kJournalsContents, proofReasons::kJournalsContents, Marks::Some},
         FileSystemCase{"xfs", "mkfs.xfs -q -f", "", Prepare::Plain, std::nullopt, std::nullopt, Marks::None},

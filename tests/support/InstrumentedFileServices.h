@@ -19,6 +19,8 @@ public:
     int failFlushAt = 0;
     int failCloseAt = 0;
     int failRemoveAt = 0;
+    // A file system that refuses every rename without replacing, with this errno.
+    int refuseRenamesWith = 0;
     bool ignoreAttributeResets = false;
     std::function<void(int openNumber)> beforeOpen;
     std::function<void(const std::string& path)> beforeTruncate;
@@ -59,6 +61,8 @@ public:
     SysStatus addOwnerWrite(const std::string& path) override;
     SysStatus resetAttributes(const std::string& path) override;
     SysStatus renameNoReplace(const std::string& from, const std::string& to) override {
+        if (refuseRenamesWith != 0)
+            return {refuseRenamesWith};
         return real_.renameNoReplace(from, to);
     }
     SysStatus removeFile(const std::string& path) override;
@@ -101,7 +105,10 @@ public:
     SysStatus close(FileHandle) override { return {}; }
     SysStatus truncateToZero(const std::string&, const FileIdentity&) override;
     SysResult<StorageFacts> storageOf(const std::string&, const FileIdentity&) override {
-        return {{"ext4", StorageKind::InPlace}, 0};
+        StorageFacts facts;
+        facts.fileSystem = "ext4";
+        facts.kind = StorageKind::InPlace;
+        return {facts, 0};
     }
     SysResult<std::vector<Extent>> extentsOf(const std::string&, const FileIdentity&) override {
         return {{}, EOPNOTSUPP};

@@ -94,7 +94,13 @@ class Checker:
         for index, args, result in self.opens_of_path():
             if "O_RDWR" not in args or result < 0:
                 continue
-            current = {"fd": result, "writes": [], "flushed_after_last_write": False, "closed_at": None}
+            current = {
+                "fd": result,
+                "writes": [],
+                "flushed_writes": set(),
+                "flushed_after_last_write": False,
+                "closed_at": None,
+            }
             for later in range(index + 1, len(self.calls)):
                 name, cargs, cresult = self.calls[later]
                 if name not in ("pwritev", "pwrite64", "write", "writev", "fdatasync", "fsync", "close"):
@@ -106,6 +112,8 @@ class Checker:
                     break
                 if name in ("fdatasync", "fsync"):
                     current["flushed_after_last_write"] = cresult == 0
+                    if current["writes"] and cresult == 0:
+                        current["flushed_writes"].add(len(current["writes"]) - 1)
                 else:
                     current["writes"].append((name, cargs, cresult))
                     current["flushed_after_last_write"] = False
@@ -120,13 +128,29 @@ class Checker:
         first_blocks = self.size // BLOCK + 1
         for number, (found, pattern) in enumerate(zip(passes, patterns), start=1):
             expected = first_blocks + number - 1
-            written = self.check_writes(number, found["writes"], pattern)
+            writes = found["writes"]
+            if number == 1 and 0 < self.size < BLOCK:
+                writes = self.check_own_length_write(found, pattern)
+            written = self.check_writes(number, writes, pattern)
             if written != expected * BLOCK:
                 self.fault(f"pass {number} wrote {written} bytes, {expected} blocks of 4096 expected")
             if not found["flushed_after_last_write"]:
                 self.fault(f"pass {number} is not flushed after its last write before its close")
             if found["closed_at"] is None:
                 self.fault(f"pass {number} never closes the file")
+
+    def check_own_length_write(self, found, pattern):
+        """A file shorter than a block is first written at exactly its length, flushed; the writes after it."""
+        writes = found["writes"]
+        first = writes[0] if writes else None
+        data = b"".join(unescape(body) for body, _, _ in IOV.findall(first[1])) if first else b""
+        exact = first is not None and first[0] == "pwritev" and int(first[1].rsplit(",", 1)[1]) == 0
+        if not exact or first[2] != self.size or data[: self.size] != bytes([pattern]) * self.size:
+            self.fault(f"a file of {self.size} bytes is not first written at its own length")
+            return writes
+        if 0 not in found["flushed_writes"]:
+            self.fault("the write at the file's own length is not flushed before the blocks")
+        return writes[1:]
 
     def check_writes(self, number, writes, pattern):
         """Sum of the bytes the pass wrote, checking that they are its pattern and follow on from 0."""

@@ -16,16 +16,20 @@ failed=0
 folders=("$(mktemp -d /var/tmp/kelvanter-trace-XXXXXX)")
 [ -d /dev/shm ] && folders+=("$(mktemp -d /dev/shm/kelvanter-trace-XXXXXX)")
 trap 'rm -rf "${folders[@]}"' EXIT
+# A file of many blocks, and one shorter than a block, which is first written at its own length.
 for folder in "${folders[@]}"; do
-    for mode in normal intensive; do
-        file="$folder/brief-$mode.txt"
-        head -c "$size" /dev/urandom >"$file"
-        strace -f -y -s 4096 -o "$folder/$mode.trace" -e trace="$calls" "$bench" destroy "$mode" "$file" >/dev/null
-        if python3 "$here/check_trace.py" "$folder/$mode.trace" "$file" "$size" "$mode"; then
-            echo "ok: $mode on $(df --output=fstype "$folder" | tail -1)"
-        else
-            failed=1
-        fi
+    for length in "$size" 300; do
+        for mode in normal intensive; do
+            file="$folder/brief-$mode-$length.txt"
+            head -c "$length" /dev/urandom >"$file"
+            trace="$folder/$mode-$length.trace"
+            strace -f -y -s 4096 -o "$trace" -e trace="$calls" "$bench" destroy "$mode" "$file" >/dev/null
+            if python3 "$here/check_trace.py" "$trace" "$file" "$length" "$mode"; then
+                echo "ok: $mode, $length bytes, on $(df --output=fstype "$folder" | tail -1)"
+            else
+                failed=1
+            fi
+        done
     done
 done
 exit "$failed"

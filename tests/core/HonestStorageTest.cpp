@@ -1,0 +1,80 @@
+// What the program says about where a file's old data may survive: synchronised folders, and the
+// way out where a file system can neither rename without replacing nor link.
+#include "CoreFixture.h"
+#include "OverwriteProof.h"
+
+#include <filesystem>
+
+namespace kelvanter::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+using SynchronisedFolders = CoreFixture;
+
+// Each service's marker at the top of a synchronised tree, the file two folders below it.
+TEST_F(SynchronisedFolders, AMarkerAboveTheFileGivesTheDoubtAndTheBoxNeverTheLabel) {
+    struct Case {
+        std::string marker;
+        bool folder;
+        std::string provider; // empty: an ordinary folder
+    };
+    for (const Case& c : {Case{".sync_4f2a9c.db", false, "Nextcloud"}, Case{"._sync_1a2b.db", false, "Nextcloud"},
+                          Case{".dropbox.cache", true, "Dropbox"}, Case{".dropbox", false, "Dropbox"},
+                          Case{".stfolder", true, "Syncthing"}, Case{".stversions", true, ""}}) {
+        TempFolder tree;
+        if (c.folder)
+            fs::create_directory(tree.path() / c.marker);
+        else
+            writeSample(tree.file(c.marker), 10);
+        fs::create_directories(tree.path() / "Projekte" / "2026");
+        const std::string path = writeSample(tree.file("Projekte/2026/angebot.txt"), 5000);
+        const auto identity = files.inspect(path).value.identity;
+        const auto doubt = InPlaceOverwriteDoubt(files, path, identity);
+        display.boxes.clear();
+        display.successVisible = false;
+        destroy(path);
+        EXPECT_FALSE(entryExists(path)) << c.marker;
+        if (c.provider.empty()) {
+            EXPECT_EQ(doubt, std::nullopt) << c.marker;
+            EXPECT_TRUE(display.successVisible) << c.marker;
+            continue;
+        }
+        const std::string reason = proofReasons::inSyncedFolder(c.provider);
+        EXPECT_EQ(doubt, reason) << c.marker;
+        EXPECT_FALSE(display.successVisible) << c.marker;
+        ASSERT_EQ(display.boxes.size(), 1u) << c.marker;
+        EXPECT_EQ(display.boxes[0].text, kUnprovenHead + path + kUnprovenMiddle + reason + kUnprovenTail);
+        EXPECT_EQ(display.boxes[0].style, kStyleWarning);
+    }
+}
+
+using RenameRefused = CoreFixture;
+
+// Where neither a rename without replacing nor a link is possible, the emptied file is deleted
+// under its own name; a name that is taken is never replaced, and the file stays.
+TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced) {
+    struct Case {
+        int error;
+        bool deleted;
+    };
+    for (const Case& c : {Case{EINVAL, true}, Case{EPERM, true}, Case{ENOSYS, true}, Case{EOPNOTSUPP, true},
+                          Case{EEXIST, false}, Case{EACCES, false}}) {
+        const std::string path = writeSample(folder.file("brief-" + std::to_string(c.error)), 5000);
+        files.refuseRenamesWith = c.error;
+        display.boxes.clear();
+        display.successVisible = false;
+        destroy(path);
+        EXPECT_EQ(entryExists(path), !c.deleted) << c.error;
+        EXPECT_EQ(display.successVisible, c.deleted) << c.error;
+        EXPECT_TRUE(leftoverDelFiles(folder.path()).empty()) << c.error;
+        if (!c.deleted) {
+            EXPECT_EQ(readBytes(path).size(), 0u) << "left emptied, " << c.error;
+            ASSERT_EQ(display.boxes.size(), 1u);
+            EXPECT_EQ(display.boxes[0].style, kStyleError);
+        }
+    }
+}
+
+} // namespace
+} // namespace kelvanter::testing

@@ -1,0 +1,53 @@
+#include "StorageAnswers.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvanter::testing {
+namespace {
+
+using namespace storageAnswers;
+
+// IOCTL_STORAGE_QUERY_PROPERTY's answers, as Windows (or Wine) gives them.
+TEST(StorageAnswers, WindowsDeviceAnswersDecideFlash) {
+    struct Case {
+        const char* name;
+        std::optional<bool> seekPenalty;
+        std::optional<int> bus;
+        bool removable, wine;
+        MediaKind media;
+    };
+    const int kBusSata = 0x0B;
+    for (const Case& c : {Case{"SATA SSD", false, kBusSata, false, false, MediaKind::Flash},
+                          Case{"SATA disk", true, kBusSata, false, false, MediaKind::Rotating},
+                          Case{"USB disk with a seek penalty", true, kBusUsb, false, false, MediaKind::Flash},
+                          Case{"SD card", std::nullopt, kBusSd, false, false, MediaKind::Flash},
+                          Case{"NVMe", std::nullopt, kBusNvme, false, false, MediaKind::Flash},
+                          Case{"removable", true, kBusSata, true, false, MediaKind::Flash},
+                          Case{"no answers", std::nullopt, std::nullopt, false, false, MediaKind::Unknown},
+                          Case{"Wine's made-up SCSI disk", false, 0x01, false, true, MediaKind::Unknown}})
+        EXPECT_EQ(mediaFromWindows(c.seekPenalty, c.bus, c.removable, c.wine), c.media) << c.name;
+}
+
+TEST(StorageAnswers, WindowsCloudFilesAttributesAndSyncRootsNameTheService) {
+    EXPECT_EQ(syncProviderFromWindows(0x20, std::nullopt), "");
+    EXPECT_EQ(syncProviderFromWindows(0x20, std::string("OneDrive")), "OneDrive");
+    EXPECT_EQ(syncProviderFromWindows(0x20, std::string()), kSomeSyncService);
+    for (std::uint32_t attribute : {kAttrOffline, kAttrPinned, kAttrUnpinned, kAttrRecallOnDataAccess})
+        EXPECT_EQ(syncProviderFromWindows(0x20 | attribute, std::nullopt), kSomeSyncService) << attribute;
+    EXPECT_EQ(syncProviderFromWindows(kAttrQueryFailed, std::nullopt), "") << "a failed query shows nothing";
+}
+
+TEST(StorageAnswers, MarkersInAFolderNameTheService) {
+    struct Case {
+        std::vector<std::string> names;
+        std::string provider;
+    };
+    for (const Case& c :
+         {Case{{"brief.txt", ".sync_4f2a.db"}, "Nextcloud"}, Case{{"._sync_ab12.db"}, "Nextcloud"},
+          Case{{".dropbox.cache"}, "Dropbox"}, Case{{".dropbox"}, "Dropbox"}, Case{{".stfolder", "a"}, "Syncthing"},
+          Case{{".sync_.dbx", "sync_x.db", ".stversions"}, ""}, Case{{}, ""}})
+        EXPECT_EQ(syncProviderFromEntries(c.names), c.provider) << (c.names.empty() ? "" : c.names.front());
+}
+
+} // namespace
+} // namespace kelvanter::testing
