@@ -1,5 +1,6 @@
 #include "PictureBox.h"
 
+#include "PictureBoxAccessible.h"
 #include "QtDesign.h"
 
 #include <QPainter>
@@ -10,7 +11,9 @@
 
 namespace kelvanter {
 
-PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
+    installPictureBoxAccessibility();
+}
 
 QRect PictureBox::drawingArea() const {
     return rect().adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels);

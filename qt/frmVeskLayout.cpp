@@ -60,6 +60,7 @@ QPushButton* makePictureButton(QWidget* parent, const ControlSpec& spec, const Q
     button->setIcon(icon);
     button->setIconSize(QSize(iconSize, iconSize));
     button->setToolTip(spec.toolTip);
+    button->setAccessibleName(spec.accessibleName);
     button->setGeometry(twipsRect(spec.rect));
     // Outside a dialog this only lets Enter press the button that has the focus; none is a default.
     button->setAutoDefault(true);
@@ -108,8 +109,11 @@ void frmVesk::buildControls() {
     Picture1->setGeometry(twipsRect(design.Picture1.rect));
     Picture1->setBackColor(design.Picture1.backColor);
     Picture1->setFocusPolicy(Qt::TabFocus);
+    Picture1->setAccessibleName(design.Picture1.accessibleName);
 
     Label2 = makeLabel(this, design.Label2);
+    // The prompt names the path box for a screen reader.
+    Label2->setBuddy(Fname);
     Label3 = makeLabel(this, design.Label3);
 
     Option1[0] = makeOption(this, design.Option1_0);

@@ -1,17 +1,26 @@
+#include "CommandLineStartup.h"
 #include "ProgramSetup.h"
 #include "frmVesk.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // --help and --version answer at once, without a window and without a display.
+    const kelvanter::commandLine::Request early = kelvanter::readCommandLine(argc, argv);
+    if (early.action == kelvanter::commandLine::Action::ShowHelp ||
+        early.action == kelvanter::commandLine::Action::ShowVersion)
+        return *kelvanter::answerWithoutWindow(early, "kelvanter");
     QApplication application(argc, argv);
     kelvanter::prepareApplication(application);
+    // Read again: Qt has taken its own options (-platform, -style, ...) out of argv meanwhile.
+    const kelvanter::commandLine::Request request = kelvanter::readCommandLine(argc, argv);
+    if (const auto exitCode = kelvanter::answerWithoutWindow(request, "kelvanter"))
+        return *exitCode;
     kelvanter::ProgramServices services;
     kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock, services.traces);
-    // "kelvanter FILE", as the file manager's "Open with" starts it; further arguments are ignored.
-    // The name's own bytes: as text, a byte that is no character would name another file.
-    if (argc > 1)
-        window.flow().takeFileFromCommandLine(argv[1]);
+    // "kelvanter FILE", as the file manager's "Open with" starts it: the file in the path box.
+    if (request.file)
+        window.flow().takeFileFromCommandLine(*request.file);
     window.show();
     return application.exec();
 }

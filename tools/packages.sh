@@ -22,8 +22,12 @@ BUILD_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libgtest-dev qt6-base-d
 # the trace test reads the system calls with strace and checks them with a Python script;
 # the proof tests make and mount real btrfs, xfs and ext4 images; the install test starts the
 # installed program from its desktop entry with "gio launch" under Xvfb.
-TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev strace python3 btrfs-progs xfsprogs e2fsprogs xvfb xauth
+TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev debhelper lintian strace python3 btrfs-progs xfsprogs e2fsprogs
+    xvfb xauth python3-pyatspi at-spi2-core dbus-daemon
     libglib2.0-bin procps)
+
+# The Debian package: debhelper builds it, lintian checks it.
+PACKAGE_PACKAGES=(dpkg-dev debhelper lintian)
 
 # The Windows program: the cross compiler, Wine to run its tests, NSIS for the installer, and a
 # German locale so that Wine's boxes and dialogs speak German.

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "PlatformServices.h"
 #include "Win32Seams.h"
 #include "frmVesk.h"
@@ -6,21 +7,58 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+namespace {
+
+using namespace kelvanter;
+
+// The arguments after the program's name, each as its exact UTF-16 name carried in WTF-8.
+std::vector<std::string> commandLineArguments() {
+    std::vector<std::string> arguments;
+    int count = 0;
+    if (wchar_t** given = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            arguments.push_back(win32::narrow(given[i]));
+        ::LocalFree(given);
+    }
+    return arguments;
+}
+
+// A program without a console answers --help, --version and a refusal in a box.
+std::optional<int> answerInABox(const commandLine::Request& request) {
+    win32ui::Win32MessageBoxes boxes;
+    const std::string help = commandLine::helpText("kelvanter.exe");
+    switch (request.action) {
+    case commandLine::Action::ShowHelp:
+        boxes.show(nullptr, win32::widen(help), kStyleOkOnly, L"Kelvanter");
+        return 0;
+    case commandLine::Action::ShowVersion:
+        boxes.show(nullptr, win32::widen(commandLine::versionText()), kStyleOkOnly, L"Kelvanter");
+        return 0;
+    case commandLine::Action::Refuse:
+        boxes.show(nullptr, win32::widen(request.refusal + "\n\n" + help), kStyleError, L"Kelvanter");
+        return 2;
+    case commandLine::Action::OpenWindow:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    const commandLine::Request request = commandLine::parse(commandLineArguments());
+    if (const auto exitCode = answerInABox(request))
+        return *exitCode;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
-    kelvanter::PlatformFileServices files;
-    kelvanter::PlatformClock clock;
-    kelvanter::win32ui::Win32MessageBoxes boxes;
-    kelvanter::win32ui::Win32FileDialogs dialogs;
-    kelvanter::win32ui::frmVesk window(instance, boxes, dialogs, files, clock);
-    // "kelvanter.exe FILE", as a shortcut or "Senden an" starts it; further arguments are ignored.
-    int count = 0;
-    if (wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
-        if (count > 1)
-            window.flow().takeFileFromCommandLine(kelvanter::win32::narrow(arguments[1]));
-        ::LocalFree(arguments);
-    }
+    PlatformFileServices files;
+    PlatformClock clock;
+    win32ui::Win32MessageBoxes boxes;
+    win32ui::Win32FileDialogs dialogs;
+    win32ui::frmVesk window(instance, boxes, dialogs, files, clock);
+    // "kelvanter.exe FILE", as a shortcut or "Senden an" starts it: the file in the path box.
+    if (request.file)
+        window.flow().takeFileFromCommandLine(*request.file);
     window.show();
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {

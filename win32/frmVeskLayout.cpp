@@ -38,6 +38,8 @@ HWND label(HWND parent, const ControlSpec& spec, int id, HFONT font) {
 
 HWND pictureButton(HWND parent, const ControlSpec& spec, int id, int icon, int size) {
     const HWND button = control(parent, L"BUTTON", spec, BS_PUSHBUTTON | BS_ICON, id, nullptr);
+    // Shown is only the icon; the text is what UI Automation and MSAA read as the button's name.
+    ::SetWindowTextW(button, win32::widen(spec.accessibleName).c_str());
     const HANDLE image = ::LoadImageW(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
                                       MAKEINTRESOURCEW(icon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
     ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(image));
@@ -54,13 +56,14 @@ void frmVesk::buildControls(HINSTANCE instance) {
     pathBackground_ = ::CreateSolidBrush(design.Fname.backColor);
     magnet_ = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_MAGNET), IMAGE_ICON, 32, 32, 0));
 
+    // The prompt just before the path box in z-order is what names it for a screen reader.
+    Label2 = label(window, design.Label2, kLabel2, font_);
     Fname = control(window, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
     Command1 = pictureButton(window, design.Command1, kCommand1, IDI_FOLDER, 16);
     Command2 = control(window, L"BUTTON", design.Command2, BS_OWNERDRAW, kCommand2, destroyFont_);
     const PixelRect bar = toPixels(design.Picture1.rect);
     Picture1 = std::make_unique<PictureBox>(window, bar.left, bar.top, bar.width, bar.height, kPicture1);
     Picture1->setBackColor(design.Picture1.backColor);
-    Label2 = label(window, design.Label2, kLabel2, font_);
     Label3 = label(window, design.Label3, kLabel3, font_);
     // One group: the first option starts it, and only the checked one is a tab stop.
     Option1[0] = control(window, L"BUTTON", design.Option1_0, BS_AUTORADIOBUTTON | WS_GROUP, kOption0, font_);

@@ -50,6 +50,8 @@ struct ControlSpec {
     const char* toolTip = nullptr;
     bool visible = true;
     bool enabled = true;
+    // What a screen reader calls a control that shows only a picture.
+    const char* accessibleName = nullptr;
 };
 
 struct FormSpec {
@@ -78,75 +80,31 @@ struct MainWindowDesign {
 inline constexpr FontSpec kBoldFont{FontFace::SansSerif, 8.25, true};
 inline constexpr FontSpec kDestroyFont{FontFace::SansSerif, 9.75, true};
 
+// clang-format off
 inline constexpr MainWindowDesign kMainWindow{
     {"Kelvanter", 7110, 3150},
     palette::kBlack,
-    {"Fname", ControlKind::TextBox, "", {240, 720, 5895, 300}, 0, palette::kRed, palette::kLightYellow},
-    {"Command1",
-     ControlKind::PictureButton,
-     "",
-     {6240, 720, 615, 325},
-     1,
-     kToolkitColor,
-     kToolkitColor,
-     {},
-     "Zu zerstörende Datei öffnen."},
-    {"Command2",
-     ControlKind::CaptionedPictureButton,
-     "Datei zerstören",
-     {2160, 1170, 2175, 975},
-     2,
-     kToolkitColor,
-     kToolkitColor,
-     kDestroyFont,
-     nullptr,
-     true,
-     false},
-    {"Picture1", ControlKind::PictureBox, "", {255, 2640, 6600, 255}, 3, kToolkitColor, palette::kDarkGreen},
-    {"Label2", ControlKind::Label, "Zu zerstörende Datei auswählen:", {240, 480, 2340, 195}, -1, palette::kDarkYellow},
-    {"Label3",
-     ControlKind::Label,
-     "Datei wurde zerstört !",
-     {260, 2130, 1500, 195},
-     -1,
-     palette::kRed,
-     kToolkitColor,
-     {},
-     nullptr,
-     false},
-    {"Option1_0",
-     ControlKind::OptionButton,
-     "normal",
-     {4560, 1320, 1215, 255},
-     6,
-     palette::kDarkYellow,
-     palette::kBlack},
-    {"Option1_1",
-     ControlKind::OptionButton,
-     "intensiv",
-     {4560, 1800, 1215, 255},
-     7,
-     palette::kDarkYellow,
-     palette::kBlack},
-    {"Label1", ControlKind::Label, "0 %", {3120, 0, 345, 195}, -1, palette::kWhite, kToolkitColor, kBoldFont},
-    {"Command3", ControlKind::PictureButton, "", {6000, 1320, 855, 735}, 9, kToolkitColor, kToolkitColor, {}, "Info"},
-    {"Command4",
-     ControlKind::PictureButton,
-     "",
-     {240, 1320, 855, 735},
-     10,
-     kToolkitColor,
-     kToolkitColor,
-     {},
-     "Beenden"},
-    {"Label4", ControlKind::Label, "00:00:00", {1320, 2400, 630, 195}, -1, palette::kDarkYellow},
-    {"Label5", ControlKind::Label, "00:00:00", {6120, 2400, 630, 195}, -1, palette::kDarkYellow},
-    {"Label6", ControlKind::Label, "Time Elapsed:", {240, 2400, 1005, 195}, -1, palette::kDarkYellow},
-    {"Label7", ControlKind::Label, "Time Estimated:", {4920, 2400, 1125, 195}, -1, palette::kDarkYellow},
-    {"Shape1", ControlKind::Shape, "", {120, 240, 6855, 2775}, -1, palette::kDarkYellow, palette::kBlack},
+    //  name         kind                                 caption                              left  top   width height tab text colour          back colour            font          tooltip                          visible enabled screen-reader name
+    {"Fname",     ControlKind::TextBox,                "",                                  {240, 720, 5895, 300},  0,  palette::kRed,        palette::kLightYellow},
+    {"Command1",  ControlKind::PictureButton,          "",                                  {6240, 720, 615, 325},  1,  kToolkitColor,        kToolkitColor,         {},           "Zu zerstörende Datei öffnen.", true, true,  "Durchsuchen"},
+    {"Command2",  ControlKind::CaptionedPictureButton, "Datei zerstören",                   {2160, 1170, 2175, 975}, 2, kToolkitColor,        kToolkitColor,         kDestroyFont, nullptr,                        true, false},
+    {"Picture1",  ControlKind::PictureBox,             "",                                  {255, 2640, 6600, 255}, 3,  kToolkitColor,        palette::kDarkGreen,   {},           nullptr,                        true, true,  "Fortschritt"},
+    {"Label2",    ControlKind::Label,                  "Zu zerstörende Datei auswählen:",   {240, 480, 2340, 195}, -1,  palette::kDarkYellow},
+    {"Label3",    ControlKind::Label,                  "Datei wurde zerstört !",            {260, 2130, 1500, 195}, -1, palette::kRed,        kToolkitColor,         {},           nullptr,                        false},
+    {"Option1_0", ControlKind::OptionButton,           "normal",                            {4560, 1320, 1215, 255}, 6, palette::kDarkYellow, palette::kBlack},
+    {"Option1_1", ControlKind::OptionButton,           "intensiv",                          {4560, 1800, 1215, 255}, 7, palette::kDarkYellow, palette::kBlack},
+    {"Label1",    ControlKind::Label,                  "0 %",                               {3120, 0, 345, 195},   -1,  palette::kWhite,      kToolkitColor,         kBoldFont},
+    {"Command3",  ControlKind::PictureButton,          "",                                  {6000, 1320, 855, 735}, 9,  kToolkitColor,        kToolkitColor,         {},           "Info",                         true, true,  "Info"},
+    {"Command4",  ControlKind::PictureButton,          "",                                  {240, 1320, 855, 735}, 10,  kToolkitColor,        kToolkitColor,         {},           "Beenden",                      true, true,  "Beenden"},
+    {"Label4",    ControlKind::Label,                  "00:00:00",                          {1320, 2400, 630, 195}, -1, palette::kDarkYellow},
+    {"Label5",    ControlKind::Label,                  "00:00:00",                          {6120, 2400, 630, 195}, -1, palette::kDarkYellow},
+    {"Label6",    ControlKind::Label,                  "Time Elapsed:",                     {240, 2400, 1005, 195}, -1, palette::kDarkYellow},
+    {"Label7",    ControlKind::Label,                  "Time Estimated:",                   {4920, 2400, 1125, 195}, -1, palette::kDarkYellow},
+    {"Shape1",    ControlKind::Shape,                  "",                                  {120, 240, 6855, 2775}, -1, palette::kDarkYellow, palette::kBlack},
     3,
     1000,
 };
+// clang-format on
 
 // The info window frmKelvanterInfo; its background is the system's dialog colour.
 struct InfoWindowDesign {

@@ -172,6 +172,15 @@ TEST_F(Win32Window, ADroppedFileIsShownAsIfChosenAndNothingIsDestroyedYet) {
     EXPECT_EQ(readBytes(second), sampleBytes(100));
 }
 
+// A screen reader names a picture button by its window text, and the path box by the label before it.
+TEST_F(Win32Window, PictureButtonsAndThePathBoxHaveNamesForScreenReaders) {
+    EXPECT_EQ(textOf(window.Command1), "Durchsuchen");
+    EXPECT_EQ(textOf(window.Command3), "Info");
+    EXPECT_EQ(textOf(window.Command4), "Beenden");
+    EXPECT_EQ(::GetWindow(window.Fname, GW_HWNDPREV), window.Label2);
+    EXPECT_EQ(textOf(window.Label2), "Zu zerstörende Datei auswählen:");
+}
+
 // The hidden attribute is Windows' own: such a file is not found, and stays whole.
 TEST_F(Win32Window, AHiddenFileGetsTheNotFoundBox) {
     const std::string hidden = writeSample(folder.file("versteckt.txt"), 100);

@@ -1,0 +1,69 @@
+#include "CommandLineStartup.h"
+
+#include <QCommandLineParser>
+#include <cstdio>
+
+namespace kelvanter {
+
+namespace {
+
+constexpr QChar kStandIn = u'\x01';
+
+QCommandLineOption optionOf(const commandLine::Option& option) {
+    return QCommandLineOption({option.shortName, option.longName}, QString::fromUtf8(option.description));
+}
+
+} // namespace
+
+commandLine::Request readCommandLine(int argc, char* argv[]) {
+    QCommandLineParser parser;
+    const QCommandLineOption help = optionOf(commandLine::kHelp);
+    const QCommandLineOption version = optionOf(commandLine::kVersion);
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(commandLine::kFileName, QString::fromUtf8(commandLine::kFileDescription));
+    // Options are ASCII and go as text; every other argument goes as a stand-in for its bytes.
+    QStringList arguments{QString::fromLocal8Bit(argc > 0 ? argv[0] : "kelvanter")};
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        const bool option = !optionsEnded && argument.size() > 1 && argument.startsWith('-');
+        optionsEnded = optionsEnded || argument == "--";
+        arguments << (option ? QString::fromLocal8Bit(argument) : kStandIn + QString::number(i));
+    }
+    commandLine::Request request;
+    if (!parser.parse(arguments)) {
+        request.action = commandLine::Action::Refuse;
+        const QStringList unknown = parser.unknownOptionNames();
+        const QString name = unknown.isEmpty() ? QString() : unknown.front();
+        request.refusal = "Unbekannte Option: " + QString((name.size() == 1 ? "-" : "--") + name).toStdString();
+        return request;
+    }
+    if (parser.isSet(help))
+        request.action = commandLine::Action::ShowHelp;
+    else if (parser.isSet(version))
+        request.action = commandLine::Action::ShowVersion;
+    const QStringList files = parser.positionalArguments();
+    if (!files.isEmpty() && files.front().startsWith(kStandIn))
+        request.file = argv[files.front().mid(1).toInt()];
+    return request;
+}
+
+std::optional<int> answerWithoutWindow(const commandLine::Request& request, const char* programName) {
+    switch (request.action) {
+    case commandLine::Action::ShowHelp:
+        std::fputs(commandLine::helpText(programName).c_str(), stdout);
+        return 0;
+    case commandLine::Action::ShowVersion:
+        std::fputs(commandLine::versionText().c_str(), stdout);
+        return 0;
+    case commandLine::Action::Refuse:
+        std::fprintf(stderr, "%s\n%s\n", request.refusal.c_str(), commandLine::helpText(programName).c_str());
+        return 2;
+    case commandLine::Action::OpenWindow:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace kelvanter

@@ -1,0 +1,55 @@
+// The command line through QCommandLineParser: options as Qt reads them, a file's name as its bytes.
+#include "CommandLineStartup.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvanter::testing {
+namespace {
+
+commandLine::Request readFrom(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "kelvanter");
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return readCommandLine(static_cast<int>(arguments.size()), argv.data());
+}
+
+TEST(QtCommandLine, TakesTheFileAsItsBytesAndTheOptionsAsQtParsesThem) {
+    struct Case {
+        std::vector<std::string> arguments;
+        commandLine::Action action;
+        std::optional<std::string> file;
+    };
+    const std::vector<Case> cases = {
+        {{"/tmp/geheim-\xE4.txt"}, commandLine::Action::OpenWindow, "/tmp/geheim-\xE4.txt"},
+        {{"--", "--help"}, commandLine::Action::OpenWindow, "--help"},
+        {{"--help"}, commandLine::Action::ShowHelp, std::nullopt},
+        {{"-v"}, commandLine::Action::ShowVersion, std::nullopt},
+        {{"--loeschen", "brief.txt"}, commandLine::Action::Refuse, std::nullopt},
+        {{}, commandLine::Action::OpenWindow, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const commandLine::Request request = readFrom(c.arguments);
+        const std::string shown = c.arguments.empty() ? "(none)" : c.arguments.front();
+        EXPECT_EQ(request.action, c.action) << shown;
+        EXPECT_EQ(request.file, c.file) << shown;
+    }
+    EXPECT_EQ(readFrom({"--loeschen"}).refusal, "Unbekannte Option: --loeschen");
+}
+
+TEST(QtCommandLine, HelpAndVersionAnswerOnStandardOutputAndARefusalExitsNonZero) {
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(answerWithoutWindow(readFrom({"--help"}), "kelvanter"), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), commandLine::helpText("kelvanter"));
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(answerWithoutWindow(readFrom({"--version"}), "kelvanter"), 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Kelvanter 1.0.0\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(answerWithoutWindow(readFrom({"--loeschen"}), "kelvanter"), 2);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr().rfind("Unbekannte Option: --loeschen\n", 0), 0u);
+    EXPECT_EQ(answerWithoutWindow(readFrom({"brief.txt"}), "kelvanter"), std::nullopt);
+}
+
+} // namespace
+} // namespace kelvanter::testing

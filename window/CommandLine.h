@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The program's command line, alike for every toolkit: kelvanter [--help] [--version] [--] [FILE].
+namespace kelvanter::commandLine {
+
+struct Option {
+    const char* shortName;
+    const char* longName;
+    const char* description;
+};
+
+inline constexpr Option kHelp{"h", "help", "Zeigt diese Hilfe an und beendet das Programm."};
+inline constexpr Option kVersion{"v", "version", "Zeigt die Version an und beendet das Programm."};
+inline constexpr const char* kFileName = "DATEI";
+inline constexpr const char* kFileDescription =
+    "Die zu zerstörende Datei; sie erscheint im Fenster und wird erst nach Ihrer Bestätigung zerstört.";
+
+enum class Action { OpenWindow, ShowHelp, ShowVersion, Refuse };
+
+struct Request {
+    Action action = Action::OpenWindow;
+    std::optional<std::string> file; // the name's own bytes
+    std::string refusal;             // why the command line was refused, in German
+};
+
+// The arguments after the program's name. "--" ends the options, so that a file whose name
+// begins with a dash can be named; of several files the first is taken, as "Open with" does.
+Request parse(const std::vector<std::string>& arguments);
+
+std::string helpText(const std::string& programName);
+std::string versionText();
+
+} // namespace kelvanter::commandLine
