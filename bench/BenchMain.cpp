@@ -1,6 +1,8 @@
 // Destroys one file with the real core and reports the wall time and the process's peak memory.
 //   kelvanter-bench destroy normal|intensive FILE
 //   kelvanter-bench drop-cache FILE     (flush the file, then drop its pages from the cache)
+//   kelvanter-bench free-space FOLDER   (overwrite the free space of its file system)
+#include "FreeSpace.h"
 #include "OverwritePasses.h"
 #include "PlatformServices.h"
 #include "QuietDisplay.h"
@@ -68,6 +70,28 @@ int destroy(const std::string& mode, const std::string& path) {
     return destroyed ? 0 : 1;
 }
 
+// Overwrites the free space of the file system under the folder and reports what it wrote.
+class QuietWatcher final : public FreeSpaceWatcher {
+public:
+    void processEvents() override {}
+    void setPercent(std::int32_t) override {}
+    bool cancelRequested() const override { return false; }
+};
+
+int fillFreeSpace(const std::string& folder) {
+    PlatformFileServices files;
+    PlatformClock clock;
+    QuietWatcher watcher;
+    FillCounters counters;
+    const auto start = std::chrono::steady_clock::now();
+    const FillReport report = overwriteFreeSpace(files, clock, watcher, folder, counters);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    std::printf("seconds=%.3f written=%lld unreached=%lld done=%d\n", elapsed.count(),
+                static_cast<long long>(report.written), static_cast<long long>(report.unreached),
+                report.end == FillEnd::Done);
+    return report.end == FillEnd::Done ? 0 : 1;
+}
+
 int dropCache(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::fsync(fd) != 0 || ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED) != 0) {
@@ -85,6 +109,8 @@ int main(int argc, char* argv[]) {
         return destroy(argv[2], argv[3]);
     if (argc == 3 && std::strcmp(argv[1], "drop-cache") == 0)
         return dropCache(argv[2]);
-    std::fprintf(stderr, "usage: %s destroy normal|intensive FILE | drop-cache FILE\n", argv[0]);
+    if (argc == 3 && std::strcmp(argv[1], "free-space") == 0)
+        return fillFreeSpace(argv[2]);
+    std::fprintf(stderr, "usage: %s destroy normal|intensive FILE | drop-cache FILE | free-space FOLDER\n", argv[0]);
     return 2;
 }

@@ -15,7 +15,13 @@ inline constexpr int kNotARegularFile = EINVAL;
 #ifdef ESTALE
 inline constexpr int kFileReplaced = ESTALE;
 #else
-inline constexpr int kFileReplaced = 116; // the C runtime on Windows has no ESTALE
+inline constexpr int kFileReplaced = 116;     // the C runtime on Windows has no ESTALE
+#endif
+
+#ifdef EDQUOT
+inline constexpr int kQuotaExceeded = EDQUOT;
+#else
+inline constexpr int kQuotaExceeded = ENOSPC; // Windows reports a full quota as a full disk
 #endif
 
 // The file attribute word, as Windows keeps it; POSIX services derive it from the mode and flags.
@@ -75,6 +81,15 @@ struct StorageFacts {
     MediaKind media = MediaKind::Unknown;
     bool encryptedBelow = false; // an encrypting layer (dm-crypt, BitLocker) lies between it and the device
     std::string syncProvider;    // the service that mirrors the file's folder elsewhere; empty where none
+};
+
+// The space of the file system that holds a path, in bytes.
+struct FileSystemSpace {
+    std::string fileSystem; // its name: "ext4", "NTFS", ...
+    std::int64_t blockSize = 0;
+    std::int64_t total = 0;
+    std::int64_t free = 0;      // free blocks, the administrator's reserve included
+    std::int64_t available = 0; // what this process may write
 };
 
 // Extent flags, as far as they bear on an in-place overwrite.
@@ -194,6 +209,24 @@ public:
     // Replaces a regular file's contents at once: a new file beside it, flushed, then renamed over
     // it, keeping its permissions. Readers see either the old or the new contents, never a mix.
     virtual SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) = 0;
+
+    // ---- overwriting a file system's free space ----
+
+    virtual SysResult<FileSystemSpace> spaceOf(const std::string& path) = 0;
+    // Commits everything pending on the file system that holds the path, so that freed blocks
+    // (btrfs's after its commit) are really free.
+    virtual SysStatus flushFileSystem(const std::string& path) = 0;
+    // A folder only this user may enter (hidden on Windows); EEXIST where the name is taken.
+    virtual SysStatus createPrivateFolder(const std::string& path) = 0;
+    virtual SysStatus removeEmptyFolder(const std::string& path) = 0;
+    // Holds the folder for this process alone until the handle is closed; EBUSY where another
+    // process holds it.
+    virtual SysResult<FileHandle> lockFolder(const std::string& path) = 0;
+    // A new file for writing, never an existing one (EEXIST).
+    virtual SysResult<FileHandle> createNewFile(const std::string& path, WriteRoute route) = 0;
+    // Writes `size` bytes at `offset`, retrying short writes; the bytes written, also with an error.
+    virtual SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
+                                              std::int64_t offset) = 0;
 };
 
 } // namespace kelvanter

@@ -19,8 +19,11 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
     QCommandLineParser parser;
     const QCommandLineOption help = optionOf(commandLine::kHelp);
     const QCommandLineOption version = optionOf(commandLine::kVersion);
+    const QCommandLineOption freeSpace(QString(commandLine::kFreeSpace.longName),
+                                       QString::fromUtf8(commandLine::kFreeSpace.description));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(freeSpace);
     parser.addPositionalArgument(commandLine::kFileName, QString::fromUtf8(commandLine::kFileDescription));
     // Options are ASCII and go as text; every other argument goes as a stand-in for its bytes.
     QStringList arguments{QString::fromLocal8Bit(argc > 0 ? argv[0] : "kelvanter")};
@@ -43,6 +46,8 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
         request.action = commandLine::Action::ShowHelp;
     else if (parser.isSet(version))
         request.action = commandLine::Action::ShowVersion;
+    else if (parser.isSet(freeSpace))
+        request.action = commandLine::Action::OpenFreeSpaceWindow;
     const QStringList files = parser.positionalArguments();
     if (!files.isEmpty() && files.front().startsWith(kStandIn))
         request.file = argv[files.front().mid(1).toInt()];
@@ -61,6 +66,7 @@ std::optional<int> answerWithoutWindow(const commandLine::Request& request, cons
         std::fprintf(stderr, "%s\n%s\n", request.refusal.c_str(), commandLine::helpText(programName).c_str());
         return 2;
     case commandLine::Action::OpenWindow:
+    case commandLine::Action::OpenFreeSpaceWindow:
         break;
     }
     return std::nullopt;

@@ -4,6 +4,7 @@
 #include "MessageBoxSeam.h"
 #include "PlatformServices.h"
 #include "VeskPort.h"
+#include "frmFreierSpeicher.h"
 
 class QCoreApplication;
 
@@ -26,6 +27,7 @@ struct ProgramServices {
     PlatformClock clock;
     QtMessageBoxes boxes;
     QtFileDialogs dialogs;
+    QtFolderDialogs folders;
     DesktopTraces traces{files, clock};
 };
 

@@ -35,8 +35,10 @@ void setCaption(QLabel* label, const QString& caption) {
 
 } // namespace
 
-frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock, FileTraces& traces)
-    : boxes_(boxes), dialoge_(dialogs), flow_(*this, *this, files, clock, traces) {
+frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock, FileTraces& traces,
+                 FolderDialogSeam& folders)
+    : boxes_(boxes), dialoge_(dialogs), files_(files), clock_(clock), folders_(folders),
+      flow_(*this, *this, files, clock, traces) {
     buildControls();
     setAcceptDrops(true);
     connect(Command1, &QPushButton::clicked, this, &frmVesk::Command1_Click);
@@ -50,6 +52,21 @@ frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& f
 
 frmVesk::~frmVesk() {
     delete infoWindow_;
+    delete freeSpaceWindow_;
+}
+
+FolderDialogSeam& frmVesk::systemFolderDialogs() {
+    static QtFolderDialogs dialogs;
+    return dialogs;
+}
+
+void frmVesk::openFreeSpaceWindow(const std::string& folder) {
+    if (freeSpaceWindow_ == nullptr)
+        freeSpaceWindow_ = new frmFreierSpeicher(boxes_, folders_, files_, clock_);
+    freeSpaceWindow_->flow().takeFolder(folder);
+    freeSpaceWindow_->show();
+    freeSpaceWindow_->raise();
+    freeSpaceWindow_->activateWindow();
 }
 
 FileTraces& frmVesk::noTraces() {

@@ -6,6 +6,7 @@
 #include "VeskDisplay.h"
 #include "VeskFlow.h"
 #include "VeskPort.h"
+#include "frmFreierSpeicher.h"
 
 #include <QWidget>
 #include <array>
@@ -31,7 +32,7 @@ class frmVesk : public QWidget, public VeskDisplay, public VeskPort {
     Q_OBJECT
 public:
     frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock,
-            FileTraces& traces = noTraces());
+            FileTraces& traces = noTraces(), FolderDialogSeam& folders = systemFolderDialogs());
     ~frmVesk() override;
 
     void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
@@ -44,6 +45,7 @@ public:
 
     VeskFlow& flow() { return flow_; }
     frmKelvanterInfo* infoWindow() const { return infoWindow_; }
+    frmFreierSpeicher* freeSpaceWindow() const { return freeSpaceWindow_; }
 
     // VeskDisplay
     void setWindowEnabled(bool enabled) override;
@@ -65,6 +67,8 @@ public:
     std::string elapsedCaption() const override;
     void setElapsedCaption(const std::string& text) override;
     void setEstimateCaption(const std::string& text) override;
+    bool hasFreeSpaceWindow() const override { return true; }
+    void openFreeSpaceWindow(const std::string& folder) override;
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override;
 
@@ -92,14 +96,19 @@ protected:
 
 private:
     static FileTraces& noTraces();
+    static FolderDialogSeam& systemFolderDialogs();
     void buildControls();
     void setTabOrderAsDesigned();
     void Form_Unload();
 
     MessageBoxSeam& boxes_;
     StdDialoge dialoge_;
+    FileServices& files_;
+    Clock& clock_;
+    FolderDialogSeam& folders_;
     VeskFlow flow_;
     frmKelvanterInfo* infoWindow_ = nullptr;
+    frmFreierSpeicher* freeSpaceWindow_ = nullptr;
 };
 
 } // namespace kelvanter

@@ -1,5 +1,6 @@
 #include "CommandLineStartup.h"
 #include "ProgramSetup.h"
+#include "frmFreierSpeicher.h"
 #include "frmVesk.h"
 
 #include <QApplication>
@@ -17,6 +18,14 @@ int main(int argc, char* argv[]) {
     if (const auto exitCode = kelvanter::answerWithoutWindow(request, "kelvanter"))
         return *exitCode;
     kelvanter::ProgramServices services;
+    // "kelvanter --free-space [FOLDER]": the free-space window alone, on the folder or the current one.
+    if (request.action == kelvanter::commandLine::Action::OpenFreeSpaceWindow) {
+        kelvanter::frmFreierSpeicher freeSpace(services.boxes, services.folders, services.files, services.clock);
+        const auto here = services.files.currentFolder();
+        freeSpace.flow().takeFolder(request.file ? *request.file : here.value);
+        freeSpace.show();
+        return application.exec();
+    }
     kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock, services.traces);
     // "kelvanter FILE", as the file manager's "Open with" starts it: the file in the path box.
     if (request.file)

@@ -37,6 +37,10 @@ std::optional<int> answerInABox(const commandLine::Request& request) {
     case commandLine::Action::Refuse:
         boxes.show(nullptr, win32::widen(request.refusal + "\n\n" + help), kStyleError, L"Kelvanter");
         return 2;
+    case commandLine::Action::OpenFreeSpaceWindow:
+        boxes.show(nullptr, L"Das Überschreiben des freien Speichers gibt es unter Windows noch nicht.", kStyleWarning,
+                   L"Kelvanter");
+        return 2;
     case commandLine::Action::OpenWindow:
         break;
     }

@@ -64,6 +64,9 @@ public:
     std::string elapsedCaption() const override;
     void setElapsedCaption(const std::string& text) override;
     void setEstimateCaption(const std::string& text) override;
+    // No free-space window here yet: the question that leads to it is not asked.
+    bool hasFreeSpaceWindow() const override { return false; }
+    void openFreeSpaceWindow(const std::string&) override {}
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override;
 

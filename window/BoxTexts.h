@@ -11,6 +11,11 @@ inline constexpr const char* kNotFound =
 // No blanks round the hyphen, unlike the other titles.
 inline constexpr const char* kNotFoundTitle = "Kelvanter-Nachricht";
 inline constexpr const char* kConfirmationTitle = "Kelvanter - Kontrollabfrage";
+inline constexpr const char* kOverwriteFreeSpaceNow =
+    "Soll jetzt der freie Speicher des Laufwerks überschrieben werden? Erst dann sind die alten Kopien der Datei dort "
+    "beseitigt.";
+// Yes and No with the question icon, No the default button.
+inline constexpr int kStyleQuestionNoDefault = 292;
 
 inline constexpr const char* kOpenDialogTitle = "Datei 1 öffnen";
 inline constexpr const char* kAllFilesFilter = "Alle Dateien (*.*)|*.*";

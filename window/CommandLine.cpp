@@ -7,7 +7,8 @@ namespace kelvanter::commandLine {
 namespace {
 
 bool names(const Option& option, const std::string& argument) {
-    return argument == std::string("-") + option.shortName || argument == std::string("--") + option.longName;
+    return (*option.shortName != '\0' && argument == std::string("-") + option.shortName) ||
+           argument == std::string("--") + option.longName;
 }
 
 // A line of the help: the names in a column of their own, then what they do.
@@ -17,7 +18,8 @@ std::string helpLine(std::string names, const std::string& description) {
 }
 
 std::string optionLine(const Option& option) {
-    return helpLine(std::string("  -") + option.shortName + ", --" + option.longName, option.description);
+    const std::string shortName = *option.shortName != '\0' ? std::string("-") + option.shortName + ", " : "    ";
+    return helpLine("  " + shortName + "--" + option.longName, option.description);
 }
 
 } // namespace
@@ -34,6 +36,8 @@ Request parse(const std::vector<std::string>& arguments) {
         } else if (!optionsEnded && names(kVersion, argument)) {
             request.action = Action::ShowVersion;
             return request;
+        } else if (!optionsEnded && names(kFreeSpace, argument)) {
+            request.action = Action::OpenFreeSpaceWindow;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             request.action = Action::Refuse;
             request.refusal = "Unbekannte Option: " + argument;
@@ -46,10 +50,11 @@ Request parse(const std::vector<std::string>& arguments) {
 }
 
 std::string helpText(const std::string& programName) {
-    return "Aufruf: " + programName + " [Optionen] [--] [" + kFileName + "]\n\n" +
+    return "Aufruf: " + programName + " [Optionen] [--] [" + kFileName + "]\n       " + programName +
+           " --free-space [ORDNER]\n\n" +
            "Kelvanter vernichtet eine Datei unwiederbringlich: Sie wird an ihrem Ort überschrieben, auf null Bytes "
            "gekürzt, umbenannt und gelöscht.\n\nOptionen:\n" +
-           optionLine(kHelp) + optionLine(kVersion) +
+           optionLine(kHelp) + optionLine(kVersion) + optionLine(kFreeSpace) +
            helpLine("  --", "Beendet die Optionen, etwa vor einem Dateinamen, der mit einem Bindestrich beginnt.") +
            "\nArgumente:\n" + helpLine(std::string("  ") + kFileName, kFileDescription);
 }

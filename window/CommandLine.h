@@ -15,15 +15,18 @@ struct Option {
 
 inline constexpr Option kHelp{"h", "help", "Zeigt diese Hilfe an und beendet das Programm."};
 inline constexpr Option kVersion{"v", "version", "Zeigt die Version an und beendet das Programm."};
+inline constexpr Option kFreeSpace{"", "free-space",
+                                   "Öffnet das Fenster, das den freien Speicher des Laufwerks überschreibt, auf dem "
+                                   "ORDNER (sonst der aktuelle Ordner) liegt."};
 inline constexpr const char* kFileName = "DATEI";
 inline constexpr const char* kFileDescription =
     "Die zu zerstörende Datei; sie erscheint im Fenster und wird erst nach Ihrer Bestätigung zerstört.";
 
-enum class Action { OpenWindow, ShowHelp, ShowVersion, Refuse };
+enum class Action { OpenWindow, OpenFreeSpaceWindow, ShowHelp, ShowVersion, Refuse };
 
 struct Request {
     Action action = Action::OpenWindow;
-    std::optional<std::string> file; // the name's own bytes
+    std::optional<std::string> file; // the name's own bytes: the file, or with --free-space the folder
     std::string refusal;             // why the command line was refused, in German
 };
 

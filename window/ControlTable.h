@@ -125,6 +125,34 @@ inline constexpr InfoWindowDesign kInfoWindow{
     {"Command1", ControlKind::PushButton, "Beenden", {2640, 4320, 2295, 375}, 1},
 };
 
+// The free-space window frmFreierSpeicher, in the main window's look.
+struct FreeSpaceWindowDesign {
+    FormSpec form;
+    std::uint32_t backColor;
+    ControlSpec Label2, Fname, Command1, Label8, Command2, Command5, Picture1, Label1, Label4, Label5, Label6, Label7,
+        Shape1;
+};
+
+// clang-format off
+inline constexpr FreeSpaceWindowDesign kFreeSpaceWindow{
+    {"Kelvanter - Freien Speicher überschreiben", 7110, 3150},
+    palette::kBlack,
+    {"Label2",   ControlKind::Label,         "Ordner auf dem Laufwerk, dessen freier Speicher überschrieben werden soll:", {240, 480, 5400, 195}, -1, palette::kDarkYellow},
+    {"Fname",    ControlKind::TextBox,       "",                  {240, 720, 5895, 300},   0, palette::kRed,        palette::kLightYellow},
+    {"Command1", ControlKind::PictureButton, "",                  {6240, 720, 615, 325},   1, kToolkitColor,        kToolkitColor, {}, "Ordner wählen.", true, true, "Ordner wählen"},
+    {"Label8",   ControlKind::Label,         "",                  {240, 1200, 6600, 195}, -1, palette::kDarkYellow},
+    {"Command2", ControlKind::PushButton,    "Überschreiben",     {1440, 1680, 1935, 495}, 2, kToolkitColor,        kToolkitColor, kBoldFont, nullptr, true, false},
+    {"Command5", ControlKind::PushButton,    "Abbrechen",         {3735, 1680, 1935, 495}, 3, kToolkitColor,        kToolkitColor, kBoldFont, nullptr, true, false},
+    {"Picture1", ControlKind::PictureBox,    "",                  {255, 2640, 6600, 255},  4, kToolkitColor,        palette::kDarkGreen, {}, nullptr, true, true, "Fortschritt"},
+    {"Label1",   ControlKind::Label,         "0 %",               {3120, 0, 345, 195},    -1, palette::kWhite,      kToolkitColor, kBoldFont},
+    {"Label4",   ControlKind::Label,         "00:00:00",          {1320, 2400, 630, 195}, -1, palette::kDarkYellow},
+    {"Label5",   ControlKind::Label,         "00:00:00",          {6120, 2400, 630, 195}, -1, palette::kDarkYellow},
+    {"Label6",   ControlKind::Label,         "Time Elapsed:",     {240, 2400, 1005, 195}, -1, palette::kDarkYellow},
+    {"Label7",   ControlKind::Label,         "Time Estimated:",   {4920, 2400, 1125, 195}, -1, palette::kDarkYellow},
+    {"Shape1",   ControlKind::Shape,         "",                  {120, 240, 6855, 2775}, -1, palette::kDarkYellow, palette::kBlack},
+};
+// clang-format on
+
 // The controls that take the focus, in the order the Tab key visits them.
 std::vector<const ControlSpec*> tabOrder(const MainWindowDesign& design);
 

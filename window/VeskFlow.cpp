@@ -127,6 +127,9 @@ bool VeskFlow::askToRemoveWriteProtection(const std::string& path) {
 
 // Where the file system may keep the old data elsewhere, the user decides before the confirmation.
 bool VeskFlow::acceptOverwriteInDoubt(const std::string& path, const FileIdentity& identity) {
+    const auto storage = files_.storageOf(path, identity);
+    freeSpaceIsTheRemedy_ =
+        storage.ok() && (storage.value.kind == StorageKind::CopyOnWrite || storage.value.journalsData);
     const auto doubt = InPlaceOverwriteDoubt(files_, path, identity);
     if (!doubt)
         return true;
@@ -164,6 +167,19 @@ void VeskFlow::vesk(const std::string& sFileName) {
     if (verdict != Verdict::NotDestroyed)
         traces_.removeTracesOf(sFileName);
     runInProgress_ = false;
+    if (verdict == Verdict::DeletedUnproven && freeSpaceIsTheRemedy_ && port_.hasFreeSpaceWindow())
+        offerToOverwriteFreeSpace(sFileName);
+}
+
+// Where the old copies lie in free space, overwriting it is what removes them.
+void VeskFlow::offerToOverwriteFreeSpace(const std::string& path) {
+    const auto slash = path.find_last_of(files_.pathSeparators());
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? path.substr(0, 1)
+                                                          : path.substr(0, slash);
+    if (display_.messageBox(boxTexts::kOverwriteFreeSpaceNow, boxTexts::kStyleQuestionNoDefault, kMessageTitle) ==
+        kAnswerYes)
+        port_.openFreeSpaceWindow(folder);
 }
 
 void VeskFlow::endRun() {

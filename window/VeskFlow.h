@@ -50,6 +50,7 @@ private:
     void runConfirmed(const std::string& path);
     void vesk(const std::string& sFileName);
     void endRun();
+    void offerToOverwriteFreeSpace(const std::string& path);
     void reportFailure(const std::string& path, const std::string& reason);
 
     VeskDisplay& display_;
@@ -59,6 +60,8 @@ private:
     FileTraces& traces_;
     // The file system's own name of the file shown in the path box, where it came exactly.
     std::optional<std::string> exactPath_;
+    // Whether the old copies the run cannot reach lie in free space (copy-on-write, a data journal).
+    bool freeSpaceIsTheRemedy_ = false;
     // The file the user confirmed, held from its lookup until the run hands it to the core.
     std::optional<FilePin> lookedUp_;
     bool runInProgress_ = false;

@@ -19,6 +19,10 @@ public:
     virtual void setElapsedCaption(const std::string& text) = 0;
     virtual void setEstimateCaption(const std::string& text) = 0; // Label5
 
+    // The free-space window: whether this toolkit has one yet, and opening it on a folder.
+    virtual bool hasFreeSpaceWindow() const = 0;
+    virtual void openFreeSpaceWindow(const std::string& folder) = 0;
+
     // StdDialoge's open dialog: the chosen file's name, with `sFolder` set to its folder; or empty
     // text, `sFolder` unchanged, when the user cancelled. A toolkit whose dialog knows names only
     // as text hands them over as UTF-8 text; the flow matches them to the file system's names.

@@ -17,6 +17,7 @@
 #include <sstream>
 #include <sys/ioctl.h>
 #include <sys/statfs.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -237,6 +238,21 @@ SysResult<StorageFacts> PosixFileServices::storageOf(const std::string& path, co
     }
     ::close(opened.value);
     return {facts, error};
+}
+
+SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
+    struct statvfs space {};
+    struct stat info {};
+    if (::statvfs(path.c_str(), &space) != 0 || ::stat(path.c_str(), &info) != 0)
+        return {{}, errno};
+    const auto block = static_cast<std::int64_t>(space.f_frsize);
+    FileSystemSpace found;
+    found.fileSystem = mountEntryOf(info.st_dev).type;
+    found.blockSize = block;
+    found.total = static_cast<std::int64_t>(space.f_blocks) * block;
+    found.free = static_cast<std::int64_t>(space.f_bfree) * block;
+    found.available = static_cast<std::int64_t>(space.f_bavail) * block;
+    return {found, 0};
 }
 
 SysResult<std::vector<Extent>> PosixFileServices::extentsOf(const std::string& path, const FileIdentity& expected) {

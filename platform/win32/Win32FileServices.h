@@ -39,6 +39,14 @@ public:
     SysResult<std::vector<std::string>> listFolder(const std::string& path) override;
     SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override;
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;
+    SysResult<FileSystemSpace> spaceOf(const std::string& path) override;
+    SysStatus flushFileSystem(const std::string& path) override;
+    SysStatus createPrivateFolder(const std::string& path) override;
+    SysStatus removeEmptyFolder(const std::string& path) override;
+    SysResult<FileHandle> lockFolder(const std::string& path) override;
+    SysResult<FileHandle> createNewFile(const std::string& path, WriteRoute route) override;
+    SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
+                                      std::int64_t offset) override;
     const char* pathSeparators() const override { return "\\/"; }
 
 private:

@@ -28,6 +28,7 @@ TEST(QtCommandLine, TakesTheFileAsItsBytesAndTheOptionsAsQtParsesThem) {
         {{"-v"}, commandLine::Action::ShowVersion, std::nullopt},
         {{"--loeschen", "brief.txt"}, commandLine::Action::Refuse, std::nullopt},
         {{}, commandLine::Action::OpenWindow, std::nullopt},
+        {{"--free-space", "/media/stick"}, commandLine::Action::OpenFreeSpaceWindow, "/media/stick"},
     };
     for (const Case& c : cases) {
         const commandLine::Request request = readFrom(c.arguments);

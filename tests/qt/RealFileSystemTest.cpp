@@ -158,6 +158,15 @@ TEST_P(RealFileSystems, SayDestroyedOnlyWhereNoMarkIsLeftOnTheDevice) {
         EXPECT_EQ(unproven, nullptr) << unproven->text.toStdString();
     }
     EXPECT_EQ(window.Label3->isVisible(), !c.unproven);
+    // Where the old copies lie in free space, the way to them is offered after the run.
+    const bool freeSpaceHelps =
+        c.doubt == proofReasons::writesElsewhere("btrfs") || c.doubt == proofReasons::kJournalsContents;
+    const bool offered = std::any_of(boxes.shown.begin(), boxes.shown.end(), [](const ShownBox& box) {
+        return box.text.startsWith("Soll jetzt der freie Speicher des Laufwerks überschrieben werden?") &&
+               box.style == 292;
+    });
+    EXPECT_EQ(offered, freeSpaceHelps);
+    EXPECT_EQ(window.freeSpaceWindow() != nullptr, freeSpaceHelps) << "the answer Yes opens the window";
     EXPECT_FALSE(fs::exists(path)) << "the file goes either way";
     expectWindowUsable();
 

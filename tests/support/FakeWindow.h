@@ -39,6 +39,10 @@ public:
         return given;
     }
 
+    std::vector<std::string> freeSpaceWindows; // the folders it was opened on
+    bool offersFreeSpace = true;
+    bool hasFreeSpaceWindow() const override { return offersFreeSpace; }
+    void openFreeSpaceWindow(const std::string& folder) override { freeSpaceWindows.push_back(folder); }
     std::string pathBoxText() const override { return path; }
     void setPathText(const std::string& text) override { path = text; }
     void setDestroyEnabled(bool enabled) override { destroyEnabled = enabled; }

@@ -105,6 +105,15 @@ SysStatus InstrumentedFileServices::removeFile(const std::string& path) {
     return real_.removeFile(path);
 }
 
+SysResult<std::int64_t> InstrumentedFileServices::writeData(FileHandle handle, const void* data, std::size_t size,
+                                                            std::int64_t offset) {
+    const auto written = real_.writeData(handle, data, size, offset);
+    dataWritten += written.value;
+    if (afterDataWrite)
+        afterDataWrite(dataWritten);
+    return written;
+}
+
 SysResult<EntryStatus> SimulatedFileServices::inspect(const std::string&) {
     if (removed_)
         return {{}, ENOENT};

@@ -19,6 +19,9 @@ public:
     int failFlushAt = 0;
     int failCloseAt = 0;
     int failRemoveAt = 0;
+    // Calls back after each write of data (the free-space fill), with the bytes written so far.
+    std::function<void(std::int64_t bytes)> afterDataWrite;
+    std::int64_t dataWritten = 0;
     // A file system that refuses every rename without replacing, with this errno.
     int refuseRenamesWith = 0;
     bool ignoreAttributeResets = false;
@@ -75,6 +78,16 @@ public:
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override {
         return real_.replaceFileAtomically(path, contents);
     }
+    SysResult<FileSystemSpace> spaceOf(const std::string& path) override { return real_.spaceOf(path); }
+    SysStatus flushFileSystem(const std::string& path) override { return real_.flushFileSystem(path); }
+    SysStatus createPrivateFolder(const std::string& path) override { return real_.createPrivateFolder(path); }
+    SysStatus removeEmptyFolder(const std::string& path) override { return real_.removeEmptyFolder(path); }
+    SysResult<FileHandle> lockFolder(const std::string& path) override { return real_.lockFolder(path); }
+    SysResult<FileHandle> createNewFile(const std::string& path, WriteRoute route) override {
+        return real_.createNewFile(path, route);
+    }
+    SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
+                                      std::int64_t offset) override;
     const char* pathSeparators() const override { return real_.pathSeparators(); }
 
 private:
@@ -130,6 +143,15 @@ public:
     SysResult<std::vector<std::string>> listFolder(const std::string&) override { return {{}, ENOENT}; }
     SysResult<std::string> readSmallFile(const std::string&, std::size_t) override { return {{}, ENOENT}; }
     SysStatus replaceFileAtomically(const std::string&, const std::string&) override { return {ENOENT}; }
+    SysResult<FileSystemSpace> spaceOf(const std::string&) override { return {{}, ENOSYS}; }
+    SysStatus flushFileSystem(const std::string&) override { return {ENOSYS}; }
+    SysStatus createPrivateFolder(const std::string&) override { return {ENOSYS}; }
+    SysStatus removeEmptyFolder(const std::string&) override { return {ENOSYS}; }
+    SysResult<FileHandle> lockFolder(const std::string&) override { return {-1, ENOSYS}; }
+    SysResult<FileHandle> createNewFile(const std::string&, WriteRoute) override { return {-1, ENOSYS}; }
+    SysResult<std::int64_t> writeData(FileHandle, const void*, std::size_t, std::int64_t) override {
+        return {0, ENOSYS};
+    }
     const char* pathSeparators() const override { return "/"; }
 
 private:

@@ -25,6 +25,8 @@ TEST(CommandLine, OptionsFileAndTheEndOfOptions) {
         {{"geheim-\xE4.txt"}, Action::OpenWindow, "geheim-\xE4.txt"},
         {{"-"}, Action::OpenWindow, "-"},
         {{"--loeschen"}, Action::Refuse, std::nullopt},
+        {{"--free-space"}, Action::OpenFreeSpaceWindow, std::nullopt},
+        {{"--free-space", "/media/stick"}, Action::OpenFreeSpaceWindow, "/media/stick"},
     };
     for (const Case& c : cases) {
         const commandLine::Request request = commandLine::parse(c.arguments);

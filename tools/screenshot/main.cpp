@@ -1,5 +1,6 @@
 // Renders the main window and the info window offscreen into PNG files, for the README.
 #include "ProgramSetup.h"
+#include "frmFreierSpeicher.h"
 #include "frmKelvanterInfo.h"
 #include "frmVesk.h"
 
@@ -11,8 +12,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s MAIN.png INFO.png\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s MAIN.png INFO.png FREE-SPACE.png\n", argv[0]);
         return 2;
     }
     kelvanter::prepareApplication(application);
@@ -30,5 +31,18 @@ int main(int argc, char* argv[]) {
     window.Command3_Click();
     QApplication::processEvents();
     const bool infoSaved = window.infoWindow()->grab().save(QString::fromLocal8Bit(argv[2]));
-    return mainSaved && infoSaved ? 0 : 1;
+
+    // The free-space window a third through its run, on a made-up folder and file system.
+    kelvanter::frmFreierSpeicher freeSpace(services.boxes, services.folders, services.files, services.clock);
+    freeSpace.show();
+    freeSpace.setFolderText("/media/anna/USB-STICK");
+    freeSpace.setFileSystemCaption(kelvanter::freeSpaceTexts::fileSystemCaption("ext4", 12'884'901'888));
+    freeSpace.setRunning(true, false);
+    freeSpace.setPercentCaption("33 %");
+    freeSpace.showProgressBar(33, kelvanter::kBarColor, 100.0);
+    freeSpace.setElapsedCaption("00:01:12");
+    freeSpace.setEstimateCaption("00:03:38");
+    QApplication::processEvents();
+    const bool freeSpaceSaved = freeSpace.grab().save(QString::fromLocal8Bit(argv[3]));
+    return mainSaved && infoSaved && freeSpaceSaved ? 0 : 1;
 }

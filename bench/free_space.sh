@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Overwrites the free space of a fresh loop-mounted ext4 image of 1 GiB with the benchmark driver,
+# then writes the same bytes with dd and O_DIRECT on the same image, and prints both times and
+# their ratio. Needs root; exits 77 and says why where it cannot mount an image.
+#   free_space.sh KELVANTER_BENCH [SIZE_MIB]
+set -euo pipefail
+bench="$1" size_mib="${2:-1024}"
+if [ "$(id -u)" -ne 0 ]; then echo "skipped: mounting an image needs root"; exit 77; fi
+work="$(mktemp -d /var/tmp/kelvanter-free-XXXXXX)"
+device=""
+trap 'umount "$work/mnt" 2>/dev/null || true; [ -z "$device" ] || losetup -d "$device"; rm -rf "$work"' EXIT
+mkdir "$work/mnt"
+# Written whole beforehand, so that neither contender pays for the backing file's first writes.
+dd if=/dev/zero of="$work/image" bs=4M count=$((size_mib / 4)) conv=fsync status=none
+# No inode tables zeroed in the background while the contenders run.
+mkfs.ext4 -q -F -E lazy_itable_init=0,lazy_journal_init=0 "$work/image"
+# A loop device that goes to the disk directly, as a real disk would, past the page cache.
+device="$(losetup --direct-io=on -f --show "$work/image")"
+mount "$device" "$work/mnt"
+fill="$("$bench" free-space "$work/mnt")"
+written=$(sed -E 's/.*written=([0-9]+).*/\1/' <<<"$fill")
+fill_seconds=$(sed -E 's/^seconds=([0-9.]+).*/\1/' <<<"$fill")
+start=$(date +%s.%N)
+dd if=/dev/zero of="$work/mnt/dd.bin" bs=4M count=$((written / 4194304)) oflag=direct conv=fsync status=none
+end=$(date +%s.%N)
+rm -f "$work/mnt/dd.bin"
+dd_seconds=$(echo "$end - $start" | bc -l)
+echo "free space: $fill"
+printf 'free_space_seconds=%.3f dd_seconds=%.3f free_space/device=%.3f\n' "$fill_seconds" "$dd_seconds" \
+    "$(echo "$fill_seconds / $dd_seconds" | bc -l)"

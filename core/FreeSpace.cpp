@@ -1,0 +1,234 @@
+#include "FreeSpace.h"
+
+#include "WritePace.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace kelvanter {
+
+namespace {
+
+constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kChunk = WritePace::kLargestBatch * kBlock;
+constexpr std::int64_t kLargestFillFile = std::int64_t{1} << 30; // below FAT32's 4 GiB
+constexpr std::int64_t kFirstSmallFile = 1 << 20;
+
+struct AlignedDelete {
+    void operator()(unsigned char* memory) const { ::operator delete[](memory, std::align_val_t(kBlock)); }
+};
+
+// Pseudo-random bytes, aligned for direct writes. Each chunk written gets a serial number in the
+// first bytes of every block, so no two blocks are alike: nothing to compress or deduplicate.
+class FillPattern {
+public:
+    FillPattern() : bytes_(static_cast<unsigned char*>(::operator new[](kChunk, std::align_val_t(kBlock)))) {
+        std::uint64_t state = 0x9E3779B97F4A7C15ull;
+        for (std::size_t at = 0; at < kChunk; at += 8) {
+            // splitmix64
+            std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+            z ^= z >> 31;
+            std::memcpy(bytes_.get() + at, &z, 8);
+        }
+    }
+    const unsigned char* next() {
+        ++serial_;
+        for (std::size_t at = 0; at < kChunk; at += kBlock)
+            std::memcpy(bytes_.get() + at, &serial_, sizeof serial_);
+        return bytes_.get();
+    }
+
+private:
+    std::unique_ptr<unsigned char[], AlignedDelete> bytes_;
+    std::uint64_t serial_ = 0;
+};
+
+std::string joined(const std::string& folder, const std::string& name, const char* separators) {
+    return folder +
+           (folder.empty() || std::string(separators).find(folder.back()) != std::string::npos
+                ? ""
+                : std::string(1, separators[0])) +
+           name;
+}
+
+// Deletes every file in a fill folder, lets go of it, and removes it.
+void removeFill(FileServices& files, const std::string& fill, FileHandle lock) {
+    const auto names = files.listFolder(fill);
+    for (const std::string& name : names.value)
+        files.removeFile(joined(fill, name, files.pathSeparators()));
+    files.close(lock);
+    files.removeEmptyFolder(fill);
+}
+
+// What the file system under a folder is, asked of an empty file made there for the purpose.
+StorageFacts storageOfFolder(FileServices& files, const std::string& folder) {
+    const std::string probe = joined(folder, "probe", files.pathSeparators());
+    const auto made = files.createNewFile(probe, WriteRoute::Buffered);
+    if (!made.ok())
+        return {};
+    files.close(made.value);
+    const auto status = files.inspect(probe);
+    const auto facts = status.ok() ? files.storageOf(probe, status.value.identity) : SysResult<StorageFacts>{};
+    files.removeFile(probe);
+    return facts.value;
+}
+
+bool fileSystemFull(int error) {
+    return error == ENOSPC || error == EFBIG || error == kQuotaExceeded;
+}
+
+class FillRun {
+public:
+    FillRun(FileServices& files, Clock& clock, FreeSpaceWatcher& watcher, FillCounters& counters,
+            std::string fillFolder)
+        : files_(files), clock_(clock), watcher_(watcher), counters_(counters), fill_(std::move(fillFolder)),
+          lastServed_(clock.monotonicMicroseconds()) {}
+
+    // Large files until the file system is full, then ever smaller ones down to one block.
+    FillReport fill() {
+        FillReport report;
+        int error = 0;
+        while (error == 0)
+            error = writeFile(kLargestFillFile);
+        for (std::int64_t size = kFirstSmallFile; fileSystemFull(error) && size >= static_cast<std::int64_t>(kBlock);
+             size /= 2) {
+            while ((error = writeFile(size)) == 0) {
+            }
+            if (!fileSystemFull(error))
+                break;
+        }
+        report.written = counters_.done;
+        const bool full = fileSystemFull(error);
+        report.end = error == ECANCELED ? FillEnd::Cancelled : full ? FillEnd::Done : FillEnd::Failed;
+        report.error = full || error == ECANCELED ? 0 : error;
+        return report;
+    }
+
+private:
+    // One fill file of up to `size` bytes, flushed: 0 when it was written whole, else why it stopped.
+    int writeFile(std::int64_t size) {
+        const std::string path = joined(fill_, "fuellung-" + std::to_string(++files_made_), files_.pathSeparators());
+        WriteRoute route = WriteRoute::Direct;
+        auto opened = files_.createNewFile(path, route);
+        if (opened.error == EINVAL) {
+            route = WriteRoute::Buffered;
+            opened = files_.createNewFile(path, route);
+        }
+        if (!opened.ok())
+            return opened.error;
+        const int error = writeInto(opened.value, size);
+        const SysStatus flushed = files_.flushData(opened.value);
+        files_.close(opened.value);
+        return error != 0 ? error : flushed.error;
+    }
+
+    int writeInto(FileHandle handle, std::int64_t size) {
+        std::int64_t offset = 0;
+        while (offset < size) {
+            if (serveIfDue())
+                return ECANCELED;
+            const std::int64_t blocks = std::min<std::int64_t>(pace_.blocks(), (size - offset) / kBlock);
+            const auto bytes = static_cast<std::size_t>(blocks) * kBlock;
+            const std::int64_t start = clock_.monotonicMicroseconds();
+            const auto written = files_.writeData(handle, pattern_.next(), bytes, offset);
+            pace_.record(blocks, clock_.monotonicMicroseconds() - start);
+            offset += written.value;
+            counters_.done += written.value;
+            showPercent();
+            if (!written.ok())
+                return written.error;
+        }
+        return 0;
+    }
+
+    // Serves the window every 25 ms; true when the user asked to cancel meanwhile.
+    bool serveIfDue() {
+        const std::int64_t now = clock_.monotonicMicroseconds();
+        if (now - lastServed_ >= kServeEveryMicroseconds / 4) {
+            watcher_.processEvents();
+            lastServed_ = clock_.monotonicMicroseconds();
+        }
+        return watcher_.cancelRequested();
+    }
+
+    void showPercent() {
+        const std::int64_t total = std::max<std::int64_t>(counters_.total, 1);
+        const auto percent = static_cast<std::int32_t>(std::clamp<std::int64_t>(counters_.done * 100 / total, 1, 99));
+        if (percent != percent_) {
+            percent_ = percent;
+            watcher_.setPercent(percent);
+        }
+    }
+
+    FileServices& files_;
+    Clock& clock_;
+    FreeSpaceWatcher& watcher_;
+    FillCounters& counters_;
+    std::string fill_;
+    FillPattern pattern_;
+    WritePace pace_;
+    std::int64_t lastServed_;
+    std::int32_t percent_ = 0;
+    int files_made_ = 0;
+};
+
+} // namespace
+
+int removeLeftoverFills(FileServices& files, const std::string& folder) {
+    int removed = 0;
+    const auto names = files.listFolder(folder);
+    for (const std::string& name : names.value) {
+        if (name.rfind(kFillFolderPrefix, 0) != 0)
+            continue;
+        const std::string fill = joined(folder, name, files.pathSeparators());
+        const auto held = files.lockFolder(fill);
+        if (!held.ok())
+            continue; // another run's, or no fill folder at all
+        removeFill(files, fill, held.value);
+        ++removed;
+    }
+    return removed;
+}
+
+FillReport overwriteFreeSpace(FileServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
+                              FillCounters& counters) {
+    FillReport report;
+    const int leftovers = removeLeftoverFills(files, folder);
+    // Freed blocks (btrfs's after its next commit) count as free only once committed.
+    files.flushFileSystem(folder);
+    const auto before = files.spaceOf(folder);
+    if (!before.ok()) {
+        report.error = before.error;
+        return report;
+    }
+    counters = {before.value.available, 0};
+    const std::string fill =
+        joined(folder, kFillFolderPrefix + std::to_string(clock.monotonicMicroseconds()), files.pathSeparators());
+    if (const SysStatus made = files.createPrivateFolder(fill); !made.ok()) {
+        report.error = made.error;
+        return report;
+    }
+    const auto held = files.lockFolder(fill);
+    if (!held.ok()) {
+        files.removeEmptyFolder(fill);
+        report.end = held.error == EBUSY ? FillEnd::Busy : FillEnd::Failed;
+        report.error = held.error;
+        return report;
+    }
+    const StorageFacts storage = storageOfFolder(files, fill);
+    report = FillRun(files, clock, watcher, counters, fill).fill();
+    report.storage = storage;
+    // What is still free with the fill in place is what no file of this process could take.
+    const auto full = files.spaceOf(folder);
+    report.unreached = full.ok() && report.end == FillEnd::Done ? full.value.free : 0;
+    removeFill(files, fill, held.value);
+    files.flushFileSystem(folder);
+    report.leftoversRemoved = leftovers;
+    return report;
+}
+
+} // namespace kelvanter

@@ -1,0 +1,80 @@
+// What overwriting a file system's free space needs on Linux: its space, syncfs, a private
+// folder held by flock, and new files written straight to the device.
+#include "PosixFileServices.h"
+#include "PosixOpen.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kelvanter {
+
+SysStatus PosixFileServices::flushFileSystem(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {errno};
+    const int flushed = ::syncfs(fd);
+    const int error = flushed == 0 ? 0 : errno;
+    ::close(fd);
+    return {error};
+}
+
+SysStatus PosixFileServices::createPrivateFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0700) != 0)
+        return {errno};
+    return {};
+}
+
+SysStatus PosixFileServices::removeEmptyFolder(const std::string& path) {
+    if (::rmdir(path.c_str()) != 0)
+        return {errno};
+    const auto slash = path.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+    return {};
+}
+
+SysResult<FileHandle> PosixFileServices::lockFolder(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {-1, errno};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        return {-1, error};
+    }
+    return {fd, 0};
+}
+
+SysResult<FileHandle> PosixFileServices::createNewFile(const std::string& path, WriteRoute route) {
+    const int direct = route == WriteRoute::Direct ? O_DIRECT : 0;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | direct | posix::kSafeOpenFlags, 0600);
+    if (fd < 0)
+        return {-1, errno};
+    return {fd, 0};
+}
+
+SysResult<std::int64_t> PosixFileServices::writeData(FileHandle handle, const void* data, std::size_t size,
+                                                     std::int64_t offset) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t written = ::pwrite(handle, bytes + done, size - done, offset + static_cast<off_t>(done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            return {static_cast<std::int64_t>(done), errno};
+        if (written == 0)
+            return {static_cast<std::int64_t>(done), ENOSPC};
+        done += static_cast<std::size_t>(written);
+    }
+    return {static_cast<std::int64_t>(done), 0};
+}
+
+} // namespace kelvanter

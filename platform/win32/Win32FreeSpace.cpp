@@ -1,0 +1,95 @@
+// What overwriting a file system's free space needs on Windows: the volume's space, a hidden
+// folder held by a lock file of no sharing, and new files written straight to the device.
+#include "Win32FileServices.h"
+
+#include "WidePath.h"
+#include "Win32Errors.h"
+#include "Win32Handles.h"
+
+#include <algorithm>
+
+namespace kelvanter {
+
+using win32::fromHandle;
+using win32::lastErrno;
+using win32::toHandle;
+using win32::widePath;
+
+SysResult<FileSystemSpace> Win32FileServices::spaceOf(const std::string& path) {
+    ULARGE_INTEGER available{}, total{}, free{};
+    if (!::GetDiskFreeSpaceExW(widePath(path).c_str(), &available, &total, &free))
+        return {{}, lastErrno()};
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    std::int64_t block = 4096;
+    wchar_t root[MAX_PATH + 1] = {};
+    if (::GetVolumePathNameW(widePath(path).c_str(), root, MAX_PATH) &&
+        ::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters))
+        block = static_cast<std::int64_t>(sectorsPerCluster) * bytesPerSector;
+    wchar_t name[MAX_PATH + 1] = {};
+    FileSystemSpace found;
+    if (root[0] != L'\0' && ::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH))
+        found.fileSystem = win32::narrow(name);
+    found.blockSize = block;
+    found.total = static_cast<std::int64_t>(total.QuadPart);
+    found.free = static_cast<std::int64_t>(free.QuadPart);
+    found.available = static_cast<std::int64_t>(available.QuadPart);
+    return {found, 0};
+}
+
+// Flushing a whole volume needs administrator rights on Windows: each fill file is flushed instead.
+SysStatus Win32FileServices::flushFileSystem(const std::string&) {
+    return {};
+}
+
+SysStatus Win32FileServices::createPrivateFolder(const std::string& path) {
+    if (!::CreateDirectoryW(widePath(path).c_str(), nullptr))
+        return {lastErrno()};
+    ::SetFileAttributesW(widePath(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    return {};
+}
+
+SysStatus Win32FileServices::removeEmptyFolder(const std::string& path) {
+    ::SetFileAttributesW(widePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::RemoveDirectoryW(widePath(path).c_str()))
+        return {lastErrno()};
+    return {};
+}
+
+SysResult<FileHandle> Win32FileServices::lockFolder(const std::string& path) {
+    // A lock file that no one else may open, gone with its handle.
+    const HANDLE lock = ::CreateFileW(widePath(path + "\\.sperre").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (lock == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return {-1, error == ERROR_SHARING_VIOLATION ? EBUSY : win32::errnoFor(error)};
+    }
+    return {fromHandle(lock), 0};
+}
+
+SysResult<FileHandle> Win32FileServices::createNewFile(const std::string& path, WriteRoute route) {
+    const DWORD flags = route == WriteRoute::Direct ? FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH : 0;
+    const HANDLE file = ::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {-1, lastErrno()};
+    return {fromHandle(file), 0};
+}
+
+SysResult<std::int64_t> Win32FileServices::writeData(FileHandle handle, const void* data, std::size_t size,
+                                                     std::int64_t offset) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        OVERLAPPED position = win32::overlappedAt(offset + static_cast<std::int64_t>(done));
+        DWORD written = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+        if (!::WriteFile(toHandle(handle), bytes + done, chunk, &written, &position))
+            return {static_cast<std::int64_t>(done), lastErrno()};
+        if (written == 0)
+            return {static_cast<std::int64_t>(done), ENOSPC};
+        done += written;
+    }
+    return {static_cast<std::int64_t>(done), 0};
+}
+
+} // namespace kelvanter

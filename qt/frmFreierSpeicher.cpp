@@ -1,0 +1,210 @@
+#include "frmFreierSpeicher.h"
+
+#include "Icons.h"
+#include "MessageBoxSeam.h"
+#include "PictureBox.h"
+#include "ProgressBarGeometry.h"
+#include "QtDesign.h"
+#include "ShapeFrame.h"
+#include "WindowPlacement.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace kelvanter {
+
+namespace {
+
+const FreeSpaceWindowDesign& design = kFreeSpaceWindow;
+
+void setColors(QWidget* widget, std::uint32_t text, std::uint32_t back, QPalette::ColorRole role) {
+    QPalette colors = widget->palette();
+    colors.setColor(QPalette::WindowText, colorFromBgr(text));
+    colors.setColor(QPalette::Text, colorFromBgr(text));
+    if (back != kToolkitColor) {
+        colors.setColor(role, colorFromBgr(back));
+        widget->setBackgroundRole(role);
+        widget->setAutoFillBackground(true);
+    }
+    widget->setPalette(colors);
+}
+
+QLabel* makeLabel(QWidget* parent, const ControlSpec& spec) {
+    auto* label = new QLabel(spec.caption, parent);
+    label->setObjectName(spec.name);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(designFont(spec.font));
+    setColors(label, spec.textColor, kToolkitColor, QPalette::Window);
+    label->move(twipsToPixels(spec.rect.left), twipsToPixels(spec.rect.top));
+    label->adjustSize();
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const ControlSpec& spec) {
+    auto* button = new QPushButton(spec.caption, parent);
+    button->setObjectName(spec.name);
+    button->setGeometry(twipsRect(spec.rect));
+    button->setFont(designFont(spec.font));
+    button->setEnabled(spec.enabled);
+    button->setAutoDefault(true);
+    if (spec.toolTip != nullptr)
+        button->setToolTip(spec.toolTip);
+    if (spec.accessibleName != nullptr)
+        button->setAccessibleName(spec.accessibleName);
+    return button;
+}
+
+} // namespace
+
+QString QtFolderDialogs::chooseFolder(QWidget* owner, const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(owner, title, start,
+                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+}
+
+frmFreierSpeicher::frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FileServices& files,
+                                     Clock& clock)
+    : boxes_(boxes), folders_(folders), flow_(*this, files, clock) {
+    buildControls();
+    connect(Command1, &QPushButton::clicked, this, [this] { flow_.Command1_Click(); });
+    connect(Command2, &QPushButton::clicked, this, [this] {
+        flow_.Command2_Click();
+        if (closeWhenDone_)
+            close();
+    });
+    connect(Command5, &QPushButton::clicked, this, [this] { flow_.Command5_Click(); });
+    connect(Timer1, &QTimer::timeout, this, [this] { flow_.Timer1_Timer(); });
+    connect(Fname, &QLineEdit::editingFinished, this, [this] { flow_.showFileSystem(); });
+    centreOnScreen(*this);
+}
+
+void frmFreierSpeicher::buildControls() {
+    setWindowTitle(design.form.caption);
+    setWindowIcon(magnetIcon());
+    setFixedSize(twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips));
+    setFont(designFont({}));
+    setColors(this, kToolkitColor, design.backColor, QPalette::Window);
+
+    Shape1 = new ShapeFrame(design.Shape1.textColor, design.Shape1.backColor, 3, this);
+    Shape1->setObjectName(design.Shape1.name);
+    Shape1->setGeometry(twipsRect(design.Shape1.rect));
+    Label2 = makeLabel(this, design.Label2);
+    Fname = new QLineEdit(this);
+    Fname->setObjectName(design.Fname.name);
+    Fname->setGeometry(twipsRect(design.Fname.rect));
+    setColors(Fname, design.Fname.textColor, design.Fname.backColor, QPalette::Base);
+    Label2->setBuddy(Fname);
+    Command1 = makeButton(this, design.Command1);
+    Command1->setIcon(folderIcon());
+    Command1->setIconSize(QSize(16, 16));
+    Label8 = makeLabel(this, design.Label8);
+    Command2 = makeButton(this, design.Command2);
+    Command5 = makeButton(this, design.Command5);
+    Picture1 = new PictureBox(this);
+    Picture1->setObjectName(design.Picture1.name);
+    Picture1->setGeometry(twipsRect(design.Picture1.rect));
+    Picture1->setBackColor(design.Picture1.backColor);
+    Picture1->setAccessibleName(design.Picture1.accessibleName);
+    Label1 = makeLabel(Picture1, design.Label1);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setGeometry(Picture1->drawingArea());
+    Label4 = makeLabel(this, design.Label4);
+    Label5 = makeLabel(this, design.Label5);
+    Label6 = makeLabel(this, design.Label6);
+    Label7 = makeLabel(this, design.Label7);
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(1000);
+    Shape1->lower();
+    setTabOrder(Fname, Command1);
+    setTabOrder(Command1, Command2);
+    setTabOrder(Command2, Command5);
+}
+
+void frmFreierSpeicher::closeEvent(QCloseEvent* event) {
+    if (flow_.isRunInProgress()) {
+        flow_.Command5_Click();
+        closeWhenDone_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+std::string frmFreierSpeicher::folderText() const {
+    return Fname->text().toStdString();
+}
+
+void frmFreierSpeicher::setFolderText(const std::string& text) {
+    Fname->setText(QString::fromStdString(text));
+}
+
+void frmFreierSpeicher::setFileSystemCaption(const std::string& text) {
+    Label8->setText(QString::fromStdString(text));
+    Label8->adjustSize();
+}
+
+void frmFreierSpeicher::setRunning(bool running, bool startEnabled) {
+    Command2->setEnabled(!running && startEnabled);
+    Command5->setEnabled(running);
+    Command1->setEnabled(!running);
+    Fname->setReadOnly(running);
+}
+
+void frmFreierSpeicher::setTimerRunning(bool running) {
+    if (running)
+        Timer1->start();
+    else
+        Timer1->stop();
+}
+
+std::string frmFreierSpeicher::elapsedCaption() const {
+    return Label4->text().toStdString();
+}
+
+void frmFreierSpeicher::setElapsedCaption(const std::string& text) {
+    Label4->setText(QString::fromStdString(text));
+    Label4->adjustSize();
+}
+
+void frmFreierSpeicher::setEstimateCaption(const std::string& text) {
+    Label5->setText(QString::fromStdString(text));
+    Label5->adjustSize();
+}
+
+void frmFreierSpeicher::setPercentCaption(const std::string& text) {
+    Label1->setText(QString::fromStdString(text));
+}
+
+void frmFreierSpeicher::setBarBackground(std::uint32_t lColor) {
+    Picture1->setBackColor(lColor);
+}
+
+void frmFreierSpeicher::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
+    drawProgressBar(*Picture1, lValue, lColor, dMaxValue);
+}
+
+void frmFreierSpeicher::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void frmFreierSpeicher::setMousePointer(int code) {
+    if (code == kPointerHourglass)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+std::string frmFreierSpeicher::chooseFolder(const std::string& title, const std::string& start) {
+    return folders_.chooseFolder(this, QString::fromStdString(title), QString::fromStdString(start)).toStdString();
+}
+
+int frmFreierSpeicher::messageBox(const std::string& text, int style, const std::string& title) {
+    return boxes_.show(this, QString::fromStdString(text), style, QString::fromStdString(title));
+}
+
+} // namespace kelvanter

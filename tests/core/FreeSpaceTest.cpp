@@ -1,0 +1,233 @@
+// Overwriting the free space on real loop-mounted images: the earlier version of a file that an
+// editor saved over, and the destroyed file's old copies, must be gone from the whole image.
+#include "FreeSpace.h"
+#include "CoreFixture.h"
+#include "QuietDisplay.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace kelvanter::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kMark = "KELVANTER-FREI-";
+
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string markedText(const char* version, int lines) {
+    std::string text;
+    for (int line = 0; line < lines; ++line)
+        text += kMark + std::string(version) + "-" + std::to_string(100000 + line) + " vertraulich\n";
+    return text;
+}
+
+std::size_t marksIn(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (auto at = bytes.find(kMark); at != std::string::npos; at = bytes.find(kMark, at + 1))
+        ++count;
+    return count;
+}
+
+// Answers nothing and cancels when told to.
+class Watching : public FreeSpaceWatcher {
+public:
+    bool cancel = false;
+    int servings = 0;
+    std::int32_t lastPercent = 0;
+    void processEvents() override { ++servings; }
+    void setPercent(std::int32_t percent) override { lastPercent = percent; }
+    bool cancelRequested() const override { return cancel; }
+};
+
+struct ImageCase {
+    const char* name;
+    const char* mkfs;
+    const char* options;
+    bool journalKeepsCopies = false; // the fill cycles the journal, but not all of it: said so in the box
+};
+
+void PrintTo(const ImageCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class FreeSpaceImage : public ::testing::TestWithParam<ImageCase> {
+protected:
+    ~FreeSpaceImage() override {
+        if (mounted_)
+            run("umount -l " + mountPoint());
+    }
+    std::string image() const { return folder.file("abbild.img"); }
+    std::string mountPoint() const { return folder.file("mnt"); }
+
+    std::optional<std::string> mount(const ImageCase& c) {
+        if (::geteuid() != 0)
+            return std::string("mounting an image needs root");
+        fs::create_directory(mountPoint());
+        if (!run("truncate -s 320M " + image()) || !run(std::string(c.mkfs) + " " + image()))
+            return std::string("cannot make the file system: ") + c.mkfs;
+        if (!run(std::string("mount -o loop") + (*c.options ? "," : "") + c.options + " " + image() + " " +
+                 mountPoint()))
+            return std::string("mount is refused here");
+        mounted_ = true;
+        return std::nullopt;
+    }
+    bool unmount() {
+        mounted_ = !run("umount " + mountPoint());
+        return !mounted_;
+    }
+
+    // A file saved once as an editor saves: its new contents written beside it, renamed over it.
+    std::string saveEditorStyle() {
+        const std::string path = mountPoint() + "/geheim.txt";
+        std::ofstream(path, std::ios::binary) << markedText("ALT", 20000);
+        run("sync");
+        std::ofstream(path + ".neu", std::ios::binary) << markedText("NEU", 20000);
+        fs::rename(path + ".neu", path);
+        run("sync");
+        return path;
+    }
+
+    TempFolder folder{"/var/tmp"};
+    InstrumentedFileServices files;
+    FakeClock clock;
+    Watching watcher;
+    FillCounters counters;
+    bool mounted_ = false;
+};
+
+TEST_P(FreeSpaceImage, AfterTheFileAndTheFreeSpaceNoMarkIsLeftOnTheImage) {
+    if (const auto refused = mount(GetParam()))
+        GTEST_SKIP() << *refused;
+    const std::string path = saveEditorStyle();
+    QuietDisplay display;
+    ByteCounters destroyed;
+    vesk(CoreContext{display, files, clock}, destroyed, path);
+    ASSERT_FALSE(entryExists(path));
+    run("sync");
+    EXPECT_GT(marksIn(image()), 0u) << "the premise: the earlier version lies in free space";
+
+    const FillReport report = overwriteFreeSpace(files, clock, watcher, mountPoint(), counters);
+
+    EXPECT_EQ(report.end, FillEnd::Done) << report.error;
+    EXPECT_GT(report.written, 150'000'000) << "most of the image's free space";
+    EXPECT_EQ(watcher.lastPercent, 99);
+    EXPECT_EQ(report.storage.journalsData, GetParam().journalKeepsCopies);
+    for (const auto& entry : fs::directory_iterator(mountPoint()))
+        EXPECT_NE(entry.path().filename().string().rfind(kFillFolderPrefix, 0), 0u) << "the fill is deleted";
+    const std::string btrfsRestore = folder.file("wiederhergestellt");
+    const bool btrfs = std::string(GetParam().name) == "btrfs";
+    ASSERT_TRUE(unmount());
+    if (GetParam().journalKeepsCopies) {
+        EXPECT_GT(marksIn(image()), 0u) << "the premise of the box's word on the journal";
+    } else {
+        EXPECT_EQ(marksIn(image()), 0u) << "neither version of the file may be left anywhere on the image";
+    }
+    if (btrfs) {
+        fs::create_directory(btrfsRestore);
+        run("btrfs restore -i " + image() + " " + btrfsRestore);
+        std::size_t restored = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(btrfsRestore))
+            restored += entry.is_regular_file() ? marksIn(entry.path().string()) : 0;
+        EXPECT_EQ(restored, 0u) << "btrfs restore brings none of it back";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, FreeSpaceImage,
+                         ::testing::Values(ImageCase{"ext4", "mkfs.ext4 -q -F", ""},
+                                           ImageCase{"xfs", "mkfs.xfs -q -f", ""},
+                                           ImageCase{"btrfs", "mkfs.btrfs -q -f", ""},
+                                           ImageCase{"ext4DataJournal", "mkfs.ext4 -q -F", "data=journal", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+using FreeSpaceEnding = FreeSpaceImage;
+
+TEST_F(FreeSpaceEnding, ACancelMidwayDeletesTheFillAndGivesTheSpaceBack) {
+    if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F", ""}))
+        GTEST_SKIP() << *refused;
+    const auto before = files.spaceOf(mountPoint()).value.free;
+    files.afterDataWrite = [&](std::int64_t written) { watcher.cancel = written > 50'000'000; };
+    const FillReport report = overwriteFreeSpace(files, clock, watcher, mountPoint(), counters);
+    EXPECT_EQ(report.end, FillEnd::Cancelled);
+    EXPECT_GT(report.written, 50'000'000);
+    EXPECT_LT(report.written, 100'000'000);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
+    EXPECT_NEAR(static_cast<double>(files.spaceOf(mountPoint()).value.free), static_cast<double>(before), 1e6);
+}
+
+// A run killed midway leaves its fill folder; the next start of the function removes it.
+TEST_F(FreeSpaceEnding, AFillLeftByAKilledRunIsRemovedAtTheNextStart) {
+    if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F", ""}))
+        GTEST_SKIP() << *refused;
+    const auto before = files.spaceOf(mountPoint()).value.free;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FakeClock childClock;
+        Watching childWatcher;
+        FillCounters childCounters;
+        overwriteFreeSpace(files, childClock, childWatcher, mountPoint(), childCounters);
+        ::_exit(0);
+    }
+    // Killed once it has written a while.
+    for (int wait = 0; wait < 200 && files.spaceOf(mountPoint()).value.free > before - 60'000'000; ++wait)
+        ::usleep(20'000);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ASSERT_LT(files.spaceOf(mountPoint()).value.free, before - 20'000'000) << "the killed run left its fill";
+
+    EXPECT_EQ(removeLeftoverFills(files, mountPoint()), 1);
+    EXPECT_NEAR(static_cast<double>(files.spaceOf(mountPoint()).value.free), static_cast<double>(before), 1e6);
+    EXPECT_EQ(removeLeftoverFills(files, mountPoint()), 0);
+}
+
+// A normal user cannot take the blocks reserved for the administrator; the report names them.
+TEST_F(FreeSpaceEnding, ANormalUserIsToldOfTheReserveItCouldNotReach) {
+    if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F -m 10", ""}))
+        GTEST_SKIP() << *refused;
+    const std::string owned = mountPoint() + "/nobody";
+    fs::create_directory(owned);
+    // The way down to the image's folder must be open to nobody too.
+    fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const uid_t nobody = 65534;
+    if (::chown(owned.c_str(), nobody, nobody) != 0)
+        GTEST_SKIP() << "cannot hand a folder to nobody here";
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(3);
+        FakeClock childClock;
+        Watching childWatcher;
+        FillCounters childCounters;
+        const FillReport report = overwriteFreeSpace(files, childClock, childWatcher, owned, childCounters);
+        const std::int64_t answer[3] = {static_cast<std::int64_t>(report.end), report.written, report.unreached};
+        const bool sent = ::write(channel[1], answer, sizeof answer) == static_cast<ssize_t>(sizeof answer);
+        ::_exit(sent ? 0 : 4);
+    }
+    ::close(channel[1]);
+    std::int64_t answer[3] = {};
+    const bool received = ::read(channel[0], answer, sizeof answer) == static_cast<ssize_t>(sizeof answer);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
+        GTEST_SKIP() << "cannot become nobody here";
+    ASSERT_TRUE(received);
+    EXPECT_EQ(answer[0], static_cast<std::int64_t>(FillEnd::Done));
+    EXPECT_GT(answer[2], 15'000'000) << "about a tenth of the image is reserved";
+    EXPECT_GT(answer[1], 100'000'000);
+}
+
+} // namespace
+} // namespace kelvanter::testing
