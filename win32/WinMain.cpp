@@ -5,6 +5,7 @@
 #include "win32/WidePath.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 namespace {
@@ -38,9 +39,6 @@ std::optional<int> answerInABox(const commandLine::Request& request) {
         boxes.show(nullptr, win32::widen(request.refusal + "\n\n" + help), kStyleError, L"Kelvanter");
         return 2;
     case commandLine::Action::OpenFreeSpaceWindow:
-        boxes.show(nullptr, L"Das Überschreiben des freien Speichers gibt es unter Windows noch nicht.", kStyleWarning,
-                   L"Kelvanter");
-        return 2;
     case commandLine::Action::OpenWindow:
         break;
     }
@@ -59,6 +57,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     PlatformClock clock;
     win32ui::Win32MessageBoxes boxes;
     win32ui::Win32FileDialogs dialogs;
+    // "kelvanter.exe --free-space [FOLDER]": the free-space window alone, until it is closed.
+    if (request.action == commandLine::Action::OpenFreeSpaceWindow) {
+        ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // the folder dialog's new style needs it
+        win32ui::Win32FolderDialogs folders;
+        win32ui::frmFreierSpeicher freeSpace(instance, boxes, folders, files, clock);
+        freeSpace.flow().takeFolder(request.file ? *request.file : files.currentFolder().value);
+        freeSpace.show();
+        MSG message{};
+        while (!freeSpace.closed() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (!::IsDialogMessageW(freeSpace.window(), &message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
+        }
+        return 0;
+    }
     win32ui::frmVesk window(instance, boxes, dialogs, files, clock);
     // "kelvanter.exe FILE", as a shortcut or "Senden an" starts it: the file in the path box.
     if (request.file)

@@ -2,6 +2,7 @@
 
 #include "ControlIds.h"
 #include "ControlTable.h"
+#include "Labels.h"
 #include "PathText.h"
 #include "ProgressBarGeometry.h"
 #include "Resources.h"
@@ -34,8 +35,10 @@ RECT centredWindow(DWORD style) {
 
 } // namespace
 
-frmVesk::frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock)
-    : boxes_(boxes), dialoge_(dialogs), flow_(*this, *this, files, clock, noTraces_) {
+frmVesk::frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock,
+                 FolderDialogSeam& folders)
+    : boxes_(boxes), dialoge_(dialogs), files_(files), clock_(clock), folders_(folders),
+      flow_(*this, *this, files, clock, noTraces_) {
     WNDCLASSW type{};
     type.lpfnWndProc = procedure;
     type.hInstance = instance;
@@ -74,6 +77,19 @@ void frmVesk::O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::u
     drawProgressBar(*pPicBox, lValue, lColor, dMaxValue);
 }
 
+FolderDialogSeam& frmVesk::systemFolderDialogs() {
+    static Win32FolderDialogs dialogs;
+    return dialogs;
+}
+
+void frmVesk::openFreeSpaceWindow(const std::string& folder) {
+    if (!freeSpaceWindow_)
+        freeSpaceWindow_ = std::make_unique<frmFreierSpeicher>(
+            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window, GWLP_HINSTANCE)), boxes_, folders_, files_, clock_);
+    freeSpaceWindow_->flow().takeFolder(folder);
+    freeSpaceWindow_->show();
+}
+
 void frmVesk::Command3_Click() {
     if (!infoWindow_)
         infoWindow_ = std::make_unique<frmKelvanterInfo>(
@@ -88,6 +104,7 @@ void frmVesk::Command4_Click() {
 void frmVesk::Form_Unload() {
     // The info window goes with the program, without its own unload.
     infoWindow_.reset();
+    freeSpaceWindow_.reset();
     ::DestroyWindow(window);
     ::PostQuitMessage(0);
 }
@@ -262,7 +279,9 @@ void frmVesk::processEvents() {
 
 void frmVesk::dispatch(MSG& message) {
     const HWND info = infoWindow_ ? infoWindow_->window() : nullptr;
-    if ((info != nullptr && ::IsDialogMessageW(info, &message)) || ::IsDialogMessageW(window, &message))
+    const HWND freeSpace = freeSpaceWindow_ ? freeSpaceWindow_->window() : nullptr;
+    if ((info != nullptr && ::IsDialogMessageW(info, &message)) ||
+        (freeSpace != nullptr && ::IsDialogMessageW(freeSpace, &message)) || ::IsDialogMessageW(window, &message))
         return;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
@@ -351,30 +370,14 @@ void frmVesk::setCaption(HWND label, const std::string& caption) {
 }
 
 // Labels are as large as their text; the percent label stays centred over the bar.
+// Labels are as large as their text; the percent label stays centred where the design put it.
 void frmVesk::fitToText(HWND label) {
-    const int length = ::GetWindowTextLengthW(label);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    ::GetWindowTextW(label, text.data(), length + 1);
-    const HDC dc = ::GetDC(label);
-    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(label, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), length, &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(label, dc);
-    RECT area{};
-    ::GetWindowRect(label, &area);
-    ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&area), 2);
-    // The percent label stays centred where the design put it in the bar.
     const PixelRect percent = toPixels(design.Label1.rect);
-    const int left = label == Label1 ? percent.left + percent.width / 2 - size.cx / 2 : area.left;
-    ::SetWindowPos(label, nullptr, left, area.top, size.cx, std::max<int>(size.cy, 13), SWP_NOZORDER | SWP_NOACTIVATE);
+    fitLabelToText(label, label == Label1 ? std::optional(percent.left + percent.width / 2) : std::nullopt);
 }
 
 std::string frmVesk::captionOf(HWND control) const {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    const int length = ::GetWindowTextW(control, text.data(), static_cast<int>(text.size()));
-    text.resize(static_cast<std::size_t>(length));
-    return narrow(text);
+    return textOf(control);
 }
 
 } // namespace kelvanter::win32ui

@@ -8,6 +8,7 @@
 #include "VeskFlow.h"
 #include "VeskPort.h"
 #include "Win32Seams.h"
+#include "frmFreierSpeicher.h"
 
 #include <array>
 #include <memory>
@@ -22,7 +23,8 @@ class frmKelvanterInfo;
 // flow is VeskFlow's. It is also where the core draws the bar (O_ShowProgressBar).
 class frmVesk final : public VeskDisplay, public VeskPort {
 public:
-    frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock);
+    frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock,
+            FolderDialogSeam& folders = systemFolderDialogs());
     ~frmVesk() override;
     frmVesk(const frmVesk&) = delete;
     frmVesk& operator=(const frmVesk&) = delete;
@@ -64,9 +66,9 @@ public:
     std::string elapsedCaption() const override;
     void setElapsedCaption(const std::string& text) override;
     void setEstimateCaption(const std::string& text) override;
-    // No free-space window here yet: the question that leads to it is not asked.
-    bool hasFreeSpaceWindow() const override { return false; }
-    void openFreeSpaceWindow(const std::string&) override {}
+    bool hasFreeSpaceWindow() const override { return true; }
+    void openFreeSpaceWindow(const std::string& folder) override;
+    frmFreierSpeicher* freeSpaceWindow() const { return freeSpaceWindow_.get(); }
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override;
 
@@ -87,6 +89,7 @@ public:
     std::array<HWND, 2> Option1{};
 
 private:
+    static FolderDialogSeam& systemFolderDialogs();
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void buildControls(HINSTANCE instance);
@@ -103,6 +106,10 @@ private:
 
     MessageBoxSeam& boxes_;
     StdDialoge dialoge_;
+    FileServices& files_;
+    Clock& clock_;
+    FolderDialogSeam& folders_;
+    std::unique_ptr<frmFreierSpeicher> freeSpaceWindow_;
     NoFileTraces noTraces_;
     VeskFlow flow_;
     std::unique_ptr<frmKelvanterInfo> infoWindow_;

@@ -13,6 +13,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvanter'
 folder="$prefix/drive_c/Program Files/Kelvanter"
 link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kelvanter.lnk"
+free_space_link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kelvanter - Freien Speicher überschreiben.lnk"
 
 wineboot --init >/dev/null 2>&1
 wineserver -w
@@ -22,6 +23,7 @@ wineserver -w
 [ -f "$folder/kelvanter.exe" ] || fail "no kelvanter.exe under Program Files"
 [ -f "$folder/Deinstallieren.exe" ] || fail "no uninstaller"
 [ -f "$link" ] || fail "no Start-menu entry"
+[ -f "$free_space_link" ] || fail "no Start-menu entry for overwriting the free space"
 wine reg query "$key" /v DisplayName /reg:64 2>/dev/null | grep -q Kelvanter || fail "not registered under Apps & Features"
 wine reg query "$key" /v QuietUninstallString /reg:64 2>/dev/null | grep -q '/S' || fail "no quiet uninstall"
 
@@ -41,6 +43,7 @@ wine "C:\\Program Files\\Kelvanter\\Deinstallieren.exe" /S
 wineserver -w
 [ ! -e "$folder" ] || fail "the program folder is left: $(ls "$folder")"
 [ ! -e "$link" ] || fail "the Start-menu entry is left"
+[ ! -e "$free_space_link" ] || fail "the free-space Start-menu entry is left"
 if wine reg query "$key" /reg:64 >/dev/null 2>&1; then fail "the uninstall registration is left"; fi
 
 if [ "$failures" -ne 0 ]; then

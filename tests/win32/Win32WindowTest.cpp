@@ -2,10 +2,13 @@
 // file dialog answered by the test.
 #include "ControlIds.h"
 #include "CoreFixture.h"
+#include "Labels.h"
+#include "frmFreierSpeicher.h"
 #include "frmKelvanterInfo.h"
 #include "frmVesk.h"
 #include "win32/WidePath.h"
 
+#include <cstdlib>
 #include <deque>
 #include <shlobj.h>
 
@@ -62,12 +65,6 @@ public:
         return true;
     }
 };
-
-std::string textOf(HWND control) {
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return win32::narrow(text);
-}
 
 void click(HWND button) {
     ::SendMessageW(button, BM_CLICK, 0, 0);
@@ -223,6 +220,52 @@ TEST_F(Win32Window, TheInfoWindowIsOneAtATimeWithItsTwentyThreeLines) {
         window.processEvents();
         EXPECT_EQ(window.infoWindow(), nullptr) << "Beenden clears the reference";
     }
+}
+
+// ---- the free-space window ----
+
+class NoFolders : public win32ui::FolderDialogSeam {
+public:
+    std::wstring chooseFolder(HWND, const std::wstring&) override { return {}; }
+};
+
+class Win32FreeSpace : public CoreFixture {
+protected:
+    ScriptedBoxes boxes;
+    NoFolders folders;
+    frmFreierSpeicher window{::GetModuleHandleW(nullptr), boxes, folders, files, clock};
+};
+
+TEST_F(Win32FreeSpace, ShowsTheFileSystemAndANoStartsNothing) {
+    window.show();
+    window.flow().takeFolder(utf8Of(folder.path()));
+    EXPECT_EQ(textOf(window.window()), "Kelvanter - Freien Speicher überschreiben");
+    EXPECT_EQ(textOf(window.Label8).rfind("Dateisystem: ", 0), 0u) << textOf(window.Label8);
+    EXPECT_TRUE(::IsWindowEnabled(window.Command2));
+    EXPECT_FALSE(::IsWindowEnabled(window.Command5));
+    EXPECT_EQ(textOf(window.Command1), "Ordner wählen") << "the picture button's name for screen readers";
+    boxes.answers = {IDNO};
+    click(window.Command2);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, "Kelvanter - Kontrollabfrage");
+    EXPECT_EQ(files.dataWritten, 0);
+}
+
+// Only on an image of its own, mapped to a drive letter by check_free_space.sh: never on the
+// machine's own disk.
+TEST_F(Win32FreeSpace, FillsAnImageMappedToADriveAndDeletesTheFill) {
+    const char* mapped = std::getenv("KELVANTER_FREE_SPACE_FOLDER");
+    if (mapped == nullptr)
+        GTEST_SKIP() << "no image is mapped to a drive letter (tests/win32/check_free_space.sh maps one)";
+    window.show();
+    window.flow().takeFolder(mapped);
+    click(window.Command2);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text.rfind("Der freie Speicher wurde überschrieben: ", 0), 0u) << boxes.shown[1].text;
+    EXPECT_GT(files.dataWritten, 20'000'000);
+    EXPECT_EQ(textOf(window.Label1), "100 %");
+    for (const auto& entry : std::filesystem::directory_iterator(mapped))
+        EXPECT_NE(entry.path().filename().string().rfind(".kelvanter-fuellung-", 0), 0u);
 }
 
 } // namespace

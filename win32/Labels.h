@@ -1,0 +1,16 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <windows.h>
+
+namespace kelvanter::win32ui {
+
+// Makes a static label exactly as large as its text in its font, from its top-left corner, or
+// centred on `centre` (pixels of its parent) where given.
+void fitLabelToText(HWND label, std::optional<int> centre = std::nullopt);
+
+// A control's text, as the core's WTF-8.
+std::string textOf(HWND control);
+
+} // namespace kelvanter::win32ui
