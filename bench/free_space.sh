@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Overwrites the free space of a fresh loop-mounted ext4 image of 1 GiB with the benchmark driver,
-# then writes the same bytes with dd and O_DIRECT on the same image, and prints both times and
-# their ratio. Needs root; exits 77 and says why where it cannot mount an image.
+# then writes as many random bytes with dd and O_DIRECT on the same image, and prints both times
+# and their ratio. Needs root; exits 77 and says why where it cannot mount an image.
 #   free_space.sh KELVANTER_BENCH [SIZE_MIB]
 set -euo pipefail
 bench="$1" size_mib="${2:-1024}"
@@ -20,10 +20,13 @@ mount "$device" "$work/mnt"
 fill="$("$bench" free-space "$work/mnt")"
 written=$(sed -E 's/.*written=([0-9]+).*/\1/' <<<"$fill")
 fill_seconds=$(sed -E 's/^seconds=([0-9.]+).*/\1/' <<<"$fill")
+# The same bytes as the fill, random too (a device may write zeros faster), read from memory.
+random="$(mktemp /dev/shm/kelvanter-random-XXXXXX)"
+head -c "$written" /dev/urandom >"$random"
 start=$(date +%s.%N)
-dd if=/dev/zero of="$work/mnt/dd.bin" bs=4M count=$((written / 4194304)) oflag=direct conv=fsync status=none
+dd if="$random" of="$work/mnt/dd.bin" bs=4M iflag=fullblock oflag=direct conv=fsync status=none
 end=$(date +%s.%N)
-rm -f "$work/mnt/dd.bin"
+rm -f "$work/mnt/dd.bin" "$random"
 dd_seconds=$(echo "$end - $start" | bc -l)
 echo "free space: $fill"
 printf 'free_space_seconds=%.3f dd_seconds=%.3f free_space/device=%.3f\n' "$fill_seconds" "$dd_seconds" \
