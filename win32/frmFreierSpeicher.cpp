@@ -1,7 +1,7 @@
 #include "frmFreierSpeicher.h"
 
 #include "ControlTable.h"
-#include "Labels.h"
+#include "Painting.h"
 #include "ProgressBarGeometry.h"
 #include "Resources.h"
 #include "win32/WidePath.h"
@@ -181,20 +181,9 @@ LRESULT frmFreierSpeicher::handle(UINT message, WPARAM w, LPARAM l) {
         ::SetTextColor(reinterpret_cast<HDC>(w), design.Fname.textColor);
         ::SetBkColor(reinterpret_cast<HDC>(w), design.Fname.backColor);
         return reinterpret_cast<LRESULT>(pathBackground_);
-    case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        const HDC dc = ::BeginPaint(window_, &paint);
-        const HPEN pen = ::CreatePen(PS_INSIDEFRAME, 3, design.Shape1.textColor);
-        const HGDIOBJ oldPen = ::SelectObject(dc, pen);
-        const HGDIOBJ oldBrush = ::SelectObject(dc, black_);
-        const PixelRect frame = toPixels(design.Shape1.rect);
-        ::Rectangle(dc, frame.left, frame.top, frame.left + frame.width, frame.top + frame.height);
-        ::SelectObject(dc, oldBrush);
-        ::SelectObject(dc, oldPen);
-        ::DeleteObject(pen);
-        ::EndPaint(window_, &paint);
+    case WM_PAINT:
+        paintShapeFrame(window_, design.Shape1, 3, black_);
         return 0;
-    }
     case WM_SETCURSOR:
         if (waitPointer_) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));

@@ -2,7 +2,7 @@
 
 #include "ControlIds.h"
 #include "ControlTable.h"
-#include "Labels.h"
+#include "Painting.h"
 #include "PathText.h"
 #include "ProgressBarGeometry.h"
 #include "Resources.h"
@@ -230,17 +230,7 @@ void frmVesk::drawDestroyButton(const DRAWITEMSTRUCT& item) {
 
 // Shape1: a frame three pixels wide in dark yellow round everything, behind the controls.
 void frmVesk::paintFrame() {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(window, &paint);
-    const HPEN pen = ::CreatePen(PS_INSIDEFRAME, design.shapeBorderPixels, design.Shape1.textColor);
-    const HGDIOBJ oldPen = ::SelectObject(dc, pen);
-    const HGDIOBJ oldBrush = ::SelectObject(dc, black_);
-    const PixelRect frame = toPixels(design.Shape1.rect);
-    ::Rectangle(dc, frame.left, frame.top, frame.left + frame.width, frame.top + frame.height);
-    ::SelectObject(dc, oldBrush);
-    ::SelectObject(dc, oldPen);
-    ::DeleteObject(pen);
-    ::EndPaint(window, &paint);
+    paintShapeFrame(window, design.Shape1, design.shapeBorderPixels, black_);
 }
 
 // ---- what the core may do to the window ----
@@ -369,7 +359,6 @@ void frmVesk::setCaption(HWND label, const std::string& caption) {
     }
 }
 
-// Labels are as large as their text; the percent label stays centred over the bar.
 // Labels are as large as their text; the percent label stays centred where the design put it.
 void frmVesk::fitToText(HWND label) {
     const PixelRect percent = toPixels(design.Label1.rect);

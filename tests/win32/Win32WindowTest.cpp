@@ -2,7 +2,7 @@
 // file dialog answered by the test.
 #include "ControlIds.h"
 #include "CoreFixture.h"
-#include "Labels.h"
+#include "Painting.h"
 #include "frmFreierSpeicher.h"
 #include "frmKelvanterInfo.h"
 #include "frmVesk.h"

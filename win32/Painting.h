@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ControlTable.h"
+
 #include <optional>
 #include <string>
 #include <windows.h>
@@ -9,6 +11,10 @@ namespace kelvanter::win32ui {
 // Makes a static label exactly as large as its text in its font, from its top-left corner, or
 // centred on `centre` (pixels of its parent) where given.
 void fitLabelToText(HWND label, std::optional<int> centre = std::nullopt);
+
+// Paints the window's Shape1: a frame `borderPixels` wide in the shape's colour round the
+// background brush, behind the controls.
+void paintShapeFrame(HWND window, const ControlSpec& shape, int borderPixels, HBRUSH inside);
 
 // A control's text, as the core's WTF-8.
 std::string textOf(HWND control);

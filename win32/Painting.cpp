@@ -1,4 +1,4 @@
-#include "Labels.h"
+#include "Painting.h"
 
 #include "win32/WidePath.h"
 
@@ -23,6 +23,20 @@ void fitLabelToText(HWND label, std::optional<int> centre) {
     // A few pixels to spare: the control draws its text a little wider than the measure under Wine.
     ::SetWindowPos(label, nullptr, left, area.top, size.cx + 4, std::max<int>(size.cy, 13),
                    SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void paintShapeFrame(HWND window, const ControlSpec& shape, int borderPixels, HBRUSH inside) {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(window, &paint);
+    const HPEN pen = ::CreatePen(PS_INSIDEFRAME, borderPixels, shape.textColor);
+    const HGDIOBJ oldPen = ::SelectObject(dc, pen);
+    const HGDIOBJ oldBrush = ::SelectObject(dc, inside);
+    const PixelRect frame = toPixels(shape.rect);
+    ::Rectangle(dc, frame.left, frame.top, frame.left + frame.width, frame.top + frame.height);
+    ::SelectObject(dc, oldBrush);
+    ::SelectObject(dc, oldPen);
+    ::DeleteObject(pen);
+    ::EndPaint(window, &paint);
 }
 
 std::string textOf(HWND control) {
