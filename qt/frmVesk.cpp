@@ -124,6 +124,12 @@ void frmVesk::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Nor while the free-space window fills the disk: that run is cancelled and deletes its fill first.
+    if (freeSpaceWindow_ != nullptr && freeSpaceWindow_->flow().isRunInProgress()) {
+        freeSpaceWindow_->flow().Command5_Click();
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }

@@ -141,7 +141,10 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_CLOSE:
         // A disabled window can still be asked to close (Alt+F4, the taskbar): never end mid-run.
-        if (!flow_.isRunInProgress())
+        // Nor while the free-space window fills the disk: that run is cancelled and deletes its fill first.
+        if (freeSpaceWindow_ && freeSpaceWindow_->flow().isRunInProgress())
+            freeSpaceWindow_->flow().Command5_Click();
+        else if (!flow_.isRunInProgress())
             Form_Unload();
         return 0;
     case WM_CTLCOLORSTATIC:

@@ -4,6 +4,7 @@
 #include "ScriptedSeams.h"
 #include "TempFolder.h"
 #include "frmFreierSpeicher.h"
+#include "frmVesk.h"
 #include "posix/PosixClock.h"
 #include "posix/PosixFileServices.h"
 
@@ -90,6 +91,28 @@ TEST_F(FreeSpaceWindow, ShowsTheFileSystemAsksFirstAndReportsWhatItWrote) {
     EXPECT_EQ(window.Label5->text(), window.Label4->text());
     EXPECT_TRUE(window.Command2->isEnabled());
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
+}
+
+// Closing the main window while the free-space window fills the disk cancels the fill, which
+// deletes its files; the main window stays until the fill has ended.
+TEST_F(FreeSpaceWindow, ClosingTheMainWindowMidFillCancelsItFirst) {
+    if (const auto refused = mount())
+        GTEST_SKIP() << *refused;
+    ScriptedFileDialogs dialogs;
+    NoFileTraces none;
+    frmVesk main(boxes, dialogs, files, clock, none, folders);
+    main.show();
+    main.openFreeSpaceWindow(mountPoint());
+    ASSERT_NE(main.freeSpaceWindow(), nullptr);
+    bool refused = false;
+    QTimer::singleShot(1, [&] { refused = !main.close(); });
+    main.freeSpaceWindow()->Command2->click();
+    EXPECT_TRUE(refused) << "the close waits for the fill";
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[1].text.startsWith("Das Überschreiben des freien Speichers wurde abgebrochen"))
+        << boxes.shown[1].text.toStdString();
+    EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
+    EXPECT_TRUE(main.close());
 }
 
 } // namespace
