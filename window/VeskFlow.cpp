@@ -127,10 +127,11 @@ bool VeskFlow::askToRemoveWriteProtection(const std::string& path) {
 
 // Where the file system may keep the old data elsewhere, the user decides before the confirmation.
 bool VeskFlow::acceptOverwriteInDoubt(const std::string& path, const FileIdentity& identity) {
+    // Asked once: the doubt and the remedy after the run come from the same facts.
     const auto storage = files_.storageOf(path, identity);
     freeSpaceIsTheRemedy_ =
         storage.ok() && (storage.value.kind == StorageKind::CopyOnWrite || storage.value.journalsData);
-    const auto doubt = InPlaceOverwriteDoubt(files_, path, identity);
+    const auto doubt = doubtFrom(storage, files_.extentsOf(path, identity));
     if (!doubt)
         return true;
     return display_.messageBox(boxTexts::doubtQuestion(shownName(path), *doubt), kStyleWarningQuestion,
