@@ -14,6 +14,7 @@
 
 namespace kelvanter {
 
+using posix::flushFolderOf;
 using posix::identityOf;
 using posix::kSafeOpenFlags;
 using posix::openVerified;
@@ -85,22 +86,6 @@ bool hasUndeletableFlags(const std::string& path) {
     const bool undeletable = (inodeFlagsOf(fd) & kUndeletableFlags) != 0;
     ::close(fd);
     return undeletable;
-}
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Commits a folder's entries; file systems that cannot flush a folder are not an error here.
-void flushFolderOf(const std::string& path) {
-    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // rename() that refuses to replace: renameat2 where the file system has it, else link + unlink.

@@ -30,13 +30,7 @@ SysStatus PosixFileServices::createPrivateFolder(const std::string& path) {
 SysStatus PosixFileServices::removeEmptyFolder(const std::string& path) {
     if (::rmdir(path.c_str()) != 0)
         return {errno};
-    const auto slash = path.rfind('/');
-    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    const int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    posix::flushFolderOf(path);
     return {};
 }
 

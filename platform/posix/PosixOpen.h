@@ -13,6 +13,10 @@ inline constexpr int kSafeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLO
 
 FileIdentity identityOf(const struct stat& info);
 
+// Commits the entries of the folder that holds `path`; file systems that cannot flush a folder
+// are not an error here.
+void flushFolderOf(const std::string& path);
+
 // Opens `path` with `flags` and checks on the open descriptor that it is the expected regular file.
 // Returns the descriptor, or the errno of the open or of the refusal (the descriptor is then closed).
 SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected);

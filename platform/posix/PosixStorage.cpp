@@ -8,7 +8,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <dirent.h>
 #include <filesystem>
 #include <fstream>
 #include <linux/fiemap.h>
@@ -173,22 +172,12 @@ posix::DeviceChain deviceChainOf(dev_t dev) {
     });
 }
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* listing = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(listing))
-            names.emplace_back(entry->d_name);
-        ::closedir(listing);
-    }
-    return names;
-}
-
 // The sync service whose marker lies in the file's folder or one above it, up to its mount point.
-std::string syncProviderAbove(const std::string& path, dev_t dev) {
+std::string syncProviderAbove(FileServices& files, const std::string& path, dev_t dev) {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
     for (int depth = 0; !error && depth < 256; ++depth) {
-        const std::string provider = storageAnswers::syncProviderFromEntries(namesIn(folder.string()));
+        const std::string provider = storageAnswers::syncProviderFromEntries(files.listFolder(folder.string()).value);
         if (!provider.empty())
             return provider;
         const std::filesystem::path up = folder.parent_path();
@@ -234,7 +223,7 @@ SysResult<StorageFacts> PosixFileServices::storageOf(const std::string& path, co
         const posix::DeviceChain chain = deviceChainOf(info.st_dev);
         facts.media = chain.media;
         facts.encryptedBelow = chain.encrypted;
-        facts.syncProvider = syncProviderAbove(path, info.st_dev);
+        facts.syncProvider = syncProviderAbove(*this, path, info.st_dev);
     }
     ::close(opened.value);
     return {facts, error};
