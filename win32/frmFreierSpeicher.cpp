@@ -1,7 +1,7 @@
 #include "frmFreierSpeicher.h"
 
 #include "ControlTable.h"
-#include "Painting.h"
+#include "Controls.h"
 #include "ProgressBarGeometry.h"
 #include "Resources.h"
 #include "win32/WidePath.h"
@@ -33,23 +33,6 @@ const FreeSpaceWindowDesign& design = kFreeSpaceWindow;
 
 using win32::narrow;
 using win32::widen;
-
-HFONT fontOf(const FontSpec& spec) {
-    return ::CreateFontW(-pointsToPixels(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_SWISS, widen(faceName(spec.face)).c_str());
-}
-
-HWND child(HWND parent, const wchar_t* type, const ControlSpec& spec, DWORD style, int id, HFONT font) {
-    const PixelRect place = toPixels(spec.rect);
-    const DWORD shown = (spec.enabled ? 0 : WS_DISABLED) | (spec.tabIndex >= 0 ? WS_TABSTOP : 0);
-    const HWND made = ::CreateWindowExW(
-        0, type, widen(spec.caption).c_str(), WS_CHILD | WS_VISIBLE | shown | style, place.left, place.top, place.width,
-        place.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return made;
-}
 
 } // namespace
 
@@ -100,29 +83,31 @@ frmFreierSpeicher::~frmFreierSpeicher() {
 }
 
 void frmFreierSpeicher::buildControls(HINSTANCE instance) {
-    font_ = fontOf({});
-    boldFont_ = fontOf(design.Command2.font);
+    font_ = designFont({});
+    boldFont_ = designFont(design.Command2.font);
     black_ = ::CreateSolidBrush(design.backColor);
     pathBackground_ = ::CreateSolidBrush(design.Fname.backColor);
     // The prompt just before the path box in z-order is what names it for a screen reader.
-    Label2 = child(window_, L"STATIC", design.Label2, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel2, font_);
-    Fname = child(window_, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
-    Command1 = child(window_, L"BUTTON", design.Command1, BS_PUSHBUTTON | BS_ICON, kCommand1, font_);
+    Label2 = createControl(window_, L"STATIC", design.Label2, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel2, font_);
+    Fname = createControl(window_, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
+    Command1 = createControl(window_, L"BUTTON", design.Command1, BS_PUSHBUTTON | BS_ICON, kCommand1, font_);
     ::SetWindowTextW(Command1, widen(design.Command1.accessibleName).c_str());
     const HANDLE folderIcon = ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_FOLDER), IMAGE_ICON, 16, 16, 0);
     ::SendMessageW(Command1, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(folderIcon));
-    Label8 = child(window_, L"STATIC", design.Label8, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel8, font_);
-    Command2 = child(window_, L"BUTTON", design.Command2, BS_PUSHBUTTON, kCommand2, boldFont_);
-    Command5 = child(window_, L"BUTTON", design.Command5, BS_PUSHBUTTON, kCommand5, boldFont_);
+    Label8 = createControl(window_, L"STATIC", design.Label8, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel8, font_);
+    Command2 = createControl(window_, L"BUTTON", design.Command2, BS_PUSHBUTTON, kCommand2, boldFont_);
+    Command5 = createControl(window_, L"BUTTON", design.Command5, BS_PUSHBUTTON, kCommand5, boldFont_);
     const PixelRect bar = toPixels(design.Picture1.rect);
     Picture1 = std::make_unique<PictureBox>(window_, bar.left, bar.top, bar.width, bar.height, kPicture1);
     Picture1->setBackColor(design.Picture1.backColor);
-    Label1 = child(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
-    Label4 = child(window_, L"STATIC", design.Label4, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel4, font_);
-    Label5 = child(window_, L"STATIC", design.Label5, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel5, font_);
-    Label6 = child(window_, L"STATIC", design.Label6, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel6, font_);
-    Label7 = child(window_, L"STATIC", design.Label7, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel7, font_);
-    for (const HWND label : {Label2, Label4, Label5, Label6, Label7})
+    Label1 = createControl(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
+    Label4 = createControl(window_, L"STATIC", design.Label4, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel4, font_);
+    Label5 = createControl(window_, L"STATIC", design.Label5, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel5, font_);
+    Label6 = createControl(window_, L"STATIC", design.Label6, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel6, font_);
+    Label7 = createControl(window_, L"STATIC", design.Label7, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel7, font_);
+    // The prompt keeps its designed width, the frame's inside: Wine draws a text that long a little
+    // wider than it measures it.
+    for (const HWND label : {Label4, Label5, Label6, Label7})
         fitLabelToText(label);
 }
 

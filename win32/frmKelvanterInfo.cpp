@@ -1,6 +1,7 @@
 #include "frmKelvanterInfo.h"
 
 #include "ControlTable.h"
+#include "Controls.h"
 #include "InfoLines.h"
 #include "Resources.h"
 #include "win32/WidePath.h"
@@ -12,19 +13,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"KelvanterInfo";
 constexpr int kCommand1 = 1;
 const InfoWindowDesign& design = kInfoWindow;
-
-HFONT fontOf(const FontSpec& spec) {
-    return ::CreateFontW(-pointsToPixels(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                         win32::widen(faceName(spec.face)).c_str());
-}
-
-HWND child(HWND parent, DWORD exStyle, const wchar_t* type, const ControlSpec& spec, DWORD style, HMENU id,
-           HINSTANCE instance) {
-    const PixelRect place = toPixels(spec.rect);
-    return ::CreateWindowExW(exStyle, type, win32::widen(spec.caption).c_str(), WS_CHILD | WS_VISIBLE | style,
-                             place.left, place.top, place.width, place.height, parent, id, instance, nullptr);
-}
 
 } // namespace
 
@@ -45,15 +33,12 @@ frmKelvanterInfo::frmKelvanterInfo(HINSTANCE instance, HWND mainWindow) : mainWi
     window_ = ::CreateWindowExW(
         0, kClassName, win32::widen(design.form.caption).c_str(), style, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
         (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, this);
-    listFont_ = fontOf(design.List1.font);
-    font_ = fontOf(design.Command1.font);
+    listFont_ = designFont(design.List1.font);
+    font_ = designFont(design.Command1.font);
     listBackground_ = ::CreateSolidBrush(design.List1.backColor);
-    List1 = child(window_, WS_EX_CLIENTEDGE, L"LISTBOX", design.List1, WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT,
-                  nullptr, instance);
-    ::SendMessageW(List1, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), FALSE);
-    Command1 = child(window_, 0, L"BUTTON", design.Command1, WS_TABSTOP | BS_PUSHBUTTON,
-                     reinterpret_cast<HMENU>(kCommand1), instance);
-    ::SendMessageW(Command1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    List1 = createControl(window_, L"LISTBOX", design.List1, WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 0, listFont_,
+                          WS_EX_CLIENTEDGE);
+    Command1 = createControl(window_, L"BUTTON", design.Command1, BS_PUSHBUTTON, kCommand1, font_);
     Form_Load();
 }
 

@@ -2,7 +2,7 @@
 
 #include "ControlIds.h"
 #include "ControlTable.h"
-#include "Painting.h"
+#include "Controls.h"
 #include "PathText.h"
 #include "ProgressBarGeometry.h"
 #include "Resources.h"

@@ -1,6 +1,7 @@
 // The main window's controls, made from the design's control table, in tab order.
 #include "ControlIds.h"
 #include "ControlTable.h"
+#include "Controls.h"
 #include "Resources.h"
 #include "frmVesk.h"
 #include "win32/WidePath.h"
@@ -14,30 +15,12 @@ namespace {
 
 const MainWindowDesign& design = kMainWindow;
 
-HFONT designFont(const FontSpec& spec) {
-    return ::CreateFontW(-pointsToPixels(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                         DEFAULT_PITCH | FF_SWISS, win32::widen(faceName(spec.face)).c_str());
-}
-
-HWND control(HWND parent, const wchar_t* type, const ControlSpec& spec, DWORD style, int id, HFONT font) {
-    const PixelRect place = toPixels(spec.rect);
-    const DWORD shown =
-        (spec.visible ? WS_VISIBLE : 0) | (spec.enabled ? 0 : WS_DISABLED) | (spec.tabIndex >= 0 ? WS_TABSTOP : 0);
-    const HWND made =
-        ::CreateWindowExW(0, type, win32::widen(spec.caption).c_str(), WS_CHILD | shown | style, place.left, place.top,
-                          place.width, place.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                          reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
-    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return made;
-}
-
 HWND label(HWND parent, const ControlSpec& spec, int id, HFONT font) {
-    return control(parent, L"STATIC", spec, SS_LEFT | SS_NOPREFIX, id, font);
+    return createControl(parent, L"STATIC", spec, SS_LEFT | SS_NOPREFIX, id, font);
 }
 
 HWND pictureButton(HWND parent, const ControlSpec& spec, int id, int icon, int size) {
-    const HWND button = control(parent, L"BUTTON", spec, BS_PUSHBUTTON | BS_ICON, id, nullptr);
+    const HWND button = createControl(parent, L"BUTTON", spec, BS_PUSHBUTTON | BS_ICON, id, nullptr);
     // Shown is only the icon; the text is what UI Automation and MSAA read as the button's name.
     ::SetWindowTextW(button, win32::widen(spec.accessibleName).c_str());
     const HANDLE image = ::LoadImageW(reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
@@ -58,23 +41,23 @@ void frmVesk::buildControls(HINSTANCE instance) {
 
     // The prompt just before the path box in z-order is what names it for a screen reader.
     Label2 = label(window, design.Label2, kLabel2, font_);
-    Fname = control(window, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
+    Fname = createControl(window, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
     Command1 = pictureButton(window, design.Command1, kCommand1, IDI_FOLDER, 16);
-    Command2 = control(window, L"BUTTON", design.Command2, BS_OWNERDRAW, kCommand2, destroyFont_);
+    Command2 = createControl(window, L"BUTTON", design.Command2, BS_OWNERDRAW, kCommand2, destroyFont_);
     const PixelRect bar = toPixels(design.Picture1.rect);
     Picture1 = std::make_unique<PictureBox>(window, bar.left, bar.top, bar.width, bar.height, kPicture1);
     Picture1->setBackColor(design.Picture1.backColor);
     Label3 = label(window, design.Label3, kLabel3, font_);
     // One group: the first option starts it, and only the checked one is a tab stop.
-    Option1[0] = control(window, L"BUTTON", design.Option1_0, BS_AUTORADIOBUTTON | WS_GROUP, kOption0, font_);
-    Option1[1] = control(window, L"BUTTON", design.Option1_1, BS_AUTORADIOBUTTON, kOption1, font_);
+    Option1[0] = createControl(window, L"BUTTON", design.Option1_0, BS_AUTORADIOBUTTON | WS_GROUP, kOption0, font_);
+    Option1[1] = createControl(window, L"BUTTON", design.Option1_1, BS_AUTORADIOBUTTON, kOption1, font_);
     ::SetWindowLongPtrW(Option1[1], GWL_STYLE, ::GetWindowLongPtrW(Option1[1], GWL_STYLE) & ~WS_TABSTOP);
     for (const HWND option : Option1) {
         // Unthemed, so that they take the window's colours.
         ::SetWindowTheme(option, L"", L"");
     }
     ::SendMessageW(Option1[0], BM_SETCHECK, BST_CHECKED, 0);
-    Label1 = control(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
+    Label1 = createControl(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
     Command3 = pictureButton(window, design.Command3, kCommand3, IDI_INFO, 32);
     Command4 = pictureButton(window, design.Command4, kCommand4, IDI_DOOR, 32);
     Label4 = label(window, design.Label4, kLabel4, font_);

@@ -137,7 +137,7 @@ struct FreeSpaceWindowDesign {
 inline constexpr FreeSpaceWindowDesign kFreeSpaceWindow{
     {"Kelvanter - Freien Speicher überschreiben", 7110, 3150},
     palette::kBlack,
-    {"Label2",   ControlKind::Label,         "Ordner auf dem Laufwerk, dessen freier Speicher überschrieben wird:",     {240, 480, 5400, 195}, -1, palette::kDarkYellow},
+    {"Label2",   ControlKind::Label,         "Ordner auf dem Laufwerk, dessen freier Speicher überschrieben wird:",     {240, 480, 6600, 195}, -1, palette::kDarkYellow},
     {"Fname",    ControlKind::TextBox,       "",                  {240, 720, 5895, 300},   0, palette::kRed,        palette::kLightYellow},
     {"Command1", ControlKind::PictureButton, "",                  {6240, 720, 615, 325},   1, kToolkitColor,        kToolkitColor, {}, "Ordner wählen.", true, true, "Ordner wählen"},
     {"Label8",   ControlKind::Label,         "",                  {240, 1200, 6600, 195}, -1, palette::kDarkYellow},

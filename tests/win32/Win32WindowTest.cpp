@@ -1,8 +1,8 @@
 // The real Win32 windows, driven by messages as a user's clicks would be, with the boxes and the
 // file dialog answered by the test.
 #include "ControlIds.h"
+#include "Controls.h"
 #include "CoreFixture.h"
-#include "Painting.h"
 #include "frmFreierSpeicher.h"
 #include "frmKelvanterInfo.h"
 #include "frmVesk.h"

@@ -1,10 +1,30 @@
-#include "Painting.h"
+#include "Controls.h"
 
 #include "win32/WidePath.h"
 
 #include <algorithm>
 
 namespace kelvanter::win32ui {
+
+HFONT designFont(const FontSpec& spec) {
+    const DWORD family = spec.face == FontFace::FixedPitch ? DEFAULT_PITCH : DEFAULT_PITCH | FF_SWISS;
+    return ::CreateFontW(-pointsToPixels(spec.points), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, family,
+                         win32::widen(faceName(spec.face)).c_str());
+}
+
+HWND createControl(HWND parent, const wchar_t* type, const ControlSpec& spec, DWORD style, int id, HFONT font,
+                   DWORD exStyle) {
+    const PixelRect place = toPixels(spec.rect);
+    const DWORD shown =
+        (spec.visible ? WS_VISIBLE : 0) | (spec.enabled ? 0 : WS_DISABLED) | (spec.tabIndex >= 0 ? WS_TABSTOP : 0);
+    const HWND made = ::CreateWindowExW(
+        exStyle, type, win32::widen(spec.caption).c_str(), WS_CHILD | shown | style, place.left, place.top, place.width,
+        place.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return made;
+}
 
 void fitLabelToText(HWND label, std::optional<int> centre) {
     const int length = ::GetWindowTextLengthW(label);
@@ -20,9 +40,7 @@ void fitLabelToText(HWND label, std::optional<int> centre) {
     ::GetWindowRect(label, &area);
     ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&area), 2);
     const int left = centre ? *centre - size.cx / 2 : area.left;
-    // A few pixels to spare: the control draws its text a little wider than the measure under Wine.
-    ::SetWindowPos(label, nullptr, left, area.top, size.cx + 4, std::max<int>(size.cy, 13),
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(label, nullptr, left, area.top, size.cx, std::max<int>(size.cy, 13), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void paintShapeFrame(HWND window, const ControlSpec& shape, int borderPixels, HBRUSH inside) {
