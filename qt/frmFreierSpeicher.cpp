@@ -4,6 +4,7 @@
 #include "MessageBoxSeam.h"
 #include "PictureBox.h"
 #include "ProgressBarGeometry.h"
+#include "QtControls.h"
 #include "QtDesign.h"
 #include "ShapeFrame.h"
 #include "WindowPlacement.h"
@@ -21,30 +22,6 @@ namespace kelvanter {
 namespace {
 
 const FreeSpaceWindowDesign& design = kFreeSpaceWindow;
-
-void setColors(QWidget* widget, std::uint32_t text, std::uint32_t back, QPalette::ColorRole role) {
-    QPalette colors = widget->palette();
-    colors.setColor(QPalette::WindowText, colorFromBgr(text));
-    colors.setColor(QPalette::Text, colorFromBgr(text));
-    if (back != kToolkitColor) {
-        colors.setColor(role, colorFromBgr(back));
-        widget->setBackgroundRole(role);
-        widget->setAutoFillBackground(true);
-    }
-    widget->setPalette(colors);
-}
-
-QLabel* makeLabel(QWidget* parent, const ControlSpec& spec) {
-    auto* label = new QLabel(spec.caption, parent);
-    label->setObjectName(spec.name);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(designFont(spec.font));
-    setColors(label, spec.textColor, kToolkitColor, QPalette::Window);
-    label->move(twipsToPixels(spec.rect.left), twipsToPixels(spec.rect.top));
-    label->adjustSize();
-    return label;
-}
 
 QPushButton* makeButton(QWidget* parent, const ControlSpec& spec) {
     auto* button = new QPushButton(spec.caption, parent);
@@ -88,7 +65,7 @@ void frmFreierSpeicher::buildControls() {
     setWindowIcon(magnetIcon());
     setFixedSize(twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips));
     setFont(designFont({}));
-    setColors(this, kToolkitColor, design.backColor, QPalette::Window);
+    setBackgroundColor(this, QPalette::Window, design.backColor);
 
     Shape1 = new ShapeFrame(design.Shape1.textColor, design.Shape1.backColor, 3, this);
     Shape1->setObjectName(design.Shape1.name);
@@ -97,7 +74,8 @@ void frmFreierSpeicher::buildControls() {
     Fname = new QLineEdit(this);
     Fname->setObjectName(design.Fname.name);
     Fname->setGeometry(twipsRect(design.Fname.rect));
-    setColors(Fname, design.Fname.textColor, design.Fname.backColor, QPalette::Base);
+    setTextColor(Fname, design.Fname.textColor);
+    setBackgroundColor(Fname, QPalette::Base, design.Fname.backColor);
     Label2->setBuddy(Fname);
     Command1 = makeButton(this, design.Command1);
     Command1->setIcon(folderIcon());

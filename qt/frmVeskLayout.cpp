@@ -2,6 +2,7 @@
 #include "CaptionedPictureButton.h"
 #include "Icons.h"
 #include "PictureBox.h"
+#include "QtControls.h"
 #include "QtDesign.h"
 #include "ShapeFrame.h"
 #include "frmVesk.h"
@@ -19,41 +20,6 @@ namespace kelvanter {
 namespace {
 
 const MainWindowDesign& design = kMainWindow;
-
-void setTextColor(QWidget* widget, std::uint32_t text) {
-    QPalette colors = widget->palette();
-    colors.setColor(QPalette::WindowText, colorFromBgr(text));
-    colors.setColor(QPalette::Text, colorFromBgr(text));
-    widget->setPalette(colors);
-}
-
-// Fills the widget's own background (buttons paint theirs in the Button role).
-void setBackgroundColor(QWidget* widget, QPalette::ColorRole role, std::uint32_t background) {
-    QPalette colors = widget->palette();
-    colors.setColor(role, colorFromBgr(background));
-    widget->setPalette(colors);
-    widget->setBackgroundRole(role);
-    widget->setAutoFillBackground(true);
-}
-
-template <typename Widget> Widget* named(Widget* widget, const ControlSpec& spec) {
-    widget->setObjectName(spec.name);
-    widget->setVisible(spec.visible);
-    widget->setEnabled(spec.enabled);
-    return widget;
-}
-
-// Labels are transparent and sized to their text, from their designed top-left corner.
-QLabel* makeLabel(QWidget* parent, const ControlSpec& spec) {
-    auto* label = named(new QLabel(spec.caption, parent), spec);
-    label->setAttribute(Qt::WA_TranslucentBackground);
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(designFont(spec.font));
-    setTextColor(label, spec.textColor);
-    label->move(twipsToPixels(spec.rect.left), twipsToPixels(spec.rect.top));
-    label->adjustSize();
-    return label;
-}
 
 QPushButton* makePictureButton(QWidget* parent, const ControlSpec& spec, const QIcon& icon, int iconSize) {
     auto* button = named(new QPushButton(parent), spec);
