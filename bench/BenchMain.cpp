@@ -2,10 +2,10 @@
 //   kelvanter-bench destroy normal|intensive FILE
 //   kelvanter-bench drop-cache FILE     (flush the file, then drop its pages from the cache)
 //   kelvanter-bench free-space FOLDER   (overwrite the free space of its file system)
-#include "FreeSpace.h"
-#include "OverwritePasses.h"
-#include "PlatformServices.h"
-#include "QuietDisplay.h"
+#include "core/FreeSpace.h"
+#include "core/OverwritePasses.h"
+#include "core/QuietDisplay.h"
+#include "platform/PlatformServices.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Clock.h"
-#include "FileServices.h"
-#include "VeskDisplay.h"
+#include "core/VeskDisplay.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
 
 namespace kelvanter {
 

@@ -1,6 +1,6 @@
-#include "Disposal.h"
+#include "core/Disposal.h"
 
-#include "ModDestroyFile.h"
+#include "core/ModDestroyFile.h"
 
 namespace kelvanter {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CoreContext.h"
+#include "core/CoreContext.h"
 
 namespace kelvanter {
 

@@ -1,6 +1,6 @@
-#include "ErrorText.h"
+#include "core/ErrorText.h"
 
-#include "FileServices.h"
+#include "platform/FileServices.h"
 
 #include <cerrno>
 #include <cstring>

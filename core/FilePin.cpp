@@ -1,4 +1,4 @@
-#include "FilePin.h"
+#include "core/FilePin.h"
 
 namespace kelvanter {
 

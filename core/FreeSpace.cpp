@@ -1,6 +1,6 @@
-#include "FreeSpace.h"
+#include "core/FreeSpace.h"
 
-#include "WritePace.h"
+#include "core/WritePace.h"
 
 #include <algorithm>
 #include <cstring>

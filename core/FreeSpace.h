@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Clock.h"
-#include "FileServices.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
 
 #include <cstdint>
 #include <string>

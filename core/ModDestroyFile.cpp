@@ -1,6 +1,6 @@
-#include "ModDestroyFile.h"
+#include "core/ModDestroyFile.h"
 
-#include "FilePin.h"
+#include "core/FilePin.h"
 
 #include <cstdio>
 

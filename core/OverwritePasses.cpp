@@ -1,10 +1,10 @@
-#include "OverwritePasses.h"
+#include "core/OverwritePasses.h"
 
-#include "Disposal.h"
-#include "FilePin.h"
-#include "ModDestroyFile.h"
-#include "PassFile.h"
-#include "WritePace.h"
+#include "core/Disposal.h"
+#include "core/FilePin.h"
+#include "core/ModDestroyFile.h"
+#include "core/PassFile.h"
+#include "core/WritePace.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ByteCounters.h"
-#include "CoreContext.h"
-#include "FilePin.h"
-#include "OverwriteProof.h"
+#include "core/ByteCounters.h"
+#include "core/CoreContext.h"
+#include "core/FilePin.h"
+#include "core/OverwriteProof.h"
 
 #include <array>
 #include <cstddef>

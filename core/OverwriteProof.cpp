@@ -1,4 +1,4 @@
-#include "OverwriteProof.h"
+#include "core/OverwriteProof.h"
 
 #include <algorithm>
 

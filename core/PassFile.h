@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileServices.h"
-#include "OverwritePasses.h"
+#include "core/OverwritePasses.h"
+#include "platform/FileServices.h"
 
 #include <array>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "WritePace.h"
+#include "core/WritePace.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "TraceRemoval.h"
+#include "desktop/TraceRemoval.h"
 
-#include "FilePin.h"
-#include "OverwritePasses.h"
-#include "QuietDisplay.h"
+#include "core/FilePin.h"
+#include "core/OverwritePasses.h"
+#include "core/QuietDisplay.h"
 
 #include <algorithm>
 #include <cstdlib>

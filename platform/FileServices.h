@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SysResult.h"
+#include "platform/SysResult.h"
 
 #include <cerrno>
 #include <cstddef>

@@ -2,15 +2,15 @@
 
 // Picks this platform's file services and clock at compile time.
 #if defined(_WIN32)
-#include "win32/Win32Clock.h"
-#include "win32/Win32FileServices.h"
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32FileServices.h"
 namespace kelvanter {
 using PlatformFileServices = Win32FileServices;
 using PlatformClock = Win32Clock;
 } // namespace kelvanter
 #else
-#include "posix/PosixClock.h"
-#include "posix/PosixFileServices.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixFileServices.h"
 namespace kelvanter {
 using PlatformFileServices = PosixFileServices;
 using PlatformClock = PosixClock;

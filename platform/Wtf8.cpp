@@ -1,4 +1,4 @@
-#include "Wtf8.h"
+#include "platform/Wtf8.h"
 
 namespace kelvanter {
 

@@ -1,4 +1,4 @@
-#include "CaptionedPictureButton.h"
+#include "qt/CaptionedPictureButton.h"
 
 #include <QKeyEvent>
 

@@ -1,4 +1,4 @@
-#include "CommandLineStartup.h"
+#include "qt/CommandLineStartup.h"
 
 #include <QCommandLineParser>
 #include <cstdio>

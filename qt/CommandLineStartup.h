@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandLine.h"
+#include "window/CommandLine.h"
 
 namespace kelvanter {
 

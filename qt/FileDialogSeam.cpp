@@ -1,4 +1,4 @@
-#include "FileDialogSeam.h"
+#include "qt/FileDialogSeam.h"
 
 #include <QFileDialog>
 #include <QStringList>

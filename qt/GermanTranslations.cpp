@@ -1,4 +1,4 @@
-#include "GermanTranslations.h"
+#include "qt/GermanTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,4 +1,4 @@
-#include "Icons.h"
+#include "qt/Icons.h"
 
 namespace kelvanter {
 

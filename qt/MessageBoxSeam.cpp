@@ -1,6 +1,6 @@
-#include "MessageBoxSeam.h"
+#include "qt/MessageBoxSeam.h"
 
-#include "VeskDisplay.h"
+#include "core/VeskDisplay.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "NoTraceSettings.h"
+#include "qt/NoTraceSettings.h"
 
 #include <QSettings>
 

@@ -1,7 +1,7 @@
-#include "PictureBox.h"
+#include "qt/PictureBox.h"
 
-#include "PictureBoxAccessible.h"
-#include "QtDesign.h"
+#include "qt/PictureBoxAccessible.h"
+#include "qt/QtDesign.h"
 
 #include <QPainter>
 #include <QStyle>

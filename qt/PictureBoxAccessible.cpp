@@ -1,6 +1,6 @@
-#include "PictureBoxAccessible.h"
+#include "qt/PictureBoxAccessible.h"
 
-#include "PictureBox.h"
+#include "qt/PictureBox.h"
 
 #include <QAccessibleWidget>
 #include <QLabel>

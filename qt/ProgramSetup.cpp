@@ -1,8 +1,8 @@
-#include "ProgramSetup.h"
+#include "qt/ProgramSetup.h"
 
-#include "GermanTranslations.h"
-#include "NoTraceSettings.h"
-#include "TraceRemoval.h"
+#include "desktop/TraceRemoval.h"
+#include "qt/GermanTranslations.h"
+#include "qt/NoTraceSettings.h"
 
 namespace kelvanter {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FileDialogSeam.h"
-#include "MessageBoxSeam.h"
-#include "PlatformServices.h"
-#include "VeskPort.h"
-#include "frmFreierSpeicher.h"
+#include "platform/PlatformServices.h"
+#include "qt/FileDialogSeam.h"
+#include "qt/MessageBoxSeam.h"
+#include "qt/frmFreierSpeicher.h"
+#include "window/VeskPort.h"
 
 class QCoreApplication;
 

@@ -1,6 +1,6 @@
-#include "QtControls.h"
+#include "qt/QtControls.h"
 
-#include "QtDesign.h"
+#include "qt/QtDesign.h"
 
 namespace kelvanter {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ControlTable.h"
-#include "Twips.h"
+#include "window/ControlTable.h"
+#include "window/Twips.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "ShapeFrame.h"
+#include "qt/ShapeFrame.h"
 
-#include "QtDesign.h"
+#include "qt/QtDesign.h"
 
 #include <QPainter>
 

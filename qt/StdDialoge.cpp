@@ -1,4 +1,4 @@
-#include "StdDialoge.h"
+#include "qt/StdDialoge.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDialogSeam.h"
+#include "qt/FileDialogSeam.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "WindowPlacement.h"
+#include "qt/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,13 +1,13 @@
-#include "frmFreierSpeicher.h"
+#include "qt/frmFreierSpeicher.h"
 
-#include "Icons.h"
-#include "MessageBoxSeam.h"
-#include "PictureBox.h"
-#include "ProgressBarGeometry.h"
-#include "QtControls.h"
-#include "QtDesign.h"
-#include "ShapeFrame.h"
-#include "WindowPlacement.h"
+#include "qt/Icons.h"
+#include "qt/MessageBoxSeam.h"
+#include "qt/PictureBox.h"
+#include "qt/QtControls.h"
+#include "qt/QtDesign.h"
+#include "qt/ShapeFrame.h"
+#include "qt/WindowPlacement.h"
+#include "window/ProgressBarGeometry.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FreeSpaceFlow.h"
+#include "window/FreeSpaceFlow.h"
 
 #include <QWidget>
 

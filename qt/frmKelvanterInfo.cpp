@@ -1,9 +1,9 @@
-#include "frmKelvanterInfo.h"
+#include "qt/frmKelvanterInfo.h"
 
-#include "Icons.h"
-#include "InfoLines.h"
-#include "QtDesign.h"
-#include "WindowPlacement.h"
+#include "qt/Icons.h"
+#include "qt/QtDesign.h"
+#include "qt/WindowPlacement.h"
+#include "window/InfoLines.h"
 
 #include <QCloseEvent>
 #include <QListWidget>

@@ -1,11 +1,11 @@
-#include "frmVesk.h"
+#include "qt/frmVesk.h"
 
-#include "CaptionedPictureButton.h"
-#include "MessageBoxSeam.h"
-#include "PictureBox.h"
-#include "ProgressBarGeometry.h"
-#include "WindowPlacement.h"
-#include "frmKelvanterInfo.h"
+#include "qt/CaptionedPictureButton.h"
+#include "qt/MessageBoxSeam.h"
+#include "qt/PictureBox.h"
+#include "qt/WindowPlacement.h"
+#include "qt/frmKelvanterInfo.h"
+#include "window/ProgressBarGeometry.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

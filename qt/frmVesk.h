@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Clock.h"
-#include "FileServices.h"
-#include "StdDialoge.h"
-#include "VeskDisplay.h"
-#include "VeskFlow.h"
-#include "VeskPort.h"
-#include "frmFreierSpeicher.h"
+#include "core/VeskDisplay.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
+#include "qt/StdDialoge.h"
+#include "qt/frmFreierSpeicher.h"
+#include "window/VeskFlow.h"
+#include "window/VeskPort.h"
 
 #include <QWidget>
 #include <array>

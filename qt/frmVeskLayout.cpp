@@ -1,11 +1,11 @@
 // The main window's controls, made from the design's control table.
-#include "CaptionedPictureButton.h"
-#include "Icons.h"
-#include "PictureBox.h"
-#include "QtControls.h"
-#include "QtDesign.h"
-#include "ShapeFrame.h"
-#include "frmVesk.h"
+#include "qt/CaptionedPictureButton.h"
+#include "qt/Icons.h"
+#include "qt/PictureBox.h"
+#include "qt/QtControls.h"
+#include "qt/QtDesign.h"
+#include "qt/ShapeFrame.h"
+#include "qt/frmVesk.h"
 
 #include <QButtonGroup>
 #include <QLabel>

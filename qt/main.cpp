@@ -1,7 +1,7 @@
-#include "CommandLineStartup.h"
-#include "ProgramSetup.h"
-#include "frmFreierSpeicher.h"
-#include "frmVesk.h"
+#include "qt/CommandLineStartup.h"
+#include "qt/ProgramSetup.h"
+#include "qt/frmFreierSpeicher.h"
+#include "qt/frmVesk.h"
 
 #include <QApplication>
 

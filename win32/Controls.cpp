@@ -1,6 +1,6 @@
-#include "Controls.h"
+#include "win32/Controls.h"
 
-#include "win32/WidePath.h"
+#include "platform/WideText.h"
 
 #include <algorithm>
 

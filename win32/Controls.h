@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ControlTable.h"
+#include "window/ControlTable.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "PictureBox.h"
+#include "win32/PictureBox.h"
 
-#include "Twips.h"
+#include "window/Twips.h"
 
 namespace kelvanter::win32ui {
 

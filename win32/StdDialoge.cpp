@@ -1,4 +1,4 @@
-#include "StdDialoge.h"
+#include "win32/StdDialoge.h"
 
 #include <algorithm>
 

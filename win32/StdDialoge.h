@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Win32Seams.h"
+#include "win32/Win32Seams.h"
 
 #include <string>
 

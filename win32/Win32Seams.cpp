@@ -1,7 +1,7 @@
-#include "Win32Seams.h"
+#include "win32/Win32Seams.h"
 
-#include "VeskDisplay.h"
-#include "win32/WidePath.h"
+#include "core/VeskDisplay.h"
+#include "platform/WideText.h"
 
 namespace kelvanter::win32ui {
 

@@ -1,8 +1,8 @@
-#include "CommandLine.h"
-#include "PlatformServices.h"
-#include "Win32Seams.h"
-#include "frmVesk.h"
-#include "win32/WidePath.h"
+#include "platform/PlatformServices.h"
+#include "platform/WideText.h"
+#include "win32/Win32Seams.h"
+#include "win32/frmVesk.h"
+#include "window/CommandLine.h"
 
 #include <commctrl.h>
 #include <objbase.h>

@@ -1,10 +1,10 @@
-#include "frmFreierSpeicher.h"
+#include "win32/frmFreierSpeicher.h"
 
-#include "ControlTable.h"
-#include "Controls.h"
-#include "ProgressBarGeometry.h"
-#include "Resources.h"
-#include "win32/WidePath.h"
+#include "platform/WideText.h"
+#include "win32/Controls.h"
+#include "win32/Resources.h"
+#include "window/ControlTable.h"
+#include "window/ProgressBarGeometry.h"
 
 #include <commctrl.h>
 #include <shlobj.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FreeSpaceFlow.h"
-#include "PictureBox.h"
-#include "Win32Seams.h"
+#include "win32/PictureBox.h"
+#include "win32/Win32Seams.h"
+#include "window/FreeSpaceFlow.h"
 
 #include <memory>
 #include <windows.h>

@@ -1,10 +1,10 @@
-#include "frmKelvanterInfo.h"
+#include "win32/frmKelvanterInfo.h"
 
-#include "ControlTable.h"
-#include "Controls.h"
-#include "InfoLines.h"
-#include "Resources.h"
-#include "win32/WidePath.h"
+#include "platform/WideText.h"
+#include "win32/Controls.h"
+#include "win32/Resources.h"
+#include "window/ControlTable.h"
+#include "window/InfoLines.h"
 
 namespace kelvanter::win32ui {
 

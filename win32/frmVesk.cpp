@@ -1,13 +1,13 @@
-#include "frmVesk.h"
+#include "win32/frmVesk.h"
 
-#include "ControlIds.h"
-#include "ControlTable.h"
-#include "Controls.h"
-#include "PathText.h"
-#include "ProgressBarGeometry.h"
-#include "Resources.h"
-#include "frmKelvanterInfo.h"
-#include "win32/WidePath.h"
+#include "platform/WideText.h"
+#include "win32/ControlIds.h"
+#include "win32/Controls.h"
+#include "win32/Resources.h"
+#include "win32/frmKelvanterInfo.h"
+#include "window/ControlTable.h"
+#include "window/PathText.h"
+#include "window/ProgressBarGeometry.h"
 
 #include <algorithm>
 #include <shellapi.h>

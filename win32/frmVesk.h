@@ -1,14 +1,14 @@
 #pragma once
 
-#include "Clock.h"
-#include "FileServices.h"
-#include "PictureBox.h"
-#include "StdDialoge.h"
-#include "VeskDisplay.h"
-#include "VeskFlow.h"
-#include "VeskPort.h"
-#include "Win32Seams.h"
-#include "frmFreierSpeicher.h"
+#include "core/VeskDisplay.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
+#include "win32/PictureBox.h"
+#include "win32/StdDialoge.h"
+#include "win32/Win32Seams.h"
+#include "win32/frmFreierSpeicher.h"
+#include "window/VeskFlow.h"
+#include "window/VeskPort.h"
 
 #include <array>
 #include <memory>

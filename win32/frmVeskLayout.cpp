@@ -1,10 +1,10 @@
 // The main window's controls, made from the design's control table, in tab order.
-#include "ControlIds.h"
-#include "ControlTable.h"
-#include "Controls.h"
-#include "Resources.h"
-#include "frmVesk.h"
-#include "win32/WidePath.h"
+#include "platform/WideText.h"
+#include "win32/ControlIds.h"
+#include "win32/Controls.h"
+#include "win32/Resources.h"
+#include "win32/frmVesk.h"
+#include "window/ControlTable.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>

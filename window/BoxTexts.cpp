@@ -1,4 +1,4 @@
-#include "BoxTexts.h"
+#include "window/BoxTexts.h"
 
 namespace kelvanter::boxTexts {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Palette.h"
-#include "Twips.h"
+#include "window/Palette.h"
+#include "window/Twips.h"
 
 #include <array>
 #include <cstdint>

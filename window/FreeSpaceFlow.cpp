@@ -1,10 +1,10 @@
-#include "FreeSpaceFlow.h"
+#include "window/FreeSpaceFlow.h"
 
-#include "ErrorText.h"
-#include "OverwritePasses.h"
-#include "PathText.h"
-#include "TimeText.h"
-#include "VeskDisplay.h"
+#include "core/ErrorText.h"
+#include "core/OverwritePasses.h"
+#include "core/VeskDisplay.h"
+#include "window/PathText.h"
+#include "window/TimeText.h"
 
 #include <cstdio>
 #include <limits>

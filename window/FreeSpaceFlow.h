@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Clock.h"
-#include "FileServices.h"
-#include "FreeSpace.h"
+#include "core/FreeSpace.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeskDisplay.h"
+#include "core/VeskDisplay.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "PathText.h"
+#include "window/PathText.h"
 
-#include "Wtf8.h"
+#include "platform/Wtf8.h"
 
 #include <vector>
 

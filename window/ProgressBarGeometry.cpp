@@ -1,4 +1,4 @@
-#include "ProgressBarGeometry.h"
+#include "window/ProgressBarGeometry.h"
 
 #include <cmath>
 #include <limits>

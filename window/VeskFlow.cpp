@@ -1,11 +1,11 @@
-#include "VeskFlow.h"
+#include "window/VeskFlow.h"
 
-#include "BoxTexts.h"
-#include "ErrorText.h"
-#include "ModDestroyFile.h"
-#include "OverwritePasses.h"
-#include "PathText.h"
-#include "TimeText.h"
+#include "core/ErrorText.h"
+#include "core/ModDestroyFile.h"
+#include "core/OverwritePasses.h"
+#include "window/BoxTexts.h"
+#include "window/PathText.h"
+#include "window/TimeText.h"
 
 #include <limits>
 #include <utility>

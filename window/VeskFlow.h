@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ByteCounters.h"
-#include "Clock.h"
-#include "FilePin.h"
-#include "FileServices.h"
-#include "VeskDisplay.h"
-#include "VeskPort.h"
+#include "core/ByteCounters.h"
+#include "core/FilePin.h"
+#include "core/VeskDisplay.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
+#include "window/VeskPort.h"
 
 #include <cstdint>
 #include <optional>

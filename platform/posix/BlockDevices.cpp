@@ -1,4 +1,4 @@
-#include "BlockDevices.h"
+#include "platform/posix/BlockDevices.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../FileServices.h"
+#include "platform/FileServices.h"
 
 #include <functional>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "PosixClock.h"
+#include "platform/posix/PosixClock.h"
 
 #include <chrono>
 

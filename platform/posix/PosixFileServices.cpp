@@ -1,5 +1,5 @@
-#include "PosixFileServices.h"
-#include "PosixOpen.h"
+#include "platform/posix/PosixFileServices.h"
+#include "platform/posix/PosixOpen.h"
 
 #include <algorithm>
 #include <climits>

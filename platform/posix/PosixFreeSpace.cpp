@@ -1,7 +1,7 @@
 // What overwriting a file system's free space needs on Linux: its space, syncfs, a private
 // folder held by flock, and new files written straight to the device.
-#include "PosixFileServices.h"
-#include "PosixOpen.h"
+#include "platform/posix/PosixFileServices.h"
+#include "platform/posix/PosixOpen.h"
 
 #include <cerrno>
 #include <fcntl.h>

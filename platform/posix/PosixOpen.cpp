@@ -1,4 +1,4 @@
-#include "PosixOpen.h"
+#include "platform/posix/PosixOpen.h"
 
 #include <cerrno>
 #include <unistd.h>

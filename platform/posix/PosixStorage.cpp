@@ -1,9 +1,9 @@
 // Where a file's data lives on Linux: the file system's kind, its mount options, the inode's
 // flags, the extents from FIEMAP, and reads that go past the page cache to the device.
-#include "../StorageAnswers.h"
-#include "BlockDevices.h"
-#include "PosixFileServices.h"
-#include "PosixOpen.h"
+#include "platform/StorageAnswers.h"
+#include "platform/posix/BlockDevices.h"
+#include "platform/posix/PosixFileServices.h"
+#include "platform/posix/PosixOpen.h"
 
 #include <array>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "WidePath.h"
+#include "platform/win32/WidePath.h"
 
-#include "../Wtf8.h"
+#include "platform/Wtf8.h"
 
 #include <algorithm>
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "Win32Errors.h"
+#include "platform/win32/Win32Errors.h"
 
 #include <cerrno>
 #include <windows.h>

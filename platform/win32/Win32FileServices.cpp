@@ -1,8 +1,8 @@
-#include "Win32FileServices.h"
+#include "platform/win32/Win32FileServices.h"
 
-#include "WidePath.h"
-#include "Win32Errors.h"
-#include "Win32Handles.h"
+#include "platform/win32/WidePath.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Handles.h"
 
 #include <algorithm>
 #include <cstring>

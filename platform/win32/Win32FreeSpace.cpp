@@ -1,10 +1,10 @@
 // What overwriting a file system's free space needs on Windows: the volume's space, a hidden
 // folder held by a lock file of no sharing, and new files written straight to the device.
-#include "Win32FileServices.h"
+#include "platform/win32/Win32FileServices.h"
 
-#include "WidePath.h"
-#include "Win32Errors.h"
-#include "Win32Handles.h"
+#include "platform/win32/WidePath.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Handles.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "Win32Handles.h"
+#include "platform/win32/Win32Handles.h"
 
-#include "WidePath.h"
-#include "Win32Errors.h"
+#include "platform/win32/WidePath.h"
+#include "platform/win32/Win32Errors.h"
 
 namespace kelvanter::win32 {
 

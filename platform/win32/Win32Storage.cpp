@@ -1,11 +1,11 @@
 // Where a file's data lives on Windows: the volume's file system and drive type, the clusters
 // from FSCTL_GET_RETRIEVAL_POINTERS, and unbuffered reads that go past the system's cache.
-#include "Win32FileServices.h"
+#include "platform/win32/Win32FileServices.h"
 
-#include "../StorageAnswers.h"
-#include "WidePath.h"
-#include "Win32Errors.h"
-#include "Win32Handles.h"
+#include "platform/StorageAnswers.h"
+#include "platform/win32/WidePath.h"
+#include "platform/win32/Win32Errors.h"
+#include "platform/win32/Win32Handles.h"
 
 #include <optional>
 #include <winioctl.h>

@@ -1,6 +1,6 @@
-#include "Disposal.h"
-#include "CoreFixture.h"
-#include "ModDestroyFile.h"
+#include "core/Disposal.h"
+#include "core/ModDestroyFile.h"
+#include "support/CoreFixture.h"
 
 #include <linux/fs.h>
 #include <sys/stat.h>

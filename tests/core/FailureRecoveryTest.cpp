@@ -1,6 +1,6 @@
-#include "CoreFixture.h"
-#include "FilePin.h"
-#include "FileSizeLimit.h"
+#include "core/FilePin.h"
+#include "support/CoreFixture.h"
+#include "support/FileSizeLimit.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

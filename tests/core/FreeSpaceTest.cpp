@@ -1,8 +1,8 @@
 // Overwriting the free space on real loop-mounted images: the earlier version of a file that an
 // editor saved over, and the destroyed file's old copies, must be gone from the whole image.
-#include "FreeSpace.h"
-#include "CoreFixture.h"
-#include "QuietDisplay.h"
+#include "core/FreeSpace.h"
+#include "core/QuietDisplay.h"
+#include "support/CoreFixture.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // What the program says about where a file's old data may survive: synchronised folders, and the
 // way out where a file system can neither rename without replacing nor link.
-#include "CoreFixture.h"
-#include "OverwriteProof.h"
+#include "core/OverwriteProof.h"
+#include "support/CoreFixture.h"
 
 #include <filesystem>
 

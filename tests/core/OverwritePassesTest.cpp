@@ -1,4 +1,4 @@
-#include "CoreFixture.h"
+#include "support/CoreFixture.h"
 
 #include <numeric>
 

@@ -1,5 +1,5 @@
-#include "OverwriteProof.h"
-#include "CoreFixture.h"
+#include "core/OverwriteProof.h"
+#include "support/CoreFixture.h"
 
 namespace kelvanter::testing {
 namespace {

@@ -1,6 +1,6 @@
-#include "posix/PosixFileServices.h"
-#include "FileSizeLimit.h"
-#include "TempFolder.h"
+#include "platform/posix/PosixFileServices.h"
+#include "support/FileSizeLimit.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

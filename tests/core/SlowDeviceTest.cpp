@@ -1,9 +1,9 @@
 // A device of a given speed, simulated: the clock moves on as blocks are written. The window must
 // be served every 100 ms however slow the device, the progress steps must stay where they were,
 // and the one-second tick must count real seconds.
-#include "CoreFixture.h"
-#include "SimulatedSpeed.h"
-#include "WritePace.h"
+#include "core/WritePace.h"
+#include "support/CoreFixture.h"
+#include "support/SimulatedSpeed.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "TraceRemoval.h"
-#include "BookmarkList.h"
-#include "FakeClock.h"
-#include "TempFolder.h"
-#include "posix/PosixFileServices.h"
+#include "desktop/TraceRemoval.h"
+#include "platform/posix/PosixFileServices.h"
+#include "support/BookmarkList.h"
+#include "support/FakeClock.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The device chain under a file system, read from a sysfs tree built for each case.
-#include "posix/BlockDevices.h"
-#include "TempFolder.h"
+#include "platform/posix/BlockDevices.h"
+#include "support/TempFolder.h"
 
 #include <fstream>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "StorageAnswers.h"
+#include "platform/StorageAnswers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // What only Windows has: the attribute word, sharing modes, UTF-16 names, long paths, reparse
 // points. Runs under Wine; where Wine differs from Windows, the test's name or skip says so.
-#include "CoreFixture.h"
-#include "ModDestroyFile.h"
+#include "core/ModDestroyFile.h"
+#include "support/CoreFixture.h"
 
 #include <fstream>
 #include <windows.h>

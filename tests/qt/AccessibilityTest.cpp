@@ -1,6 +1,6 @@
 // What a screen reader is told of each control of the main window.
-#include "PictureBox.h"
-#include "WindowFixture.h"
+#include "qt/PictureBox.h"
+#include "support/WindowFixture.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>

@@ -1,5 +1,5 @@
 // The command line through QCommandLineParser: options as Qt reads them, a file's name as its bytes.
-#include "CommandLineStartup.h"
+#include "qt/CommandLineStartup.h"
 
 #include <gtest/gtest.h>
 

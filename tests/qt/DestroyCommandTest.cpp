@@ -1,7 +1,7 @@
 // One whole run through the real Qt window; the command's questions and refusals are the flow's
 // and are tested against a window of no toolkit.
-#include "PictureBox.h"
-#include "WindowFixture.h"
+#include "qt/PictureBox.h"
+#include "support/WindowFixture.h"
 
 namespace kelvanter::testing {
 namespace {

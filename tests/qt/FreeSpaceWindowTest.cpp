@@ -1,12 +1,12 @@
 // The free-space window through its real Qt controls, on a loop-mounted image of its own (never on
 // the machine's own disk).
-#include "PictureBox.h"
-#include "ScriptedSeams.h"
-#include "TempFolder.h"
-#include "frmFreierSpeicher.h"
-#include "frmVesk.h"
-#include "posix/PosixClock.h"
-#include "posix/PosixFileServices.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixFileServices.h"
+#include "qt/PictureBox.h"
+#include "qt/frmFreierSpeicher.h"
+#include "qt/frmVesk.h"
+#include "support/ScriptedSeams.h"
+#include "support/TempFolder.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,5 +1,5 @@
-#include "WindowFixture.h"
-#include "frmKelvanterInfo.h"
+#include "qt/frmKelvanterInfo.h"
+#include "support/WindowFixture.h"
 
 #include <QListWidget>
 #include <QPushButton>

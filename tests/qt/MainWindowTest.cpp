@@ -1,7 +1,7 @@
-#include "PictureBox.h"
-#include "ShapeFrame.h"
-#include "WindowFixture.h"
-#include "frmKelvanterInfo.h"
+#include "qt/PictureBox.h"
+#include "qt/ShapeFrame.h"
+#include "qt/frmKelvanterInfo.h"
+#include "support/WindowFixture.h"
 
 #include <QPushButton>
 #include <QSignalSpy>

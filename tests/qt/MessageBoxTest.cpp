@@ -1,5 +1,5 @@
-#include "MessageBoxSeam.h"
-#include "VeskDisplay.h"
+#include "core/VeskDisplay.h"
+#include "qt/MessageBoxSeam.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,11 +1,11 @@
-#include "BookmarkList.h"
-#include "EnvironmentOverride.h"
-#include "NoTraceSettings.h"
-#include "ProgramSetup.h"
-#include "TraceRemoval.h"
-#include "WindowFixture.h"
-#include "frmKelvanterInfo.h"
-#include "posix/PosixClock.h"
+#include "desktop/TraceRemoval.h"
+#include "platform/posix/PosixClock.h"
+#include "qt/NoTraceSettings.h"
+#include "qt/ProgramSetup.h"
+#include "qt/frmKelvanterInfo.h"
+#include "support/BookmarkList.h"
+#include "support/EnvironmentOverride.h"
+#include "support/WindowFixture.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 // Names that are not UTF-8, through the real Qt window: a drop and the dialog's text.
-#include "PictureBox.h"
-#include "WindowFixture.h"
+#include "qt/PictureBox.h"
+#include "support/WindowFixture.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>

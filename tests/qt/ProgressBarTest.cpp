@@ -1,6 +1,6 @@
-#include "PictureBox.h"
-#include "QtDesign.h"
-#include "WindowFixture.h"
+#include "qt/PictureBox.h"
+#include "qt/QtDesign.h"
+#include "support/WindowFixture.h"
 
 namespace kelvanter::testing {
 namespace {

@@ -1,8 +1,8 @@
 // Destroys a file of marked lines on real loop-mounted file systems through the real window, then
 // searches the unmounted image for the marks: "destroyed" may be said only where none is left.
-#include "OverwritePasses.h"
-#include "OverwriteProof.h"
-#include "WindowFixture.h"
+#include "core/OverwritePasses.h"
+#include "core/OverwriteProof.h"
+#include "support/WindowFixture.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -2,10 +2,10 @@
 // Each row: the input, what the user sees, and what is on disk afterwards. In every row nothing
 // but the chosen file changes, the window ends usable, and success is claimed only when the
 // path is gone and no ".del" file is left.
-#include "FileSizeLimit.h"
-#include "PictureBox.h"
-#include "TimeText.h"
-#include "WindowFixture.h"
+#include "qt/PictureBox.h"
+#include "support/FileSizeLimit.h"
+#include "support/WindowFixture.h"
+#include "window/TimeText.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "StdDialoge.h"
-#include "ScriptedSeams.h"
+#include "qt/StdDialoge.h"
+#include "support/ScriptedSeams.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,5 @@
-#include "TimeText.h"
-#include "WindowFixture.h"
+#include "support/WindowFixture.h"
+#include "window/TimeText.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "FakeClock.h"
-#include "InstrumentedFileServices.h"
-#include "OverwritePasses.h"
-#include "RecordingDisplay.h"
-#include "TempFolder.h"
+#include "core/OverwritePasses.h"
+#include "support/FakeClock.h"
+#include "support/InstrumentedFileServices.h"
+#include "support/RecordingDisplay.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecordingDisplay.h"
-#include "VeskPort.h"
+#include "support/RecordingDisplay.h"
+#include "window/VeskPort.h"
 
 #include <deque>
 #include <string>

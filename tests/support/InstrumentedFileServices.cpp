@@ -1,4 +1,4 @@
-#include "InstrumentedFileServices.h"
+#include "support/InstrumentedFileServices.h"
 
 #include <algorithm>
 #include <cstring>

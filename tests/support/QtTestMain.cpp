@@ -1,5 +1,5 @@
 // Runs GoogleTest inside a QApplication, headless unless told otherwise.
-#include "ProgramSetup.h"
+#include "qt/ProgramSetup.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "RecordingDisplay.h"
+#include "support/RecordingDisplay.h"
 
 #include <algorithm>
 

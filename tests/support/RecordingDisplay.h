@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteCounters.h"
-#include "VeskDisplay.h"
+#include "core/ByteCounters.h"
+#include "core/VeskDisplay.h"
 
 #include <functional>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "FileDialogSeam.h"
-#include "MessageBoxSeam.h"
-#include "VeskDisplay.h"
+#include "core/VeskDisplay.h"
+#include "qt/FileDialogSeam.h"
+#include "qt/MessageBoxSeam.h"
 
 #include <QString>
 #include <QStringList>

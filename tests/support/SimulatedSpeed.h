@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FakeClock.h"
-#include "InstrumentedFileServices.h"
+#include "support/FakeClock.h"
+#include "support/InstrumentedFileServices.h"
 
 #include <vector>
 

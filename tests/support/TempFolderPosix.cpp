@@ -1,5 +1,5 @@
 // The temporary folder and inode flags on Linux.
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>

@@ -1,7 +1,7 @@
 // The temporary folder on Windows, where read-only files would keep it from being removed.
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
-#include "Wtf8.h"
+#include "platform/Wtf8.h"
 
 #include <random>
 #include <stdexcept>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "FakeClock.h"
-#include "InstrumentedFileServices.h"
-#include "ScriptedSeams.h"
-#include "TempFolder.h"
-#include "frmVesk.h"
+#include "qt/frmVesk.h"
+#include "support/FakeClock.h"
+#include "support/InstrumentedFileServices.h"
+#include "support/ScriptedSeams.h"
+#include "support/TempFolder.h"
 
-#include "CaptionedPictureButton.h"
+#include "qt/CaptionedPictureButton.h"
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>

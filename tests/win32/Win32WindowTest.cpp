@@ -1,12 +1,12 @@
 // The real Win32 windows, driven by messages as a user's clicks would be, with the boxes and the
 // file dialog answered by the test.
-#include "ControlIds.h"
-#include "Controls.h"
-#include "CoreFixture.h"
-#include "frmFreierSpeicher.h"
-#include "frmKelvanterInfo.h"
-#include "frmVesk.h"
-#include "win32/WidePath.h"
+#include "platform/WideText.h"
+#include "support/CoreFixture.h"
+#include "win32/ControlIds.h"
+#include "win32/Controls.h"
+#include "win32/frmFreierSpeicher.h"
+#include "win32/frmKelvanterInfo.h"
+#include "win32/frmVesk.h"
 
 #include <cstdlib>
 #include <deque>

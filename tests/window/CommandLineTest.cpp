@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "window/CommandLine.h"
 
 #include <gtest/gtest.h>
 

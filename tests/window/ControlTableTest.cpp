@@ -1,4 +1,4 @@
-#include "ControlTable.h"
+#include "window/ControlTable.h"
 
 #include <gtest/gtest.h>
 #include <set>

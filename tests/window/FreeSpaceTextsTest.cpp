@@ -1,4 +1,4 @@
-#include "FreeSpaceFlow.h"
+#include "window/FreeSpaceFlow.h"
 
 #include <gtest/gtest.h>
 

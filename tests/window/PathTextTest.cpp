@@ -1,7 +1,7 @@
-#include "PathText.h"
+#include "window/PathText.h"
 
-#include "InstrumentedFileServices.h"
-#include "TempFolder.h"
+#include "support/InstrumentedFileServices.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

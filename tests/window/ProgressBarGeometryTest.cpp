@@ -1,4 +1,4 @@
-#include "ProgressBarGeometry.h"
+#include "window/ProgressBarGeometry.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,4 +1,4 @@
-#include "TimeText.h"
+#include "window/TimeText.h"
 
 #include <gtest/gtest.h>
 #include <limits>

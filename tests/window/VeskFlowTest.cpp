@@ -1,12 +1,12 @@
 // The main window's commands against a window of no toolkit, on real files: what both the Qt
 // and the Win32 window do, written once and run on Linux and under Wine.
-#include "VeskFlow.h"
-#include "BoxTexts.h"
-#include "CoreFixture.h"
-#include "FakeWindow.h"
-#include "PathText.h"
-#include "SimulatedSpeed.h"
-#include "TimeText.h"
+#include "window/VeskFlow.h"
+#include "support/CoreFixture.h"
+#include "support/FakeWindow.h"
+#include "support/SimulatedSpeed.h"
+#include "window/BoxTexts.h"
+#include "window/PathText.h"
+#include "window/TimeText.h"
 
 #include <filesystem>
 

@@ -1,8 +1,8 @@
 // Renders the main window and the info window offscreen into PNG files, for the README.
-#include "ProgramSetup.h"
-#include "frmFreierSpeicher.h"
-#include "frmKelvanterInfo.h"
-#include "frmVesk.h"
+#include "qt/ProgramSetup.h"
+#include "qt/frmFreierSpeicher.h"
+#include "qt/frmKelvanterInfo.h"
+#include "qt/frmVesk.h"
 
 #include <QApplication>
 #include <QLineEdit>
