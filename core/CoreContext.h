@@ -9,7 +9,7 @@ namespace kelvanter {
 // What one destruction works with: the window, the file system and the clock.
 struct CoreContext {
     VeskDisplay& display;
-    FileServices& files;
+    DestructionServices& files;
     Clock& clock;
 };
 

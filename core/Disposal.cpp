@@ -20,24 +20,28 @@ DisposalOutcome killOutcome(modDestroyFile::KillOutcome outcome) {
 
 } // namespace
 
-DisposalOutcome vesk_total(const CoreContext& context, const std::string& path, const FileIdentity& identity) {
+DisposalOutcome vesk_total(const CoreContext& context, HeldFile file) {
     VeskDisplay& display = context.display;
-    FileServices& files = context.files;
+    DestructionServices& files = context.files;
     for (int round = 0;; ++round) {
         display.setMousePointer(kPointerHourglass);
-        if (!modDestroyFile::FileExists(files, path)) {
-            display.messageBox("Datei nicht gefunden!", kStyleOkOnly, kApplicationTitle);
-            return DisposalOutcome::FileNotFound;
+        const auto status = files.statusOf(file.pin.handle());
+        if (!modDestroyFile::FileExists(status)) {
+            display.report({RunNotice::FileVanished, file.path});
+            return status.ok() && status.value.links > 0 ? DisposalOutcome::SystemFile : DisposalOutcome::Vanished;
         }
-        if (modDestroyFile::AttributesOk(files, path))
+        if (modDestroyFile::AttributesOk(status.value.attributes))
             break;
         if (round == kMaxAttributeResets)
             return DisposalOutcome::AttributesStuck;
-        modDestroyFile::ResetAttributes(files, path);
+        modDestroyFile::ResetAttributes(files, file.pin);
     }
-    if (!modDestroyFile::TruncateFile(files, path, identity))
+    const bool cut = modDestroyFile::TruncateFile(files, file.written.handle());
+    // Closed before the renames: Windows renames no file that is open without sharing.
+    file.written.close();
+    if (!cut)
         return DisposalOutcome::TruncateFailed;
-    return killOutcome(modDestroyFile::RenameAndKill(files, context.clock, path));
+    return killOutcome(modDestroyFile::RenameAndKill(files, context.clock, file.path, file.pin));
 }
 
 } // namespace kelvanter

@@ -1,19 +1,36 @@
 #pragma once
 
 #include "core/CoreContext.h"
+#include "core/FilePin.h"
+#include "core/PassFile.h"
+
+#include <string>
 
 namespace kelvanter {
 
-// How far the disposal got. Nothing of it is shown to the user: the verdict comes from
-// looking the path up afterwards, and from whether a ".del" file was left behind.
-enum class DisposalOutcome { Deleted, FileNotFound, AttributesStuck, TruncateFailed, RenameFailed, DeleteFailed };
+// How far the disposal got. The verdict follows from it; only a file found gone is shown here.
+enum class DisposalOutcome {
+    Deleted,
+    Vanished,   // its last name was deleted meanwhile, by someone else
+    SystemFile, // it turned into a system file (immutable) and stays where it is
+    AttributesStuck,
+    TruncateFailed,
+    RenameFailed,
+    DeleteFailed,
+};
 
-// The reset-and-check cycle gives up after this many rounds; the final lookup then decides.
+// The reset-and-check cycle gives up after this many rounds; the file then stays.
 inline constexpr int kMaxAttributeResets = 3;
 
-// Cuts the file to zero bytes, renames it to its temporary name and deletes it. The path is the
-// one vesk was given, as the file system names it (the path box shows only its text). Ends
-// silently at the first failure; leaves the hourglass pointer on.
-DisposalOutcome vesk_total(const CoreContext& context, const std::string& path, const FileIdentity& identity);
+// The file the disposal works on: held since its lookup, and still open from the passes.
+struct HeldFile {
+    const std::string& path; // as the file system names it
+    FilePin& pin;
+    PassFile& written;
+};
+
+// Cuts the file to zero bytes, renames it to its temporary name in its folder and deletes it there.
+// Ends silently at the first failure; leaves the hourglass pointer on.
+DisposalOutcome vesk_total(const CoreContext& context, HeldFile file);
 
 } // namespace kelvanter

@@ -2,31 +2,44 @@
 
 namespace kelvanter {
 
-std::optional<FilePin> FilePin::of(FileServices& files, const std::string& path, HiddenFiles hidden) {
-    const auto pinned = files.pin(path);
-    if (!pinned.ok())
-        return std::nullopt;
-    FilePin pin(files, pinned.value.handle, pinned.value.identity, 0);
-    if (pinned.value.kind != EntryKind::Regular)
-        return std::nullopt;
-    // The flags can only be read by name; the identity check ties the answer to the pinned inode.
-    const auto status = files.inspect(path);
-    if (!status.ok() || status.value.identity != pin.identity_ || (status.value.attributes & kAttrSystem) != 0)
-        return std::nullopt;
-    if (hidden == HiddenFiles::Excluded && (status.value.attributes & kAttrHidden) != 0)
-        return std::nullopt;
-    pin.size_ = status.value.size;
-    return pin;
+namespace {
+
+// What leaves the path without a destroyable file, rather than in the way of one.
+bool namesNoFile(int error) {
+    return error == ENOENT || error == ENOTDIR || error == ELOOP || error == kNotARegularFile || error == kFileReplaced;
 }
 
-FilePin::FilePin(FilePin&& other) noexcept
-    : files_(other.files_), handle_(other.handle_), identity_(other.identity_), size_(other.size_) {
-    other.handle_ = -1;
+} // namespace
+
+FilePin::Lookup FilePin::lookUp(DestructionServices& files, const std::string& path, HiddenFiles hidden) {
+    const auto pinned = files.pin(path);
+    if (!pinned.ok())
+        return {std::nullopt, namesNoFile(pinned.error) ? 0 : pinned.error};
+    FilePin pin(files, pinned.value.handle, pinned.value.status);
+    const std::uint32_t attributes = pinned.value.status.attributes;
+    if (pinned.value.status.kind != EntryKind::Regular || (attributes & kAttrSystem) != 0)
+        return {};
+    if (hidden == HiddenFiles::Excluded && (attributes & kAttrHidden) != 0)
+        return {};
+    return {std::move(pin), 0};
+}
+
+std::optional<FilePin> FilePin::of(DestructionServices& files, const std::string& path, HiddenFiles hidden) {
+    return lookUp(files, path, hidden).pin;
+}
+
+FilePin::FilePin(FilePin&& other) noexcept : files_(other.files_), handle_(other.handle_), status_(other.status_) {
+    other.handle_ = kNoHandle;
 }
 
 FilePin::~FilePin() {
-    if (handle_ >= 0)
+    release();
+}
+
+void FilePin::release() {
+    if (handle_ != kNoHandle)
         files_.unpin(handle_);
+    handle_ = kNoHandle;
 }
 
 } // namespace kelvanter

@@ -7,33 +7,48 @@
 
 namespace kelvanter {
 
-// A destroyable regular file held by its inode from the lookup to the end of the run, so that
-// "the same file" stays checkable: its inode number cannot pass to a file created meanwhile.
 enum class HiddenFiles { Admitted, Excluded };
 
+// A destroyable regular file held open from the lookup to the end of the run, so that "the same
+// file" stays checkable (its inode number cannot pass to a file created meanwhile) and every
+// question about it is asked of the file itself, not of whatever its path names by then.
 class FilePin {
 public:
+    struct Lookup;
+
     // The regular file at the path, if one is there that may be destroyed: never a link, folder,
     // FIFO, socket or device, never a system file (immutable or append-only on Linux), and a
     // hidden one only where admitted.
-    static std::optional<FilePin> of(FileServices& files, const std::string& path,
+    static Lookup lookUp(DestructionServices& files, const std::string& path,
+                         HiddenFiles hidden = HiddenFiles::Admitted);
+    static std::optional<FilePin> of(DestructionServices& files, const std::string& path,
                                      HiddenFiles hidden = HiddenFiles::Admitted);
 
     FilePin(FilePin&& other) noexcept;
     FilePin& operator=(FilePin&&) = delete;
     ~FilePin();
 
-    const FileIdentity& identity() const { return identity_; }
-    std::int64_t sizeAtLookup() const { return size_; }
+    FileHandle handle() const { return handle_; }
+    const FileIdentity& identity() const { return status_.identity; }
+    std::int64_t sizeAtLookup() const { return status_.size; }
+    std::uint32_t attributesAtLookup() const { return status_.attributes; }
+    // Lets the file go early: an open handle keeps a deleted name visible on Windows.
+    void release();
 
 private:
-    FilePin(FileServices& files, FileHandle handle, FileIdentity identity, std::int64_t size)
-        : files_(files), handle_(handle), identity_(identity), size_(size) {}
+    FilePin(DestructionServices& files, FileHandle handle, const EntryStatus& status)
+        : files_(files), handle_(handle), status_(status) {}
 
-    FileServices& files_;
+    DestructionServices& files_;
     FileHandle handle_;
-    FileIdentity identity_;
-    std::int64_t size_;
+    EntryStatus status_;
+};
+
+// What the lookup found: the pin, or nothing with the error where one stood in its way (access
+// refused, an I/O error); no error where there was simply no destroyable file.
+struct FilePin::Lookup {
+    std::optional<FilePin> pin;
+    int error = 0;
 };
 
 } // namespace kelvanter

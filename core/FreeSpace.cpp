@@ -1,6 +1,8 @@
 #include "core/FreeSpace.h"
 
+#include "core/ServingPace.h"
 #include "core/WritePace.h"
+#include "platform/PathParts.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +13,7 @@ namespace kelvanter {
 
 namespace {
 
-constexpr std::size_t kBlock = 4096;
+constexpr std::size_t kBlock = kBlockSize;
 constexpr std::size_t kChunk = WritePace::kLargestBatch * kBlock;
 constexpr std::int64_t kLargestFillFile = std::int64_t{1} << 30; // below FAT32's 4 GiB
 constexpr std::int64_t kFirstSmallFile = 1 << 20;
@@ -47,32 +49,23 @@ private:
     std::uint64_t serial_ = 0;
 };
 
-std::string joined(const std::string& folder, const std::string& name, const char* separators) {
-    return folder +
-           (folder.empty() || std::string(separators).find(folder.back()) != std::string::npos
-                ? ""
-                : std::string(1, separators[0])) +
-           name;
-}
-
 // Deletes every file in a fill folder, lets go of it, and removes it.
-void removeFill(FileServices& files, const std::string& fill, FileHandle lock) {
+void removeFill(FillServices& files, const std::string& fill, FileHandle lock) {
     const auto names = files.listFolder(fill);
     for (const std::string& name : names.value)
-        files.removeFile(joined(fill, name, files.pathSeparators()));
+        files.removeFile(pathParts::joined(fill, name, files.pathSeparators()));
     files.close(lock);
     files.removeEmptyFolder(fill);
 }
 
 // What the file system under a folder is, asked of an empty file made there for the purpose.
-StorageFacts storageOfFolder(FileServices& files, const std::string& folder) {
-    const std::string probe = joined(folder, "probe", files.pathSeparators());
-    const auto made = files.createNewFile(probe, WriteRoute::Buffered);
+StorageFacts storageOfFolder(FillServices& files, const std::string& folder) {
+    const std::string probe = pathParts::joined(folder, "probe", files.pathSeparators());
+    const auto made = files.createNewFile(probe);
     if (!made.ok())
         return {};
+    const auto facts = files.storageOf(made.value, probe);
     files.close(made.value);
-    const auto status = files.inspect(probe);
-    const auto facts = status.ok() ? files.storageOf(probe, status.value.identity) : SysResult<StorageFacts>{};
     files.removeFile(probe);
     return facts.value;
 }
@@ -83,10 +76,10 @@ bool fileSystemFull(int error) {
 
 class FillRun {
 public:
-    FillRun(FileServices& files, Clock& clock, FreeSpaceWatcher& watcher, FillCounters& counters,
+    FillRun(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, FillCounters& counters,
             std::string fillFolder)
         : files_(files), clock_(clock), watcher_(watcher), counters_(counters), fill_(std::move(fillFolder)),
-          lastServed_(clock.monotonicMicroseconds()) {}
+          serving_(clock) {}
 
     // Large files until the file system is full, then ever smaller ones down to one block.
     FillReport fill() {
@@ -111,13 +104,9 @@ public:
 private:
     // One fill file of up to `size` bytes, flushed: 0 when it was written whole, else why it stopped.
     int writeFile(std::int64_t size) {
-        const std::string path = joined(fill_, "fuellung-" + std::to_string(++files_made_), files_.pathSeparators());
-        WriteRoute route = WriteRoute::Direct;
-        auto opened = files_.createNewFile(path, route);
-        if (opened.error == EINVAL) {
-            route = WriteRoute::Buffered;
-            opened = files_.createNewFile(path, route);
-        }
+        const std::string path =
+            pathParts::joined(fill_, "fuellung-" + std::to_string(++files_made_), files_.pathSeparators());
+        const auto opened = files_.createNewFile(path);
         if (!opened.ok())
             return opened.error;
         const int error = writeInto(opened.value, size);
@@ -145,13 +134,9 @@ private:
         return 0;
     }
 
-    // Serves the window every 25 ms; true when the user asked to cancel meanwhile.
+    // Serves the window when it is due; true when the user asked to cancel meanwhile.
     bool serveIfDue() {
-        const std::int64_t now = clock_.monotonicMicroseconds();
-        if (now - lastServed_ >= kServeEveryMicroseconds / 4) {
-            watcher_.processEvents();
-            lastServed_ = clock_.monotonicMicroseconds();
-        }
+        serving_.serveIfDue([this] { watcher_.processEvents(); });
         return watcher_.cancelRequested();
     }
 
@@ -164,27 +149,27 @@ private:
         }
     }
 
-    FileServices& files_;
+    FillServices& files_;
     Clock& clock_;
     FreeSpaceWatcher& watcher_;
     FillCounters& counters_;
     std::string fill_;
     FillPattern pattern_;
     WritePace pace_;
-    std::int64_t lastServed_;
+    ServingPace serving_;
     std::int32_t percent_ = 0;
     int files_made_ = 0;
 };
 
 } // namespace
 
-int removeLeftoverFills(FileServices& files, const std::string& folder) {
+int removeLeftoverFills(FillServices& files, const std::string& folder) {
     int removed = 0;
     const auto names = files.listFolder(folder);
     for (const std::string& name : names.value) {
         if (name.rfind(kFillFolderPrefix, 0) != 0)
             continue;
-        const std::string fill = joined(folder, name, files.pathSeparators());
+        const std::string fill = pathParts::joined(folder, name, files.pathSeparators());
         const auto held = files.lockFolder(fill);
         if (!held.ok())
             continue; // another run's, or no fill folder at all
@@ -194,7 +179,7 @@ int removeLeftoverFills(FileServices& files, const std::string& folder) {
     return removed;
 }
 
-FillReport overwriteFreeSpace(FileServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
+FillReport overwriteFreeSpace(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
                               FillCounters& counters) {
     FillReport report;
     const int leftovers = removeLeftoverFills(files, folder);
@@ -206,8 +191,8 @@ FillReport overwriteFreeSpace(FileServices& files, Clock& clock, FreeSpaceWatche
         return report;
     }
     counters = {before.value.available, 0};
-    const std::string fill =
-        joined(folder, kFillFolderPrefix + std::to_string(clock.monotonicMicroseconds()), files.pathSeparators());
+    const std::string fill = pathParts::joined(
+        folder, kFillFolderPrefix + std::to_string(clock.monotonicMicroseconds()), files.pathSeparators());
     if (const SysStatus made = files.createPrivateFolder(fill); !made.ok()) {
         report.error = made.error;
         return report;

@@ -40,13 +40,13 @@ struct FillReport {
 
 // Removes the fill folders that a run killed midway left in `folder`; how many it removed. A fill
 // folder that another run holds is left alone.
-int removeLeftoverFills(FileServices& files, const std::string& folder);
+int removeLeftoverFills(FillServices& files, const std::string& folder);
 
 // Flushes the file system, fills its free space through files in a hidden folder of its own
 // inside `folder` (random bytes that no file system can compress, deduplicate or leave as a
 // hole), from large files down to single blocks, each flushed; then deletes them all and flushes
 // again. Every ending deletes the fill: done, cancelled or failed.
-FillReport overwriteFreeSpace(FileServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
+FillReport overwriteFreeSpace(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
                               FillCounters& counters);
 
 } // namespace kelvanter

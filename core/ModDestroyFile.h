@@ -1,47 +1,35 @@
 #pragma once
 
+#include "core/FilePin.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
 
 #include <cstdint>
 #include <string>
 
-// The file operations of the disposal, each on one path.
+// The file operations of the disposal, each on the file the run holds.
 namespace kelvanter::modDestroyFile {
 
-using kelvanter::kAttrArchive;
-using kelvanter::kAttrHidden;
-using kelvanter::kAttrNormal;
-using kelvanter::kAttrQueryFailed;
-using kelvanter::kAttrReadOnly;
-using kelvanter::kAttrSystem;
-using kelvanter::kAttrTemporary;
+// Whether the held file still has a name and may be deleted: a file turned into a system file
+// (immutable or append-only on Linux) counts as not found, as a hidden one counts as found.
+bool FileExists(const SysResult<EntryStatus>& status);
 
-// Whether a regular file that may be destroyed is at the path, hidden ones included (see FilePin::of).
-bool FileExists(FileServices& files, const std::string& path);
+// Whether the attribute word allows the disposal.
+bool AttributesOk(std::uint32_t word);
 
-// True when nothing at all is left at the path.
-bool PathIsGone(FileServices& files, const std::string& path);
+void ResetAttributes(DestructionServices& files, const FilePin& pin);
 
-// The attribute word of the entry at the path (see EntryStatus). The errno of a failed query comes
-// with kAttrQueryFailed.
-SysResult<std::uint32_t> ReadAttributes(FileServices& files, const std::string& path);
+// Cuts the open file to zero bytes; true when it is then empty.
+bool TruncateFile(DestructionServices& files, FileHandle written);
 
-bool AttributesOk(FileServices& files, const std::string& path);
-
-void ResetAttributes(FileServices& files, const std::string& path);
-
-// Cuts the file to zero bytes; true when it is then empty.
-bool TruncateFile(FileServices& files, const std::string& path, const FileIdentity& identity);
-
-// Where the file is moved before it is deleted: its own folder, day, month, minute, second, ".del".
-std::string TemporaryName(const std::string& path, const CalendarDay& date, const ClockReading& time,
-                          const char* separators = "/");
+// The name the file takes in its folder before it is deleted: day, month, minute, second, ".del".
+std::string TemporaryName(const CalendarDay& date, const ClockReading& time);
 
 enum class KillOutcome { Deleted, RenameFailed, DeleteFailed };
 
-// Renames the file to its temporary name (never replacing anything) and deletes it there; where
-// the file system offers no such rename, deletes it under its own name.
-KillOutcome RenameAndKill(FileServices& files, Clock& clock, const std::string& path);
+// Renames the file to its temporary name in its folder (never replacing anything), checks that the
+// name names the held file, lets the file go and deletes it there; where the file system offers no
+// such rename, deletes it under its own name.
+KillOutcome RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin);
 
 } // namespace kelvanter::modDestroyFile

@@ -1,9 +1,8 @@
 #include "core/OverwritePasses.h"
 
 #include "core/Disposal.h"
-#include "core/FilePin.h"
-#include "core/ModDestroyFile.h"
 #include "core/PassFile.h"
+#include "core/ServingPace.h"
 #include "core/WritePace.h"
 
 #include <algorithm>
@@ -16,6 +15,7 @@ namespace {
 
 constexpr int kLastPercentBeforeDisposal = 99;
 constexpr double kBarMaximum = 100.0;
+constexpr auto kBlock = static_cast<std::int64_t>(kBlockSize);
 
 struct PassPlan {
     unsigned char pattern = 0;
@@ -25,7 +25,7 @@ struct PassPlan {
 
 // Every pass writes one block more than the length holds, so an empty file still gets one.
 std::int64_t blocksFor(std::int64_t length) {
-    return length / static_cast<std::int64_t>(kBlockSize) + 1;
+    return length / kBlock + 1;
 }
 
 // About a hundred progress steps per run, whatever the size; fixed before a pass's first block.
@@ -37,9 +37,9 @@ std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
 class OverwriteRun {
 public:
     OverwriteRun(const CoreContext& context, ByteCounters& counters, const std::string& path,
-                 std::optional<FilePin> lookedUp)
-        : context_(context), counters_(counters), path_(path), lookedUp_(std::move(lookedUp)),
-          lastServed_(context.clock.monotonicMicroseconds()) {}
+                 std::optional<DestructionTarget> target)
+        : context_(context), counters_(counters), path_(path), target_(std::move(target)), file_(context.files),
+          serving_(context.clock) {}
 
     bool normalMode() { return startRun(1) && overwritePass({kNormalPattern, 1, false}); }
 
@@ -55,70 +55,65 @@ public:
 
     Verdict finish() {
         // Proven before the cut, while the overwritten blocks are still the file's.
-        const auto unproven = proof_->failureAfter(context_.files, path_, pin_->identity(), lastPattern_);
-        const DisposalOutcome outcome = vesk_total(context_, path_, pin_->identity());
-        // A file still held open is only marked for deletion on some systems, and its name still found.
-        pin_.reset();
-        lookedUp_.reset();
+        const Doubts unproven = proof_->failureAfter(context_.files, file_.handle(), lastPattern_);
+        const DisposalOutcome outcome = vesk_total(context_, {path_, target_->pin, file_});
+        target_.reset();
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
         display.setPercentCaption("100 %");
-        // Gone only when nothing is left, neither at the path nor under the temporary name.
-        const bool nothingLeft = outcome == DisposalOutcome::Deleted || outcome == DisposalOutcome::FileNotFound;
-        if (nothingLeft && modDestroyFile::PathIsGone(context_.files, path_)) {
-            if (!unproven) {
+        if (outcome == DisposalOutcome::Deleted || outcome == DisposalOutcome::Vanished) {
+            if (unproven.empty()) {
                 display.setSuccessLabelVisible(true);
                 return Verdict::Destroyed;
             }
-            display.messageBox(kUnprovenHead + path_ + kUnprovenMiddle + *unproven + kUnprovenTail, kStyleWarning,
-                               kMessageTitle);
+            display.report({RunNotice::DeletedUnproven, path_, 0, unproven});
             return Verdict::DeletedUnproven;
         }
         resetProgressDisplay();
-        display.messageBox("Die Datei " + path_ +
-                               " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.",
-                           kStyleError, display.executableName());
+        display.report({RunNotice::NotDeleted, path_});
         return Verdict::NotDestroyed;
     }
 
     void recover() {
         context_.display.setWindowEnabled(true);
         resetProgressDisplay();
-        context_.display.messageBox(kCannotOpenText, kStyleWarning, kMessageTitle);
+        context_.display.report({RunNotice::CannotOverwrite, path_, failure_});
     }
 
 private:
-    // Holds the file for the whole run and sets the run's total from its length found by name.
+    // Sets the run's total from the file's length at its lookup, and opens it for the passes.
     bool startRun(std::int64_t passes) {
-        pin_.reset();
-        if (auto found = FilePin::of(context_.files, path_))
-            pin_.emplace(std::move(*found));
-        if (!pin_ || (lookedUp_ && pin_->identity() != lookedUp_->identity()))
-            return false;
-        const auto streams = context_.files.namedStreamsOf(path_, pin_->identity());
+        if (!target_) {
+            if (auto found = DestructionTarget::lookUp(context_.files, path_))
+                target_.emplace(std::move(*found));
+        }
+        if (!target_)
+            return fail(ENOENT);
+        const FilePin& pin = target_->pin;
+        const auto streams = context_.files.namedStreamsOf(path_, pin.identity());
         streams_ = streams.ok() ? streams.value : std::vector<NamedStream>{};
-        std::int64_t length = pin_->sizeAtLookup();
+        std::int64_t length = pin.sizeAtLookup();
         for (const NamedStream& stream : streams_)
             length += stream.size;
         counters_.lBytesTotal = passes * length;
-        proof_.emplace(OverwriteProof::before(context_.files, path_, pin_->identity(), pin_->sizeAtLookup()));
-        return true;
+        proof_.emplace(target_->storage, pin.sizeAtLookup());
+        const SysStatus opened = file_.open(path_, pin.identity());
+        return opened.ok() || fail(opened.error);
     }
 
     // One pass over the file, then over each of its named streams, which hold data of their own.
     bool overwritePass(const PassPlan& plan) {
-        PassFile file(context_.files);
-        const auto length = openTarget(file, path_);
-        if (!length)
-            return false;
-        const std::int64_t blocks = blocksFor(*length);
+        const auto length = context_.files.lengthOf(file_.handle());
+        if (!length.ok())
+            return fail(length.error);
+        const std::int64_t blocks = blocksFor(length.value);
         // Fixed before the pass's first block, over all the blocks the pass will write.
         std::int64_t allBlocks = blocks;
         for (const NamedStream& stream : streams_)
             allBlocks += blocksFor(stream.size);
         const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
         std::int64_t bytesBefore = 0;
-        if (!writeAndClose(file, *length, plan, step, bytesBefore))
+        if (!overwriteTarget(file_, length.value, plan, step, bytesBefore))
             return false;
         for (NamedStream& stream : streams_) {
             if (!overwriteStream(stream, plan, step, bytesBefore))
@@ -129,21 +124,16 @@ private:
 
     bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore) {
         PassFile file(context_.files);
-        const auto length = openTarget(file, stream.path);
-        if (!length)
-            return false;
-        stream.size = blocksFor(*length) * static_cast<std::int64_t>(kBlockSize);
-        return writeAndClose(file, *length, plan, step, bytesBefore);
-    }
-
-    // Opens the file or stream for this pass; its length, from which the pass's blocks follow.
-    std::optional<std::int64_t> openTarget(PassFile& file, const std::string& path) {
-        if (!file.open(path, pin_->identity()).ok())
-            return std::nullopt;
+        if (const SysStatus opened = file.open(stream.path, target_->pin.identity()); !opened.ok())
+            return fail(opened.error);
         const auto length = context_.files.lengthOf(file.handle());
         if (!length.ok())
-            return std::nullopt;
-        return length.value;
+            return fail(length.error);
+        stream.size = blocksFor(length.value) * kBlock;
+        if (!overwriteTarget(file, length.value, plan, step, bytesBefore))
+            return false;
+        const SysStatus closed = file.close();
+        return closed.ok() || fail(closed.error);
     }
 
     // A file shorter than a block is first overwritten at exactly its length, flushed: where the
@@ -151,29 +141,32 @@ private:
     // inline extents), the first whole block would move the data out and leave the old bytes
     // behind in the record. Unaligned, so through the cache.
     bool overwriteAtOwnLength(PassFile& file, std::int64_t length, unsigned char pattern) {
-        if (length <= 0 || length >= static_cast<std::int64_t>(kBlockSize))
+        if (length <= 0 || length >= kBlock)
             return true;
-        if (file.route() == WriteRoute::Direct && !file.reopenBuffered().ok())
-            return false;
+        if (const SysStatus switched = file.useCache(); !switched.ok())
+            return fail(switched.error);
         const auto block = std::make_unique<PatternBlock>();
         block->bytes.fill(pattern);
-        FileServices& files = context_.files;
-        return files.writeBlocks(file.handle(), block->bytes.data(), static_cast<std::size_t>(length), 1, 0).ok() &&
-               files.flushData(file.handle()).ok();
+        DestructionServices& files = context_.files;
+        const auto written =
+            files.writeBlocks(file.handle(), block->bytes.data(), static_cast<std::size_t>(length), 1, 0);
+        if (!written.ok())
+            return fail(written.error);
+        const SysStatus flushed = files.flushData(file.handle());
+        return flushed.ok() || fail(flushed.error);
     }
 
     // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
-    bool writeAndClose(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
-                       std::int64_t& bytesBefore) {
+    bool overwriteTarget(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
+                         std::int64_t& bytesBefore) {
         const std::int64_t blocks = blocksFor(length);
+        if (!overwriteAtOwnLength(file, length, plan.pattern) || !writeBlocks(file, blocks, plan, step, bytesBefore))
+            return false;
         // Without the flush the blocks could still sit in the device's cache when the file is cut.
-        const bool written = overwriteAtOwnLength(file, length, plan.pattern) &&
-                             writeBlocks(file, blocks, plan, step, bytesBefore) &&
-                             context_.files.flushData(file.handle()).ok();
-        const bool closed = file.close().ok();
+        const SysStatus flushed = context_.files.flushData(file.handle());
         serveWindowIfDue();
-        bytesBefore += blocks * static_cast<std::int64_t>(kBlockSize);
-        return written && closed;
+        bytesBefore += blocks * kBlock;
+        return flushed.ok() || fail(flushed.error);
     }
 
     // Writes the pass's blocks in batches that end where a progress step falls due, so that the
@@ -193,39 +186,34 @@ private:
             const std::int64_t start = context_.clock.monotonicMicroseconds();
             const auto written = writeBatch(file, *block, batch, done);
             pace_.record(batch, context_.clock.monotonicMicroseconds() - start);
-            const std::int64_t whole = written.value / static_cast<std::int64_t>(kBlockSize);
+            const std::int64_t whole = written.value / kBlock;
             runningBlock_ += whole;
             done += whole;
-            counters_.lBytesDone = bytesDoneAfter(bytesBefore + done * static_cast<std::int64_t>(kBlockSize), plan);
+            counters_.lBytesDone = bytesDoneAfter(bytesBefore + done * kBlock, plan);
             if (!written.ok())
-                return false;
+                return fail(written.error);
             serveWindowIfDue();
         }
         return true;
     }
 
-    // Lets the window repaint and its timer tick well before the next call could keep it waiting
-    // past kServeEveryMicroseconds (a throttled device holds some calls twice as long as the pace
-    // expects); the percent and the bar move only at progress steps.
     void serveWindowIfDue() {
-        const std::int64_t now = context_.clock.monotonicMicroseconds();
-        if (now - lastServed_ < kServeEveryMicroseconds / 4)
-            return;
-        context_.display.processEvents();
-        lastServed_ = context_.clock.monotonicMicroseconds();
+        serving_.serveIfDue([this] { context_.display.processEvents(); });
     }
 
     SysResult<std::int64_t> writeBatch(PassFile& file, const PatternBlock& block, std::int64_t count,
                                        std::int64_t firstBlock) {
-        FileServices& files = context_.files;
-        const std::int64_t offset = firstBlock * static_cast<std::int64_t>(kBlockSize);
+        DestructionServices& files = context_.files;
+        const std::int64_t offset = firstBlock * kBlock;
         auto written = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count, offset);
-        // Some devices refuse direct writes only when the first one comes; the pass then goes on buffered.
-        if (written.error == EINVAL && file.route() == WriteRoute::Direct && offset == 0) {
-            const SysStatus reopened = file.reopenBuffered();
-            if (!reopened.ok())
-                return {0, reopened.error};
-            written = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count, offset);
+        // Some devices refuse direct writes only when one comes; the run goes on through the cache.
+        if (written.error == kDirectIoRefused && file.route() == WriteRoute::Direct) {
+            if (const SysStatus switched = file.useCache(); !switched.ok())
+                return {written.value, switched.error};
+            const std::int64_t whole = written.value / kBlock * kBlock;
+            auto rest = files.writeBlocks(file.handle(), block.bytes.data(), kBlockSize, count - whole / kBlock,
+                                          offset + whole);
+            written = {whole + rest.value, rest.error};
         }
         return written;
     }
@@ -242,7 +230,7 @@ private:
     void progressStep() {
         VeskDisplay& display = context_.display;
         display.processEvents();
-        lastServed_ = context_.clock.monotonicMicroseconds();
+        serving_.served();
         if (percent_ < kLastPercentBeforeDisposal)
             ++percent_;
         display.setPercentCaption(std::to_string(percent_) + " %");
@@ -256,11 +244,17 @@ private:
         display.setSuccessLabelVisible(false);
     }
 
+    // Notes why the run cannot go on; false, for the caller to return.
+    bool fail(int error) {
+        failure_ = error;
+        return false;
+    }
+
     const CoreContext& context_;
     ByteCounters& counters_;
     const std::string& path_;
-    std::optional<FilePin> lookedUp_;
-    std::optional<FilePin> pin_;
+    std::optional<DestructionTarget> target_;
+    PassFile file_;
     std::optional<OverwriteProof> proof_;
     std::vector<NamedStream> streams_;
     unsigned char lastPattern_ = kNormalPattern;
@@ -268,16 +262,15 @@ private:
     // Runs on across the passes; the progress steps are counted against it.
     std::int64_t runningBlock_ = 0;
     WritePace pace_;
-    std::int64_t lastServed_;
+    ServingPace serving_;
+    int failure_ = 0;
 };
 
-} // namespace
-
-Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName,
-             std::optional<FilePin> lookedUp) {
+Verdict runOn(const CoreContext& context, ByteCounters& counters, const std::string& path,
+              std::optional<DestructionTarget> target) {
     VeskDisplay& display = context.display;
     display.setWindowEnabled(false);
-    OverwriteRun run(context, counters, sFileName, std::move(lookedUp));
+    OverwriteRun run(context, counters, path, std::move(target));
     Verdict verdict = Verdict::NotDestroyed;
     if (display.isOptionSelected(0)) {
         if (!run.normalMode()) {
@@ -295,6 +288,26 @@ Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::stri
     }
     display.setWindowEnabled(true);
     return verdict;
+}
+
+} // namespace
+
+std::optional<DestructionTarget> DestructionTarget::lookUp(DestructionServices& files, const std::string& path,
+                                                           HiddenFiles hidden) {
+    auto pin = FilePin::of(files, path, hidden);
+    if (!pin)
+        return std::nullopt;
+    StorageView storage = StorageView::of(files, *pin, path);
+    return DestructionTarget{path, std::move(*pin), std::move(storage)};
+}
+
+Verdict vesk(const CoreContext& context, ByteCounters& counters, DestructionTarget target) {
+    const std::string path = target.path;
+    return runOn(context, counters, path, std::move(target));
+}
+
+Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName) {
+    return runOn(context, counters, sFileName, std::nullopt);
 }
 
 } // namespace kelvanter

@@ -1,6 +1,8 @@
 #include "core/OverwriteProof.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 
 namespace kelvanter {
 
@@ -8,16 +10,16 @@ namespace {
 
 constexpr std::int64_t kReadBackBlocks = 256;
 
-const char* extentDoubt(const std::vector<Extent>& extents) {
+std::optional<Doubt> extentDoubt(const std::vector<Extent>& extents) {
     for (const Extent& extent : extents) {
         if (extent.flags & kExtentShared)
-            return proofReasons::kSharedBlocks;
+            return Doubt{DoubtKind::SharedBlocks, {}};
         if (extent.flags & kExtentEncoded)
-            return proofReasons::kCompressed;
+            return Doubt{DoubtKind::Compressed, {}};
         if (extent.flags & (kExtentInline | kExtentUnknown))
-            return proofReasons::kLocationUnknown;
+            return Doubt{DoubtKind::LocationUnknown, {}};
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 // Whether [from, to) of `after` is mapped with the device offset `shift` (physical - logical) throughout.
@@ -36,82 +38,74 @@ bool coveredWithShift(const std::vector<Extent>& after, std::int64_t from, std::
     return reached >= to;
 }
 
-} // namespace
-
-std::string proofReasons::writesElsewhere(const std::string& fileSystem) {
-    return "das Dateisystem " + fileSystem + " schreibt geänderte Daten an eine neue Stelle";
-}
-
-std::string proofReasons::onNetworkOrOverlay(const std::string& fileSystem) {
-    return "sie liegt auf einem Netz- oder Overlay-Dateisystem (" + fileSystem + ")";
-}
-
-std::string proofReasons::onFlash(bool encrypted) {
-    return std::string("sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), der geänderte Daten "
-                       "an neue Stellen schreibt und alte Kopien zurückbehalten kann") +
-           (encrypted ? " (diese Kopien sind verschlüsselt)" : "");
-}
-
-std::string proofReasons::inSyncedFolder(const std::string& provider) {
-    return "sie liegt in einem Ordner, den " + provider +
-           " mit anderen Rechnern oder einem Server abgleicht; dort können Kopien, frühere Fassungen und ein "
-           "Papierkorb "
-           "erhalten bleiben";
-}
-
-namespace {
-
 // Where the file system keeps the data: the doubt about the place itself.
-std::optional<std::string> placementDoubt(const SysResult<StorageFacts>& facts,
-                                          const SysResult<std::vector<Extent>>& extents) {
-    if (!facts.ok())
-        return proofReasons::kLocationUnknown;
-    const StorageFacts& storage = facts.value;
-    switch (storage.kind) {
+std::optional<Doubt> placementDoubt(const StorageView& storage) {
+    if (!storage.facts.ok())
+        return Doubt{DoubtKind::LocationUnknown, {}};
+    const StorageFacts& facts = storage.facts.value;
+    switch (facts.kind) {
     case StorageKind::Remote:
-        return proofReasons::onNetworkOrOverlay(storage.fileSystem);
+        return Doubt{DoubtKind::NetworkOrOverlay, facts.fileSystem};
     case StorageKind::CopyOnWrite:
         // Marked no-copy-on-write, a file is overwritten in place, as long as no other file shares its blocks.
-        if (!storage.noCopyOnWrite || !extents.ok())
-            return proofReasons::writesElsewhere(storage.fileSystem);
+        if (!facts.noCopyOnWrite || !storage.extents.ok())
+            return Doubt{DoubtKind::WritesElsewhere, facts.fileSystem};
         break;
     case StorageKind::Unknown:
-        return proofReasons::kLocationUnknown;
+        return Doubt{DoubtKind::LocationUnknown, {}};
     case StorageKind::InPlace:
     case StorageKind::MemoryOnly:
         break;
     }
-    if (storage.journalsData)
-        return proofReasons::kJournalsContents;
+    if (facts.journalsData)
+        return Doubt{DoubtKind::JournalsContents, {}};
     // Without extents, a file system that overwrites in place rests on the read-back.
-    if (extents.ok())
-        if (const char* doubt = extentDoubt(extents.value))
-            return doubt;
+    if (storage.extents.ok())
+        return extentDoubt(storage.extents.value);
     return std::nullopt;
+}
+
+struct AlignedFree {
+    void operator()(unsigned char* memory) const { ::operator delete[](memory, std::align_val_t(kBlockSize)); }
+};
+
+// Whether every block at `offsets` reads back from the device as `pattern`.
+bool patternHeld(DestructionServices& files, FileHandle written, const std::vector<std::int64_t>& offsets,
+                 unsigned char pattern) {
+    const std::unique_ptr<unsigned char[], AlignedFree> block(
+        static_cast<unsigned char*>(::operator new[](kBlockSize, std::align_val_t(kBlockSize))));
+    for (const std::int64_t offset : offsets) {
+        const auto read = files.readFromDevice(written, offset, block.get(), kBlockSize);
+        if (!read.ok() || read.value != static_cast<std::int64_t>(kBlockSize) ||
+            !std::all_of(block.get(), block.get() + kBlockSize, [&](unsigned char byte) { return byte == pattern; }))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
 
-std::optional<std::string> doubtFrom(const SysResult<StorageFacts>& facts,
-                                     const SysResult<std::vector<Extent>>& extents) {
-    std::vector<std::string> reasons;
-    if (const auto placement = placementDoubt(facts, extents))
-        reasons.push_back(*placement);
-    if (facts.ok() && facts.value.media == MediaKind::Flash)
-        reasons.push_back(proofReasons::onFlash(facts.value.encryptedBelow));
-    if (facts.ok() && !facts.value.syncProvider.empty())
-        reasons.push_back(proofReasons::inSyncedFolder(facts.value.syncProvider));
-    if (reasons.empty())
-        return std::nullopt;
-    std::string joined = reasons.front();
-    for (std::size_t i = 1; i < reasons.size(); ++i)
-        joined += ", und " + reasons[i];
-    return joined;
+StorageView StorageView::of(DestructionServices& files, const FilePin& pin, const std::string& path) {
+    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle())};
 }
 
-std::optional<std::string> InPlaceOverwriteDoubt(FileServices& files, const std::string& path,
-                                                 const FileIdentity& identity) {
-    return doubtFrom(files.storageOf(path, identity), files.extentsOf(path, identity));
+Doubts doubtsFrom(const StorageView& storage) {
+    Doubts doubts;
+    if (const auto placement = placementDoubt(storage))
+        doubts.push_back(*placement);
+    if (!storage.facts.ok())
+        return doubts;
+    const StorageFacts& facts = storage.facts.value;
+    if (facts.media == MediaKind::Flash)
+        doubts.push_back({DoubtKind::Flash, {}, facts.encryptedBelow});
+    if (facts.synchronised)
+        doubts.push_back({DoubtKind::SyncedFolder, facts.syncProvider});
+    return doubts;
+}
+
+bool freeSpaceHoldsOldCopies(const StorageView& storage) {
+    return storage.facts.ok() &&
+           (storage.facts.value.kind == StorageKind::CopyOnWrite || storage.facts.value.journalsData);
 }
 
 bool stillInPlace(const std::vector<Extent>& before, const std::vector<Extent>& after, std::int64_t length) {
@@ -134,37 +128,27 @@ std::vector<std::int64_t> readBackOffsets(std::int64_t fileLength, std::int64_t 
     return offsets;
 }
 
-OverwriteProof OverwriteProof::before(FileServices& files, const std::string& path, const FileIdentity& identity,
-                                      std::int64_t originalLength) {
-    OverwriteProof proof;
-    const auto extents = files.extentsOf(path, identity);
-    proof.doubt_ = doubtFrom(files.storageOf(path, identity), extents);
-    if (extents.ok())
-        proof.extents_ = extents.value;
-    proof.originalLength_ = originalLength;
-    return proof;
+OverwriteProof::OverwriteProof(const StorageView& before, std::int64_t originalLength)
+    : doubts_(doubtsFrom(before)), originalLength_(originalLength) {
+    if (before.extents.ok())
+        extents_ = before.extents.value;
 }
 
-std::optional<std::string> OverwriteProof::failureAfter(FileServices& files, const std::string& path,
-                                                        const FileIdentity& identity, unsigned char lastPattern) const {
+Doubts OverwriteProof::failureAfter(DestructionServices& files, FileHandle written, unsigned char lastPattern) const {
     if (extents_) {
-        const auto after = files.extentsOf(path, identity);
+        const auto after = files.extentsOf(written);
         if (!after.ok())
-            return proofReasons::kLocationUnknown;
+            return {{DoubtKind::LocationUnknown, {}}};
         if (!stillInPlace(*extents_, after.value, originalLength_))
-            return proofReasons::kBlocksMoved;
+            return {{DoubtKind::BlocksMoved, {}}};
     }
-    const auto status = files.inspect(path);
-    if (!status.ok())
-        return proofReasons::kLocationUnknown;
-    constexpr std::size_t kBlock = 4096;
-    const auto read = files.readFromDevice(path, identity, readBackOffsets(status.value.size, kBlock), kBlock);
-    const bool patternHeld = read.ok() && std::all_of(read.value.begin(), read.value.end(),
-                                                      [&](unsigned char byte) { return byte == lastPattern; });
-    if (!patternHeld)
-        return proofReasons::kReadBackDiffers;
+    const auto length = files.lengthOf(written);
+    if (!length.ok())
+        return {{DoubtKind::LocationUnknown, {}}};
+    if (!patternHeld(files, written, readBackOffsets(length.value, kBlockSize), lastPattern))
+        return {{DoubtKind::ReadBackDiffers, {}}};
     // What cannot be measured from here (a journal, copy-on-write) still stands against the proof.
-    return doubt_;
+    return doubts_;
 }
 
 } // namespace kelvanter

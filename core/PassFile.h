@@ -1,10 +1,8 @@
 #pragma once
 
-#include "core/OverwritePasses.h"
 #include "platform/FileServices.h"
 
 #include <array>
-#include <cerrno>
 #include <string>
 
 namespace kelvanter {
@@ -14,54 +12,51 @@ struct alignas(kBlockSize) PatternBlock {
     std::array<unsigned char, kBlockSize> bytes;
 };
 
-// A pass's open file (or named stream), closed however the pass ends; an explicit close
-// reports its result.
+// The file (or a named stream) the passes write, opened once by name and checked to be the held
+// file, written straight to the device where its file system takes that, else through the cache.
+// Closed however the run ends; an explicit close reports its result.
 class PassFile {
 public:
-    explicit PassFile(FileServices& files) : files_(files) {}
+    explicit PassFile(DestructionServices& files) : files_(files) {}
     PassFile(const PassFile&) = delete;
     PassFile& operator=(const PassFile&) = delete;
     ~PassFile() {
-        if (open_)
+        if (isOpen())
             files_.close(handle_);
     }
 
-    // Opens the file straight to the device where its file system takes that, else through the cache.
     SysStatus open(const std::string& path, const FileIdentity& identity) {
         path_ = path;
         identity_ = identity;
-        const SysStatus direct = openBy(WriteRoute::Direct);
-        return direct.error == EINVAL ? openBy(WriteRoute::Buffered) : direct;
+        const auto opened = files_.openForOverwrite(path, identity);
+        handle_ = opened.ok() ? opened.value.handle : kNoHandle;
+        route_ = opened.value.route;
+        return {opened.error};
     }
-    SysStatus reopenBuffered() {
-        if (open_)
-            close();
-        return openBy(WriteRoute::Buffered);
+    // From now on through the cache, where the device refused a direct write or a write is unaligned.
+    SysStatus useCache() {
+        if (route_ == WriteRoute::Buffered)
+            return {};
+        const auto switched = files_.writeThroughCache(handle_, path_, identity_);
+        handle_ = switched.value;
+        route_ = WriteRoute::Buffered;
+        return {switched.error};
     }
+    bool isOpen() const { return handle_ != kNoHandle; }
     FileHandle handle() const { return handle_; }
     WriteRoute route() const { return route_; }
     SysStatus close() {
-        open_ = false;
-        return files_.close(handle_);
+        const FileHandle handle = handle_;
+        handle_ = kNoHandle;
+        return files_.close(handle);
     }
 
 private:
-    SysStatus openBy(WriteRoute route) {
-        const auto opened = files_.openForOverwrite(path_, identity_, route);
-        if (!opened.ok())
-            return {opened.error};
-        handle_ = opened.value;
-        route_ = route;
-        open_ = true;
-        return {};
-    }
-
-    FileServices& files_;
+    DestructionServices& files_;
     std::string path_;
     FileIdentity identity_;
-    FileHandle handle_ = -1;
+    FileHandle handle_ = kNoHandle;
     WriteRoute route_ = WriteRoute::Direct;
-    bool open_ = false;
 };
 
 } // namespace kelvanter

@@ -6,8 +6,8 @@
 
 namespace kelvanter {
 
-// A display that shows nothing and answers every box with OK, for destructions the user did
-// not start by hand (a file's thumbnails) and for measuring the core on its own.
+// A display that shows nothing and reads no box, for destructions the user did not start by hand
+// (a file's thumbnails) and for measuring the core on its own.
 class QuietDisplay : public VeskDisplay {
 public:
     explicit QuietDisplay(bool intensive = false) : intensive_(intensive) {}
@@ -20,10 +20,9 @@ public:
     void setBarBackground(std::uint32_t) override {}
     void setSuccessLabelVisible(bool) override {}
     void processEvents() override {}
-    int messageBox(const std::string&, int, const std::string&) override { return 1; }
-    std::string executableName() const override { return "kelvanter"; }
     void setMousePointer(int) override {}
     void showProgressBar(std::int32_t, std::uint32_t, double) override { ++steps; }
+    void report(const RunReport&) override {}
 
 private:
     bool intensive_;

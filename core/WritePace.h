@@ -4,10 +4,6 @@
 
 namespace kelvanter {
 
-// The window is served at least this often during a run, so that it repaints, its clock ticks on
-// time and the desktop does not take it for hung.
-inline constexpr std::int64_t kServeEveryMicroseconds = 100'000;
-
 // How many blocks one write call takes: grown while calls are quick and cut after a slow one, so
 // that a call lasts about 50 ms whatever the device's speed, up to the most one call carries. The
 // speed is averaged over the recent calls, since a throttled device lets some through at once

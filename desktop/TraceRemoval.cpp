@@ -38,7 +38,7 @@ std::string fromVariable(const char* variable, const char* fallbackBelowHome) {
     return std::string(home) + fallbackBelowHome;
 }
 
-std::vector<std::string> thumbnailFolders(FileServices& files, const std::string& root) {
+std::vector<std::string> thumbnailFolders(FileBasics& files, const std::string& root) {
     std::vector<std::string> folders;
     for (const char* size : kSizeFolders)
         folders.push_back(root + "/" + size);
@@ -63,7 +63,7 @@ TraceLocations TraceLocations::fromEnvironment() {
     return locations;
 }
 
-std::string absolutePathOf(FileServices& files, const std::string& path) {
+std::string absolutePathOf(FileBasics& files, const std::string& path) {
     const auto here = files.currentFolder();
     if (!here.ok() && !g_path_is_absolute(path.c_str()))
         return {};
@@ -96,7 +96,7 @@ std::vector<std::string> fileUris(const std::string& absolutePath) {
     return uris;
 }
 
-std::vector<std::string> thumbnailsOf(FileServices& files, const TraceLocations& locations,
+std::vector<std::string> thumbnailsOf(DestructionServices& files, const TraceLocations& locations,
                                       const std::string& absolutePath) {
     std::vector<std::string> found;
     if (locations.thumbnailsFolder.empty())
@@ -138,7 +138,7 @@ std::string withoutRecentEntries(const std::string& xbel, const std::vector<std:
     return result;
 }
 
-void removeTracesOf(FileServices& files, Clock& clock, const TraceLocations& locations,
+void removeTracesOf(DestructionServices& files, DesktopServices& records, Clock& clock, const TraceLocations& locations,
                     const std::string& absolutePath) {
     for (const std::string& thumbnail : thumbnailsOf(files, locations, absolutePath)) {
         // A thumbnail whose overwrite cannot be proven still goes, quietly.
@@ -153,7 +153,7 @@ void removeTracesOf(FileServices& files, Clock& clock, const TraceLocations& loc
         return;
     const std::string cleaned = withoutRecentEntries(list.value, fileUris(absolutePath));
     if (cleaned != list.value)
-        files.replaceFileAtomically(locations.recentFilesList, cleaned);
+        records.replaceFileAtomically(locations.recentFilesList, cleaned);
 }
 
 } // namespace kelvanter::traces

@@ -18,7 +18,7 @@ struct TraceLocations {
 };
 
 // The path made absolute against the current folder, with "." and ".." resolved by name.
-std::string absolutePathOf(FileServices& files, const std::string& path);
+std::string absolutePathOf(FileBasics& files, const std::string& path);
 
 // The file's URI as GLib writes it (g_filename_to_uri); empty where GLib cannot make one.
 std::string glibFileUri(const std::string& absolutePath);
@@ -31,7 +31,7 @@ std::string md5Hex(const std::string& text);
 std::vector<std::string> fileUris(const std::string& absolutePath);
 
 // The thumbnails present for the file, in every size folder and in the "fail" folders.
-std::vector<std::string> thumbnailsOf(FileServices& files, const TraceLocations& locations,
+std::vector<std::string> thumbnailsOf(DestructionServices& files, const TraceLocations& locations,
                                       const std::string& absolutePath);
 
 // The recent-files list without the bookmarks of these URIs, as GLib writes it again; the list
@@ -40,7 +40,7 @@ std::string withoutRecentEntries(const std::string& xbel, const std::vector<std:
 
 // Destroys the file's thumbnails (one quiet pass each) and drops it from the recent-files list.
 // Failures change nothing of what the user was told about the file itself.
-void removeTracesOf(FileServices& files, Clock& clock, const TraceLocations& locations,
+void removeTracesOf(DestructionServices& files, DesktopServices& records, Clock& clock, const TraceLocations& locations,
                     const std::string& absolutePath);
 
 } // namespace kelvanter::traces

@@ -10,19 +10,19 @@
 
 namespace kelvanter {
 
-// errno values the services use for refusals that have no errno of their own.
-inline constexpr int kNotARegularFile = EINVAL;
-#ifdef ESTALE
-inline constexpr int kFileReplaced = ESTALE;
-#else
-inline constexpr int kFileReplaced = 116;     // the C runtime on Windows has no ESTALE
-#endif
+// Refusals of the services that no errno names, each apart from every errno value.
+inline constexpr int kNotARegularFile = 0x10001; // a folder, link, FIFO, socket or device
+inline constexpr int kFileReplaced = 0x10002;    // the path names another file than the one held
+inline constexpr int kDirectIoRefused = 0x10003; // the file system takes no writes past its cache
 
 #ifdef EDQUOT
 inline constexpr int kQuotaExceeded = EDQUOT;
 #else
 inline constexpr int kQuotaExceeded = ENOSPC; // Windows reports a full quota as a full disk
 #endif
+
+// The size of the blocks every pass writes, and of the direct I/O alignment.
+inline constexpr std::size_t kBlockSize = 4096;
 
 // The file attribute word, as Windows keeps it; POSIX services derive it from the mode and flags.
 inline constexpr std::uint32_t kAttrReadOnly = 0x0001;
@@ -49,6 +49,7 @@ struct EntryStatus {
     // On POSIX: read-only when the owner may not write, system when the inode is immutable or
     // append-only (nothing short of privilege can remove it), normal when neither.
     std::uint32_t attributes = kAttrNormal;
+    std::uint64_t links = 1; // names the file has; 0 once it has been deleted
 };
 
 // A named data stream of a file (NTFS's "brief.txt:geheim"), which holds data of its own.
@@ -80,7 +81,8 @@ struct StorageFacts {
     bool noCopyOnWrite = false; // the inode is marked to be overwritten in place on a copy-on-write system
     MediaKind media = MediaKind::Unknown;
     bool encryptedBelow = false; // an encrypting layer (dm-crypt, BitLocker) lies between it and the device
-    std::string syncProvider;    // the service that mirrors the file's folder elsewhere; empty where none
+    bool synchronised = false;   // a service mirrors the file's folder elsewhere
+    std::string syncProvider;    // that service's name, where it is known
 };
 
 // The space of the file system that holds a path, in bytes.
@@ -108,110 +110,118 @@ struct Extent {
 };
 
 using FileHandle = int;
+inline constexpr FileHandle kNoHandle = -1;
 
 // How a pass's writes reach the device: straight (O_DIRECT, leaving the page cache alone) or
 // through the page cache, where the file system refuses the direct route.
 enum class WriteRoute { Direct, Buffered };
 
-struct PinnedEntry {
-    FileHandle handle = -1;
-    EntryKind kind = EntryKind::Other;
-    FileIdentity identity;
+// The file opened for the passes, and how its writes reach the device.
+struct OverwriteHandle {
+    FileHandle handle = kNoHandle;
+    WriteRoute route = WriteRoute::Direct;
 };
 
-// Every system call the destruction core makes goes through this interface.
+// A file held by the lookup, and what the lookup saw of it.
+struct PinnedEntry {
+    FileHandle handle = kNoHandle;
+    EntryStatus status;
+};
+
+// What every client of the file services needs: names, folders, and open files' ends.
 // Paths are byte strings taken literally: no wildcards, no expansion.
-class FileServices {
+class FileBasics {
 public:
-    virtual ~FileServices() = default;
+    virtual ~FileBasics() = default;
 
-    // The entry at the path itself; a link is reported as a link, never followed.
-    // Fails with ENOENT (or ENOTDIR) when nothing is there.
-    virtual SysResult<EntryStatus> inspect(const std::string& path) = 0;
+    // The characters that end a folder's name in a path.
+    virtual const char* pathSeparators() const = 0;
+    // The process's current folder.
+    virtual SysResult<std::string> currentFolder() = 0;
+    // The path made absolute against the current folder, as the system names it; on POSIX
+    // joined without resolving "..", which through a linked folder would name another file.
+    virtual SysResult<std::string> absolutePath(const std::string& path) = 0;
+    // The names in a folder, without "." and "..".
+    virtual SysResult<std::vector<std::string>> listFolder(const std::string& path) = 0;
+    // The whole contents of a small regular file (never through a link); EFBIG past `limit` bytes.
+    virtual SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) = 0;
 
-    // Holds the entry at the path itself (a link as a link) without access to its data. While it is
-    // held its inode stays allocated, so no file created later can take over its identity.
-    virtual SysResult<PinnedEntry> pin(const std::string& path) = 0;
-    virtual void unpin(FileHandle handle) = 0;
-
-    // Opens the file for reading and writing at its first byte, without truncating it.
-    // Refuses a link (ELOOP), anything but a regular file (kNotARegularFile) and a file
-    // other than `expected` (kFileReplaced); nothing is ever written to a refused path.
-    // With WriteRoute::Direct, EINVAL means the file system does not take direct writes.
-    virtual SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected,
-                                                   WriteRoute route) = 0;
-
-    // Current length of the open file in bytes.
-    virtual SysResult<std::int64_t> lengthOf(FileHandle handle) = 0;
-
-    // Writes `count` copies of the `blockSize` bytes at `block`, back to back from byte `offset`,
-    // many copies per system call, retrying short writes and EINTR. For a direct handle the block
-    // and the offset are 4096-byte aligned; EINVAL then means the device refused the direct write.
-    // The value is the number of bytes written, also when the error says why it stopped short.
-    virtual SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize,
-                                                std::int64_t count, std::int64_t offset) = 0;
-
-    // Commits the file's data to the device; a failure here means the pass did not happen.
+    // Commits the open file's data to the device; a failure here means the data is not there.
     virtual SysStatus flushData(FileHandle handle) = 0;
-
     virtual SysStatus close(FileHandle handle) = 0;
 
-    // Cuts the file to zero bytes with write-through and commits the cut to the device.
-    // Refuses like openForOverwrite before anything is cut.
-    virtual SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) = 0;
+    // How the file system under the open file stores changed data; `path` names it, for what
+    // only a path can tell (the folders above it).
+    virtual SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) = 0;
+};
 
-    // How the file system under the file stores changed data. Refuses a file other than `expected`.
-    virtual SysResult<StorageFacts> storageOf(const std::string& path, const FileIdentity& expected) = 0;
-
-    // Where the file's bytes lie on the device, after pending data has been allocated.
+// What the destruction of one file needs. After the lookup every query is made on the file held
+// open; only the pass's open and the names in the file's folder go by name.
+class DestructionServices : public virtual FileBasics {
+public:
+    // Holds the entry at the path itself (never through a link) and says what it is. Anything but
+    // a regular file is refused (kNotARegularFile) without being opened; ENOENT or ENOTDIR when
+    // nothing is there. While it is held its inode stays allocated, so no file created later can
+    // take over its identity.
+    virtual SysResult<PinnedEntry> pin(const std::string& path) = 0;
+    virtual void unpin(FileHandle pinned) = 0;
+    // The held file's status now: its attributes, its length, whether it still has a name.
+    virtual SysResult<EntryStatus> statusOf(FileHandle pinned) = 0;
+    // Lifts the read-only protection of the held file.
+    virtual SysStatus addOwnerWrite(FileHandle pinned) = 0;
+    // Sets the attributes to normal: clears read-only, hidden, system and temporary, or on POSIX
+    // adds the owner's write bit and clears the immutable and append-only flags (as privilege allows).
+    virtual SysStatus resetAttributes(FileHandle pinned) = 0;
+    // Where the open file's bytes lie on the device, after pending data has been allocated.
     // EOPNOTSUPP where the file system cannot tell (tmpfs, some network file systems).
-    virtual SysResult<std::vector<Extent>> extentsOf(const std::string& path, const FileIdentity& expected) = 0;
-
-    // Reads `blockSize` bytes at each offset from the device itself, not from the page cache.
-    virtual SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
-                                                                 const std::vector<std::int64_t>& offsets,
-                                                                 std::size_t blockSize) = 0;
-
+    virtual SysResult<std::vector<Extent>> extentsOf(FileHandle handle) = 0;
     // The named streams the file carries besides its main one; none where the system has none.
     virtual SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path,
                                                                const FileIdentity& expected) = 0;
 
-    // Lifts the read-only protection of a regular file (never through a link).
-    virtual SysStatus addOwnerWrite(const std::string& path) = 0;
+    // Opens the file for reading and writing at its first byte, without truncating it, straight to
+    // the device where its file system takes that, else through the cache. Refuses a link (ELOOP),
+    // anything but a regular file (kNotARegularFile) and a file other than `expected`
+    // (kFileReplaced); nothing is ever written to a refused path, and the path is opened once.
+    virtual SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) = 0;
+    // The open file, from now on written through the cache. The value is the handle to use:
+    // the same one where the system can switch it, else one opened anew on the same file.
+    virtual SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
+                                                    const FileIdentity& expected) = 0;
+    // Current length of the open file in bytes.
+    virtual SysResult<std::int64_t> lengthOf(FileHandle handle) = 0;
+    // Writes `count` copies of the `blockSize` bytes at `block`, back to back from byte `offset`,
+    // many copies per system call, retrying short writes and EINTR. For a direct handle the block
+    // and the offset are 4096-byte aligned; kDirectIoRefused then means the device refused the
+    // direct write. The value is the number of bytes written, also when the error says why it
+    // stopped short.
+    virtual SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize,
+                                                std::int64_t count, std::int64_t offset) = 0;
+    // Reads `size` bytes at `offset` as the device holds them, not from the cache, into a buffer
+    // aligned to 4096 bytes; the bytes read, fewer only at the file's end.
+    virtual SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
+                                                   std::size_t size) = 0;
+    // Cuts the open file to zero bytes and commits the cut to the device.
+    virtual SysStatus cutToZero(FileHandle handle) = 0;
 
-    // Sets the attributes to normal: clears read-only, hidden, system and temporary, or on POSIX
-    // adds the owner's write bit and clears the immutable and append-only flags (as privilege allows).
-    virtual SysStatus resetAttributes(const std::string& path) = 0;
+    // The folder that holds the file, held open for the names in it.
+    virtual SysResult<FileHandle> openFolder(const std::string& path) = 0;
+    // Which file a name in the held folder names now, without following a link.
+    virtual SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) = 0;
+    // Renames within or between held folders; fails with EEXIST rather than replace an existing
+    // entry, and with EOPNOTSUPP where the file system can neither rename without replacing nor link.
+    virtual SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
+                               const std::string& to) = 0;
+    // Deletes the name in the held folder.
+    virtual SysStatus removeAt(FileHandle folder, const std::string& name) = 0;
+    // Commits the folder's entries, so that a name changed there does not come back after a crash;
+    // file systems that cannot flush a folder are not an error.
+    virtual SysStatus flushFolder(FileHandle folder) = 0;
+};
 
-    // The characters that end a folder's name in a path.
-    virtual const char* pathSeparators() const = 0;
-
-    // Renames within a folder; fails with EEXIST rather than replace an existing entry.
-    // The folder is flushed afterwards so the old name does not come back after a crash.
-    virtual SysStatus renameNoReplace(const std::string& from, const std::string& to) = 0;
-
-    // Deletes the name and flushes its folder.
-    virtual SysStatus removeFile(const std::string& path) = 0;
-
-    // The process's current folder.
-    virtual SysResult<std::string> currentFolder() = 0;
-
-    // The path made absolute against the current folder, as the system names it; on POSIX
-    // joined without resolving "..", which through a linked folder would name another file.
-    virtual SysResult<std::string> absolutePath(const std::string& path) = 0;
-
-    // The names in a folder, without "." and "..".
-    virtual SysResult<std::vector<std::string>> listFolder(const std::string& path) = 0;
-
-    // The whole contents of a small regular file (never through a link); EFBIG past `limit` bytes.
-    virtual SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) = 0;
-
-    // Replaces a regular file's contents at once: a new file beside it, flushed, then renamed over
-    // it, keeping its permissions. Readers see either the old or the new contents, never a mix.
-    virtual SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) = 0;
-
-    // ---- overwriting a file system's free space ----
-
+// What overwriting a file system's free space needs.
+class FillServices : public virtual FileBasics {
+public:
     virtual SysResult<FileSystemSpace> spaceOf(const std::string& path) = 0;
     // Commits everything pending on the file system that holds the path, so that freed blocks
     // (btrfs's after its commit) are really free.
@@ -222,11 +232,22 @@ public:
     // Holds the folder for this process alone until the handle is closed; EBUSY where another
     // process holds it.
     virtual SysResult<FileHandle> lockFolder(const std::string& path) = 0;
-    // A new file for writing, never an existing one (EEXIST).
-    virtual SysResult<FileHandle> createNewFile(const std::string& path, WriteRoute route) = 0;
+    // A new file for writing, never an existing one (EEXIST), written straight to the device where
+    // its file system takes that, else through the cache.
+    virtual SysResult<FileHandle> createNewFile(const std::string& path) = 0;
     // Writes `size` bytes at `offset`, retrying short writes; the bytes written, also with an error.
     virtual SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                               std::int64_t offset) = 0;
+    // Deletes the name.
+    virtual SysStatus removeFile(const std::string& path) = 0;
+};
+
+// What the desktop's records of a file need besides reading them.
+class DesktopServices : public virtual FileBasics {
+public:
+    // Replaces a regular file's contents at once: a new file beside it, flushed, then renamed over
+    // it, keeping its permissions. Readers see either the old or the new contents, never a mix.
+    virtual SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) = 0;
 };
 
 } // namespace kelvanter

@@ -22,11 +22,14 @@ MediaKind mediaFromWindows(std::optional<bool> seekPenalty, std::optional<int> b
     return seekPenalty ? MediaKind::Rotating : MediaKind::Unknown;
 }
 
-std::string syncProviderFromWindows(std::uint32_t attributes, const std::optional<std::string>& rootProvider) {
+std::optional<std::string> syncProviderFromWindows(std::uint32_t attributes,
+                                                   const std::optional<std::string>& rootProvider) {
     if (rootProvider)
-        return rootProvider->empty() ? kSomeSyncService : *rootProvider;
+        return rootProvider;
     const std::uint32_t managed = kAttrOffline | kAttrPinned | kAttrUnpinned | kAttrRecallOnDataAccess;
-    return (attributes & managed) != 0 && attributes != kAttrQueryFailed ? kSomeSyncService : "";
+    if ((attributes & managed) != 0 && attributes != kAttrQueryFailed)
+        return std::string();
+    return std::nullopt;
 }
 
 std::string syncProviderFromEntries(const std::vector<std::string>& names) {

@@ -26,14 +26,13 @@ inline constexpr std::uint32_t kAttrPinned = 0x80000;
 inline constexpr std::uint32_t kAttrUnpinned = 0x100000;
 inline constexpr std::uint32_t kAttrRecallOnDataAccess = 0x400000;
 
-// The service that mirrors the file elsewhere: the sync root's provider where there is one, else
-// a generic name where the attributes show one; empty where nothing does.
-std::string syncProviderFromWindows(std::uint32_t attributes, const std::optional<std::string>& rootProvider);
+// The service that mirrors the file elsewhere: the sync root's provider where there is one, else an
+// empty name where only the attributes show one; nothing where nothing does.
+std::optional<std::string> syncProviderFromWindows(std::uint32_t attributes,
+                                                   const std::optional<std::string>& rootProvider);
 
 // The service whose marker is among a folder's entries (Nextcloud's and ownCloud's ".sync_*.db",
 // Dropbox's ".dropbox.cache" and ".dropbox", Syncthing's ".stfolder"); empty where none is.
 std::string syncProviderFromEntries(const std::vector<std::string>& names);
-
-inline constexpr const char* kSomeSyncService = "ein Synchronisationsdienst";
 
 } // namespace kelvanter::storageAnswers

@@ -39,7 +39,7 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
         request.action = commandLine::Action::Refuse;
         const QStringList unknown = parser.unknownOptionNames();
         const QString name = unknown.isEmpty() ? QString() : unknown.front();
-        request.refusal = "Unbekannte Option: " + QString((name.size() == 1 ? "-" : "--") + name).toStdString();
+        request.unknownOption = QString((name.size() == 1 ? "-" : "--") + name).toStdString();
         return request;
     }
     if (parser.isSet(help))
@@ -63,7 +63,8 @@ std::optional<int> answerWithoutWindow(const commandLine::Request& request, cons
         std::fputs(commandLine::versionText().c_str(), stdout);
         return 0;
     case commandLine::Action::Refuse:
-        std::fprintf(stderr, "%s\n%s\n", request.refusal.c_str(), commandLine::helpText(programName).c_str());
+        std::fprintf(stderr, "%s\n%s\n", commandLine::refusal(request).c_str(),
+                     commandLine::helpText(programName).c_str());
         return 2;
     case commandLine::Action::OpenWindow:
     case commandLine::Action::OpenFreeSpaceWindow:

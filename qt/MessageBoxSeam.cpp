@@ -1,6 +1,6 @@
 #include "qt/MessageBoxSeam.h"
 
-#include "core/VeskDisplay.h"
+#include "window/BoxStyles.h"
 
 #include <QMessageBox>
 

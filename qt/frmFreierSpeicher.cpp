@@ -44,9 +44,10 @@ QString QtFolderDialogs::chooseFolder(QWidget* owner, const QString& title, cons
                                              QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
-frmFreierSpeicher::frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FileServices& files,
+frmFreierSpeicher::frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files,
                                      Clock& clock)
-    : boxes_(boxes), folders_(folders), flow_(*this, files, clock) {
+    : folders_(folders), progress_(*this, boxes, progressRowOf(kFreeSpaceWindow)),
+      flow_(progress_, *this, files, clock) {
     buildControls();
     connect(Command1, &QPushButton::clicked, this, [this] { flow_.Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] {
@@ -67,7 +68,7 @@ void frmFreierSpeicher::buildControls() {
     setFont(designFont({}));
     setBackgroundColor(this, QPalette::Window, design.backColor);
 
-    Shape1 = new ShapeFrame(design.Shape1.textColor, design.Shape1.backColor, 3, this);
+    Shape1 = new ShapeFrame(design.Shape1.textColor, design.Shape1.backColor, design.shapeBorderPixels, this);
     Shape1->setObjectName(design.Shape1.name);
     Shape1->setGeometry(twipsRect(design.Shape1.rect));
     Label2 = makeLabel(this, design.Label2);
@@ -83,20 +84,13 @@ void frmFreierSpeicher::buildControls() {
     Label8 = makeLabel(this, design.Label8);
     Command2 = makeButton(this, design.Command2);
     Command5 = makeButton(this, design.Command5);
-    Picture1 = new PictureBox(this);
-    Picture1->setObjectName(design.Picture1.name);
-    Picture1->setGeometry(twipsRect(design.Picture1.rect));
-    Picture1->setBackColor(design.Picture1.backColor);
-    Picture1->setAccessibleName(design.Picture1.accessibleName);
-    Label1 = makeLabel(Picture1, design.Label1);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(Picture1->drawingArea());
-    Label4 = makeLabel(this, design.Label4);
-    Label5 = makeLabel(this, design.Label5);
-    Label6 = makeLabel(this, design.Label6);
-    Label7 = makeLabel(this, design.Label7);
-    Timer1 = new QTimer(this);
-    Timer1->setInterval(1000);
+    Picture1 = progress_.Picture1;
+    Label1 = progress_.Label1;
+    Label4 = progress_.Label4;
+    Label5 = progress_.Label5;
+    Label6 = progress_.Label6;
+    Label7 = progress_.Label7;
+    Timer1 = progress_.Timer1;
     Shape1->lower();
     setTabOrder(Fname, Command1);
     setTabOrder(Command1, Command2);
@@ -133,56 +127,8 @@ void frmFreierSpeicher::setRunning(bool running, bool startEnabled) {
     Fname->setReadOnly(running);
 }
 
-void frmFreierSpeicher::setTimerRunning(bool running) {
-    if (running)
-        Timer1->start();
-    else
-        Timer1->stop();
-}
-
-std::string frmFreierSpeicher::elapsedCaption() const {
-    return Label4->text().toStdString();
-}
-
-void frmFreierSpeicher::setElapsedCaption(const std::string& text) {
-    Label4->setText(QString::fromStdString(text));
-    Label4->adjustSize();
-}
-
-void frmFreierSpeicher::setEstimateCaption(const std::string& text) {
-    Label5->setText(QString::fromStdString(text));
-    Label5->adjustSize();
-}
-
-void frmFreierSpeicher::setPercentCaption(const std::string& text) {
-    Label1->setText(QString::fromStdString(text));
-}
-
-void frmFreierSpeicher::setBarBackground(std::uint32_t lColor) {
-    Picture1->setBackColor(lColor);
-}
-
-void frmFreierSpeicher::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
-    drawProgressBar(*Picture1, lValue, lColor, dMaxValue);
-}
-
-void frmFreierSpeicher::processEvents() {
-    QCoreApplication::processEvents();
-}
-
-void frmFreierSpeicher::setMousePointer(int code) {
-    if (code == kPointerHourglass)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
-}
-
 std::string frmFreierSpeicher::chooseFolder(const std::string& title, const std::string& start) {
     return folders_.chooseFolder(this, QString::fromStdString(title), QString::fromStdString(start)).toStdString();
-}
-
-int frmFreierSpeicher::messageBox(const std::string& text, int style, const std::string& title) {
-    return boxes_.show(this, QString::fromStdString(text), style, QString::fromStdString(title));
 }
 
 } // namespace kelvanter

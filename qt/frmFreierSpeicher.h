@@ -1,5 +1,6 @@
 #pragma once
 
+#include "qt/QtProgress.h"
 #include "window/FreeSpaceFlow.h"
 
 #include <QWidget>
@@ -32,26 +33,17 @@ public:
 class frmFreierSpeicher : public QWidget, public FreeSpacePort {
     Q_OBJECT
 public:
-    frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FileServices& files, Clock& clock);
+    frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files, Clock& clock);
 
     FreeSpaceFlow& flow() { return flow_; }
+    ProgressPort& progress() { return progress_; }
 
     // FreeSpacePort
     std::string folderText() const override;
     void setFolderText(const std::string& text) override;
     void setFileSystemCaption(const std::string& text) override;
     void setRunning(bool running, bool startEnabled) override;
-    void setTimerRunning(bool running) override;
-    std::string elapsedCaption() const override;
-    void setElapsedCaption(const std::string& text) override;
-    void setEstimateCaption(const std::string& text) override;
-    void setPercentCaption(const std::string& text) override;
-    void setBarBackground(std::uint32_t lColor) override;
-    void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
-    void processEvents() override;
-    void setMousePointer(int code) override;
     std::string chooseFolder(const std::string& title, const std::string& start) override;
-    int messageBox(const std::string& text, int style, const std::string& title) override;
 
     QLabel* Label2 = nullptr;
     QLineEdit* Fname = nullptr;
@@ -75,8 +67,8 @@ protected:
 private:
     void buildControls();
 
-    MessageBoxSeam& boxes_;
     FolderDialogSeam& folders_;
+    QtProgress progress_;
     FreeSpaceFlow flow_;
     bool closeWhenDone_ = false;
 };

@@ -28,17 +28,12 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-void setCaption(QLabel* label, const QString& caption) {
-    label->setText(caption);
-    label->adjustSize();
-}
-
 } // namespace
 
-frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock, FileTraces& traces,
-                 FolderDialogSeam& folders)
-    : boxes_(boxes), dialoge_(dialogs), files_(files), clock_(clock), folders_(folders),
-      flow_(*this, *this, files, clock, traces) {
+frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files, FillServices& fill,
+                 Clock& clock, FileTraces& traces, FolderDialogSeam& folders)
+    : boxes_(boxes), dialoge_(dialogs), fill_(fill), clock_(clock), folders_(folders),
+      progress_(*this, boxes, progressRowOf(kMainWindow)), flow_(progress_, *this, files, clock, traces) {
     buildControls();
     setAcceptDrops(true);
     connect(Command1, &QPushButton::clicked, this, &frmVesk::Command1_Click);
@@ -62,7 +57,7 @@ FolderDialogSeam& frmVesk::systemFolderDialogs() {
 
 void frmVesk::openFreeSpaceWindow(const std::string& folder) {
     if (freeSpaceWindow_ == nullptr)
-        freeSpaceWindow_ = new frmFreierSpeicher(boxes_, folders_, files_, clock_);
+        freeSpaceWindow_ = new frmFreierSpeicher(boxes_, folders_, fill_, clock_);
     freeSpaceWindow_->flow().takeFolder(folder);
     freeSpaceWindow_->show();
     freeSpaceWindow_->raise();
@@ -141,7 +136,7 @@ void frmVesk::Form_Unload() {
     QCoreApplication::quit();
 }
 
-// ---- what the core may do to the window ----
+// ---- what the commands' flow may do to the window ----
 
 void frmVesk::setWindowEnabled(bool enabled) {
     setEnabled(enabled);
@@ -151,42 +146,13 @@ bool frmVesk::isOptionSelected(int index) const {
     return Option1.at(static_cast<std::size_t>(index))->isChecked();
 }
 
-void frmVesk::setPercentCaption(const std::string& caption) {
-    Label1->setText(fromUtf8(caption));
-}
-
-void frmVesk::setBarBackground(std::uint32_t lColor) {
-    Picture1->setBackColor(lColor);
-}
-
 void frmVesk::setSuccessLabelVisible(bool visible) {
     Label3->setVisible(visible);
-}
-
-void frmVesk::processEvents() {
-    QCoreApplication::processEvents();
-}
-
-int frmVesk::messageBox(const std::string& text, int style, const std::string& title) {
-    return boxes_.show(this, fromUtf8(text), style, fromUtf8(title));
 }
 
 std::string frmVesk::executableName() const {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
 }
-
-void frmVesk::setMousePointer(int code) {
-    if (code == kPointerHourglass)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
-}
-
-void frmVesk::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
-    O_ShowProgressBar(Picture1, lValue, lColor, dMaxValue);
-}
-
-// ---- what the commands' flow may do to the window ----
 
 std::string frmVesk::pathBoxText() const {
     return Fname->text().toStdString();
@@ -198,25 +164,6 @@ void frmVesk::setPathText(const std::string& text) {
 
 void frmVesk::setDestroyEnabled(bool enabled) {
     Command2->setEnabled(enabled);
-}
-
-void frmVesk::setTimerRunning(bool running) {
-    if (running)
-        Timer1->start();
-    else
-        Timer1->stop();
-}
-
-std::string frmVesk::elapsedCaption() const {
-    return Label4->text().toStdString();
-}
-
-void frmVesk::setElapsedCaption(const std::string& text) {
-    setCaption(Label4, fromUtf8(text));
-}
-
-void frmVesk::setEstimateCaption(const std::string& text) {
-    setCaption(Label5, fromUtf8(text));
 }
 
 std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/VeskDisplay.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
+#include "qt/QtProgress.h"
 #include "qt/StdDialoge.h"
 #include "qt/frmFreierSpeicher.h"
 #include "window/VeskFlow.h"
@@ -27,12 +27,12 @@ class ShapeFrame;
 class frmKelvanterInfo;
 
 // The main window in Qt: its controls, and the toolkit's side of the commands, whose flow is
-// VeskFlow's. It is also where the core draws the bar (O_ShowProgressBar).
-class frmVesk : public QWidget, public VeskDisplay, public VeskPort {
+// VeskFlow's. It is also where the bar is drawn (O_ShowProgressBar).
+class frmVesk : public QWidget, public VeskPort {
     Q_OBJECT
 public:
-    frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock,
-            FileTraces& traces = noTraces(), FolderDialogSeam& folders = systemFolderDialogs());
+    frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files, FillServices& fill,
+            Clock& clock, FileTraces& traces = noTraces(), FolderDialogSeam& folders = systemFolderDialogs());
     ~frmVesk() override;
 
     void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
@@ -44,30 +44,18 @@ public:
     void Timer1_Timer() { flow_.Timer1_Timer(); }
 
     VeskFlow& flow() { return flow_; }
+    ProgressPort& progress() { return progress_; }
     frmKelvanterInfo* infoWindow() const { return infoWindow_; }
     frmFreierSpeicher* freeSpaceWindow() const { return freeSpaceWindow_; }
 
-    // VeskDisplay
+    // VeskPort
     void setWindowEnabled(bool enabled) override;
     bool isOptionSelected(int index) const override;
-    void setPercentCaption(const std::string& caption) override;
-    void setBarBackground(std::uint32_t lColor) override;
     void setSuccessLabelVisible(bool visible) override;
-    void processEvents() override;
-    int messageBox(const std::string& text, int style, const std::string& title) override;
     std::string executableName() const override;
-    void setMousePointer(int code) override;
-    void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
-
-    // VeskPort
     std::string pathBoxText() const override;
     void setPathText(const std::string& text) override;
     void setDestroyEnabled(bool enabled) override;
-    void setTimerRunning(bool running) override;
-    std::string elapsedCaption() const override;
-    void setElapsedCaption(const std::string& text) override;
-    void setEstimateCaption(const std::string& text) override;
-    bool hasFreeSpaceWindow() const override { return true; }
     void openFreeSpaceWindow(const std::string& folder) override;
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override;
@@ -77,16 +65,17 @@ public:
     CaptionedPictureButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;
-    PictureBox* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
+    std::array<QRadioButton*, 2> Option1{};
+    ShapeFrame* Shape1 = nullptr;
+    // The progress row's controls, as the design names them.
+    PictureBox* Picture1 = nullptr;
+    QLabel* Label1 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label6 = nullptr;
     QLabel* Label7 = nullptr;
-    std::array<QRadioButton*, 2> Option1{};
-    ShapeFrame* Shape1 = nullptr;
     QTimer* Timer1 = nullptr;
 
 protected:
@@ -103,9 +92,10 @@ private:
 
     MessageBoxSeam& boxes_;
     StdDialoge dialoge_;
-    FileServices& files_;
+    FillServices& fill_;
     Clock& clock_;
     FolderDialogSeam& folders_;
+    QtProgress progress_;
     VeskFlow flow_;
     frmKelvanterInfo* infoWindow_ = nullptr;
     frmFreierSpeicher* freeSpaceWindow_ = nullptr;

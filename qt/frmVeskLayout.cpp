@@ -71,11 +71,15 @@ void frmVesk::buildControls() {
     Command2->setGeometry(twipsRect(design.Command2.rect));
     Command2->setFocusPolicy(Qt::StrongFocus);
 
-    Picture1 = named(new PictureBox(this), design.Picture1);
-    Picture1->setGeometry(twipsRect(design.Picture1.rect));
-    Picture1->setBackColor(design.Picture1.backColor);
+    Picture1 = progress_.Picture1;
+    // A stop on the Tab key's way, where a screen reader reads the percent.
     Picture1->setFocusPolicy(Qt::TabFocus);
-    Picture1->setAccessibleName(design.Picture1.accessibleName);
+    Label1 = progress_.Label1;
+    Label4 = progress_.Label4;
+    Label5 = progress_.Label5;
+    Label6 = progress_.Label6;
+    Label7 = progress_.Label7;
+    Timer1 = progress_.Timer1;
 
     Label2 = makeLabel(this, design.Label2);
     // The prompt names the path box for a screen reader.
@@ -89,22 +93,8 @@ void frmVesk::buildControls() {
     group->addButton(Option1[1], 1);
     Option1[0]->setChecked(true);
 
-    // Centred over the whole bar, so the percentage stays in the middle however wide it grows.
-    Label1 = makeLabel(Picture1, design.Label1);
-    Label1->setAlignment(Qt::AlignCenter);
-    Label1->setGeometry(Picture1->drawingArea());
-
     Command3 = makePictureButton(this, design.Command3, infoIcon(), 32);
     Command4 = makePictureButton(this, design.Command4, doorIcon(), 32);
-
-    Label4 = makeLabel(this, design.Label4);
-    Label5 = makeLabel(this, design.Label5);
-    Label6 = makeLabel(this, design.Label6);
-    Label7 = makeLabel(this, design.Label7);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(design.timerIntervalMs);
 
     Shape1->lower();
     setTabOrderAsDesigned();

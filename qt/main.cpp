@@ -26,7 +26,8 @@ int main(int argc, char* argv[]) {
         freeSpace.show();
         return application.exec();
     }
-    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock, services.traces);
+    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.clock,
+                              services.traces);
     // "kelvanter FILE", as the file manager's "Open with" starts it: the file in the path box.
     if (request.file)
         window.flow().takeFileFromCommandLine(*request.file);

@@ -7,19 +7,14 @@ enum ControlId {
     kFname = 1001,
     kCommand1,
     kCommand2,
-    kPicture1,
     kLabel2,
     kLabel3,
     kOption0,
     kOption1,
-    kLabel1,
     kCommand3,
     kCommand4,
-    kLabel4,
-    kLabel5,
-    kLabel6,
-    kLabel7,
-    kTimer1 = 1,
+    // The progress row's controls, from Picture1 on.
+    kProgressRow = 1101,
 };
 
 } // namespace kelvanter::win32ui

@@ -1,7 +1,7 @@
 #include "win32/Win32Seams.h"
 
-#include "core/VeskDisplay.h"
 #include "platform/WideText.h"
+#include "window/BoxStyles.h"
 
 namespace kelvanter::win32ui {
 

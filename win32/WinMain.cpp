@@ -1,7 +1,9 @@
 #include "platform/PlatformServices.h"
 #include "platform/WideText.h"
+#include "win32/TopLevelWindow.h"
 #include "win32/Win32Seams.h"
 #include "win32/frmVesk.h"
+#include "window/BoxStyles.h"
 #include "window/CommandLine.h"
 
 #include <commctrl.h>
@@ -36,7 +38,7 @@ std::optional<int> answerInABox(const commandLine::Request& request) {
         boxes.show(nullptr, win32::widen(commandLine::versionText()), kStyleOkOnly, L"Kelvanter");
         return 0;
     case commandLine::Action::Refuse:
-        boxes.show(nullptr, win32::widen(request.refusal + "\n\n" + help), kStyleError, L"Kelvanter");
+        boxes.show(nullptr, win32::widen(commandLine::refusal(request) + "\n\n" + help), kStyleError, L"Kelvanter");
         return 2;
     case commandLine::Action::OpenFreeSpaceWindow:
     case commandLine::Action::OpenWindow:
@@ -65,22 +67,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         freeSpace.flow().takeFolder(request.file ? *request.file : files.currentFolder().value);
         freeSpace.show();
         MSG message{};
-        while (!freeSpace.closed() && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
-            if (!::IsDialogMessageW(freeSpace.window(), &message)) {
-                ::TranslateMessage(&message);
-                ::DispatchMessageW(&message);
-            }
-        }
+        while (!freeSpace.closed() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
+            win32ui::dispatchMessage(message);
         return 0;
     }
-    win32ui::frmVesk window(instance, boxes, dialogs, files, clock);
+    win32ui::frmVesk window(instance, boxes, dialogs, files, files, clock);
     // "kelvanter.exe FILE", as a shortcut or "Senden an" starts it: the file in the path box.
     if (request.file)
         window.flow().takeFileFromCommandLine(*request.file);
     window.show();
     MSG message{};
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        window.dispatch(message);
-    }
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
+        win32ui::dispatchMessage(message);
     return static_cast<int>(message.wParam);
 }

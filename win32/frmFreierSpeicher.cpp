@@ -14,20 +14,14 @@ namespace kelvanter::win32ui {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KelvanterFreeSpace";
-constexpr UINT_PTR kTimer1 = 1;
 enum : int {
     kFname = 2001,
     kCommand1,
     kCommand2,
     kCommand5,
-    kPicture1,
-    kLabel1,
     kLabel2,
-    kLabel4,
-    kLabel5,
-    kLabel6,
-    kLabel7,
-    kLabel8
+    kLabel8,
+    kProgressRow = 2101,
 };
 const FreeSpaceWindowDesign& design = kFreeSpaceWindow;
 
@@ -52,26 +46,12 @@ std::wstring Win32FolderDialogs::chooseFolder(HWND owner, const std::wstring& ti
 }
 
 frmFreierSpeicher::frmFreierSpeicher(HINSTANCE instance, MessageBoxSeam& boxes, FolderDialogSeam& folders,
-                                     FileServices& files, Clock& clock)
-    : boxes_(boxes), folders_(folders), flow_(*this, files, clock) {
-    WNDCLASSW type{};
-    type.lpfnWndProc = procedure;
-    type.hInstance = instance;
-    type.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAGNET));
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-    type.lpszClassName = kClassName;
-    ::RegisterClassW(&type);
-    PictureBox::registerClass(instance);
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    RECT frame{0, 0, twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips)};
-    ::AdjustWindowRect(&frame, style, FALSE);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    window_ = ::CreateWindowExW(
-        0, kClassName, widen(design.form.caption).c_str(), style, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-        (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, this);
+                                     FillServices& files, Clock& clock)
+    : boxes_(boxes), folders_(folders) {
+    createWindowFor(this, instance, kClassName, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)), design.form,
+                    kFixedWindowStyle | WS_CLIPCHILDREN);
     buildControls(instance);
+    flow_ = std::make_unique<FreeSpaceFlow>(*progress_, *this, files, clock);
 }
 
 frmFreierSpeicher::~frmFreierSpeicher() {
@@ -97,18 +77,15 @@ void frmFreierSpeicher::buildControls(HINSTANCE instance) {
     Label8 = createControl(window_, L"STATIC", design.Label8, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel8, font_);
     Command2 = createControl(window_, L"BUTTON", design.Command2, BS_PUSHBUTTON, kCommand2, boldFont_);
     Command5 = createControl(window_, L"BUTTON", design.Command5, BS_PUSHBUTTON, kCommand5, boldFont_);
-    const PixelRect bar = toPixels(design.Picture1.rect);
-    Picture1 = std::make_unique<PictureBox>(window_, bar.left, bar.top, bar.width, bar.height, kPicture1);
-    Picture1->setBackColor(design.Picture1.backColor);
-    Label1 = createControl(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
-    Label4 = createControl(window_, L"STATIC", design.Label4, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel4, font_);
-    Label5 = createControl(window_, L"STATIC", design.Label5, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel5, font_);
-    Label6 = createControl(window_, L"STATIC", design.Label6, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel6, font_);
-    Label7 = createControl(window_, L"STATIC", design.Label7, SS_LEFTNOWORDWRAP | SS_NOPREFIX, kLabel7, font_);
+    progress_ = std::make_unique<Win32Progress>(window_, boxes_, progressRowOf(design), kProgressRow);
+    Picture1 = progress_->Picture1.get();
+    Label1 = progress_->Label1;
+    Label4 = progress_->Label4;
+    Label5 = progress_->Label5;
+    Label6 = progress_->Label6;
+    Label7 = progress_->Label7;
     // The prompt keeps its designed width, the frame's inside: Wine draws a text that long a little
     // wider than it measures it.
-    for (const HWND label : {Label4, Label5, Label6, Label7})
-        fitLabelToText(label);
 }
 
 void frmFreierSpeicher::show() {
@@ -117,41 +94,36 @@ void frmFreierSpeicher::show() {
     ::SetFocus(Fname);
 }
 
-LRESULT CALLBACK frmFreierSpeicher::procedure(HWND handle, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<frmFreierSpeicher*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        self->window_ = handle;
-        ::SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+void frmFreierSpeicher::onCommand(WORD id, WORD code) {
+    if (id == kFname && code == EN_KILLFOCUS)
+        flow_->showFileSystem();
+    if (code != BN_CLICKED)
+        return;
+    if (id == kCommand1)
+        flow_->Command1_Click();
+    if (id == kCommand5)
+        flow_->Command5_Click();
+    if (id == kCommand2) {
+        flow_->Command2_Click();
+        if (closeWhenDone_)
+            ::PostMessageW(window_, WM_CLOSE, 0, 0);
     }
-    auto* self = reinterpret_cast<frmFreierSpeicher*>(::GetWindowLongPtrW(handle, GWLP_USERDATA));
-    return self != nullptr ? self->handle(message, w, l) : ::DefWindowProcW(handle, message, w, l);
 }
 
 LRESULT frmFreierSpeicher::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND:
-        if (LOWORD(w) == kFname && HIWORD(w) == EN_KILLFOCUS)
-            flow_.showFileSystem();
-        if (HIWORD(w) != BN_CLICKED)
-            return 0;
-        if (LOWORD(w) == kCommand1)
-            flow_.Command1_Click();
-        if (LOWORD(w) == kCommand5)
-            flow_.Command5_Click();
-        if (LOWORD(w) == kCommand2) {
-            flow_.Command2_Click();
-            if (closeWhenDone_)
-                ::PostMessageW(window_, WM_CLOSE, 0, 0);
-        }
+        if (flow_)
+            onCommand(LOWORD(w), HIWORD(w));
         return 0;
     case WM_TIMER:
-        if (w == kTimer1)
-            flow_.Timer1_Timer();
+        if (w == Win32Progress::kTimer1 && flow_)
+            flow_->Timer1_Timer();
         return 0;
     case WM_CLOSE:
         // Closing mid-run cancels it; the window goes once its fill files are deleted.
-        if (flow_.isRunInProgress()) {
-            flow_.Command5_Click();
+        if (flow_->isRunInProgress()) {
+            flow_->Command5_Click();
             closeWhenDone_ = true;
             return 0;
         }
@@ -167,10 +139,10 @@ LRESULT frmFreierSpeicher::handle(UINT message, WPARAM w, LPARAM l) {
         ::SetBkColor(reinterpret_cast<HDC>(w), design.Fname.backColor);
         return reinterpret_cast<LRESULT>(pathBackground_);
     case WM_PAINT:
-        paintShapeFrame(window_, design.Shape1, 3, black_);
+        paintShapeFrame(window_, design.Shape1, design.shapeBorderPixels, black_);
         return 0;
     case WM_SETCURSOR:
-        if (waitPointer_) {
+        if (progress_ && progress_->isWaitPointer()) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
@@ -181,14 +153,14 @@ LRESULT frmFreierSpeicher::handle(UINT message, WPARAM w, LPARAM l) {
     return ::DefWindowProcW(window_, message, w, l);
 }
 
-void frmFreierSpeicher::setCaption(HWND label, const std::string& text) {
-    ::SetWindowTextW(label, widen(text).c_str());
-    fitLabelToText(label);
+void frmFreierSpeicher::setFileSystemCaption(const std::string& text) {
+    ::SetWindowTextW(Label8, widen(text).c_str());
+    fitLabelToText(Label8);
     // A transparent label leaves its old text behind unless the window paints under it again.
     RECT area{};
-    ::GetWindowRect(label, &area);
-    ::MapWindowPoints(nullptr, ::GetParent(label), reinterpret_cast<POINT*>(&area), 2);
-    ::RedrawWindow(::GetParent(label), &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ::GetWindowRect(Label8, &area);
+    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&area), 2);
+    ::RedrawWindow(window_, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 std::string frmFreierSpeicher::folderText() const {
@@ -199,10 +171,6 @@ void frmFreierSpeicher::setFolderText(const std::string& text) {
     ::SetWindowTextW(Fname, widen(text).c_str());
 }
 
-void frmFreierSpeicher::setFileSystemCaption(const std::string& text) {
-    setCaption(Label8, text);
-}
-
 void frmFreierSpeicher::setRunning(bool running, bool startEnabled) {
     ::EnableWindow(Command2, !running && startEnabled);
     ::EnableWindow(Command5, running);
@@ -210,63 +178,8 @@ void frmFreierSpeicher::setRunning(bool running, bool startEnabled) {
     ::SendMessageW(Fname, EM_SETREADONLY, running, 0);
 }
 
-void frmFreierSpeicher::setTimerRunning(bool running) {
-    if (running)
-        ::SetTimer(window_, kTimer1, 1000, nullptr);
-    else
-        ::KillTimer(window_, kTimer1);
-}
-
-std::string frmFreierSpeicher::elapsedCaption() const {
-    return textOf(Label4);
-}
-
-void frmFreierSpeicher::setElapsedCaption(const std::string& text) {
-    setCaption(Label4, text);
-}
-
-void frmFreierSpeicher::setEstimateCaption(const std::string& text) {
-    setCaption(Label5, text);
-}
-
-void frmFreierSpeicher::setPercentCaption(const std::string& text) {
-    ::SetWindowTextW(Label1, widen(text).c_str());
-    Picture1->repaint();
-}
-
-void frmFreierSpeicher::setBarBackground(std::uint32_t lColor) {
-    Picture1->setBackColor(lColor);
-}
-
-void frmFreierSpeicher::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
-    drawProgressBar(*Picture1, lValue, lColor, dMaxValue);
-}
-
-void frmFreierSpeicher::processEvents() {
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        if (!::IsDialogMessageW(window_, &message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    }
-}
-
-void frmFreierSpeicher::setMousePointer(int code) {
-    waitPointer_ = code == kPointerHourglass;
-    ::SetCursor(::LoadCursorW(nullptr, waitPointer_ ? IDC_WAIT : IDC_ARROW));
-}
-
 std::string frmFreierSpeicher::chooseFolder(const std::string& title, const std::string&) {
     return narrow(folders_.chooseFolder(window_, widen(title)));
-}
-
-int frmFreierSpeicher::messageBox(const std::string& text, int style, const std::string& title) {
-    return boxes_.show(window_, widen(text), style, widen(title));
 }
 
 } // namespace kelvanter::win32ui

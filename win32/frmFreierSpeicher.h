@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
 #include "win32/PictureBox.h"
+#include "win32/TopLevelWindow.h"
+#include "win32/Win32Progress.h"
 #include "win32/Win32Seams.h"
 #include "window/FreeSpaceFlow.h"
 
@@ -26,7 +30,7 @@ public:
 // look; its commands are FreeSpaceFlow's.
 class frmFreierSpeicher final : public FreeSpacePort {
 public:
-    frmFreierSpeicher(HINSTANCE instance, MessageBoxSeam& boxes, FolderDialogSeam& folders, FileServices& files,
+    frmFreierSpeicher(HINSTANCE instance, MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files,
                       Clock& clock);
     ~frmFreierSpeicher() override;
     frmFreierSpeicher(const frmFreierSpeicher&) = delete;
@@ -34,7 +38,8 @@ public:
 
     void show();
     HWND window() const { return window_; }
-    FreeSpaceFlow& flow() { return flow_; }
+    FreeSpaceFlow& flow() { return *flow_; }
+    Win32Progress& progress() { return *progress_; }
     // True once the user closed it; the program ends with it when it is the only window.
     bool closed() const { return closed_; }
 
@@ -43,17 +48,7 @@ public:
     void setFolderText(const std::string& text) override;
     void setFileSystemCaption(const std::string& text) override;
     void setRunning(bool running, bool startEnabled) override;
-    void setTimerRunning(bool running) override;
-    std::string elapsedCaption() const override;
-    void setElapsedCaption(const std::string& text) override;
-    void setEstimateCaption(const std::string& text) override;
-    void setPercentCaption(const std::string& text) override;
-    void setBarBackground(std::uint32_t lColor) override;
-    void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
-    void processEvents() override;
-    void setMousePointer(int code) override;
     std::string chooseFolder(const std::string& title, const std::string& start) override;
-    int messageBox(const std::string& text, int style, const std::string& title) override;
 
     HWND Label2 = nullptr;
     HWND Fname = nullptr;
@@ -61,7 +56,8 @@ public:
     HWND Label8 = nullptr;
     HWND Command2 = nullptr;
     HWND Command5 = nullptr;
-    std::unique_ptr<PictureBox> Picture1;
+    // The progress row's controls, as the design names them.
+    PictureBox* Picture1 = nullptr;
     HWND Label1 = nullptr;
     HWND Label4 = nullptr;
     HWND Label5 = nullptr;
@@ -69,22 +65,23 @@ public:
     HWND Label7 = nullptr;
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+    template <typename Owner> friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND handle) { window_ = handle; }
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void buildControls(HINSTANCE instance);
-    void setCaption(HWND label, const std::string& text);
+    void onCommand(WORD id, WORD code);
 
     MessageBoxSeam& boxes_;
     FolderDialogSeam& folders_;
-    FreeSpaceFlow flow_;
     HWND window_ = nullptr;
+    std::unique_ptr<Win32Progress> progress_;
+    std::unique_ptr<FreeSpaceFlow> flow_;
     HFONT font_ = nullptr;
     HFONT boldFont_ = nullptr;
     HBRUSH black_ = nullptr;
     HBRUSH pathBackground_ = nullptr;
     bool closeWhenDone_ = false;
     bool closed_ = false;
-    bool waitPointer_ = false;
 };
 
 } // namespace kelvanter::win32ui

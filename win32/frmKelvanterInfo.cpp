@@ -3,6 +3,7 @@
 #include "platform/WideText.h"
 #include "win32/Controls.h"
 #include "win32/Resources.h"
+#include "win32/TopLevelWindow.h"
 #include "window/ControlTable.h"
 #include "window/InfoLines.h"
 
@@ -17,22 +18,7 @@ const InfoWindowDesign& design = kInfoWindow;
 } // namespace
 
 frmKelvanterInfo::frmKelvanterInfo(HINSTANCE instance, HWND mainWindow) : mainWindow_(mainWindow) {
-    WNDCLASSW type{};
-    type.lpfnWndProc = procedure;
-    type.hInstance = instance;
-    type.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAGNET));
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    type.lpszClassName = kClassName;
-    ::RegisterClassW(&type);
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame{0, 0, twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips)};
-    ::AdjustWindowRect(&frame, style, FALSE);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    window_ = ::CreateWindowExW(
-        0, kClassName, win32::widen(design.form.caption).c_str(), style, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-        (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, instance, this);
+    createWindowFor(this, instance, kClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), design.form);
     listFont_ = designFont(design.List1.font);
     font_ = designFont(design.Command1.font);
     listBackground_ = ::CreateSolidBrush(design.List1.backColor);
@@ -78,35 +64,27 @@ void frmKelvanterInfo::Form_Unload() {
     ::PostMessageW(mainWindow_, kUnloaded, 0, 0);
 }
 
-LRESULT CALLBACK frmKelvanterInfo::procedure(HWND handle, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<frmKelvanterInfo*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
-        self->window_ = handle;
-        ::SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmKelvanterInfo*>(::GetWindowLongPtrW(handle, GWLP_USERDATA));
-    if (self == nullptr)
-        return ::DefWindowProcW(handle, message, w, l);
+LRESULT frmKelvanterInfo::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_ACTIVATE:
         if (LOWORD(w) != WA_INACTIVE)
-            self->Form_Activate();
+            Form_Activate();
         return 0;
     case WM_COMMAND:
         if (LOWORD(w) == kCommand1 && HIWORD(w) == BN_CLICKED)
-            self->Command1_Click();
+            Command1_Click();
         return 0;
     case WM_CTLCOLORLISTBOX:
         ::SetTextColor(reinterpret_cast<HDC>(w), design.List1.textColor);
         ::SetBkColor(reinterpret_cast<HDC>(w), design.List1.backColor);
-        return reinterpret_cast<LRESULT>(self->listBackground_);
+        return reinterpret_cast<LRESULT>(listBackground_);
     case WM_DESTROY:
-        if (!self->endingWithProgram_)
-            self->Form_Unload();
-        ::SetWindowLongPtrW(handle, GWLP_USERDATA, 0);
+        if (!endingWithProgram_)
+            Form_Unload();
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         return 0;
     default:
-        return ::DefWindowProcW(handle, message, w, l);
+        return ::DefWindowProcW(window_, message, w, l);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win32/TopLevelWindow.h"
+
 #include <windows.h>
 
 namespace kelvanter::win32ui {
@@ -24,7 +26,9 @@ public:
     HWND Command1 = nullptr;
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM w, LPARAM l);
+    template <typename Owner> friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND handle) { window_ = handle; }
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
     void Form_Load();
     void Form_Activate();
     void Command1_Click();

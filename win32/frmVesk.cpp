@@ -22,38 +22,15 @@ const MainWindowDesign& design = kMainWindow;
 using win32::narrow;
 using win32::widen;
 
-// The window rectangle for a client area of the design's size, centred on the screen.
-RECT centredWindow(DWORD style) {
-    RECT frame{0, 0, twipsToPixels(design.form.clientWidthTwips), twipsToPixels(design.form.clientHeightTwips)};
-    ::AdjustWindowRect(&frame, style, FALSE);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    return {left, top, left + width, top + height};
-}
-
 } // namespace
 
-frmVesk::frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, FileServices& files, Clock& clock,
-                 FolderDialogSeam& folders)
-    : boxes_(boxes), dialoge_(dialogs), files_(files), clock_(clock), folders_(folders),
-      flow_(*this, *this, files, clock, noTraces_) {
-    WNDCLASSW type{};
-    type.lpfnWndProc = procedure;
-    type.hInstance = instance;
-    type.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAGNET));
-    type.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
-    type.lpszClassName = kClassName;
-    ::RegisterClassW(&type);
-    PictureBox::registerClass(instance);
-    // A fixed layout: no resizing and no maximising.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const RECT frame = centredWindow(style);
-    window = ::CreateWindowExW(0, kClassName, widen(design.form.caption).c_str(), style, frame.left, frame.top,
-                               frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+frmVesk::frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files,
+                 FillServices& fill, Clock& clock, FolderDialogSeam& folders)
+    : boxes_(boxes), dialoge_(dialogs), fill_(fill), clock_(clock), folders_(folders) {
+    createWindowFor(this, instance, kClassName, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)), design.form,
+                    kFixedWindowStyle | WS_CLIPCHILDREN);
     buildControls(instance);
+    flow_ = std::make_unique<VeskFlow>(*progress_, *this, files, clock, noTraces_);
     ::DragAcceptFiles(window, TRUE);
 }
 
@@ -61,9 +38,8 @@ frmVesk::~frmVesk() {
     infoWindow_.reset();
     if (::IsWindow(window))
         ::DestroyWindow(window);
-    for (const HGDIOBJ object :
-         {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(boldFont_), static_cast<HGDIOBJ>(destroyFont_),
-          static_cast<HGDIOBJ>(black_), static_cast<HGDIOBJ>(pathBackground_)})
+    for (const HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(destroyFont_),
+                                 static_cast<HGDIOBJ>(black_), static_cast<HGDIOBJ>(pathBackground_)})
         ::DeleteObject(object);
 }
 
@@ -85,7 +61,7 @@ FolderDialogSeam& frmVesk::systemFolderDialogs() {
 void frmVesk::openFreeSpaceWindow(const std::string& folder) {
     if (!freeSpaceWindow_)
         freeSpaceWindow_ = std::make_unique<frmFreierSpeicher>(
-            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window, GWLP_HINSTANCE)), boxes_, folders_, files_, clock_);
+            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window, GWLP_HINSTANCE)), boxes_, folders_, fill_, clock_);
     freeSpaceWindow_->flow().takeFolder(folder);
     freeSpaceWindow_->show();
 }
@@ -111,17 +87,6 @@ void frmVesk::Form_Unload() {
 
 // ---- messages ----
 
-LRESULT CALLBACK frmVesk::procedure(HWND handle, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* created = reinterpret_cast<CREATESTRUCTW*>(l);
-        auto* self = static_cast<frmVesk*>(created->lpCreateParams);
-        self->window = handle;
-        ::SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmVesk*>(::GetWindowLongPtrW(handle, GWLP_USERDATA));
-    return self != nullptr ? self->handle(message, w, l) : ::DefWindowProcW(handle, message, w, l);
-}
-
 LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
     case WM_COMMAND:
@@ -136,7 +101,7 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         onDrop(reinterpret_cast<HDROP>(w));
         return 0;
     case WM_TIMER:
-        if (w == kTimer1)
+        if (w == Win32Progress::kTimer1 && flow_)
             Timer1_Timer();
         return 0;
     case WM_CLOSE:
@@ -144,7 +109,7 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         // Nor while the free-space window fills the disk: that run is cancelled and deletes its fill first.
         if (freeSpaceWindow_ && freeSpaceWindow_->flow().isRunInProgress())
             freeSpaceWindow_->flow().Command5_Click();
-        else if (!flow_.isRunInProgress())
+        else if (!flow_->isRunInProgress())
             Form_Unload();
         return 0;
     case WM_CTLCOLORSTATIC:
@@ -161,7 +126,7 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         paintFrame();
         return 0;
     case WM_SETCURSOR:
-        if (waitPointer_) {
+        if (progress_ && progress_->isWaitPointer()) {
             ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
@@ -174,12 +139,12 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
 
 // The first of the dropped files, by its exact UTF-16 name.
 void frmVesk::onDrop(HDROP drop) {
-    if (!flow_.isRunInProgress()) {
+    if (!flow_->isRunInProgress()) {
         const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
         std::wstring path(length + 1, L'\0');
         path.resize(::DragQueryFileW(drop, 0, path.data(), length + 1));
         if (!path.empty())
-            flow_.takeDroppedFile(narrow(path));
+            flow_->takeDroppedFile(narrow(path));
     }
     ::DragFinish(drop);
 }
@@ -236,7 +201,7 @@ void frmVesk::paintFrame() {
     paintShapeFrame(window, design.Shape1, design.shapeBorderPixels, black_);
 }
 
-// ---- what the core may do to the window ----
+// ---- what the commands' flow may do to the window ----
 
 void frmVesk::setWindowEnabled(bool enabled) {
     ::EnableWindow(window, enabled ? TRUE : FALSE);
@@ -246,43 +211,8 @@ bool frmVesk::isOptionSelected(int index) const {
     return ::SendMessageW(Option1.at(static_cast<std::size_t>(index)), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void frmVesk::setPercentCaption(const std::string& caption) {
-    setCaption(Label1, caption);
-}
-
-void frmVesk::setBarBackground(std::uint32_t lColor) {
-    Picture1->setBackColor(lColor);
-}
-
 void frmVesk::setSuccessLabelVisible(bool visible) {
     ::ShowWindow(Label3, visible ? SW_SHOW : SW_HIDE);
-}
-
-void frmVesk::processEvents() {
-    MSG message{};
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // Handed on to the main loop, which ends the program once the run is over.
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        dispatch(message);
-    }
-}
-
-void frmVesk::dispatch(MSG& message) {
-    const HWND info = infoWindow_ ? infoWindow_->window() : nullptr;
-    const HWND freeSpace = freeSpaceWindow_ ? freeSpaceWindow_->window() : nullptr;
-    if ((info != nullptr && ::IsDialogMessageW(info, &message)) ||
-        (freeSpace != nullptr && ::IsDialogMessageW(freeSpace, &message)) || ::IsDialogMessageW(window, &message))
-        return;
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-}
-
-int frmVesk::messageBox(const std::string& text, int style, const std::string& title) {
-    // A path in the text shows as text: an unpaired surrogate as U+FFFD.
-    return boxes_.show(window, widen(shownName(text)), style, widen(title));
 }
 
 std::string frmVesk::executableName() const {
@@ -293,19 +223,8 @@ std::string frmVesk::executableName() const {
     return narrow(name.substr(0, name.rfind(L'.')));
 }
 
-void frmVesk::setMousePointer(int code) {
-    waitPointer_ = code == kPointerHourglass;
-    ::SetCursor(::LoadCursorW(nullptr, waitPointer_ ? IDC_WAIT : IDC_ARROW));
-}
-
-void frmVesk::showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) {
-    O_ShowProgressBar(Picture1.get(), lValue, lColor, dMaxValue);
-}
-
-// ---- what the commands' flow may do to the window ----
-
 std::string frmVesk::pathBoxText() const {
-    return captionOf(Fname);
+    return textOf(Fname);
 }
 
 void frmVesk::setPathText(const std::string& text) {
@@ -314,26 +233,6 @@ void frmVesk::setPathText(const std::string& text) {
 
 void frmVesk::setDestroyEnabled(bool enabled) {
     ::EnableWindow(Command2, enabled ? TRUE : FALSE);
-}
-
-void frmVesk::setTimerRunning(bool running) {
-    if (running)
-        ::SetTimer(window, kTimer1, static_cast<UINT>(design.timerIntervalMs), nullptr);
-    else
-        ::KillTimer(window, kTimer1);
-    timerRunning_ = running;
-}
-
-std::string frmVesk::elapsedCaption() const {
-    return captionOf(Label4);
-}
-
-void frmVesk::setElapsedCaption(const std::string& text) {
-    setCaption(Label4, text);
-}
-
-void frmVesk::setEstimateCaption(const std::string& text) {
-    setCaption(Label5, text);
 }
 
 std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
@@ -345,31 +244,6 @@ std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFol
         return {};
     sFolder = narrow(folder);
     return narrow(name);
-}
-
-void frmVesk::setCaption(HWND label, const std::string& caption) {
-    ::SetWindowTextW(label, widen(caption).c_str());
-    fitToText(label);
-    if (label == Label1) {
-        Picture1->repaint();
-    } else {
-        // A transparent label leaves its old text behind unless the window paints under it again.
-        RECT area{};
-        ::GetWindowRect(label, &area);
-        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&area), 2);
-        area.right += 40;
-        ::RedrawWindow(window, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    }
-}
-
-// Labels are as large as their text; the percent label stays centred where the design put it.
-void frmVesk::fitToText(HWND label) {
-    const PixelRect percent = toPixels(design.Label1.rect);
-    fitLabelToText(label, label == Label1 ? std::optional(percent.left + percent.width / 2) : std::nullopt);
-}
-
-std::string frmVesk::captionOf(HWND control) const {
-    return textOf(control);
 }
 
 } // namespace kelvanter::win32ui

@@ -33,7 +33,6 @@ HWND pictureButton(HWND parent, const ControlSpec& spec, int id, int icon, int s
 
 void frmVesk::buildControls(HINSTANCE instance) {
     font_ = designFont({});
-    boldFont_ = designFont(design.Label1.font);
     destroyFont_ = designFont(design.Command2.font);
     black_ = ::CreateSolidBrush(design.backColor);
     pathBackground_ = ::CreateSolidBrush(design.Fname.backColor);
@@ -44,9 +43,13 @@ void frmVesk::buildControls(HINSTANCE instance) {
     Fname = createControl(window, L"EDIT", design.Fname, ES_AUTOHSCROLL, kFname, font_);
     Command1 = pictureButton(window, design.Command1, kCommand1, IDI_FOLDER, 16);
     Command2 = createControl(window, L"BUTTON", design.Command2, BS_OWNERDRAW, kCommand2, destroyFont_);
-    const PixelRect bar = toPixels(design.Picture1.rect);
-    Picture1 = std::make_unique<PictureBox>(window, bar.left, bar.top, bar.width, bar.height, kPicture1);
-    Picture1->setBackColor(design.Picture1.backColor);
+    progress_ = std::make_unique<Win32Progress>(window, boxes_, progressRowOf(design), kProgressRow);
+    Picture1 = progress_->Picture1.get();
+    Label1 = progress_->Label1;
+    Label4 = progress_->Label4;
+    Label5 = progress_->Label5;
+    Label6 = progress_->Label6;
+    Label7 = progress_->Label7;
     Label3 = label(window, design.Label3, kLabel3, font_);
     // One group: the first option starts it, and only the checked one is a tab stop.
     Option1[0] = createControl(window, L"BUTTON", design.Option1_0, BS_AUTORADIOBUTTON | WS_GROUP, kOption0, font_);
@@ -57,16 +60,11 @@ void frmVesk::buildControls(HINSTANCE instance) {
         ::SetWindowTheme(option, L"", L"");
     }
     ::SendMessageW(Option1[0], BM_SETCHECK, BST_CHECKED, 0);
-    Label1 = createControl(Picture1->handle(), L"STATIC", design.Label1, SS_CENTER | SS_NOPREFIX, kLabel1, boldFont_);
     Command3 = pictureButton(window, design.Command3, kCommand3, IDI_INFO, 32);
     Command4 = pictureButton(window, design.Command4, kCommand4, IDI_DOOR, 32);
-    Label4 = label(window, design.Label4, kLabel4, font_);
-    Label5 = label(window, design.Label5, kLabel5, font_);
-    Label6 = label(window, design.Label6, kLabel6, font_);
-    Label7 = label(window, design.Label7, kLabel7, font_);
 
-    for (const HWND text : {Label1, Label2, Label3, Label4, Label5, Label6, Label7})
-        fitToText(text);
+    for (const HWND text : {Label2, Label3})
+        fitLabelToText(text);
 
     toolTips_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);

@@ -1,18 +1,21 @@
 #include "window/BoxTexts.h"
 
+#include "window/BoxStyles.h"
+#include "window/PathText.h"
+
 namespace kelvanter::boxTexts {
 
 std::string readOnlyQuestion(const std::string& path) {
     return "Die Datei " + path + " ist schreibgeschützt. Soll der Schreibschutz entfernt werden ?";
 }
 
-std::string doubtQuestion(const std::string& path, const std::string& reason) {
-    return "Die Datei " + path + " kann hier nicht an Ort und Stelle überschrieben werden: " + reason +
+std::string doubtQuestion(const std::string& path, const Doubts& doubts) {
+    return "Die Datei " + path + " kann hier nicht an Ort und Stelle überschrieben werden: " + reasons(doubts) +
            ". Ihr bisheriger Inhalt kann danach noch auf dem Datenträger lesbar sein. Trotzdem fortfahren ?";
 }
 
 std::string confirmation(const std::string& path) {
-    // Two blanks between "die" and "Datei", as the box has always shown it.
+    // Two blanks between "die" and "Datei": the box's own wording.
     return "Soll die  Datei " + path + " jetzt unwiderruflich zerstört werden?";
 }
 
@@ -24,6 +27,67 @@ std::string indistinguishableName(const std::string& path) {
     return "Der Name der Datei " + path +
            " lässt sich nicht von dem einer anderen Datei im selben Ordner unterscheiden. Benennen Sie die Datei um "
            "und wählen Sie sie erneut.";
+}
+
+std::string notDeleted(const std::string& path) {
+    return "Die Datei " + path + " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.";
+}
+
+std::string deletedUnproven(const std::string& path, const Doubts& doubts) {
+    return kUnprovenHead + path + kUnprovenMiddle + reasons(doubts) + kUnprovenTail;
+}
+
+std::string reason(const Doubt& doubt) {
+    switch (doubt.kind) {
+    case DoubtKind::WritesElsewhere:
+        return "das Dateisystem " + doubt.detail + " schreibt geänderte Daten an eine neue Stelle";
+    case DoubtKind::NetworkOrOverlay:
+        return "sie liegt auf einem Netz- oder Overlay-Dateisystem (" + doubt.detail + ")";
+    case DoubtKind::Flash:
+        return std::string("sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), der geänderte "
+                           "Daten an neue Stellen schreibt und alte Kopien zurückbehalten kann") +
+               (doubt.encrypted ? " (diese Kopien sind verschlüsselt)" : "");
+    case DoubtKind::SyncedFolder:
+        return "sie liegt in einem Ordner, den " +
+               (doubt.detail.empty() ? std::string("ein Synchronisationsdienst") : doubt.detail) +
+               " mit anderen Rechnern oder einem Server abgleicht; dort können Kopien, frühere Fassungen und ein "
+               "Papierkorb erhalten bleiben";
+    case DoubtKind::JournalsContents:
+        return "das Dateisystem führt ein Journal der Dateiinhalte";
+    case DoubtKind::SharedBlocks:
+        return "ihre Blöcke gehören auch einer anderen Datei oder einem Snapshot";
+    case DoubtKind::Compressed:
+        return "sie ist komprimiert gespeichert";
+    case DoubtKind::LocationUnknown:
+        break;
+    case DoubtKind::BlocksMoved:
+        return "ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle";
+    case DoubtKind::ReadBackDiffers:
+        return "der Datenträger lieferte beim Nachlesen nicht das geschriebene Muster";
+    }
+    return "die Lage ihrer Daten auf dem Datenträger ist nicht bekannt";
+}
+
+std::string reasons(const Doubts& doubts) {
+    std::string joined;
+    for (const Doubt& doubt : doubts)
+        joined += (joined.empty() ? "" : ", und ") + reason(doubt);
+    return joined;
+}
+
+Box boxFor(const RunReport& report, const std::string& executableName) {
+    const std::string path = shownName(report.path);
+    switch (report.notice) {
+    case RunNotice::FileVanished:
+        return {kFileVanished, kStyleOkOnly, kApplicationTitle};
+    case RunNotice::CannotOverwrite:
+        return {kCannotOpen, kStyleWarning, kMessageTitle};
+    case RunNotice::NotDeleted:
+        return {notDeleted(path), kStyleError, executableName};
+    case RunNotice::DeletedUnproven:
+        break;
+    }
+    return {deletedUnproven(path, report.doubts), kStyleWarning, kMessageTitle};
 }
 
 } // namespace kelvanter::boxTexts

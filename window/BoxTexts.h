@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/RunReport.h"
+
 #include <string>
 
-// The German texts of the main window's boxes and dialog, each in one place.
+// The German texts of the main window's boxes and dialog, each in one place. Paths in them are
+// shown as text (see shownName).
 namespace kelvanter::boxTexts {
 
 inline constexpr const char* kNotFound =
@@ -10,21 +13,45 @@ inline constexpr const char* kNotFound =
     "eine versteckte Datei oder eine Systemdatei. Dateiattribute überprüfen !";
 // No blanks round the hyphen, unlike the other titles.
 inline constexpr const char* kNotFoundTitle = "Kelvanter-Nachricht";
+inline constexpr const char* kMessageTitle = "Kelvanter - Nachricht";
 inline constexpr const char* kConfirmationTitle = "Kelvanter - Kontrollabfrage";
 inline constexpr const char* kOverwriteFreeSpaceNow =
     "Soll jetzt der freie Speicher des Laufwerks überschrieben werden? Erst dann sind die alten Kopien der Datei dort "
     "beseitigt.";
-// Yes and No with the question icon, No the default button.
-inline constexpr int kStyleQuestionNoDefault = 292;
 
 inline constexpr const char* kOpenDialogTitle = "Datei 1 öffnen";
 inline constexpr const char* kAllFilesFilter = "Alle Dateien (*.*)|*.*";
 inline constexpr const char* kAllFilesExtension = "*.*";
 
+// The run's boxes.
+inline constexpr const char* kFileVanished = "Datei nicht gefunden!";
+inline constexpr const char* kCannotOpen =
+    "Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.";
+inline constexpr const char* kUnprovenHead = "Die Datei ";
+inline constexpr const char* kUnprovenMiddle = " wurde gelöscht, aber das Überschreiben ließ sich nicht nachweisen: ";
+inline constexpr const char* kUnprovenTail = ". Ihr bisheriger Inhalt kann noch auf dem Datenträger lesbar sein.";
+
 std::string readOnlyQuestion(const std::string& path);
-std::string doubtQuestion(const std::string& path, const std::string& reason);
+std::string doubtQuestion(const std::string& path, const Doubts& doubts);
 std::string confirmation(const std::string& path);
 std::string cannotProcess(const std::string& path, const std::string& reason);
 std::string indistinguishableName(const std::string& path);
+std::string notDeleted(const std::string& path);
+std::string deletedUnproven(const std::string& path, const Doubts& doubts);
+
+// Why an in-place overwrite may not reach a file's old data: fragments that complete the
+// sentences of the boxes ("... überschrieben werden: <reason>."), several joined by ", und ".
+std::string reason(const Doubt& doubt);
+std::string reasons(const Doubts& doubts);
+
+// A box as the window shows it.
+struct Box {
+    std::string text;
+    int style = 0;
+    std::string title;
+};
+
+// The box a run's report is shown in; `executableName` titles the box of a file not deleted.
+Box boxFor(const RunReport& report, const std::string& executableName);
 
 } // namespace kelvanter::boxTexts

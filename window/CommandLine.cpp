@@ -40,7 +40,7 @@ Request parse(const std::vector<std::string>& arguments) {
             request.action = Action::OpenFreeSpaceWindow;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             request.action = Action::Refuse;
-            request.refusal = "Unbekannte Option: " + argument;
+            request.unknownOption = argument;
             return request;
         } else if (!request.file) {
             request.file = argument;
@@ -57,6 +57,10 @@ std::string helpText(const std::string& programName) {
            optionLine(kHelp) + optionLine(kVersion) + optionLine(kFreeSpace) +
            helpLine("  --", "Beendet die Optionen, etwa vor einem Dateinamen, der mit einem Bindestrich beginnt.") +
            "\nArgumente:\n" + helpLine(std::string("  ") + kFileName, kFileDescription);
+}
+
+std::string refusal(const Request& request) {
+    return "Unbekannte Option: " + request.unknownOption;
 }
 
 std::string versionText() {

@@ -27,7 +27,7 @@ enum class Action { OpenWindow, OpenFreeSpaceWindow, ShowHelp, ShowVersion, Refu
 struct Request {
     Action action = Action::OpenWindow;
     std::optional<std::string> file; // the name's own bytes: the file, or with --free-space the folder
-    std::string refusal;             // why the command line was refused, in German
+    std::string unknownOption;       // the option the command line was refused for
 };
 
 // The arguments after the program's name. "--" ends the options, so that a file whose name
@@ -35,6 +35,8 @@ struct Request {
 Request parse(const std::vector<std::string>& arguments);
 
 std::string helpText(const std::string& programName);
+// Why the command line was refused, for the user.
+std::string refusal(const Request& request);
 std::string versionText();
 
 } // namespace kelvanter::commandLine

@@ -131,6 +131,8 @@ struct FreeSpaceWindowDesign {
     std::uint32_t backColor;
     ControlSpec Label2, Fname, Command1, Label8, Command2, Command5, Picture1, Label1, Label4, Label5, Label6, Label7,
         Shape1;
+    int shapeBorderPixels;
+    int timerIntervalMs;
 };
 
 // clang-format off
@@ -150,8 +152,26 @@ inline constexpr FreeSpaceWindowDesign kFreeSpaceWindow{
     {"Label6",   ControlKind::Label,         "Time Elapsed:",     {240, 2400, 1005, 195}, -1, palette::kDarkYellow},
     {"Label7",   ControlKind::Label,         "Time Estimated:",   {4920, 2400, 1125, 195}, -1, palette::kDarkYellow},
     {"Shape1",   ControlKind::Shape,         "",                  {120, 240, 6855, 2775}, -1, palette::kDarkYellow, palette::kBlack},
+    3,
+    1000,
 };
 // clang-format on
+
+// The bar, its percent and the two times with their timer, alike in every window that shows a run.
+struct ProgressRowDesign {
+    const ControlSpec& Picture1;
+    const ControlSpec& Label1;
+    const ControlSpec& Label4;
+    const ControlSpec& Label5;
+    const ControlSpec& Label6;
+    const ControlSpec& Label7;
+    int timerIntervalMs;
+};
+
+template <typename Design> ProgressRowDesign progressRowOf(const Design& design) {
+    return {design.Picture1, design.Label1, design.Label4,         design.Label5,
+            design.Label6,   design.Label7, design.timerIntervalMs};
+}
 
 // The controls that take the focus, in the order the Tab key visits them.
 std::vector<const ControlSpec*> tabOrder(const MainWindowDesign& design);

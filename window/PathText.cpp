@@ -52,7 +52,7 @@ bool sameShownName(const std::string& a, const std::string& b) {
     return withReplacementRunsFolded(a) == withReplacementRunsFolded(b);
 }
 
-ResolvedPath resolveShownPath(FileServices& files, const std::string& text) {
+ResolvedPath resolveShownPath(FileBasics& files, const std::string& text) {
     // Text without U+FFFD names itself: its bytes are the name.
     if (!hasReplacement(text))
         return {ResolvedPath::Outcome::Found, text};

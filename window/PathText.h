@@ -22,6 +22,6 @@ struct ResolvedPath {
     enum class Outcome { Found, NotFound, Ambiguous } outcome = Outcome::NotFound;
     std::string path;
 };
-ResolvedPath resolveShownPath(FileServices& files, const std::string& text);
+ResolvedPath resolveShownPath(FileBasics& files, const std::string& text);
 
 } // namespace kelvanter

@@ -1,27 +1,24 @@
 #include "window/VeskFlow.h"
 
-#include "core/ErrorText.h"
-#include "core/ModDestroyFile.h"
-#include "core/OverwritePasses.h"
+#include "platform/PathParts.h"
+#include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
+#include "window/ErrorTexts.h"
 #include "window/PathText.h"
-#include "window/TimeText.h"
+#include "window/RunClock.h"
 
-#include <limits>
 #include <utility>
 
 namespace kelvanter {
 
-namespace {
-
-constexpr const char* kZeroTime = "00:00:00";
-
-} // namespace
-
 void VeskFlow::resetProgressDisplay() {
-    display_.setBarBackground(kEmptyBarColor);
-    display_.setPercentCaption("0 %");
-    display_.setSuccessLabelVisible(false);
+    progress_.setBarBackground(kEmptyBarColor);
+    progress_.setPercentCaption("0 %");
+    port_.setSuccessLabelVisible(false);
+}
+
+int VeskFlow::box(const std::string& text, int style, const std::string& title) {
+    return progress_.messageBox(text, style, title);
 }
 
 void VeskFlow::Command1_Click() {
@@ -29,11 +26,8 @@ void VeskFlow::Command1_Click() {
     std::string sFolder = files_.currentFolder().value;
     const std::string name = port_.ShowOpenDialog(boxTexts::kOpenDialogTitle, sFolder, "", boxTexts::kAllFilesFilter,
                                                   boxTexts::kAllFilesExtension);
-    const char separator = files_.pathSeparators()[0];
-    if (sFolder.empty() || sFolder.back() != separator)
-        sFolder += separator;
     if (!name.empty()) {
-        showHandedOverFile(sFolder + name);
+        showHandedOverFile(pathParts::joined(sFolder, name, files_.pathSeparators()));
     } else {
         port_.setDestroyEnabled(false);
         exactPath_.reset();
@@ -44,7 +38,6 @@ void VeskFlow::Command1_Click() {
 // `exact`: the path is the file system's own name; otherwise it is text to be matched to one.
 void VeskFlow::showChosenFile(const std::string& path, bool exact) {
     port_.setDestroyEnabled(true);
-    sSelectedFile = path;
     exactPath_ = exact ? std::optional(path) : std::nullopt;
     port_.setPathText(shownName(path));
 }
@@ -71,14 +64,29 @@ std::optional<std::string> VeskFlow::pathToDestroy(const std::string& text) {
         return exactPath_;
     const ResolvedPath resolved = resolveShownPath(files_, text);
     if (resolved.outcome == ResolvedPath::Outcome::Ambiguous) {
-        display_.messageBox(boxTexts::indistinguishableName(text), kStyleWarning, kMessageTitle);
+        box(boxTexts::indistinguishableName(text), kStyleWarning, boxTexts::kMessageTitle);
         return std::nullopt;
     }
     if (resolved.outcome == ResolvedPath::Outcome::NotFound) {
-        display_.messageBox(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
+        box(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
         return std::nullopt;
     }
     return resolved.path;
+}
+
+// The destroyable file at the path, held from here on; nothing, after a box, where there is none.
+std::optional<DestructionTarget> VeskFlow::lookUp(const std::string& path) {
+    FilePin::Lookup found = FilePin::lookUp(files_, path, HiddenFiles::Excluded);
+    if (!found.pin) {
+        if (found.error != 0)
+            reportFailure(path, describeError(found.error));
+        else
+            box(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
+        return std::nullopt;
+    }
+    // Asked once: the doubt, the proof and the remedy after the run all come from these answers.
+    StorageView storage = StorageView::of(files_, *found.pin, path);
+    return DestructionTarget{path, std::move(*found.pin), std::move(storage)};
 }
 
 void VeskFlow::Command2_Click() {
@@ -86,120 +94,89 @@ void VeskFlow::Command2_Click() {
     const std::string text = port_.pathBoxText();
     if (text.empty())
         return;
-    const auto found = pathToDestroy(text);
-    if (!found)
+    const auto path = pathToDestroy(text);
+    if (!path)
         return;
-    const std::string& path = *found;
-    lookedUp_.reset();
-    if (auto found = FilePin::of(files_, path, HiddenFiles::Excluded))
-        lookedUp_.emplace(std::move(*found));
-    if (!lookedUp_) {
-        display_.messageBox(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
+    auto target = lookUp(*path);
+    if (!target)
         return;
+    if (askToRemoveWriteProtection(*target) && acceptOverwriteInDoubt(*target) &&
+        box(boxTexts::confirmation(shownName(*path)), kStyleQuestion, boxTexts::kConfirmationTitle) == kAnswerYes) {
+        runConfirmed(std::move(*target));
     }
-    if (askToRemoveWriteProtection(path) && acceptOverwriteInDoubt(path, lookedUp_->identity()) &&
-        display_.messageBox(boxTexts::confirmation(shownName(path)), kStyleQuestion, boxTexts::kConfirmationTitle) ==
-            kAnswerYes) {
-        runConfirmed(path);
-    }
-    lookedUp_.reset();
 }
 
-// False when the run must not go on: the user said No, or the attributes could not be read or reset.
-bool VeskFlow::askToRemoveWriteProtection(const std::string& path) {
-    const auto attributes = modDestroyFile::ReadAttributes(files_, path);
-    if (!attributes.ok()) {
-        reportFailure(path, describeError(attributes.error));
-        return false;
-    }
-    if ((attributes.value & kAttrReadOnly) == 0)
+// False when the run must not go on: the user said No, or the protection could not be lifted.
+bool VeskFlow::askToRemoveWriteProtection(const DestructionTarget& target) {
+    if ((target.pin.attributesAtLookup() & kAttrReadOnly) == 0)
         return true;
-    if (display_.messageBox(boxTexts::readOnlyQuestion(shownName(path)), kStyleQuestion, kMessageTitle) != kAnswerYes)
+    if (box(boxTexts::readOnlyQuestion(shownName(target.path)), kStyleQuestion, boxTexts::kMessageTitle) != kAnswerYes)
         return false;
     // Only the protection the user agreed to lift; the disposal resets the rest.
-    const SysStatus lifted = files_.addOwnerWrite(path);
+    const SysStatus lifted = files_.addOwnerWrite(target.pin.handle());
     if (!lifted.ok()) {
-        reportFailure(path, describeError(lifted.error));
+        reportFailure(target.path, describeError(lifted.error));
         return false;
     }
     return true;
 }
 
 // Where the file system may keep the old data elsewhere, the user decides before the confirmation.
-bool VeskFlow::acceptOverwriteInDoubt(const std::string& path, const FileIdentity& identity) {
-    // Asked once: the doubt and the remedy after the run come from the same facts.
-    const auto storage = files_.storageOf(path, identity);
-    freeSpaceIsTheRemedy_ =
-        storage.ok() && (storage.value.kind == StorageKind::CopyOnWrite || storage.value.journalsData);
-    const auto doubt = doubtFrom(storage, files_.extentsOf(path, identity));
-    if (!doubt)
+bool VeskFlow::acceptOverwriteInDoubt(const DestructionTarget& target) {
+    const Doubts doubts = doubtsFrom(target.storage);
+    if (doubts.empty())
         return true;
-    return display_.messageBox(boxTexts::doubtQuestion(shownName(path), *doubt), kStyleWarningQuestion,
-                               kMessageTitle) == kAnswerYes;
+    return box(boxTexts::doubtQuestion(shownName(target.path), doubts), kStyleWarningQuestion,
+               boxTexts::kMessageTitle) == kAnswerYes;
 }
 
-void VeskFlow::runConfirmed(const std::string& path) {
-    lSeconds = 0;
-    port_.setElapsedCaption(kZeroTime);
-    port_.setEstimateCaption(kZeroTime);
-    port_.setTimerRunning(true);
-    display_.setMousePointer(kPointerHourglass);
+void VeskFlow::runConfirmed(DestructionTarget target) {
+    const std::string path = target.path;
+    runClock::start(progress_, lSeconds);
+    progress_.setMousePointer(kPointerHourglass);
     std::optional<std::string> failure;
     try {
-        vesk(path);
+        vesk(std::move(target));
     } catch (const std::exception& error) {
         // Whatever escaped, the window must be left usable before the user is told.
         runInProgress_ = false;
-        display_.setWindowEnabled(true);
+        port_.setWindowEnabled(true);
         failure = error.what();
     }
-    endRun();
+    progress_.setMousePointer(kPointerDefault);
+    runClock::stop(progress_);
     if (failure)
         reportFailure(path, *failure);
 }
 
-void VeskFlow::vesk(const std::string& sFileName) {
+void VeskFlow::vesk(DestructionTarget target) {
     runInProgress_ = true;
-    // The pin goes to the core, which holds it through the passes and lets it go before the
-    // final lookup: an open handle keeps a deleted name visible on Windows.
-    const Verdict verdict = kelvanter::vesk(CoreContext{display_, files_, clock_}, counters, sFileName,
-                                            std::exchange(lookedUp_, std::nullopt));
+    const std::string path = target.path;
+    const bool freeSpaceIsTheRemedy = freeSpaceHoldsOldCopies(target.storage);
+    // The target goes to the core, which holds it through the passes and lets it go before the
+    // delete: an open handle keeps a deleted name visible on Windows.
+    const Verdict verdict = kelvanter::vesk(CoreContext{display_, files_, clock_}, counters, std::move(target));
     // The file is gone even where its overwrite could not be proven: its traces go with it.
     if (verdict != Verdict::NotDestroyed)
-        traces_.removeTracesOf(sFileName);
+        traces_.removeTracesOf(path);
     runInProgress_ = false;
-    if (verdict == Verdict::DeletedUnproven && freeSpaceIsTheRemedy_ && port_.hasFreeSpaceWindow())
-        offerToOverwriteFreeSpace(sFileName);
+    if (verdict == Verdict::DeletedUnproven && freeSpaceIsTheRemedy)
+        offerToOverwriteFreeSpace(path);
 }
 
 // Where the old copies lie in free space, overwriting it is what removes them.
 void VeskFlow::offerToOverwriteFreeSpace(const std::string& path) {
-    const auto slash = path.find_last_of(files_.pathSeparators());
-    const std::string folder = slash == std::string::npos ? "."
-                               : slash == 0               ? path.substr(0, 1)
-                                                          : path.substr(0, slash);
-    if (display_.messageBox(boxTexts::kOverwriteFreeSpaceNow, boxTexts::kStyleQuestionNoDefault, kMessageTitle) ==
-        kAnswerYes)
-        port_.openFreeSpaceWindow(folder);
-}
-
-void VeskFlow::endRun() {
-    display_.setMousePointer(kPointerDefault);
-    port_.setTimerRunning(false);
-    port_.setEstimateCaption(port_.elapsedCaption());
+    if (box(boxTexts::kOverwriteFreeSpaceNow, kStyleQuestionNoDefault, boxTexts::kMessageTitle) == kAnswerYes)
+        port_.openFreeSpaceWindow(pathParts::folderOf(path, files_.pathSeparators()));
 }
 
 void VeskFlow::reportFailure(const std::string& path, const std::string& reason) {
-    display_.messageBox(boxTexts::cannotProcess(shownName(path), reason), kStyleError, kMessageTitle);
+    box(boxTexts::cannotProcess(shownName(path), reason), kStyleError, boxTexts::kMessageTitle);
 }
 
 void VeskFlow::Timer1_Timer() {
-    display_.processEvents();
-    if (lSeconds < std::numeric_limits<std::int32_t>::max())
-        ++lSeconds;
-    port_.setElapsedCaption(FormatTime(lSeconds));
-    if (const auto estimate = estimatedDuration(lSeconds, counters.lBytesDone, counters.lBytesTotal))
-        port_.setEstimateCaption(FormatTime(*estimate));
+    progress_.processEvents();
+    runClock::tick(progress_, lSeconds, counters.lBytesDone, counters.lBytesTotal);
 }
 
 } // namespace kelvanter

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "core/ByteCounters.h"
-#include "core/FilePin.h"
-#include "core/VeskDisplay.h"
+#include "core/OverwritePasses.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
+#include "window/ProgressPort.h"
 #include "window/VeskPort.h"
+#include "window/WindowDisplay.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,11 +16,11 @@ namespace kelvanter {
 
 // The main window's commands, written once for every toolkit: the browse command, the destroy
 // command with its questions, the run and its verdict, and the one-second tick. Each window
-// forwards its handlers here and supplies the display and the port.
+// forwards its handlers here and supplies its ports.
 class VeskFlow {
 public:
-    VeskFlow(VeskDisplay& display, VeskPort& port, FileServices& files, Clock& clock, FileTraces& traces)
-        : display_(display), port_(port), files_(files), clock_(clock), traces_(traces) {}
+    VeskFlow(ProgressPort& progress, VeskPort& port, DestructionServices& files, Clock& clock, FileTraces& traces)
+        : progress_(progress), port_(port), display_(progress, port), files_(files), clock_(clock), traces_(traces) {}
 
     void Command1_Click();
     void Command2_Click();
@@ -37,33 +38,29 @@ public:
 
     std::int32_t lSeconds = 0;
     ByteCounters counters;
-    // The full path last chosen with the browse command.
-    std::string sSelectedFile;
 
 private:
     void resetProgressDisplay();
     void showChosenFile(const std::string& path, bool exact);
     void showHandedOverFile(const std::string& path);
     std::optional<std::string> pathToDestroy(const std::string& text);
-    bool askToRemoveWriteProtection(const std::string& path);
-    bool acceptOverwriteInDoubt(const std::string& path, const FileIdentity& identity);
-    void runConfirmed(const std::string& path);
-    void vesk(const std::string& sFileName);
-    void endRun();
+    std::optional<DestructionTarget> lookUp(const std::string& path);
+    bool askToRemoveWriteProtection(const DestructionTarget& target);
+    bool acceptOverwriteInDoubt(const DestructionTarget& target);
+    void runConfirmed(DestructionTarget target);
+    void vesk(DestructionTarget target);
     void offerToOverwriteFreeSpace(const std::string& path);
     void reportFailure(const std::string& path, const std::string& reason);
+    int box(const std::string& text, int style, const std::string& title);
 
-    VeskDisplay& display_;
+    ProgressPort& progress_;
     VeskPort& port_;
-    FileServices& files_;
+    WindowDisplay display_;
+    DestructionServices& files_;
     Clock& clock_;
     FileTraces& traces_;
     // The file system's own name of the file shown in the path box, where it came exactly.
     std::optional<std::string> exactPath_;
-    // Whether the old copies the run cannot reach lie in free space (copy-on-write, a data journal).
-    bool freeSpaceIsTheRemedy_ = false;
-    // The file the user confirmed, held from its lookup until the run hands it to the core.
-    std::optional<FilePin> lookedUp_;
     bool runInProgress_ = false;
 };
 

@@ -1,4 +1,7 @@
+// The lookup, the passes and the disposal of one file on Linux: after the lookup, every query is
+// made on the descriptors it holds, and names change only inside the file's held folder.
 #include "platform/posix/PosixFileServices.h"
+
 #include "platform/posix/PosixOpen.h"
 
 #include <algorithm>
@@ -14,9 +17,10 @@
 
 namespace kelvanter {
 
-using posix::flushFolderOf;
 using posix::identityOf;
+using posix::kindOf;
 using posix::kSafeOpenFlags;
+using posix::lastError;
 using posix::openVerified;
 
 namespace {
@@ -24,38 +28,6 @@ namespace {
 constexpr int kUndeletableFlags = FS_IMMUTABLE_FL | FS_APPEND_FL;
 // As many block copies as one pwritev takes (IOV_MAX on Linux).
 constexpr int kBlocksPerCall = 1024;
-
-SysStatus lastError() {
-    return {errno};
-}
-
-EntryKind kindOf(mode_t mode) {
-    if (S_ISREG(mode))
-        return EntryKind::Regular;
-    if (S_ISDIR(mode))
-        return EntryKind::Directory;
-    if (S_ISLNK(mode))
-        return EntryKind::Symlink;
-    return EntryKind::Other;
-}
-
-// Writes all `size` bytes at the current position, retrying short writes and EINTR.
-SysStatus writeAll(int fd, const void* data, std::size_t size) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::write(fd, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return lastError();
-        }
-        if (written == 0)
-            return {EIO};
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return {};
-}
 
 // The iovecs for the bytes from `done` on of `total` repeated-block bytes: the rest of the block
 // the last call stopped in, then whole blocks, all pointing at the one block. Returns how many.
@@ -79,183 +51,49 @@ int inodeFlagsOf(int fd) {
     return flags;
 }
 
-bool hasUndeletableFlags(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | kSafeOpenFlags);
-    if (fd < 0)
-        return false;
-    const bool undeletable = (inodeFlagsOf(fd) & kUndeletableFlags) != 0;
-    ::close(fd);
-    return undeletable;
-}
-
-// rename() that refuses to replace: renameat2 where the file system has it, else link + unlink.
-SysStatus renameWithoutReplacing(const std::string& from, const std::string& to) {
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return {};
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return lastError();
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return lastError();
-    if (::unlink(from.c_str()) != 0) {
-        const SysStatus failure = lastError();
-        ::unlink(to.c_str());
-        return failure;
-    }
-    return {};
-}
-
-} // namespace
-
-SysResult<EntryStatus> PosixFileServices::inspect(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return {{}, errno};
+EntryStatus statusFrom(const struct stat& info, int inodeFlags) {
     EntryStatus status;
     status.kind = kindOf(info.st_mode);
     status.identity = identityOf(info);
     status.size = static_cast<std::int64_t>(info.st_size);
+    status.links = static_cast<std::uint64_t>(info.st_nlink);
     std::uint32_t word = 0;
     if ((info.st_mode & S_IWUSR) == 0)
         word |= kAttrReadOnly;
-    if (status.kind == EntryKind::Regular && hasUndeletableFlags(path))
+    if ((inodeFlags & kUndeletableFlags) != 0)
         word |= kAttrSystem;
     status.attributes = word == 0 ? kAttrNormal : word;
-    return {status, 0};
+    return status;
 }
 
-SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
-    // O_PATH opens nothing for reading or writing: no FIFO blocks, no device is woken.
-    const int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {{}, errno};
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return {{}, error};
-    }
-    return {{fd, kindOf(info.st_mode), identityOf(info)}, 0};
+// The errno of a failed write or read on `fd`: EINVAL on a direct descriptor means the device
+// refused the direct route, which the caller can leave for the cache.
+int transferError(int fd, int error) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return error == EINVAL && flags >= 0 && (flags & O_DIRECT) != 0 ? kDirectIoRefused : error;
 }
 
-void PosixFileServices::unpin(FileHandle handle) {
-    ::close(handle);
-}
-
-SysResult<FileHandle> PosixFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected,
-                                                          WriteRoute route) {
-    return openVerified(path, route == WriteRoute::Direct ? O_RDWR | O_DIRECT : O_RDWR, &expected);
-}
-
-SysResult<std::int64_t> PosixFileServices::lengthOf(FileHandle handle) {
-    struct stat info {};
-    if (::fstat(handle, &info) != 0)
-        return {0, errno};
-    return {static_cast<std::int64_t>(info.st_size), 0};
-}
-
-SysResult<std::int64_t> PosixFileServices::writeBlocks(FileHandle handle, const void* block, std::size_t blockSize,
-                                                       std::int64_t count, std::int64_t offset) {
-    const auto size = static_cast<std::int64_t>(blockSize);
-    const std::int64_t total = count * size;
-    std::int64_t done = 0;
-    iovec vectors[kBlocksPerCall];
-    while (done < total) {
-        const int used = fillVectors(vectors, static_cast<const unsigned char*>(block), size, done, total);
-        const ssize_t written = ::pwritev(handle, vectors, used, offset + done);
+// Writes all `size` bytes at the current position, retrying short writes and EINTR.
+SysStatus writeAll(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return {done, errno};
+            return lastError();
         }
         if (written == 0)
-            return {done, EIO};
-        done += written;
+            return {EIO};
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
     }
-    return {done, 0};
-}
-
-SysStatus PosixFileServices::flushData(FileHandle handle) {
-    if (::fdatasync(handle) != 0)
-        return lastError();
     return {};
-}
-
-SysStatus PosixFileServices::close(FileHandle handle) {
-    // Linux releases the descriptor even when close reports EINTR: never close it twice.
-    if (::close(handle) != 0 && errno != EINTR)
-        return lastError();
-    return {};
-}
-
-SysStatus PosixFileServices::truncateToZero(const std::string& path, const FileIdentity& expected) {
-    // The identity is checked before the cut, so a file swapped in under the path is never emptied.
-    const SysResult<int> opened = openVerified(path, O_WRONLY | O_SYNC, &expected);
-    if (!opened.ok())
-        return {opened.error};
-    SysStatus status;
-    if (::ftruncate(opened.value, 0) != 0 || ::fsync(opened.value) != 0)
-        status = lastError();
-    const SysStatus closed = close(opened.value);
-    return status.ok() ? closed : status;
-}
-
-SysStatus PosixFileServices::addOwnerWrite(const std::string& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0)
-        return lastError();
-    if (!S_ISREG(info.st_mode))
-        return {kNotARegularFile};
-    // AT_SYMLINK_NOFOLLOW: a link swapped in after the lstat is refused, its target left alone.
-    if (::fchmodat(AT_FDCWD, path.c_str(), (info.st_mode & 07777) | S_IWUSR, AT_SYMLINK_NOFOLLOW) != 0)
-        return lastError();
-    return {};
-}
-
-namespace {
-
-// Clears the immutable and append-only flags; only a privileged process may.
-SysStatus clearImmutableFlags(const std::string& path) {
-    const SysResult<int> opened = openVerified(path, O_RDONLY, nullptr);
-    if (!opened.ok())
-        return {opened.error};
-    SysStatus status;
-    int flags = 0;
-    if (::ioctl(opened.value, FS_IOC_GETFLAGS, &flags) != 0) {
-        status = lastError();
-    } else if ((flags & kUndeletableFlags) != 0) {
-        flags &= ~kUndeletableFlags;
-        if (::ioctl(opened.value, FS_IOC_SETFLAGS, &flags) != 0)
-            status = lastError();
-    }
-    ::close(opened.value);
-    return status;
 }
 
 } // namespace
 
-SysStatus PosixFileServices::resetAttributes(const std::string& path) {
-    const SysStatus writable = addOwnerWrite(path);
-    const SysStatus flags = clearImmutableFlags(path);
-    return writable.ok() ? flags : writable;
-}
-
-SysStatus PosixFileServices::renameNoReplace(const std::string& from, const std::string& to) {
-    const SysStatus status = renameWithoutReplacing(from, to);
-    if (status.ok())
-        flushFolderOf(to);
-    return status;
-}
-
-SysStatus PosixFileServices::removeFile(const std::string& path) {
-    if (::unlink(path.c_str()) != 0)
-        return lastError();
-    flushFolderOf(path);
-    return {};
-}
-
-} // namespace kelvanter
-
-namespace kelvanter {
+// ---- names, folders, open files ----
 
 SysResult<std::string> PosixFileServices::currentFolder() {
     char buffer[PATH_MAX];
@@ -312,6 +150,199 @@ SysResult<std::string> PosixFileServices::readSmallFile(const std::string& path,
     return {error == 0 ? contents : std::string(), error};
 }
 
+SysStatus PosixFileServices::flushData(FileHandle handle) {
+    if (::fdatasync(handle) != 0)
+        return lastError();
+    return {};
+}
+
+SysStatus PosixFileServices::close(FileHandle handle) {
+    // Linux releases the descriptor even when close reports EINTR: never close it twice.
+    if (::close(handle) != 0 && errno != EINTR)
+        return lastError();
+    return {};
+}
+
+// ---- the lookup and the held file ----
+
+SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) != 0)
+        return {{}, errno};
+    // Nothing but a regular file is opened: no FIFO blocks, no device is woken.
+    if (!S_ISREG(named.st_mode))
+        return {{kNoHandle, statusFrom(named, 0)}, kNotARegularFile};
+    const SysResult<int> opened = openVerified(path, O_RDONLY, nullptr);
+    if (!opened.ok())
+        return {{}, opened.error};
+    struct stat held {};
+    int refusal = 0;
+    if (::fstat(opened.value, &held) != 0)
+        refusal = errno;
+    else if (identityOf(held) != identityOf(named))
+        refusal = kFileReplaced; // swapped between the look and the open
+    if (refusal != 0) {
+        ::close(opened.value);
+        return {{}, refusal};
+    }
+    return {{opened.value, statusFrom(held, inodeFlagsOf(opened.value))}, 0};
+}
+
+void PosixFileServices::unpin(FileHandle pinned) {
+    ::close(pinned);
+}
+
+SysResult<EntryStatus> PosixFileServices::statusOf(FileHandle pinned) {
+    struct stat info {};
+    if (::fstat(pinned, &info) != 0)
+        return {{}, errno};
+    return {statusFrom(info, inodeFlagsOf(pinned)), 0};
+}
+
+SysStatus PosixFileServices::addOwnerWrite(FileHandle pinned) {
+    struct stat info {};
+    if (::fstat(pinned, &info) != 0 || ::fchmod(pinned, (info.st_mode & 07777) | S_IWUSR) != 0)
+        return lastError();
+    return {};
+}
+
+SysStatus PosixFileServices::resetAttributes(FileHandle pinned) {
+    // The immutable and append-only flags first (that takes privilege): while they are set, not
+    // even the mode can change.
+    int flags = 0;
+    SysStatus cleared;
+    if (::ioctl(pinned, FS_IOC_GETFLAGS, &flags) != 0) {
+        cleared = lastError();
+    } else if ((flags & kUndeletableFlags) != 0) {
+        flags &= ~kUndeletableFlags;
+        if (::ioctl(pinned, FS_IOC_SETFLAGS, &flags) != 0)
+            cleared = lastError();
+    }
+    const SysStatus writable = addOwnerWrite(pinned);
+    return writable.ok() ? cleared : writable;
+}
+
+// ---- the passes ----
+
+SysResult<OverwriteHandle> PosixFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected) {
+    const auto opened = openVerified(path, O_RDWR, &expected);
+    if (!opened.ok())
+        return {{}, opened.error};
+    // Direct only once the descriptor is known to be the file: EINVAL then says nothing but that
+    // its file system takes no direct writes (tmpfs on older kernels, some FUSE file systems).
+    const int flags = ::fcntl(opened.value, F_GETFL);
+    const bool direct = flags >= 0 && ::fcntl(opened.value, F_SETFL, flags | O_DIRECT) == 0;
+    return {{opened.value, direct ? WriteRoute::Direct : WriteRoute::Buffered}, 0};
+}
+
+SysResult<FileHandle> PosixFileServices::writeThroughCache(FileHandle handle, const std::string&, const FileIdentity&) {
+    const int flags = ::fcntl(handle, F_GETFL);
+    if (flags < 0 || ::fcntl(handle, F_SETFL, flags & ~O_DIRECT) != 0)
+        return {handle, errno};
+    return {handle, 0};
+}
+
+SysResult<std::int64_t> PosixFileServices::lengthOf(FileHandle handle) {
+    struct stat info {};
+    if (::fstat(handle, &info) != 0)
+        return {0, errno};
+    return {static_cast<std::int64_t>(info.st_size), 0};
+}
+
+SysResult<std::int64_t> PosixFileServices::writeBlocks(FileHandle handle, const void* block, std::size_t blockSize,
+                                                       std::int64_t count, std::int64_t offset) {
+    const auto size = static_cast<std::int64_t>(blockSize);
+    const std::int64_t total = count * size;
+    std::int64_t done = 0;
+    iovec vectors[kBlocksPerCall];
+    while (done < total) {
+        const int used = fillVectors(vectors, static_cast<const unsigned char*>(block), size, done, total);
+        const ssize_t written = ::pwritev(handle, vectors, used, offset + done);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return {done, transferError(handle, errno)};
+        }
+        if (written == 0)
+            return {done, EIO};
+        done += written;
+    }
+    return {done, 0};
+}
+
+SysResult<std::int64_t> PosixFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
+                                                          std::size_t size) {
+    const int flags = ::fcntl(handle, F_GETFL);
+    // Through the cache, the flushed pages are dropped first, so that the read goes to the device.
+    if (flags >= 0 && (flags & O_DIRECT) == 0)
+        ::posix_fadvise(handle, offset, static_cast<off_t>(size), POSIX_FADV_DONTNEED);
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t read = ::pread(handle, bytes + got, size - got, offset + static_cast<off_t>(got));
+        if (read < 0 && errno == EINTR)
+            continue;
+        if (read < 0)
+            return {static_cast<std::int64_t>(got), transferError(handle, errno)};
+        if (read == 0)
+            break;
+        got += static_cast<std::size_t>(read);
+    }
+    return {static_cast<std::int64_t>(got), 0};
+}
+
+SysStatus PosixFileServices::cutToZero(FileHandle handle) {
+    if (::ftruncate(handle, 0) != 0 || ::fsync(handle) != 0)
+        return lastError();
+    return {};
+}
+
+// ---- names in the held folder ----
+
+SysResult<FileHandle> PosixFileServices::openFolder(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return {-1, errno};
+    return {fd, 0};
+}
+
+SysResult<FileIdentity> PosixFileServices::identityAt(FileHandle folder, const std::string& name) {
+    struct stat info {};
+    if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        return {{}, errno};
+    return {identityOf(info), 0};
+}
+
+SysStatus PosixFileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
+                                      const std::string& to) {
+    if (::renameat2(fromFolder, from.c_str(), toFolder, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return lastError();
+    // Without renameat2 a link and an unlink do the same, and a link never replaces either.
+    if (::linkat(fromFolder, from.c_str(), toFolder, to.c_str(), 0) != 0)
+        return {errno == EPERM || errno == ENOSYS || errno == ENOTSUP || errno == EINVAL ? EOPNOTSUPP : errno};
+    if (::unlinkat(fromFolder, from.c_str(), 0) != 0) {
+        const SysStatus failure = lastError();
+        ::unlinkat(toFolder, to.c_str(), 0);
+        return failure;
+    }
+    return {};
+}
+
+SysStatus PosixFileServices::removeAt(FileHandle folder, const std::string& name) {
+    if (::unlinkat(folder, name.c_str(), 0) != 0)
+        return lastError();
+    return {};
+}
+
+SysStatus PosixFileServices::flushFolder(FileHandle folder) {
+    ::fsync(folder);
+    return {};
+}
+
+// ---- the desktop's records ----
+
 SysStatus PosixFileServices::replaceFileAtomically(const std::string& path, const std::string& contents) {
     struct stat info {};
     if (::lstat(path.c_str(), &info) != 0)
@@ -333,7 +364,7 @@ SysStatus PosixFileServices::replaceFileAtomically(const std::string& path, cons
         ::unlink(temporary.c_str());
         return status;
     }
-    flushFolderOf(path);
+    posix::flushFolderOf(path);
     return {};
 }
 

@@ -4,46 +4,59 @@
 
 namespace kelvanter {
 
-// File services on a POSIX system (Linux): the only place the core's system calls are made.
-class PosixFileServices final : public FileServices {
+// File services on a POSIX system (Linux): the only place the program's file system calls are
+// made. Test doubles derive from it to count calls and inject faults.
+class PosixFileServices : public DestructionServices, public FillServices, public DesktopServices {
 public:
-    SysResult<EntryStatus> inspect(const std::string& path) override;
-    SysResult<PinnedEntry> pin(const std::string& path) override;
-    void unpin(FileHandle handle) override;
-    SysResult<FileHandle> openForOverwrite(const std::string& path, const FileIdentity& expected,
-                                           WriteRoute route) override;
-    SysResult<std::int64_t> lengthOf(FileHandle handle) override;
-    SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
-                                        std::int64_t offset) override;
-    SysStatus flushData(FileHandle handle) override;
-    SysStatus close(FileHandle handle) override;
-    SysStatus truncateToZero(const std::string& path, const FileIdentity& expected) override;
-    SysResult<StorageFacts> storageOf(const std::string& path, const FileIdentity& expected) override;
-    SysResult<std::vector<Extent>> extentsOf(const std::string& path, const FileIdentity& expected) override;
-    SysResult<std::vector<unsigned char>> readFromDevice(const std::string& path, const FileIdentity& expected,
-                                                         const std::vector<std::int64_t>& offsets,
-                                                         std::size_t blockSize) override;
-    SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
-        return {{}, 0};
-    }
-    SysStatus addOwnerWrite(const std::string& path) override;
-    SysStatus resetAttributes(const std::string& path) override;
-    SysStatus renameNoReplace(const std::string& from, const std::string& to) override;
-    SysStatus removeFile(const std::string& path) override;
+    // FileBasics
+    const char* pathSeparators() const override { return "/"; }
     SysResult<std::string> currentFolder() override;
     SysResult<std::string> absolutePath(const std::string& path) override;
     SysResult<std::vector<std::string>> listFolder(const std::string& path) override;
     SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) override;
-    SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;
+    SysStatus flushData(FileHandle handle) override;
+    SysStatus close(FileHandle handle) override;
+    SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) override;
+
+    // DestructionServices
+    SysResult<PinnedEntry> pin(const std::string& path) override;
+    void unpin(FileHandle pinned) override;
+    SysResult<EntryStatus> statusOf(FileHandle pinned) override;
+    SysStatus addOwnerWrite(FileHandle pinned) override;
+    SysStatus resetAttributes(FileHandle pinned) override;
+    SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
+    SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
+        return {{}, 0};
+    }
+    SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
+    SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
+                                            const FileIdentity& expected) override;
+    SysResult<std::int64_t> lengthOf(FileHandle handle) override;
+    SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
+                                        std::int64_t offset) override;
+    SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
+                                           std::size_t size) override;
+    SysStatus cutToZero(FileHandle handle) override;
+    SysResult<FileHandle> openFolder(const std::string& path) override;
+    SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) override;
+    SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
+                       const std::string& to) override;
+    SysStatus removeAt(FileHandle folder, const std::string& name) override;
+    SysStatus flushFolder(FileHandle folder) override;
+
+    // FillServices
     SysResult<FileSystemSpace> spaceOf(const std::string& path) override;
     SysStatus flushFileSystem(const std::string& path) override;
     SysStatus createPrivateFolder(const std::string& path) override;
     SysStatus removeEmptyFolder(const std::string& path) override;
     SysResult<FileHandle> lockFolder(const std::string& path) override;
-    SysResult<FileHandle> createNewFile(const std::string& path, WriteRoute route) override;
+    SysResult<FileHandle> createNewFile(const std::string& path) override;
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
-    const char* pathSeparators() const override { return "/"; }
+    SysStatus removeFile(const std::string& path) override;
+
+    // DesktopServices
+    SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;
 };
 
 } // namespace kelvanter

@@ -46,11 +46,13 @@ SysResult<FileHandle> PosixFileServices::lockFolder(const std::string& path) {
     return {fd, 0};
 }
 
-SysResult<FileHandle> PosixFileServices::createNewFile(const std::string& path, WriteRoute route) {
-    const int direct = route == WriteRoute::Direct ? O_DIRECT : 0;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | direct | posix::kSafeOpenFlags, 0600);
+SysResult<FileHandle> PosixFileServices::createNewFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | posix::kSafeOpenFlags, 0600);
     if (fd < 0)
         return {-1, errno};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags | O_DIRECT); // where the file system refuses, through the cache
     return {fd, 0};
 }
 
@@ -69,6 +71,13 @@ SysResult<std::int64_t> PosixFileServices::writeData(FileHandle handle, const vo
         done += static_cast<std::size_t>(written);
     }
     return {static_cast<std::int64_t>(done), 0};
+}
+
+SysStatus PosixFileServices::removeFile(const std::string& path) {
+    if (::unlink(path.c_str()) != 0)
+        return {errno};
+    posix::flushFolderOf(path);
+    return {};
 }
 
 } // namespace kelvanter

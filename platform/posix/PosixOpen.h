@@ -12,6 +12,12 @@ namespace kelvanter::posix {
 inline constexpr int kSafeOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
 FileIdentity identityOf(const struct stat& info);
+EntryKind kindOf(mode_t mode);
+
+// The errno of the call that just failed.
+inline SysStatus lastError() {
+    return {errno};
+}
 
 // Commits the entries of the folder that holds `path`; file systems that cannot flush a folder
 // are not an error here.

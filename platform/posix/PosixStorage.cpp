@@ -1,9 +1,8 @@
 // Where a file's data lives on Linux: the file system's kind, its mount options, the inode's
-// flags, the extents from FIEMAP, and reads that go past the page cache to the device.
+// flags and the extents from FIEMAP, all asked of the open file.
 #include "platform/StorageAnswers.h"
 #include "platform/posix/BlockDevices.h"
 #include "platform/posix/PosixFileServices.h"
-#include "platform/posix/PosixOpen.h"
 
 #include <array>
 #include <cerrno>
@@ -15,14 +14,13 @@
 #include <memory>
 #include <sstream>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace kelvanter {
-
-using posix::openVerified;
 
 namespace {
 
@@ -124,25 +122,6 @@ SysResult<std::vector<Extent>> fiemapOf(int fd) {
     return {extents, 0};
 }
 
-// Reads the block at each of `offsets` into `out`, one after another: 0, or the errno of a failed or short read.
-int readBlocks(int fd, const std::vector<std::int64_t>& offsets, std::size_t blockSize, unsigned char* out) {
-    for (const std::int64_t offset : offsets) {
-        std::size_t got = 0;
-        while (got < blockSize) {
-            const ssize_t read = ::pread(fd, out + got, blockSize - got, offset + static_cast<off_t>(got));
-            if (read < 0 && errno == EINTR)
-                continue;
-            if (read < 0)
-                return errno;
-            if (read == 0)
-                return EIO;
-            got += static_cast<std::size_t>(read);
-        }
-        out += blockSize;
-    }
-    return 0;
-}
-
 std::string majorMinor(dev_t dev) {
     return std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
 }
@@ -173,7 +152,7 @@ posix::DeviceChain deviceChainOf(dev_t dev) {
 }
 
 // The sync service whose marker lies in the file's folder or one above it, up to its mount point.
-std::string syncProviderAbove(FileServices& files, const std::string& path, dev_t dev) {
+std::string syncProviderAbove(FileBasics& files, const std::string& path, dev_t dev) {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
     for (int depth = 0; !error && depth < 256; ++depth) {
@@ -189,44 +168,34 @@ std::string syncProviderAbove(FileServices& files, const std::string& path, dev_
     return {};
 }
 
-struct FreeDeleter {
-    void operator()(void* memory) const { std::free(memory); }
-};
-
 } // namespace
 
-SysResult<StorageFacts> PosixFileServices::storageOf(const std::string& path, const FileIdentity& expected) {
-    const SysResult<int> opened = openVerified(path, O_RDONLY, &expected);
-    if (!opened.ok())
-        return {{}, opened.error};
+SysResult<StorageFacts> PosixFileServices::storageOf(FileHandle handle, const std::string& path) {
     struct statfs system {};
     struct stat info {};
+    if (::fstatfs(handle, &system) != 0 || ::fstat(handle, &info) != 0)
+        return {{}, errno};
     StorageFacts facts;
-    int error = 0;
-    if (::fstatfs(opened.value, &system) != 0 || ::fstat(opened.value, &info) != 0) {
-        error = errno;
-    } else {
-        const MountEntry mount = mountEntryOf(info.st_dev);
-        facts.fileSystem = mount.type;
-        for (const KnownFileSystem& known : kKnownFileSystems) {
-            if (known.magic == static_cast<std::uint32_t>(system.f_type)) {
-                facts.kind = known.kind;
-                if (facts.fileSystem.empty())
-                    facts.fileSystem = known.name;
-            }
+    const MountEntry mount = mountEntryOf(info.st_dev);
+    facts.fileSystem = mount.type;
+    for (const KnownFileSystem& known : kKnownFileSystems) {
+        if (known.magic == static_cast<std::uint32_t>(system.f_type)) {
+            facts.kind = known.kind;
+            if (facts.fileSystem.empty())
+                facts.fileSystem = known.name;
         }
-        int flags = 0;
-        if (::ioctl(opened.value, FS_IOC_GETFLAGS, &flags) != 0)
-            flags = 0;
-        facts.journalsData = hasOption(mount.options, "data=journal") || (flags & FS_JOURNAL_DATA_FL) != 0;
-        facts.noCopyOnWrite = (flags & FS_NOCOW_FL) != 0;
-        const posix::DeviceChain chain = deviceChainOf(info.st_dev);
-        facts.media = chain.media;
-        facts.encryptedBelow = chain.encrypted;
-        facts.syncProvider = syncProviderAbove(*this, path, info.st_dev);
     }
-    ::close(opened.value);
-    return {facts, error};
+    int flags = 0;
+    if (::ioctl(handle, FS_IOC_GETFLAGS, &flags) != 0)
+        flags = 0;
+    facts.journalsData = hasOption(mount.options, "data=journal") || (flags & FS_JOURNAL_DATA_FL) != 0;
+    facts.noCopyOnWrite = (flags & FS_NOCOW_FL) != 0;
+    const posix::DeviceChain chain = deviceChainOf(info.st_dev);
+    facts.media = chain.media;
+    facts.encryptedBelow = chain.encrypted;
+    facts.syncProvider = syncProviderAbove(*this, path, info.st_dev);
+    facts.synchronised = !facts.syncProvider.empty();
+    return {facts, 0};
 }
 
 SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
@@ -244,40 +213,8 @@ SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
     return {found, 0};
 }
 
-SysResult<std::vector<Extent>> PosixFileServices::extentsOf(const std::string& path, const FileIdentity& expected) {
-    const SysResult<int> opened = openVerified(path, O_RDONLY, &expected);
-    if (!opened.ok())
-        return {{}, opened.error};
-    auto extents = fiemapOf(opened.value);
-    ::close(opened.value);
-    return extents;
-}
-
-SysResult<std::vector<unsigned char>> PosixFileServices::readFromDevice(const std::string& path,
-                                                                        const FileIdentity& expected,
-                                                                        const std::vector<std::int64_t>& offsets,
-                                                                        std::size_t blockSize) {
-    void* memory = nullptr;
-    if (::posix_memalign(&memory, 4096, blockSize * offsets.size() + 4096) != 0)
-        return {{}, ENOMEM};
-    const std::unique_ptr<unsigned char, FreeDeleter> buffer(static_cast<unsigned char*>(memory));
-    // Straight from the device where it takes direct reads; else the flushed pages are dropped first.
-    SysResult<int> opened = openVerified(path, O_RDONLY | O_DIRECT, &expected);
-    int error = opened.ok() ? readBlocks(opened.value, offsets, blockSize, buffer.get()) : opened.error;
-    if (error == EINVAL) {
-        if (opened.ok())
-            ::close(opened.value);
-        opened = openVerified(path, O_RDONLY, &expected);
-        if (!opened.ok())
-            return {{}, opened.error};
-        ::posix_fadvise(opened.value, 0, 0, POSIX_FADV_DONTNEED);
-        error = readBlocks(opened.value, offsets, blockSize, buffer.get());
-    }
-    if (opened.ok())
-        ::close(opened.value);
-    if (error != 0)
-        return {{}, error};
-    return {std::vector<unsigned char>(buffer.get(), buffer.get() + blockSize * offsets.size()), 0};
+SysResult<std::vector<Extent>> PosixFileServices::extentsOf(FileHandle handle) {
+    return fiemapOf(handle);
 }
 
 } // namespace kelvanter

@@ -48,60 +48,95 @@ Win32FileServices::~Win32FileServices() {
         ::VirtualFree(repeated_, 0, MEM_RELEASE);
 }
 
-SysResult<EntryStatus> Win32FileServices::inspect(const std::string& path) {
-    if (!isLiteralFilePath(path))
-        return {{}, ENOENT};
-    WIN32_FIND_DATAW found{};
-    const HANDLE search =
-        ::FindFirstFileExW(widePath(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE)
-        return {{}, lastErrno()};
-    ::FindClose(search);
-    const auto entry = openEntry(path);
-    if (!entry.ok())
-        return {{}, entry.error};
+namespace {
+
+// The attribute word, the length and the names of an open file.
+SysResult<EntryStatus> statusOfHandle(HANDLE file) {
     BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = ::GetFileInformationByHandle(entry.value, &info) != 0;
-    const int error = known ? 0 : lastErrno();
-    ::CloseHandle(entry.value);
-    if (!known)
-        return {{}, error};
+    if (!::GetFileInformationByHandle(file, &info))
+        return {{}, lastErrno()};
     EntryStatus status;
-    status.kind = win32::kindOf(found.dwFileAttributes);
+    status.kind = ::GetFileType(file) == FILE_TYPE_DISK ? win32::kindOf(info.dwFileAttributes) : EntryKind::Other;
     status.identity = identityOf(info);
-    status.size =
-        static_cast<std::int64_t>((static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
-    status.attributes = found.dwFileAttributes == 0 ? kAttrNormal : found.dwFileAttributes;
+    status.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+    status.attributes = info.dwFileAttributes == 0 ? kAttrNormal : info.dwFileAttributes;
+    status.links = info.nNumberOfLinks;
+    FILE_STANDARD_INFO standard{};
+    // A file marked for deletion keeps its name until its last handle closes, but has none to keep.
+    if (::GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) && standard.DeletePending)
+        status.links = 0;
     return {status, 0};
 }
+
+SysStatus setAttributes(HANDLE file, DWORD attributes) {
+    FILE_BASIC_INFO basic{};
+    if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
+        return lastError();
+    // 0 would mean "leave them": no attribute at all is FILE_ATTRIBUTE_NORMAL.
+    basic.FileAttributes = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+    if (!::SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic))
+        return lastError();
+    return {};
+}
+
+} // namespace
 
 SysResult<PinnedEntry> Win32FileServices::pin(const std::string& path) {
     if (!isLiteralFilePath(path))
         return {{}, ENOENT};
-    const auto entry = openEntry(path);
-    if (!entry.ok())
-        return {{}, entry.error};
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(entry.value, &info)) {
-        const int error = lastErrno();
-        ::CloseHandle(entry.value);
-        return {{}, error};
+    // The attributes' write access lets the write protection be lifted on the held file itself.
+    HANDLE held =
+        ::CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (held == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED)
+        held = ::CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (held == INVALID_HANDLE_VALUE)
+        return {{}, lastErrno()};
+    const auto status = statusOfHandle(held);
+    if (!status.ok() || status.value.kind != EntryKind::Regular) {
+        ::CloseHandle(held);
+        return {{kNoHandle, status.value}, status.ok() ? kNotARegularFile : status.error};
     }
-    const EntryKind kind =
-        ::GetFileType(entry.value) == FILE_TYPE_DISK ? win32::kindOf(info.dwFileAttributes) : EntryKind::Other;
-    return {{fromHandle(entry.value), kind, identityOf(info)}, 0};
+    return {{fromHandle(held), status.value}, 0};
 }
 
-void Win32FileServices::unpin(FileHandle handle) {
-    ::CloseHandle(toHandle(handle));
+void Win32FileServices::unpin(FileHandle pinned) {
+    ::CloseHandle(toHandle(pinned));
 }
 
-SysResult<FileHandle> Win32FileServices::openForOverwrite(const std::string& path, const FileIdentity& expected,
-                                                          WriteRoute route) {
-    const DWORD flags = route == WriteRoute::Direct ? FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH : 0;
-    const auto opened = openVerified(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, flags, &expected);
+SysResult<EntryStatus> Win32FileServices::statusOf(FileHandle pinned) {
+    return statusOfHandle(toHandle(pinned));
+}
+
+SysStatus Win32FileServices::addOwnerWrite(FileHandle pinned) {
+    const auto status = statusOfHandle(toHandle(pinned));
+    if (!status.ok())
+        return {status.error};
+    return setAttributes(toHandle(pinned), status.value.attributes & ~(kAttrReadOnly | kAttrNormal));
+}
+
+SysStatus Win32FileServices::resetAttributes(FileHandle pinned) {
+    return setAttributes(toHandle(pinned), FILE_ATTRIBUTE_NORMAL);
+}
+
+SysResult<OverwriteHandle> Win32FileServices::openForOverwrite(const std::string& path, const FileIdentity& expected) {
+    // Others may read meanwhile, but not write.
+    const auto opened = openVerified(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                     FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH, &expected);
     if (!opened.ok())
-        return {-1, opened.error};
+        return {{}, opened.error};
+    direct_.insert(fromHandle(opened.value));
+    return {{fromHandle(opened.value), WriteRoute::Direct}, 0};
+}
+
+SysResult<FileHandle> Win32FileServices::writeThroughCache(FileHandle handle, const std::string& path,
+                                                           const FileIdentity& expected) {
+    // A handle's buffering cannot change, and this one shares no writing: closed, then opened anew.
+    close(handle);
+    const auto opened = openVerified(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, 0, &expected);
+    if (!opened.ok())
+        return {kNoHandle, opened.error};
     return {fromHandle(opened.value), 0};
 }
 
@@ -132,8 +167,10 @@ SysResult<std::int64_t> Win32FileServices::writeBlocks(FileHandle handle, const 
         const auto length = static_cast<DWORD>(std::min(total - done, usable - into));
         OVERLAPPED position = win32::overlappedAt(offset + done);
         DWORD written = 0;
-        if (!::WriteFile(toHandle(handle), repeated_ + into, length, &written, &position))
-            return {done, lastErrno()};
+        if (!::WriteFile(toHandle(handle), repeated_ + into, length, &written, &position)) {
+            const int error = lastErrno();
+            return {done, error == EINVAL && direct_.count(handle) != 0 ? kDirectIoRefused : error};
+        }
         if (written == 0)
             return {done, EIO};
         done += written;
@@ -148,27 +185,50 @@ SysStatus Win32FileServices::flushData(FileHandle handle) {
 }
 
 SysStatus Win32FileServices::close(FileHandle handle) {
+    folders_.erase(handle);
+    direct_.erase(handle);
     if (!::CloseHandle(toHandle(handle)))
         return lastError();
     return {};
 }
 
-SysStatus Win32FileServices::truncateToZero(const std::string& path, const FileIdentity& expected) {
-    // Opened as it is, checked, and only then cut: a file swapped in under the path is never emptied.
-    auto opened = openVerified(path, GENERIC_WRITE, FILE_SHARE_WRITE, FILE_FLAG_WRITE_THROUGH | FILE_FLAG_NO_BUFFERING,
-                               &expected);
-    if (opened.error == EINVAL)
-        opened = openVerified(path, GENERIC_WRITE, FILE_SHARE_WRITE, FILE_FLAG_WRITE_THROUGH, &expected);
-    if (!opened.ok())
-        return {opened.error};
+SysResult<std::int64_t> Win32FileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
+                                                          std::size_t size) {
+    // Past the cache only through a handle that does not buffer: one made for the read where this
+    // one buffers, sharing the writing that this handle does.
+    HANDLE reader = toHandle(handle);
+    if (direct_.count(handle) == 0) {
+        const HANDLE unbuffered =
+            ::ReOpenFile(toHandle(handle), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_NO_BUFFERING);
+        if (unbuffered != INVALID_HANDLE_VALUE)
+            reader = unbuffered;
+    }
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t got = 0;
+    int error = 0;
+    while (got < size) {
+        OVERLAPPED position = win32::overlappedAt(offset + static_cast<std::int64_t>(got));
+        DWORD read = 0;
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size - got, 1u << 30));
+        if (!::ReadFile(reader, bytes + got, chunk, &read, &position)) {
+            error = ::GetLastError() == ERROR_HANDLE_EOF ? 0 : lastErrno();
+            break;
+        }
+        if (read == 0)
+            break;
+        got += read;
+    }
+    if (reader != toHandle(handle))
+        ::CloseHandle(reader);
+    return {static_cast<std::int64_t>(got), error};
+}
+
+SysStatus Win32FileServices::cutToZero(FileHandle handle) {
     FILE_END_OF_FILE_INFO end{};
-    SysStatus status;
-    if (!::SetFileInformationByHandle(opened.value, FileEndOfFileInfo, &end, sizeof end) ||
-        !::FlushFileBuffers(opened.value))
-        status = lastError();
-    if (!::CloseHandle(opened.value) && status.ok())
-        status = lastError();
-    return status;
+    if (!::SetFileInformationByHandle(toHandle(handle), FileEndOfFileInfo, &end, sizeof end) ||
+        !::FlushFileBuffers(toHandle(handle)))
+        return lastError();
+    return {};
 }
 
 SysResult<std::vector<NamedStream>> Win32FileServices::namedStreamsOf(const std::string& path,
@@ -195,33 +255,52 @@ SysResult<std::vector<NamedStream>> Win32FileServices::namedStreamsOf(const std:
     return {streams, 0};
 }
 
-SysStatus Win32FileServices::addOwnerWrite(const std::string& path) {
-    const auto status = inspect(path);
-    if (!status.ok())
-        return {status.error};
-    if (status.value.kind != EntryKind::Regular)
-        return {kNotARegularFile};
-    const DWORD attributes = status.value.attributes & ~(kAttrReadOnly | kAttrNormal);
-    if (!::SetFileAttributesW(widePath(path).c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes))
-        return lastError();
-    return {};
+// ---- names in the held folder ----
+
+std::string Win32FileServices::inFolder(FileHandle folder, const std::string& name) const {
+    const auto found = folders_.find(folder);
+    const std::string path = found == folders_.end() ? std::string() : found->second;
+    return path + (path.empty() || path.back() == '\\' || path.back() == '/' ? "" : "\\") + name;
 }
 
-SysStatus Win32FileServices::resetAttributes(const std::string& path) {
-    const auto status = inspect(path);
-    if (!status.ok())
-        return {status.error};
-    if (status.value.kind != EntryKind::Regular)
-        return {kNotARegularFile};
-    if (!::SetFileAttributesW(widePath(path).c_str(), FILE_ATTRIBUTE_NORMAL))
-        return lastError();
-    return {};
+SysResult<FileHandle> Win32FileServices::openFolder(const std::string& path) {
+    const HANDLE folder = ::CreateFileW(widePath(path).c_str(), FILE_LIST_DIRECTORY, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE)
+        return {kNoHandle, lastErrno()};
+    folders_[fromHandle(folder)] = path;
+    return {fromHandle(folder), 0};
 }
 
-SysStatus Win32FileServices::renameNoReplace(const std::string& from, const std::string& to) {
+SysResult<FileIdentity> Win32FileServices::identityAt(FileHandle folder, const std::string& name) {
+    const auto entry = openEntry(inFolder(folder, name));
+    if (!entry.ok())
+        return {{}, entry.error};
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(entry.value, &info) != 0;
+    const int error = known ? 0 : lastErrno();
+    ::CloseHandle(entry.value);
+    return {known ? identityOf(info) : FileIdentity{}, error};
+}
+
+SysStatus Win32FileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
+                                      const std::string& to) {
     // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced; write-through commits the move.
-    if (!::MoveFileExW(widePath(from).c_str(), widePath(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    if (!::MoveFileExW(widePath(inFolder(fromFolder, from)).c_str(), widePath(inFolder(toFolder, to)).c_str(),
+                       MOVEFILE_WRITE_THROUGH))
         return lastError();
+    return {};
+}
+
+SysStatus Win32FileServices::removeAt(FileHandle folder, const std::string& name) {
+    if (!::DeleteFileW(widePath(inFolder(folder, name)).c_str()))
+        return lastError();
+    return {};
+}
+
+// A folder's entries are committed by the moves' write-through; flushing a folder takes rights
+// that a normal user lacks.
+SysStatus Win32FileServices::flushFolder(FileHandle) {
     return {};
 }
 

@@ -66,8 +66,9 @@ SysResult<FileHandle> Win32FileServices::lockFolder(const std::string& path) {
     return {fromHandle(lock), 0};
 }
 
-SysResult<FileHandle> Win32FileServices::createNewFile(const std::string& path, WriteRoute route) {
-    const DWORD flags = route == WriteRoute::Direct ? FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH : 0;
+SysResult<FileHandle> Win32FileServices::createNewFile(const std::string& path) {
+    // The fill writes whole aligned chunks, so it always goes past the cache.
+    const DWORD flags = FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH;
     const HANDLE file = ::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL | flags, nullptr);
     if (file == INVALID_HANDLE_VALUE)

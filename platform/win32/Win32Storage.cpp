@@ -1,5 +1,5 @@
-// Where a file's data lives on Windows: the volume's file system and drive type, the clusters
-// from FSCTL_GET_RETRIEVAL_POINTERS, and unbuffered reads that go past the system's cache.
+// Where a file's data lives on Windows: the volume's file system and drive type, and the clusters
+// from FSCTL_GET_RETRIEVAL_POINTERS, asked of the open file.
 #include "platform/win32/Win32FileServices.h"
 
 #include "platform/StorageAnswers.h"
@@ -12,9 +12,8 @@
 
 namespace kelvanter {
 
-using win32::kShareAll;
 using win32::lastErrno;
-using win32::openVerified;
+using win32::toHandle;
 using win32::widePath;
 
 namespace {
@@ -33,6 +32,16 @@ std::wstring volumeRootOf(const std::string& path) {
     if (!::GetVolumePathNameW(widePath(path).c_str(), root, MAX_PATH))
         return {};
     return root;
+}
+
+// The path the system knows the open file by, for the questions only a path answers.
+std::string finalPathOf(HANDLE file) {
+    std::wstring path(32768, L'\0');
+    const DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length == 0 || length >= path.size())
+        return {};
+    path.resize(length);
+    return win32::narrow(path);
 }
 
 std::int64_t clusterSizeOf(const std::wstring& root) {
@@ -137,17 +146,10 @@ std::optional<std::string> syncRootProviderOf(const std::string& path) {
 
 } // namespace
 
-SysResult<StorageFacts> Win32FileServices::storageOf(const std::string& path, const FileIdentity& expected) {
-    const auto opened = openVerified(path, 0, kShareAll, 0, &expected);
-    if (!opened.ok())
-        return {{}, opened.error};
+SysResult<StorageFacts> Win32FileServices::storageOf(FileHandle handle, const std::string& path) {
     wchar_t name[MAX_PATH + 1] = {};
-    const bool known =
-        ::GetVolumeInformationByHandleW(opened.value, nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH) != 0;
-    const int error = known ? 0 : lastErrno();
-    ::CloseHandle(opened.value);
-    if (!known)
-        return {{}, error};
+    if (!::GetVolumeInformationByHandleW(toHandle(handle), nullptr, 0, nullptr, nullptr, nullptr, name, MAX_PATH))
+        return {{}, lastErrno()};
     StorageFacts facts;
     facts.fileSystem = win32::narrow(name);
     facts.kind = kindOfFileSystem(name);
@@ -155,58 +157,27 @@ SysResult<StorageFacts> Win32FileServices::storageOf(const std::string& path, co
     if (path.rfind("\\\\", 0) == 0 || (!root.empty() && ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE))
         facts.kind = StorageKind::Remote;
     facts.media = mediaOfVolume(root);
-    facts.syncProvider =
+    const auto provider =
         storageAnswers::syncProviderFromWindows(::GetFileAttributesW(widePath(path).c_str()), syncRootProviderOf(path));
+    facts.synchronised = provider.has_value();
+    facts.syncProvider = provider.value_or("");
     return {facts, 0};
 }
 
-SysResult<std::vector<Extent>> Win32FileServices::extentsOf(const std::string& path, const FileIdentity& expected) {
-    const auto opened = openVerified(path, FILE_READ_ATTRIBUTES, kShareAll, 0, &expected);
-    if (!opened.ok())
-        return {{}, opened.error};
+SysResult<std::vector<Extent>> Win32FileServices::extentsOf(FileHandle handle) {
+    const HANDLE file = toHandle(handle);
     BY_HANDLE_FILE_INFORMATION info{};
-    ::GetFileInformationByHandle(opened.value, &info);
-    const std::int64_t clusterSize = clusterSizeOf(volumeRootOf(path));
+    if (!::GetFileInformationByHandle(file, &info))
+        return {{}, lastErrno()};
+    const std::int64_t clusterSize = clusterSizeOf(volumeRootOf(finalPathOf(file)));
     const bool encoded = (info.dwFileAttributes & (FILE_ATTRIBUTE_COMPRESSED | FILE_ATTRIBUTE_ENCRYPTED)) != 0;
-    auto extents = clusterSize > 0 ? clusterRunsOf(opened.value, clusterSize, encoded ? kExtentEncoded : 0)
+    auto extents = clusterSize > 0 ? clusterRunsOf(file, clusterSize, encoded ? kExtentEncoded : 0)
                                    : SysResult<std::vector<Extent>>{{}, EOPNOTSUPP};
     const std::int64_t size = (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     // Data but no clusters: it lives inside the file's own record, where no overwrite can be traced.
     if (extents.ok() && extents.value.empty() && size > 0)
         extents.value.push_back({0, 0, size, kExtentInline});
-    ::CloseHandle(opened.value);
     return extents;
-}
-
-SysResult<std::vector<unsigned char>> Win32FileServices::readFromDevice(const std::string& path,
-                                                                        const FileIdentity& expected,
-                                                                        const std::vector<std::int64_t>& offsets,
-                                                                        std::size_t blockSize) {
-    auto opened = openVerified(path, GENERIC_READ, kShareAll, FILE_FLAG_NO_BUFFERING, &expected);
-    if (opened.error == EINVAL)
-        opened = openVerified(path, GENERIC_READ, kShareAll, 0, &expected);
-    if (!opened.ok())
-        return {{}, opened.error};
-    auto* buffer =
-        static_cast<unsigned char*>(::VirtualAlloc(nullptr, blockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    std::vector<unsigned char> bytes;
-    int error = buffer == nullptr ? ENOMEM : 0;
-    for (std::size_t i = 0; error == 0 && i < offsets.size(); ++i) {
-        OVERLAPPED position = win32::overlappedAt(offsets[i]);
-        DWORD got = 0;
-        if (!::ReadFile(opened.value, buffer, static_cast<DWORD>(blockSize), &got, &position))
-            error = lastErrno();
-        else if (got != blockSize)
-            error = EIO;
-        else
-            bytes.insert(bytes.end(), buffer, buffer + blockSize);
-    }
-    if (buffer != nullptr)
-        ::VirtualFree(buffer, 0, MEM_RELEASE);
-    ::CloseHandle(opened.value);
-    if (error != 0)
-        return {{}, error};
-    return {bytes, 0};
 }
 
 } // namespace kelvanter

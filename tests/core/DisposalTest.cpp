@@ -11,15 +11,10 @@ namespace {
 using Disposal = CoreFixture;
 namespace mod = modDestroyFile;
 
-const std::string kNotDeletedSuffix = " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.";
-
-TEST(TemporaryName, StaysInTheFilesOwnFolderWithDayMonthMinuteSecond) {
-    const CalendarDay day{7, 12};
-    const ClockReading time{35, 9};
-    EXPECT_EQ(mod::TemporaryName("/home/anna/Daten/brief.txt", day, time), "/home/anna/Daten/07123509.del");
-    EXPECT_EQ(mod::TemporaryName("/x.bin", day, time), "/07123509.del");
-    EXPECT_EQ(mod::TemporaryName("Daten/brief.txt", day, time), "Daten/07123509.del");
-    EXPECT_EQ(mod::TemporaryName("a", {1, 2}, {3, 4}), "01020304.del");
+TEST(TemporaryName, IsDayMonthMinuteSecondInTheFilesOwnFolder) {
+    EXPECT_EQ(mod::TemporaryName({7, 12}, {35, 9}), "07123509.del");
+    EXPECT_EQ(mod::TemporaryName({1, 2}, {3, 4}), "01020304.del");
+    EXPECT_EQ(mod::TemporaryName({31, 1}, {59, 0}), "31015900.del");
 }
 
 TEST_F(Disposal, MovesTheFileToItsTemporaryNameReadingTheDateFirstAndLeavesNothing) {
@@ -42,10 +37,7 @@ TEST_F(Disposal, ABystanderUnderTheTemporaryNameSurvivesAndTheUserIsTold) {
     EXPECT_TRUE(entryExists(path));
     EXPECT_EQ(readBytes(path).size(), 0u);
     EXPECT_FALSE(display.successVisible);
-    ASSERT_EQ(display.boxes.size(), 1u);
-    EXPECT_EQ(display.boxes[0].text, "Die Datei " + path + kNotDeletedSuffix);
-    EXPECT_EQ(display.boxes[0].style, kStyleError);
-    EXPECT_EQ(display.boxes[0].title, "kelvanter");
+    ASSERT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
     EXPECT_EQ(display.percentCaption, "0 %");
     EXPECT_EQ(display.background, kEmptyBarColor);
     EXPECT_TRUE(display.enabled);
@@ -58,15 +50,14 @@ TEST_F(Disposal, AFailedDeleteLeavingADelFileIsNoSuccess) {
     EXPECT_FALSE(entryExists(path));
     EXPECT_EQ(leftoverDelFiles(folder.path()), std::vector<std::string>{"07123509.del"});
     EXPECT_FALSE(display.successVisible);
-    ASSERT_EQ(display.boxes.size(), 1u);
-    EXPECT_EQ(display.boxes[0].style, kStyleError);
+    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
 }
 
 TEST_F(Disposal, AReadOnlyFileIsMadeWritableOnceAndDisposedOf) {
     const std::string path = writeSample(folder.file("nurlesen"), 100);
     ::chmod(path.c_str(), 0444);
-    EXPECT_EQ(mod::ReadAttributes(files, path).value, mod::kAttrReadOnly);
-    EXPECT_FALSE(mod::AttributesOk(files, path));
+    EXPECT_EQ(attributesOf(files, path), kAttrReadOnly);
+    EXPECT_FALSE(mod::AttributesOk(kAttrReadOnly));
     destroy(path);
     EXPECT_EQ(files.resets, 1);
     EXPECT_FALSE(entryExists(path));
@@ -81,23 +72,18 @@ TEST_F(Disposal, AResetThatNeverTakesEffectEndsAfterABoundedNumberOfRounds) {
     EXPECT_EQ(files.resets, kMaxAttributeResets);
     EXPECT_EQ(display.count("pointer 11"), kMaxAttributeResets + 1);
     EXPECT_TRUE(entryExists(path));
-    ASSERT_EQ(display.boxes.size(), 1u);
-    EXPECT_EQ(display.boxes[0].text, "Die Datei " + path + kNotDeletedSuffix);
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
 }
 
-// Gone before it could be read back, the file is not called destroyed: nothing proved the overwrite.
-TEST_F(Disposal, AFileThatVanishedBeforeDisposalGivesTheNotFoundBoxAndNoClaimOfProof) {
-    const std::string path = writeSample(folder.file("weg"), 100);
+// Deleted by someone else mid-run, the file was still overwritten through the descriptor the run
+// holds, and read back from it: gone, and proven.
+TEST_F(Disposal, AFileDeletedByAnotherProgramMidRunIsStillOverwrittenAndProven) {
+    const std::string path = writeSample(folder.file("weg"), 100000);
     const std::string other = writeSample(folder.file("andere"), 300);
-    display.onProcessEvents = [&] { std::filesystem::remove(path); };
+    files.afterFlush = [&](int) { std::filesystem::remove(path); };
     destroy(path);
-    ASSERT_EQ(display.boxes.size(), 2u);
-    EXPECT_EQ(display.boxes[0].text, "Datei nicht gefunden!");
-    EXPECT_EQ(display.boxes[0].style, kStyleOkOnly);
-    EXPECT_EQ(display.boxes[0].title, "Kelvanter");
-    EXPECT_EQ(display.boxes[1].text,
-              kUnprovenHead + path + kUnprovenMiddle + proofReasons::kLocationUnknown + kUnprovenTail);
-    EXPECT_FALSE(display.successVisible);
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::FileVanished, path}}));
+    EXPECT_TRUE(display.successVisible);
     EXPECT_EQ(readBytes(other), sampleBytes(300));
     EXPECT_TRUE(leftoverDelFiles(folder.path()).empty());
 }
@@ -106,34 +92,33 @@ TEST_F(Disposal, AnImmutableFileLeftAtThePathIsNeverCalledDestroyed) {
     const std::string path = writeSample(folder.file("fest"), 5000);
     bool flagged = false;
     // The flag appears after the last pass: the system-file rule must not count the file as gone.
-    files.afterClose = [&](int) { flagged = setInodeFlag(path, FS_IMMUTABLE_FL, true); };
+    files.afterFlush = [&](int) { flagged = setInodeFlag(path, FS_IMMUTABLE_FL, true); };
     destroy(path);
     if (!flagged)
         GTEST_SKIP() << "this file system or process cannot set the immutable flag";
     EXPECT_TRUE(entryExists(path));
     EXPECT_FALSE(display.successVisible);
-    ASSERT_EQ(display.boxes.size(), 2u);
-    EXPECT_EQ(display.boxes[0].text, "Datei nicht gefunden!");
-    EXPECT_EQ(display.boxes[1].style, kStyleError);
+    EXPECT_EQ(notices(), (std::vector<RunNotice>{RunNotice::FileVanished, RunNotice::NotDeleted}));
 }
 
 TEST_F(Disposal, AttributeWordReflectsWriteBitAndUndeletableFlags) {
     const std::string path = writeSample(folder.file("attr"), 10);
-    EXPECT_EQ(mod::ReadAttributes(files, path).value, mod::kAttrNormal);
-    EXPECT_TRUE(mod::AttributesOk(files, path));
-    const auto missing = mod::ReadAttributes(files, folder.file("fehlt"));
-    EXPECT_EQ(missing.value, mod::kAttrQueryFailed);
-    EXPECT_EQ(missing.error, ENOENT);
-    EXPECT_FALSE(mod::AttributesOk(files, folder.file("fehlt")));
+    EXPECT_EQ(attributesOf(files, path), kAttrNormal);
+    EXPECT_TRUE(mod::AttributesOk(kAttrNormal));
+    EXPECT_EQ(files.pin(folder.file("fehlt")).error, ENOENT);
+    EXPECT_EQ(attributesOf(files, folder.file("fehlt")), kAttrQueryFailed);
 
     for (int flag : {FS_IMMUTABLE_FL, FS_APPEND_FL}) {
         if (!setInodeFlag(path, flag, true))
             GTEST_SKIP() << "this file system or process cannot set inode flags";
-        EXPECT_EQ(mod::ReadAttributes(files, path).value, mod::kAttrSystem);
-        EXPECT_FALSE(mod::FileExists(files, path));
-        mod::ResetAttributes(files, path);
-        EXPECT_EQ(mod::ReadAttributes(files, path).value, mod::kAttrNormal);
-        EXPECT_TRUE(mod::FileExists(files, path));
+        EXPECT_EQ(attributesOf(files, path), kAttrSystem);
+        EXPECT_FALSE(FilePin::of(files, path).has_value()) << "a system file is not found";
+        const auto held = files.pin(path);
+        ASSERT_TRUE(held.ok());
+        EXPECT_TRUE(files.resetAttributes(held.value.handle).ok());
+        files.unpin(held.value.handle);
+        EXPECT_EQ(attributesOf(files, path), kAttrNormal);
+        EXPECT_TRUE(FilePin::of(files, path).has_value());
     }
 }
 

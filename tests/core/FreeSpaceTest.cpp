@@ -3,6 +3,7 @@
 #include "core/FreeSpace.h"
 #include "core/QuietDisplay.h"
 #include "support/CoreFixture.h"
+#include "support/LoopImage.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -18,10 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kMark = "KELVANTER-FREI-";
 
-bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 std::string markedText(const char* version, int lines) {
     std::string text;
     for (int line = 0; line < lines; ++line)
@@ -30,12 +27,7 @@ std::string markedText(const char* version, int lines) {
 }
 
 std::size_t marksIn(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::size_t count = 0;
-    for (auto at = bytes.find(kMark); at != std::string::npos; at = bytes.find(kMark, at + 1))
-        ++count;
-    return count;
+    return countIn(path, kMark);
 }
 
 // Answers nothing and cancels when told to.
@@ -62,29 +54,10 @@ void PrintTo(const ImageCase& c, std::ostream* out) {
 
 class FreeSpaceImage : public ::testing::TestWithParam<ImageCase> {
 protected:
-    ~FreeSpaceImage() override {
-        if (mounted_)
-            run("umount -l " + mountPoint());
-    }
-    std::string image() const { return folder.file("abbild.img"); }
-    std::string mountPoint() const { return folder.file("mnt"); }
-
-    std::optional<std::string> mount(const ImageCase& c) {
-        if (::geteuid() != 0)
-            return std::string("mounting an image needs root");
-        fs::create_directory(mountPoint());
-        if (!run("truncate -s 320M " + image()) || !run(std::string(c.mkfs) + " " + image()))
-            return std::string("cannot make the file system: ") + c.mkfs;
-        if (!run(std::string("mount -o loop") + (*c.options ? "," : "") + c.options + " " + image() + " " +
-                 mountPoint()))
-            return std::string("mount is refused here");
-        mounted_ = true;
-        return std::nullopt;
-    }
-    bool unmount() {
-        mounted_ = !run("umount " + mountPoint());
-        return !mounted_;
-    }
+    std::string image() const { return loop.image(); }
+    std::string mountPoint() const { return loop.mountPoint(); }
+    std::optional<std::string> mount(const ImageCase& c) { return loop.mount(c.mkfs, c.options); }
+    bool unmount() { return loop.unmount(); }
 
     // A file saved once as an editor saves: its new contents written beside it, renamed over it.
     std::string saveEditorStyle() {
@@ -98,11 +71,11 @@ protected:
     }
 
     TempFolder folder{"/var/tmp"};
+    LoopImage loop{folder.path()};
     InstrumentedFileServices files;
     FakeClock clock;
     Watching watcher;
     FillCounters counters;
-    bool mounted_ = false;
 };
 
 TEST_P(FreeSpaceImage, AfterTheFileAndTheFreeSpaceNoMarkIsLeftOnTheImage) {
@@ -169,17 +142,29 @@ TEST_F(FreeSpaceEnding, AFillLeftByAKilledRunIsRemovedAtTheNextStart) {
     if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F", ""}))
         GTEST_SKIP() << *refused;
     const auto before = files.spaceOf(mountPoint()).value.free;
+    int written[2];
+    ASSERT_EQ(::pipe(written), 0);
     const pid_t child = ::fork();
     if (child == 0) {
+        ::close(written[0]);
+        // Says once that it has written a while, and writes on until it is killed.
+        files.afterDataWrite = [&](std::int64_t bytes) {
+            if (bytes > 60'000'000 && written[1] >= 0) {
+                ::write(written[1], "!", 1);
+                ::close(written[1]);
+                written[1] = -1;
+            }
+        };
         FakeClock childClock;
         Watching childWatcher;
         FillCounters childCounters;
         overwriteFreeSpace(files, childClock, childWatcher, mountPoint(), childCounters);
         ::_exit(0);
     }
-    // Killed once it has written a while.
-    for (int wait = 0; wait < 200 && files.spaceOf(mountPoint()).value.free > before - 60'000'000; ++wait)
-        ::usleep(20'000);
+    ::close(written[1]);
+    char signal = 0;
+    ASSERT_EQ(::read(written[0], &signal, 1), 1) << "the fill never got that far";
+    ::close(written[0]);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     ASSERT_LT(files.spaceOf(mountPoint()).value.free, before - 20'000'000) << "the killed run left its fill";

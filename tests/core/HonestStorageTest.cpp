@@ -29,23 +29,22 @@ TEST_F(SynchronisedFolders, AMarkerAboveTheFileGivesTheDoubtAndTheBoxNeverTheLab
             writeSample(tree.file(c.marker), 10);
         fs::create_directories(tree.path() / "Projekte" / "2026");
         const std::string path = writeSample(tree.file("Projekte/2026/angebot.txt"), 5000);
-        const auto identity = files.inspect(path).value.identity;
-        const auto doubt = InPlaceOverwriteDoubt(files, path, identity);
-        display.boxes.clear();
+        auto target = DestructionTarget::lookUp(files, path);
+        ASSERT_TRUE(target.has_value());
+        const Doubts doubts = doubtsFrom(target->storage);
+        display.reports.clear();
         display.successVisible = false;
-        destroy(path);
+        destroy(std::move(*target));
         EXPECT_FALSE(entryExists(path)) << c.marker;
         if (c.provider.empty()) {
-            EXPECT_EQ(doubt, std::nullopt) << c.marker;
+            EXPECT_TRUE(doubts.empty()) << c.marker;
             EXPECT_TRUE(display.successVisible) << c.marker;
             continue;
         }
-        const std::string reason = proofReasons::inSyncedFolder(c.provider);
-        EXPECT_EQ(doubt, reason) << c.marker;
+        const Doubts synced = {{DoubtKind::SyncedFolder, c.provider}};
+        EXPECT_EQ(doubts, synced) << c.marker;
         EXPECT_FALSE(display.successVisible) << c.marker;
-        ASSERT_EQ(display.boxes.size(), 1u) << c.marker;
-        EXPECT_EQ(display.boxes[0].text, kUnprovenHead + path + kUnprovenMiddle + reason + kUnprovenTail);
-        EXPECT_EQ(display.boxes[0].style, kStyleWarning);
+        EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::DeletedUnproven, path, 0, synced}}));
     }
 }
 
@@ -62,7 +61,7 @@ TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced)
                           Case{EEXIST, false}, Case{EACCES, false}}) {
         const std::string path = writeSample(folder.file("brief-" + std::to_string(c.error)), 5000);
         files.refuseRenamesWith = c.error;
-        display.boxes.clear();
+        display.reports.clear();
         display.successVisible = false;
         destroy(path);
         EXPECT_EQ(entryExists(path), !c.deleted) << c.error;
@@ -70,8 +69,7 @@ TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced)
         EXPECT_TRUE(leftoverDelFiles(folder.path()).empty()) << c.error;
         if (!c.deleted) {
             EXPECT_EQ(readBytes(path).size(), 0u) << "left emptied, " << c.error;
-            ASSERT_EQ(display.boxes.size(), 1u);
-            EXPECT_EQ(display.boxes[0].style, kStyleError);
+            EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
         }
     }
 }

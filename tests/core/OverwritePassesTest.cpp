@@ -21,7 +21,7 @@ class NormalModeLengths : public CoreFixture, public ::testing::WithParamInterfa
 TEST_P(NormalModeLengths, WritesWholeZeroBlocksOneMoreThanTheLengthHolds) {
     const auto [length, written] = GetParam();
     const std::string path = writeSample(folder.file("brief.txt"), length);
-    captureContentsBeforeCut();
+    captureContentsBeforeCut(path);
 
     destroy(path);
 
@@ -46,14 +46,14 @@ TEST_F(OverwritePasses, EmptyFileNormalRunMakesExactlyTheseDisplayCallsInOrder) 
         "background 49344", "percent 100 %", "show success", "enable",
     };
     EXPECT_EQ(display.calls, expected);
-    EXPECT_TRUE(display.boxes.empty());
+    EXPECT_TRUE(display.reports.empty());
 }
 
 TEST_F(OverwritePasses, IntensiveRunOnTenThousandBytesCountsAndEndsInPattern246) {
     const std::string path = writeSample(folder.file("daten.bin"), 10000);
-    std::vector<std::int64_t> doneAtEachOpen;
-    files.beforeOpen = [&](int) { doneAtEachOpen.push_back(counters.lBytesDone); };
-    captureContentsBeforeCut();
+    std::vector<std::int64_t> doneAfterEachPass;
+    files.afterFlush = [&](int) { doneAfterEachPass.push_back(counters.lBytesDone); };
+    captureContentsBeforeCut(path);
 
     destroy(path, true);
 
@@ -62,8 +62,8 @@ TEST_F(OverwritePasses, IntensiveRunOnTenThousandBytesCountsAndEndsInPattern246)
     EXPECT_EQ(display.stepPercents.size(), 42u);
     EXPECT_EQ(display.stepPercents.back(), 42);
     EXPECT_EQ(counters.lBytesTotal, 70000);
-    ASSERT_EQ(doneAtEachOpen.size(), 7u);
-    EXPECT_EQ(doneAtEachOpen[1], 12288);
+    ASSERT_EQ(doneAfterEachPass.size(), 7u);
+    EXPECT_EQ(doneAfterEachPass[0], 12288);
     EXPECT_EQ(counters.lBytesDone, 96864);
     EXPECT_EQ(contentsBeforeCut.size(), 36864u);
     EXPECT_TRUE(allBytesEqual(contentsBeforeCut, 246));
@@ -75,20 +75,16 @@ TEST_F(OverwritePasses, IntensiveRunOnTenThousandBytesCountsAndEndsInPattern246)
 TEST_F(OverwritePasses, EachIntensivePassWritesItsOwnPattern) {
     const std::string path = writeSample(folder.file("muster"), 5000);
     std::vector<unsigned char> patternAfterPass;
-    files.beforeOpen = [&](int pass) {
-        if (pass > 1)
-            patternAfterPass.push_back(readBytes(path).front());
-    };
-    captureContentsBeforeCut();
+    files.afterFlush = [&](int) { patternAfterPass.push_back(readBytes(path).front()); };
     destroy(path, true);
-    patternAfterPass.push_back(contentsBeforeCut.front());
     const std::vector<unsigned char> expected(kIntensivePatterns.begin(), kIntensivePatterns.end());
     EXPECT_EQ(patternAfterPass, expected);
+    EXPECT_EQ(files.opens, 1) << "one open for all seven passes";
 }
 
 TEST_F(OverwritePasses, IntensiveRunOnEmptyFileWritesOneToSevenBlocks) {
     const std::string path = writeSample(folder.file("leer"), 0);
-    captureContentsBeforeCut();
+    captureContentsBeforeCut(path);
     destroy(path, true);
     EXPECT_EQ(files.blocksWritten, 28);
     EXPECT_EQ(contentsBeforeCut.size(), 28672u);
@@ -132,16 +128,14 @@ TEST_F(OverwritePasses, NamedStreamsGetTheSamePassesAndCountInTheRunsTotal) {
         const std::string path = writeSample(folder.file(intensive ? "i.txt" : "n.txt"), 10000);
         streamed.streamFiles = {writeSample(path + ".strom-geheim", 5000), writeSample(path + ".strom-leer", 0)};
         std::vector<std::vector<unsigned char>> streamsBeforeCut;
-        streamed.beforeTruncate = [&](const std::string&) {
+        streamed.beforeCut = [&] {
             for (const std::string& stream : streamed.streamFiles)
                 streamsBeforeCut.push_back(readBytes(stream));
         };
         RecordingDisplay shown;
         ByteCounters counts;
-        shown.path = path;
         shown.counters = &counts;
-        shown.optionSelected[0] = !intensive;
-        shown.optionSelected[1] = intensive;
+        shown.selectMode(intensive);
         EXPECT_EQ(vesk(CoreContext{shown, streamed, clock}, counts, path), Verdict::Destroyed);
 
         const int passes = intensive ? 7 : 1;
@@ -162,7 +156,6 @@ TEST_F(OverwritePasses, NamedStreamsGetTheSamePassesAndCountInTheRunsTotal) {
 
 TEST_F(OverwritePasses, NeitherOptionSelectedOpensNothing) {
     const std::string path = writeSample(folder.file("f"), 100);
-    display.path = path;
     display.optionSelected[0] = display.optionSelected[1] = false;
     vesk(context, counters, path);
     EXPECT_EQ(display.calls, (std::vector<std::string>{"disable", "enable"}));
@@ -174,7 +167,7 @@ TEST_F(OverwritePasses, DotFilesAndNamesWithUmlautsAndBlanksAreDestroyed) {
     for (const std::string name : {".versteckt", "Brief an Müller ä ö ü ß.txt", "-r"}) {
         const std::string path = writeSample(folder.file(name), 3000);
         // Wine shows a dot file as hidden and will not clear it: then it must not be called destroyed.
-        const bool hiddenForGood = (files.inspect(path).value.attributes & kAttrHidden) != 0;
+        const bool hiddenForGood = (attributesOf(files, path) & kAttrHidden) != 0;
         display.successVisible = false;
         destroy(path);
         EXPECT_EQ(entryExists(path), hiddenForGood) << name;
@@ -201,10 +194,8 @@ TEST_P(LargeFileCounters, CountInSixtyFourBitsAndStillStepAboutAHundredTimes) {
     SimulatedFileServices files(length);
     FakeClock clock;
     ByteCounters counters;
-    display.path = "/sim/gross.iso";
-    display.optionSelected[0] = !intensive;
-    display.optionSelected[1] = intensive;
-    vesk(CoreContext{display, files, clock}, counters, display.path);
+    display.selectMode(intensive);
+    vesk(CoreContext{display, files, clock}, counters, "/sim/gross.iso");
 
     const std::int64_t passes = intensive ? 7 : 1;
     const std::int64_t firstBlocks = length / 4096 + 1;

@@ -1,6 +1,8 @@
 #include "core/OverwriteProof.h"
 #include "support/CoreFixture.h"
 
+#include <functional>
+
 namespace kelvanter::testing {
 namespace {
 
@@ -16,7 +18,7 @@ struct DoubtCase {
     const char* name;
     SysResult<StorageFacts> facts;
     Extents extents;
-    std::optional<std::string> doubt;
+    Doubts doubts;
 };
 
 TEST(InPlaceDoubt, FollowsFromTheFileSystemItsOptionsFlagsAndExtents) {
@@ -30,54 +32,49 @@ TEST(InPlaceDoubt, FollowsFromTheFileSystemItsOptionsFlagsAndExtents) {
         facts.media = media;
         facts.encryptedBelow = encrypted;
         facts.syncProvider = sync;
+        facts.synchronised = *sync != '\0';
         return SysResult<StorageFacts>{facts, 0};
     };
-    const std::string flash = proofReasons::onFlash(false);
+    const Doubt flash{DoubtKind::Flash};
+    const Doubt unknown{DoubtKind::LocationUnknown};
+    const Doubt btrfs{DoubtKind::WritesElsewhere, "btrfs"};
+    const Doubt shared{DoubtKind::SharedBlocks};
     const std::vector<DoubtCase> cases = {
-        {"ext4", fs("ext4", StorageKind::InPlace), kPlainExtent, std::nullopt},
-        {"vfat without extents", fs("vfat", StorageKind::InPlace), kNoExtents, std::nullopt},
-        {"tmpfs", fs("tmpfs", StorageKind::MemoryOnly), kNoExtents, std::nullopt},
-        {"data=journal", fs("ext4", StorageKind::InPlace, true), kPlainExtent, proofReasons::kJournalsContents},
-        {"btrfs", fs("btrfs", StorageKind::CopyOnWrite), kPlainExtent, proofReasons::writesElsewhere("btrfs")},
-        {"btrfs nocow", fs("btrfs", StorageKind::CopyOnWrite, false, true), kPlainExtent, std::nullopt},
-        {"btrfs nocow, snapshot", fs("btrfs", StorageKind::CopyOnWrite, false, true), extentWith(kExtentShared),
-         proofReasons::kSharedBlocks},
-        {"btrfs nocow, no extents", fs("btrfs", StorageKind::CopyOnWrite, false, true), kNoExtents,
-         proofReasons::writesElsewhere("btrfs")},
-        {"reflinked on xfs", fs("xfs", StorageKind::InPlace), extentWith(kExtentShared), proofReasons::kSharedBlocks},
-        {"compressed", fs("ext4", StorageKind::InPlace), extentWith(kExtentEncoded), proofReasons::kCompressed},
-        {"inline", fs("ext4", StorageKind::InPlace), extentWith(kExtentInline), proofReasons::kLocationUnknown},
-        {"nfs", fs("nfs4", StorageKind::Remote), kNoExtents, proofReasons::onNetworkOrOverlay("nfs4")},
-        {"overlay", fs("overlay", StorageKind::Remote), kPlainExtent, proofReasons::onNetworkOrOverlay("overlay")},
-        {"unknown kind", fs("sonderfs", StorageKind::Unknown), kPlainExtent, proofReasons::kLocationUnknown},
-        {"statfs failed", SysResult<StorageFacts>{StorageFacts{}, EIO}, kPlainExtent, proofReasons::kLocationUnknown},
-        {"magnetic disk", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Rotating), kPlainExtent,
-         std::nullopt},
-        {"flash", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Flash), kPlainExtent, flash},
-        {"flash under dm-crypt", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Flash, true), kPlainExtent,
-         proofReasons::onFlash(true)},
-        {"synchronised folder", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Rotating, false, "Dropbox"),
-         kPlainExtent, proofReasons::inSyncedFolder("Dropbox")},
+        {"ext4", fs("ext4", StorageKind::InPlace), kPlainExtent, {}},
+        {"vfat without extents", fs("vfat", StorageKind::InPlace), kNoExtents, {}},
+        {"tmpfs", fs("tmpfs", StorageKind::MemoryOnly), kNoExtents, {}},
+        {"data=journal", fs("ext4", StorageKind::InPlace, true), kPlainExtent, {{DoubtKind::JournalsContents}}},
+        {"btrfs", fs("btrfs", StorageKind::CopyOnWrite), kPlainExtent, {btrfs}},
+        {"btrfs nocow", fs("btrfs", StorageKind::CopyOnWrite, false, true), kPlainExtent, {}},
+        {"btrfs nocow, snapshot",
+         fs("btrfs", StorageKind::CopyOnWrite, false, true),
+         extentWith(kExtentShared),
+         {shared}},
+        {"btrfs nocow, no extents", fs("btrfs", StorageKind::CopyOnWrite, false, true), kNoExtents, {btrfs}},
+        {"reflinked on xfs", fs("xfs", StorageKind::InPlace), extentWith(kExtentShared), {shared}},
+        {"compressed", fs("ext4", StorageKind::InPlace), extentWith(kExtentEncoded), {{DoubtKind::Compressed}}},
+        {"inline", fs("ext4", StorageKind::InPlace), extentWith(kExtentInline), {unknown}},
+        {"nfs", fs("nfs4", StorageKind::Remote), kNoExtents, {{DoubtKind::NetworkOrOverlay, "nfs4"}}},
+        {"overlay", fs("overlay", StorageKind::Remote), kPlainExtent, {{DoubtKind::NetworkOrOverlay, "overlay"}}},
+        {"unknown kind", fs("sonderfs", StorageKind::Unknown), kPlainExtent, {unknown}},
+        {"statfs failed", SysResult<StorageFacts>{StorageFacts{}, EIO}, kPlainExtent, {unknown}},
+        {"magnetic disk", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Rotating), kPlainExtent, {}},
+        {"flash", fs("ext4", StorageKind::InPlace, false, false, MediaKind::Flash), kPlainExtent, {flash}},
+        {"flash under dm-crypt",
+         fs("ext4", StorageKind::InPlace, false, false, MediaKind::Flash, true),
+         kPlainExtent,
+         {{DoubtKind::Flash, "", true}}},
+        {"synchronised folder",
+         fs("ext4", StorageKind::InPlace, false, false, MediaKind::Rotating, false, "Dropbox"),
+         kPlainExtent,
+         {{DoubtKind::SyncedFolder, "Dropbox"}}},
         {"btrfs on flash in a synchronised folder",
-         fs("btrfs", StorageKind::CopyOnWrite, false, false, MediaKind::Flash, false, "Syncthing"), kPlainExtent,
-         proofReasons::writesElsewhere("btrfs") + ", und " + flash + ", und " +
-             proofReasons::inSyncedFolder("Syncthing")},
+         fs("btrfs", StorageKind::CopyOnWrite, false, false, MediaKind::Flash, false, "Syncthing"),
+         kPlainExtent,
+         {btrfs, flash, {DoubtKind::SyncedFolder, "Syncthing"}}},
     };
     for (const DoubtCase& c : cases)
-        EXPECT_EQ(doubtFrom(c.facts, c.extents), c.doubt) << c.name;
-}
-
-TEST(InPlaceDoubt, ReasonsCompleteTheSentenceWithTheFileSystemsName) {
-    EXPECT_EQ(proofReasons::writesElsewhere("btrfs"),
-              "das Dateisystem btrfs schreibt geänderte Daten an eine neue Stelle");
-    EXPECT_EQ(proofReasons::onNetworkOrOverlay("cifs"), "sie liegt auf einem Netz- oder Overlay-Dateisystem (cifs)");
-    EXPECT_EQ(proofReasons::onFlash(false),
-              "sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), "
-              "der geänderte Daten an neue Stellen schreibt und alte Kopien "
-              "zurückbehalten kann");
-    EXPECT_EQ(proofReasons::inSyncedFolder("Nextcloud"),
-              "sie liegt in einem Ordner, den Nextcloud mit anderen Rechnern oder einem Server abgleicht; dort können "
-              "Kopien, frühere Fassungen und ein Papierkorb erhalten bleiben");
+        EXPECT_EQ(doubtsFrom({c.facts, c.extents}), c.doubts) << c.name;
 }
 
 TEST(StillInPlace, OnlyTheOriginalBytesMustKeepTheirPlace) {
@@ -107,45 +104,49 @@ using OverwriteProofRun = CoreFixture;
 // The device seems not to hold what was written: the file still goes, but it is not called destroyed.
 TEST_F(OverwriteProofRun, AReadBackOfOtherBytesOrMovedBlocksGiveTheBoxInsteadOfTheLabel) {
     struct Fault {
-        const char* reason;
+        DoubtKind reason;
         std::function<void(InstrumentedFileServices&)> inject;
     };
-    const std::vector<Fault> faults = {
-        {proofReasons::kReadBackDiffers,
-         [](InstrumentedFileServices& f) { f.alterReadBack = [](auto& bytes) { bytes.at(bytes.size() / 2) = 7; }; }},
-        {proofReasons::kBlocksMoved, [](InstrumentedFileServices& f) {
-             // Whatever this system reports: one stretch before the passes, elsewhere after them.
-             f.alterExtents = [](int query, auto& extents) {
-                 extents = {{{0, query > 1 ? 1 << 30 : 1 << 20, 1 << 17, 0}}, 0};
-             };
-         }}};
+    const std::vector<Fault> faults = {{DoubtKind::ReadBackDiffers,
+                                        [](InstrumentedFileServices& f) {
+                                            f.alterReadBack = [](std::int64_t, unsigned char* bytes, std::size_t size) {
+                                                bytes[size / 2] = 7;
+                                            };
+                                        }},
+                                       {DoubtKind::BlocksMoved, [](InstrumentedFileServices& f) {
+                                            // Whatever this system reports: one stretch before the passes, elsewhere
+                                            // after them.
+                                            f.alterExtents = [](int query, auto& extents) {
+                                                extents = {{{0, query > 1 ? 1 << 30 : 1 << 20, 1 << 17, 0}}, 0};
+                                            };
+                                        }}};
     for (const Fault& fault : faults) {
         InstrumentedFileServices faulty;
         fault.inject(faulty);
         RecordingDisplay shown;
-        shown.path = writeSample(folder.file("f"), 100000);
+        const std::string path = writeSample(folder.file("f"), 100000);
         ByteCounters counts;
-        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, shown.path), Verdict::DeletedUnproven);
-        ASSERT_EQ(shown.boxes.size(), 1u) << fault.reason;
-        EXPECT_EQ(shown.boxes[0].text, kUnprovenHead + shown.path + kUnprovenMiddle + fault.reason + kUnprovenTail);
-        EXPECT_EQ(shown.boxes[0].style, kStyleWarning);
-        EXPECT_EQ(shown.boxes[0].title, kMessageTitle);
+        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, path), Verdict::DeletedUnproven);
+        const std::vector<RunReport> expected = {{RunNotice::DeletedUnproven, path, 0, {{fault.reason}}}};
+        EXPECT_EQ(shown.reports, expected);
         EXPECT_FALSE(shown.successVisible);
         EXPECT_EQ(shown.background, kBarColor) << "the bar stays full";
         EXPECT_EQ(shown.percentCaption, "100 %");
-        EXPECT_FALSE(entryExists(shown.path)) << "the file is still cut, renamed and deleted";
+        EXPECT_FALSE(entryExists(path)) << "the file is still cut, renamed and deleted";
     }
 }
 
 TEST_F(OverwriteProofRun, OnThisDiskBothModesAreProvenAndCalledDestroyed) {
     for (const bool intensive : {false, true}) {
         const std::string path = writeSample(folder.file(intensive ? "i" : "n"), 2 << 20);
-        if (const auto doubt = InPlaceOverwriteDoubt(files, path, files.inspect(path).value.identity))
-            GTEST_SKIP() << "the temporary folder's file system cannot be proven: " << *doubt;
-        display.boxes.clear();
+        auto target = DestructionTarget::lookUp(files, path);
+        ASSERT_TRUE(target.has_value());
+        if (!doubtsFrom(target->storage).empty())
+            GTEST_SKIP() << "the temporary folder's file system cannot be proven here";
+        display.reports.clear();
         display.successVisible = false;
-        destroy(path, intensive);
-        EXPECT_TRUE(display.boxes.empty()) << intensive;
+        destroy(std::move(*target), intensive);
+        EXPECT_TRUE(display.reports.empty()) << intensive;
         EXPECT_TRUE(display.successVisible) << intensive;
     }
 }

@@ -2,6 +2,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,26 +12,58 @@ namespace {
 
 class PosixServices : public ::testing::Test {
 protected:
-    FileIdentity identityOf(const std::string& path) { return files.inspect(path).value.identity; }
+    // The identity and status the lookup sees, without keeping the file held.
+    SysResult<EntryStatus> lookedUp(const std::string& path) {
+        const auto held = files.pin(path);
+        if (held.value.handle != kNoHandle)
+            files.unpin(held.value.handle);
+        return {held.value.status, held.error};
+    }
+    FileIdentity identityOf(const std::string& path) { return lookedUp(path).value.identity; }
+
     TempFolder folder;
     PosixFileServices files;
 };
 
-TEST_F(PosixServices, InspectReportsKindsWithoutFollowingLinks) {
+// Only a regular file is opened by the lookup; anything else is named, not opened.
+TEST_F(PosixServices, TheLookupHoldsOnlyRegularFilesAndNeverFollowsALink) {
     const std::string file = writeSample(folder.file("f"), 10);
     const std::string link = folder.file("l");
     std::filesystem::create_symlink(file, link);
     const std::string fifo = folder.file("p");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        int error;
+        EntryKind kind;
+    };
+    for (const Case& c :
+         {Case{file, 0, EntryKind::Regular}, Case{link, kNotARegularFile, EntryKind::Symlink},
+          Case{fifo, kNotARegularFile, EntryKind::Other}, Case{"/dev/null", kNotARegularFile, EntryKind::Other},
+          Case{folder.path().string(), kNotARegularFile, EntryKind::Directory},
+          Case{folder.file("fehlt"), ENOENT, EntryKind::Other}, Case{file + "/x", ENOTDIR, EntryKind::Other}}) {
+        const auto held = files.pin(c.path);
+        EXPECT_EQ(held.error, c.error) << c.path;
+        if (c.error != ENOENT && c.error != ENOTDIR) {
+            EXPECT_EQ(held.value.status.kind, c.kind) << c.path;
+        }
+        EXPECT_EQ(held.value.handle != kNoHandle, c.error == 0) << c.path;
+        if (held.value.handle != kNoHandle)
+            files.unpin(held.value.handle);
+    }
+    EXPECT_EQ(lookedUp(file).value.size, 10);
+}
 
-    EXPECT_EQ(files.inspect(file).value.kind, EntryKind::Regular);
-    EXPECT_EQ(files.inspect(file).value.size, 10);
-    EXPECT_EQ(files.inspect(link).value.kind, EntryKind::Symlink);
-    EXPECT_EQ(files.inspect(fifo).value.kind, EntryKind::Other);
-    EXPECT_EQ(files.inspect("/dev/null").value.kind, EntryKind::Other);
-    EXPECT_EQ(files.inspect(folder.path().string()).value.kind, EntryKind::Directory);
-    EXPECT_EQ(files.inspect(folder.file("fehlt")).error, ENOENT);
-    EXPECT_EQ(files.inspect(file + "/x").error, ENOTDIR);
+TEST_F(PosixServices, TheHeldFileAnswersForItselfAfterItsNameIsGone) {
+    const std::string file = writeSample(folder.file("f"), 10);
+    const auto held = files.pin(file);
+    ASSERT_TRUE(held.ok());
+    std::filesystem::rename(file, folder.file("anders"));
+    writeSample(file, 99);
+    EXPECT_EQ(files.statusOf(held.value.handle).value.size, 10) << "the held file, not the new one";
+    std::filesystem::remove(folder.file("anders"));
+    EXPECT_EQ(files.statusOf(held.value.handle).value.links, 0u);
+    files.unpin(held.value.handle);
 }
 
 TEST_F(PosixServices, OverwriteOpenRefusesEverythingButTheExpectedRegularFile) {
@@ -41,16 +74,13 @@ TEST_F(PosixServices, OverwriteOpenRefusesEverythingButTheExpectedRegularFile) {
     const std::string fifo = folder.file("p");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
-    for (const WriteRoute route : {WriteRoute::Direct, WriteRoute::Buffered}) {
-        const auto opened = files.openForOverwrite(file, identityOf(file), route);
-        ASSERT_TRUE(opened.ok());
-        EXPECT_TRUE(files.close(opened.value).ok());
-        EXPECT_EQ(files.openForOverwrite(link, identityOf(file), route).error, ELOOP);
-        EXPECT_EQ(files.openForOverwrite(other, identityOf(file), route).error, kFileReplaced);
-        // A FIFO without a reader must neither block nor be taken for a file.
-        EXPECT_EQ(files.openForOverwrite(fifo, identityOf(fifo), route).error, kNotARegularFile);
-    }
-    EXPECT_EQ(files.truncateToZero(other, identityOf(file)).error, kFileReplaced);
+    const auto opened = files.openForOverwrite(file, identityOf(file));
+    ASSERT_TRUE(opened.ok());
+    EXPECT_TRUE(files.close(opened.value.handle).ok());
+    EXPECT_EQ(files.openForOverwrite(link, identityOf(file)).error, ELOOP);
+    EXPECT_EQ(files.openForOverwrite(other, identityOf(file)).error, kFileReplaced);
+    // A FIFO without a reader must neither block nor be taken for a file.
+    EXPECT_EQ(files.openForOverwrite(fifo, identityOf(file)).error, kNotARegularFile);
     EXPECT_EQ(readBytes(other), sampleBytes(10));
 }
 
@@ -58,12 +88,16 @@ TEST_F(PosixServices, RepeatedBlocksLandBackToBackFromTheOffsetAcrossManyCalls) 
     const std::string file = writeSample(folder.file("f"), 3 * 4096);
     alignas(4096) static unsigned char block[4096];
     std::fill(std::begin(block), std::end(block), 0xF6);
-    for (const WriteRoute route : {WriteRoute::Direct, WriteRoute::Buffered}) {
-        const auto opened = files.openForOverwrite(file, identityOf(file), route);
+    for (const bool direct : {true, false}) {
+        auto opened = files.openForOverwrite(file, identityOf(file));
         ASSERT_TRUE(opened.ok());
+        EXPECT_EQ(opened.value.route, WriteRoute::Direct) << "this disk takes direct writes";
+        FileHandle handle = opened.value.handle;
+        if (!direct)
+            handle = files.writeThroughCache(handle, file, identityOf(file)).value;
         // More copies than one call carries, so the write needs several calls.
-        const auto written = files.writeBlocks(opened.value, block, sizeof block, 1500, 4096);
-        EXPECT_TRUE(files.close(opened.value).ok());
+        const auto written = files.writeBlocks(handle, block, sizeof block, 1500, 4096);
+        EXPECT_TRUE(files.close(handle).ok());
         EXPECT_EQ(written.value, 1500 * 4096);
         const auto bytes = readBytes(file);
         ASSERT_EQ(bytes.size(), 1501u * 4096);
@@ -75,47 +109,81 @@ TEST_F(PosixServices, RepeatedBlocksLandBackToBackFromTheOffsetAcrossManyCalls) 
 TEST_F(PosixServices, AWriteStoppedShortReportsTheBytesThatLanded) {
     const std::string file = writeSample(folder.file("f"), 0);
     std::vector<unsigned char> block(4096, 0);
-    const auto opened = files.openForOverwrite(file, identityOf(file), WriteRoute::Buffered);
+    const auto opened = files.openForOverwrite(file, identityOf(file));
     ASSERT_TRUE(opened.ok());
+    const FileHandle handle = files.writeThroughCache(opened.value.handle, file, identityOf(file)).value;
     SysResult<std::int64_t> written;
     {
         FileSizeLimit limit(10000);
-        written = files.writeBlocks(opened.value, block.data(), block.size(), 4, 0);
+        written = files.writeBlocks(handle, block.data(), block.size(), 4, 0);
     }
-    files.close(opened.value);
+    files.close(handle);
     EXPECT_EQ(written.error, EFBIG);
     EXPECT_EQ(written.value, 10000);
 }
 
-TEST_F(PosixServices, RenameNeverReplacesAnExistingEntry) {
-    const std::string from = writeSample(folder.file("a"), 10);
-    const std::string to = writeSample(folder.file("b"), 20);
-    EXPECT_EQ(files.renameNoReplace(from, to).error, EEXIST);
-    EXPECT_EQ(readBytes(to), sampleBytes(20));
-    EXPECT_TRUE(files.renameNoReplace(from, folder.file("c")).ok());
-    EXPECT_FALSE(entryExists(from));
-    EXPECT_TRUE(files.removeFile(folder.file("c")).ok());
-    EXPECT_FALSE(entryExists(folder.file("c")));
+// A direct descriptor goes on through the cache, and a read from the device finds what was written.
+TEST_F(PosixServices, ADirectFileSwitchesToTheCacheAndReadsBackWhatItHolds) {
+    const std::string file = writeSample(folder.file("f"), 8192);
+    const auto opened = files.openForOverwrite(file, identityOf(file));
+    ASSERT_TRUE(opened.ok());
+    ASSERT_EQ(opened.value.route, WriteRoute::Direct);
+    const auto switched = files.writeThroughCache(opened.value.handle, file, identityOf(file));
+    ASSERT_TRUE(switched.ok());
+    EXPECT_EQ(::fcntl(switched.value, F_GETFL) & O_DIRECT, 0);
+    const std::vector<unsigned char> seven(7, 0x55);
+    ASSERT_TRUE(files.writeBlocks(switched.value, seven.data(), seven.size(), 1, 3).ok());
+    ASSERT_TRUE(files.flushData(switched.value).ok());
+    alignas(4096) static unsigned char back[8192];
+    const auto read = files.readFromDevice(switched.value, 0, back, sizeof back);
+    EXPECT_EQ(read.value, 8192);
+    EXPECT_TRUE(std::all_of(back + 3, back + 10, [](unsigned char b) { return b == 0x55; }));
+    EXPECT_EQ(back[10], sampleBytes(8192)[10]);
+    ASSERT_TRUE(files.cutToZero(switched.value).ok());
+    EXPECT_EQ(files.lengthOf(switched.value).value, 0);
+    files.close(switched.value);
 }
 
-TEST_F(PosixServices, AddingTheWriteBitNeverFollowsALink) {
+TEST_F(PosixServices, RenameInTheHeldFolderNeverReplacesAnExistingEntry) {
+    writeSample(folder.file("a"), 10);
+    const std::string to = writeSample(folder.file("b"), 20);
+    const auto held = files.openFolder(folder.path().string());
+    ASSERT_TRUE(held.ok());
+    EXPECT_EQ(files.renameAt(held.value, "a", held.value, "b").error, EEXIST);
+    EXPECT_EQ(readBytes(to), sampleBytes(20));
+    EXPECT_TRUE(files.renameAt(held.value, "a", held.value, "c").ok());
+    EXPECT_FALSE(entryExists(folder.file("a")));
+    EXPECT_EQ(files.identityAt(held.value, "c").value, identityOf(folder.file("c")));
+    EXPECT_EQ(files.identityAt(held.value, "a").error, ENOENT);
+    EXPECT_TRUE(files.removeAt(held.value, "c").ok());
+    EXPECT_FALSE(entryExists(folder.file("c")));
+    files.close(held.value);
+}
+
+TEST_F(PosixServices, TheWriteBitIsAddedToTheHeldFileNeverThroughALink) {
     const std::string file = writeSample(folder.file("f"), 10);
     ::chmod(file.c_str(), 0444);
     const std::string link = folder.file("l");
     std::filesystem::create_symlink(file, link);
-    EXPECT_FALSE(files.addOwnerWrite(link).ok());
-    EXPECT_EQ(files.inspect(file).value.attributes, kAttrReadOnly);
-    EXPECT_TRUE(files.addOwnerWrite(file).ok());
-    EXPECT_EQ(files.inspect(file).value.attributes, kAttrNormal);
+    EXPECT_EQ(files.pin(link).error, kNotARegularFile) << "a link is never held";
+    const auto held = files.pin(file);
+    ASSERT_TRUE(held.ok());
+    EXPECT_EQ(held.value.status.attributes, kAttrReadOnly);
+    EXPECT_TRUE(files.addOwnerWrite(held.value.handle).ok());
+    EXPECT_EQ(files.statusOf(held.value.handle).value.attributes, kAttrNormal);
+    files.unpin(held.value.handle);
 }
 
-TEST_F(PosixServices, TruncateWorksOnTmpfsWhereDirectIoIsRefused) {
+TEST_F(PosixServices, TheCutWorksOnTmpfs) {
     if (!std::filesystem::is_directory("/dev/shm"))
         GTEST_SKIP() << "no /dev/shm on this machine";
     TempFolder shm("/dev/shm");
     const std::string file = writeSample(shm.file("f"), 5000);
-    EXPECT_TRUE(files.truncateToZero(file, identityOf(file)).ok());
-    EXPECT_EQ(files.inspect(file).value.size, 0);
+    const auto opened = files.openForOverwrite(file, identityOf(file));
+    ASSERT_TRUE(opened.ok());
+    EXPECT_TRUE(files.cutToZero(opened.value.handle).ok());
+    files.close(opened.value.handle);
+    EXPECT_EQ(lookedUp(file).value.size, 0);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A device of a given speed, simulated: the clock moves on as blocks are written. The window must
 // be served every 100 ms however slow the device, the progress steps must stay where they were,
 // and the one-second tick must count real seconds.
+#include "core/ServingPace.h"
 #include "core/WritePace.h"
 #include "support/CoreFixture.h"
 #include "support/SimulatedSpeed.h"
@@ -39,8 +40,7 @@ protected:
     // The run on an instant device: where the steps fall when time plays no part.
     RecordingDisplay reference(const std::string& path, bool intensive) {
         RecordingDisplay shown;
-        shown.optionSelected[0] = !intensive;
-        shown.optionSelected[1] = intensive;
+        shown.selectMode(intensive);
         InstrumentedFileServices instant;
         FakeClock still;
         ByteCounters counts;
@@ -60,8 +60,7 @@ TEST_P(SlowDevice, ServesTheWindowEveryHundredMillisecondsAndKeepsTheStepsWhereT
     FakeClock clock;
     SimulatedSpeed files(clock, c.bytesPerSecond);
     RecordingDisplay shown;
-    shown.optionSelected[0] = !c.intensive;
-    shown.optionSelected[1] = c.intensive;
+    shown.selectMode(c.intensive);
     ByteCounters counters;
     shown.counters = &counters;
     std::vector<std::int64_t> servedAt = {0};

@@ -97,7 +97,7 @@ TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecen
     fs::permissions(locations.recentFilesList, fs::perms::owner_read | fs::perms::owner_write);
 
     EXPECT_EQ(thumbnailsOf(files, locations, file).size(), 3u);
-    removeTracesOf(files, clock, locations, file);
+    removeTracesOf(files, files, clock, locations, file);
 
     for (const std::string& thumbnail : mine)
         EXPECT_FALSE(entryExists(thumbnail)) << thumbnail;
@@ -113,7 +113,7 @@ TEST(RemoveTraces, NothingThereIsNothingToDo) {
     TempFolder home;
     PosixFileServices files;
     FakeClock clock;
-    removeTracesOf(files, clock, {home.file("nothumbs"), home.file("no.xbel")}, "/x/y");
+    removeTracesOf(files, files, clock, {home.file("nothumbs"), home.file("no.xbel")}, "/x/y");
     EXPECT_TRUE(fs::is_empty(home.path()));
 }
 

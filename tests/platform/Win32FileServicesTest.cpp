@@ -12,9 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 using Win32Disposal = CoreFixture;
 
-const std::string kRecoveryText =
-    "Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.";
-
 DWORD attributesOf(const std::string& path) {
     return ::GetFileAttributesW(fsPath(path).wstring().c_str());
 }
@@ -55,18 +52,18 @@ TEST_F(Win32Disposal, AttributesAloneAndCombinedThroughTheWholeRun) {
     for (const AttributeCase& c : cases) {
         InstrumentedFileServices counted;
         RecordingDisplay shown;
-        shown.path = writeSample(folder.file(std::string("a ") + c.name), 5000);
-        setAttributes(shown.path, c.attributes);
+        const std::string path = writeSample(folder.file(std::string("a ") + c.name), 5000);
+        setAttributes(path, c.attributes);
         ByteCounters counts;
-        const Verdict verdict = vesk(CoreContext{shown, counted, clock}, counts, shown.path);
+        const Verdict verdict = vesk(CoreContext{shown, counted, clock}, counts, path);
         if (c.outcome == Outcome::Destroyed) {
             EXPECT_EQ(verdict, Verdict::Destroyed) << c.name;
-            EXPECT_FALSE(entryExists(shown.path)) << c.name;
+            EXPECT_FALSE(entryExists(path)) << c.name;
             EXPECT_EQ(counted.resets, c.resets) << c.name;
         } else {
-            ASSERT_EQ(shown.boxes.size(), 1u) << c.name << ": " << static_cast<int>(verdict);
-            EXPECT_EQ(shown.boxes[0].text, kRecoveryText) << c.name;
-            EXPECT_EQ(readBytes(shown.path), sampleBytes(5000)) << c.name;
+            ASSERT_EQ(shown.reports.size(), 1u) << c.name << ": " << static_cast<int>(verdict);
+            EXPECT_EQ(shown.reports[0].notice, RunNotice::CannotOverwrite) << c.name;
+            EXPECT_EQ(readBytes(path), sampleBytes(5000)) << c.name;
         }
     }
 }
@@ -75,15 +72,17 @@ TEST_F(Win32Disposal, AttributesAloneAndCombinedThroughTheWholeRun) {
 TEST_F(Win32Disposal, TheAttributeWordIsReadAsItIsAndResetToNormal) {
     const std::string path = writeSample(folder.file("w"), 10);
     setAttributes(path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
-    EXPECT_EQ(modDestroyFile::ReadAttributes(files, path).value, attributesOf(path));
-    EXPECT_FALSE(modDestroyFile::AttributesOk(files, path));
-    EXPECT_TRUE(modDestroyFile::FileExists(files, path)) << "a hidden file is found by the second lookup";
-    modDestroyFile::ResetAttributes(files, path);
+    auto pin = FilePin::of(files, path);
+    ASSERT_TRUE(pin.has_value()) << "a hidden file is found by the disposal's lookup";
+    EXPECT_EQ(pin->attributesAtLookup(), attributesOf(path));
+    EXPECT_FALSE(modDestroyFile::AttributesOk(pin->attributesAtLookup()));
+    EXPECT_TRUE(modDestroyFile::FileExists(files.statusOf(pin->handle())));
+    modDestroyFile::ResetAttributes(files, *pin);
     // Normal on Windows; Wine reports every file as archive besides.
     const DWORD blocking =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_TEMPORARY;
     EXPECT_EQ(attributesOf(path) & blocking, 0u);
-    EXPECT_TRUE(modDestroyFile::AttributesOk(files, path));
+    EXPECT_TRUE(modDestroyFile::AttributesOk(files.statusOf(pin->handle()).value.attributes));
 }
 
 TEST_F(Win32Disposal, AFileHeldOpenWithoutWriteSharingGetsTheRecoveryBoxAndStaysUnchanged) {
@@ -93,9 +92,7 @@ TEST_F(Win32Disposal, AFileHeldOpenWithoutWriteSharingGetsTheRecoveryBoxAndStays
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     destroy(path, true);
     ::CloseHandle(other);
-    ASSERT_EQ(display.boxes.size(), 1u);
-    EXPECT_EQ(display.boxes[0].text, kRecoveryText);
-    EXPECT_EQ(display.boxes[0].style, kStyleWarning);
+    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::CannotOverwrite});
     EXPECT_TRUE(display.enabled);
     EXPECT_EQ(display.percentCaption, "0 %");
     EXPECT_EQ(readBytes(path), sampleBytes(10000));
@@ -132,16 +129,14 @@ TEST_F(Win32Disposal, AnExistingTemporaryNameIsNeverReplaced) {
     EXPECT_TRUE(entryExists(path));
     EXPECT_EQ(readBytes(path).size(), 0u);
     EXPECT_FALSE(display.successVisible);
-    ASSERT_EQ(display.boxes.size(), 1u);
-    EXPECT_EQ(display.boxes[0].style, kStyleError);
-    EXPECT_TRUE(display.boxes[0].text.find(" konnte nicht gelöscht werden!") != std::string::npos);
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
 }
 
 TEST_F(Win32Disposal, WildcardsAndStreamNamesAreTakenLiterallyAndNotFound) {
     const std::string path = writeSample(folder.file("brief.txt"), 100);
     for (const std::string& typed : {folder.file("brief.*"), folder.file("brie?.txt"), path + ":geheim"}) {
-        EXPECT_FALSE(modDestroyFile::FileExists(files, typed)) << typed;
-        EXPECT_TRUE(modDestroyFile::PathIsGone(files, typed)) << typed;
+        EXPECT_FALSE(FilePin::of(files, typed).has_value()) << typed;
+        EXPECT_EQ(files.pin(typed).error, ENOENT) << typed;
     }
     EXPECT_EQ(readBytes(path), sampleBytes(100));
 }
@@ -154,9 +149,9 @@ TEST_F(Win32Disposal, LinksAndJunctionsAreNotFoundAndTheirTargetsStayWhole) {
                           SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
     if (attributesOf(link) == INVALID_FILE_ATTRIBUTES)
         GTEST_SKIP() << "no link was made here (Wine's CreateSymbolicLinkW reports success and makes nothing)";
-    EXPECT_FALSE(modDestroyFile::FileExists(files, link));
+    EXPECT_FALSE(FilePin::of(files, link).has_value());
     destroy(link);
-    EXPECT_EQ(display.boxes.size(), 1u);
+    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::CannotOverwrite});
     EXPECT_EQ(readBytes(target), sampleBytes(3000));
 }
 

@@ -49,7 +49,7 @@ TEST_F(Accessibility, EveryControlHasANameAndTheRoleOfWhatItIs) {
 }
 
 TEST_F(Accessibility, TheBarIsAProgressBarWhoseValueIsThePercent) {
-    window.setPercentCaption("42 %");
+    window.progress().setPercentCaption("42 %");
     QAccessibleValueInterface* value = accessible(window.Picture1)->valueInterface();
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->currentValue().toInt(), 42);

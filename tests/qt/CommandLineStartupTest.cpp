@@ -36,7 +36,7 @@ TEST(QtCommandLine, TakesTheFileAsItsBytesAndTheOptionsAsQtParsesThem) {
         EXPECT_EQ(request.action, c.action) << shown;
         EXPECT_EQ(request.file, c.file) << shown;
     }
-    EXPECT_EQ(readFrom({"--loeschen"}).refusal, "Unbekannte Option: --loeschen");
+    EXPECT_EQ(readFrom({"--loeschen"}).unknownOption, "--loeschen");
 }
 
 TEST(QtCommandLine, HelpAndVersionAnswerOnStandardOutputAndARefusalExitsNonZero) {

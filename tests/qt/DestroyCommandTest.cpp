@@ -25,7 +25,7 @@ TEST_F(DestroyCommand, DestroysAFileInEachModeFromStartToEnd) {
         EXPECT_TRUE(window.Label3->isVisibleTo(&window));
         EXPECT_EQ(window.Picture1->backColor(), kBarColor);
         EXPECT_EQ(window.isOptionSelected(1), intensive) << "the mode stays as the user left it";
-        expectWindowUsable();
+        expectUsable();
     }
 }
 

@@ -1,12 +1,15 @@
 // The free-space window through its real Qt controls, on a loop-mounted image of its own (never on
 // the machine's own disk).
 #include "platform/posix/PosixClock.h"
-#include "platform/posix/PosixFileServices.h"
 #include "qt/PictureBox.h"
 #include "qt/frmFreierSpeicher.h"
 #include "qt/frmVesk.h"
+#include "support/InstrumentedFileServices.h"
+#include "support/LoopImage.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempFolder.h"
+#include "window/BoxStyles.h"
+#include "window/BoxTexts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -21,10 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool run(const std::string& command) {
-    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 class NoFolders : public FolderDialogSeam {
 public:
     QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
@@ -32,30 +31,16 @@ public:
 
 class FreeSpaceWindow : public ::testing::Test {
 protected:
-    ~FreeSpaceWindow() override {
-        if (mounted_)
-            run("umount -l " + mountPoint());
-    }
-    std::string mountPoint() const { return folder.file("mnt"); }
-    std::optional<std::string> mount() {
-        if (::geteuid() != 0)
-            return std::string("mounting an image needs root");
-        fs::create_directory(mountPoint());
-        const std::string image = folder.file("abbild.img");
-        if (!run("truncate -s 96M " + image) || !run("mkfs.ext4 -q -F " + image) ||
-            !run("mount -o loop " + image + " " + mountPoint()))
-            return std::string("cannot make or mount an ext4 image here");
-        mounted_ = true;
-        return std::nullopt;
-    }
+    std::string mountPoint() const { return image.mountPoint(); }
+    std::optional<std::string> mount() { return image.mount("mkfs.ext4 -q -F", "", "96M"); }
 
     TempFolder folder{"/var/tmp"};
+    LoopImage image{folder.path()};
     ScriptedMessageBoxes boxes;
     NoFolders folders;
-    PosixFileServices files;
+    InstrumentedFileServices files;
     PosixClock clock;
     frmFreierSpeicher window{boxes, folders, files, clock};
-    bool mounted_ = false;
 };
 
 TEST_F(FreeSpaceWindow, ShowsTheFileSystemAsksFirstAndReportsWhatItWrote) {
@@ -72,16 +57,14 @@ TEST_F(FreeSpaceWindow, ShowsTheFileSystemAsksFirstAndReportsWhatItWrote) {
     boxes.answers = {kAnswerNo};
     window.Command2->click();
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].title, "Kelvanter - Kontrollabfrage");
+    EXPECT_EQ(boxes.shown[0].title, boxTexts::kConfirmationTitle);
     EXPECT_TRUE(boxes.shown[0].text.contains("ist das Laufwerk voll"));
     EXPECT_EQ(window.Label1->text(), "0 %") << "a No starts nothing";
 
     bool cancelEnabledDuringRun = false;
-    boxes.onShow = [&](const ShownBox&) {};
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] { cancelEnabledDuringRun |= window.Command5->isEnabled(); });
-    watch.start(1);
+    files.afterDataWrite = [&](std::int64_t) { cancelEnabledDuringRun |= window.Command5->isEnabled(); };
     window.Command2->click();
+    EXPECT_TRUE(cancelEnabledDuringRun);
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_TRUE(boxes.shown[2].text.startsWith("Der freie Speicher wurde überschrieben: "))
         << boxes.shown[2].text.toStdString();
@@ -100,12 +83,15 @@ TEST_F(FreeSpaceWindow, ClosingTheMainWindowMidFillCancelsItFirst) {
         GTEST_SKIP() << *refused;
     ScriptedFileDialogs dialogs;
     NoFileTraces none;
-    frmVesk main(boxes, dialogs, files, clock, none, folders);
+    frmVesk main(boxes, dialogs, files, files, clock, none, folders);
     main.show();
     main.openFreeSpaceWindow(mountPoint());
     ASSERT_NE(main.freeSpaceWindow(), nullptr);
     bool refused = false;
-    QTimer::singleShot(1, [&] { refused = !main.close(); });
+    files.afterDataWrite = [&](std::int64_t) {
+        if (!refused)
+            refused = !main.close();
+    };
     main.freeSpaceWindow()->Command2->click();
     EXPECT_TRUE(refused) << "the close waits for the fill";
     ASSERT_EQ(boxes.shown.size(), 2u);

@@ -1,5 +1,6 @@
 #include "core/VeskDisplay.h"
 #include "qt/MessageBoxSeam.h"
+#include "window/BoxStyles.h"
 
 #include <QApplication>
 #include <QMessageBox>

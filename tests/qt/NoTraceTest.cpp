@@ -73,7 +73,7 @@ protected:
     QtFileDialogs realDialogs;
     PosixFileServices files;
     PosixClock clock;
-    DesktopTraces desktopTraces{files, clock};
+    DesktopTraces desktopTraces{files, files, clock};
 };
 
 TEST_F(PrivateHome, WithoutTheGuardQtsDialogWouldRecordTheFolder) {
@@ -90,7 +90,7 @@ TEST_F(PrivateHome, WithoutTheGuardQtsDialogWouldRecordTheFolder) {
 TEST_F(PrivateHome, AWholeRunLeavesNothingThatNamesTheFileOrItsFolder) {
     keepQtSettingsOutOfHome();
     const std::string path = writeSample(work.file("Liebesbrief an Lena.txt"), 5000);
-    TestableVesk window(boxes, realDialogs, files, clock, desktopTraces);
+    frmVesk window(boxes, realDialogs, files, files, clock, desktopTraces);
     window.show();
 
     answerNextFileDialogWith(path);
@@ -127,7 +127,7 @@ TEST_F(PrivateHome, ThumbnailsAndTheRecentEntryGoWithTheFileAndNothingElseDoes) 
         xbelList(bookmarkXml("file:///a") + bookmarkXml(traces::glibFileUri(path)) + bookmarkXml("file:///b"));
     writeBytes(home.file("data/recently-used.xbel"), {list.begin(), list.end()});
 
-    TestableVesk window(boxes, realDialogs, files, clock, desktopTraces);
+    frmVesk window(boxes, realDialogs, files, files, clock, desktopTraces);
     window.Fname->setText(QString::fromStdString(path));
     window.Command2_Click();
 

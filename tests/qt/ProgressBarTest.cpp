@@ -55,7 +55,7 @@ TEST_F(ProgressBarPixels, ASmallerValueLeavesTheLongerBarAndTheBackgroundErasesI
     show(99);
     show(10);
     EXPECT_EQ(filledColumns(), 433);
-    window.setBarBackground(kEmptyBarColor);
+    window.progress().setBarBackground(kEmptyBarColor);
     EXPECT_EQ(filledColumns(), 0);
     EXPECT_EQ(window.Picture1->surface().pixel(5, 5), colorFromBgr(kEmptyBarColor).rgb());
 }

@@ -5,9 +5,10 @@
 #include "qt/PictureBox.h"
 #include "support/FileSizeLimit.h"
 #include "support/WindowFixture.h"
+#include "window/BoxStyles.h"
+#include "window/BoxTexts.h"
 #include "window/TimeText.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -24,7 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 
 enum class Verdict {
-    Destroyed,  // path gone, nothing left, "Datei wurde zerstört !"
+    Destroyed, // path gone, nothing left, "Datei wurde zerstört !"
+    // the file held since the lookup destroyed, what another program put at its path untouched
+    DestroyedBehindReplacement,
     NotFound,   // the not-found box, nothing touched
     NoBox,      // nothing happens at all
     Declined,   // the user said No, nothing touched
@@ -32,10 +35,8 @@ enum class Verdict {
     NotDeleted, // the box that the file could not be deleted
 };
 
-const QString kNotFoundText = "Die Datei wurde nicht gefunden. Die Datei ist entweder nicht vorhanden, es ist eine "
-                              "versteckte Datei oder eine Systemdatei. Dateiattribute überprüfen !";
-const QString kRecoveryText =
-    "Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.";
+const QString kNotFoundText = boxTexts::kNotFound;
+const QString kRecoveryText = boxTexts::kCannotOpen;
 
 class SafetyTable;
 
@@ -104,8 +105,6 @@ public:
     std::optional<TempFolder> shm;
     std::optional<TempFolder> elsewhere;
     std::string skipReason;
-    std::vector<std::int64_t> stepsDone;
-    bool estimateOutOfRange = false;
 };
 
 void expectReplacementUntouched(SafetyTable&, const std::string& path) {
@@ -124,6 +123,11 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
         EXPECT_EQ(t.window.Label1->text(), "100 %");
         for (const auto& box : shown)
             EXPECT_EQ(box.style, kStyleQuestion) << box.text.toStdString();
+        return;
+    case Verdict::DestroyedBehindReplacement:
+        EXPECT_TRUE(t.window.Label3->isVisibleTo(&t.window));
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back().text.toStdString(), boxTexts::kFileVanished) << "its name went by another's hand";
         return;
     case Verdict::NotFound:
         ASSERT_EQ(shown.size(), 1u);
@@ -147,8 +151,7 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
     case Verdict::NotDeleted:
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back().style, kStyleError);
-        EXPECT_TRUE(
-            shown.back().text.endsWith(" konnte nicht gelöscht werden! Starten sie das Programm als Administrator."));
+        EXPECT_EQ(shown.back().text.toStdString(), boxTexts::notDeleted(path));
         EXPECT_EQ(t.window.Picture1->backColor(), kEmptyBarColor);
         break;
     }
@@ -172,19 +175,16 @@ TEST_P(SafetyTable, NothingButTheChosenFileChangesAndTheVerdictIsTrue) {
     if (row.inject)
         row.inject(*this, path);
 
-    QElapsedTimer clock;
-    clock.start();
     {
         std::optional<FileSizeLimit> limit;
         if (row.fileSizeLimit != 0)
             limit.emplace(row.fileSizeLimit);
         destroyThroughWindow(QFile::decodeName(QByteArray::fromStdString(path)), row.intensive);
     }
-    EXPECT_LT(clock.elapsed(), 45000) << "a row must never come near hanging";
 
     EXPECT_EQ(snapshot(except), before);
     expectVerdict(*this, row, path);
-    expectWindowUsable();
+    expectUsable();
     if (row.check)
         row.check(*this, path);
 }
@@ -215,41 +215,6 @@ std::string makeLongPath(SafetyTable& t) {
     const std::string path = folder + "/" + std::string(4000 - folder.size() - 1, 'n');
     EXPECT_EQ(path.size(), 4000u);
     return writeSample(path, 5000);
-}
-
-std::string makeSparseOver4GiB(SafetyTable& t) {
-    constexpr std::int64_t kLength = (std::int64_t{4} << 30) + 1;
-    struct statvfs disk {};
-    if (::statvfs(t.folder.path().c_str(), &disk) != 0 ||
-        static_cast<std::int64_t>(disk.f_bavail) * static_cast<std::int64_t>(disk.f_frsize) < 2 * kLength) {
-        t.skipReason = "the disk lacks the room to overwrite a 4 GiB file";
-        return {};
-    }
-    const std::string path = t.folder.file("gross.img");
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    EXPECT_EQ(::ftruncate(fd, kLength), 0);
-    ::close(fd);
-    return path;
-}
-
-void watchStepsOfALargeRun(SafetyTable& t, const std::string&) {
-    t.window.onProcessEvents = [&t] {
-        t.stepsDone.push_back(t.window.flow().counters.lBytesDone);
-        if (t.window.flow().counters.lBytesDone > 0) {
-            const auto estimate =
-                estimatedDuration(60, t.window.flow().counters.lBytesDone, t.window.flow().counters.lBytesTotal);
-            t.estimateOutOfRange |= !estimate || *estimate < 59;
-        }
-    };
-}
-
-void checkLargeRun(SafetyTable& t, const std::string&) {
-    constexpr std::int64_t kLength = (std::int64_t{4} << 30) + 1;
-    EXPECT_EQ(t.window.flow().counters.lBytesTotal, kLength);
-    EXPECT_EQ(t.window.flow().counters.lBytesDone, (kLength / 4096 + 1) * 4096);
-    EXPECT_GE(t.stepsDone.size(), 95u);
-    EXPECT_LE(t.stepsDone.size(), 150u);
-    EXPECT_FALSE(t.estimateOutOfRange);
 }
 
 const Row kRows[] = {
@@ -310,7 +275,6 @@ const Row kRows[] = {
      {kAnswerNo}},
     {"EmptyFile", [](SafetyTable& t) { return t.file("leer", 0); }, Verdict::Destroyed},
     {"ExactlyOneBlock", [](SafetyTable& t) { return t.file("block", 4096); }, Verdict::Destroyed, true},
-    {"SparseOver4GiB", makeSparseOver4GiB, Verdict::Destroyed, false, {}, watchStepsOfALargeRun, checkLargeRun},
     {"Umlauts", [](SafetyTable& t) { return t.file("Größenänderung_Übersicht.txt", 700); }, Verdict::Destroyed},
     {"Blanks", [](SafetyTable& t) { return t.file("mit  zwei  Leerzeichen .txt", 700); }, Verdict::Destroyed},
     {"LeadingDot", [](SafetyTable& t) { return t.file(".bash_history", 700); }, Verdict::Destroyed},
@@ -352,7 +316,7 @@ const Row kRows[] = {
      {},
      [](SafetyTable& t, const std::string& path) {
          t.boxes.onShow = [&t, path](const ShownBox& box) {
-             if (box.text.startsWith("Soll die"))
+             if (box.title == boxTexts::kConfirmationTitle)
                  t.replace(path, true);
          };
      }},
@@ -363,30 +327,30 @@ const Row kRows[] = {
      {},
      [](SafetyTable& t, const std::string& path) {
          t.boxes.onShow = [&t, path](const ShownBox& box) {
-             if (box.text.startsWith("Soll die"))
+             if (box.title == boxTexts::kConfirmationTitle)
                  t.replace(path, false);
          };
      },
      expectReplacementUntouched},
     {"LinkSwappedInBetweenPasses",
      [](SafetyTable& t) { return t.file("brief", 5000); },
-     Verdict::Recovered,
+     Verdict::DestroyedBehindReplacement,
      true,
      {},
      [](SafetyTable& t, const std::string& path) {
-         t.files.beforeOpen = [&t, path](int pass) {
-             if (pass == 4)
+         t.files.afterFlush = [&t, path](int pass) {
+             if (pass == 3)
                  t.replace(path, true);
          };
      }},
     {"FileSwappedInBetweenPasses",
      [](SafetyTable& t) { return t.file("brief", 5000); },
-     Verdict::Recovered,
+     Verdict::DestroyedBehindReplacement,
      true,
      {},
      [](SafetyTable& t, const std::string& path) {
-         t.files.beforeOpen = [&t, path](int pass) {
-             if (pass == 2)
+         t.files.afterFlush = [&t, path](int pass) {
+             if (pass == 1)
                  t.replace(path, false);
          };
      },
@@ -432,7 +396,7 @@ const Row kRows[] = {
      false,
      {},
      [](SafetyTable& t, const std::string& path) {
-         t.files.beforeTruncate = [&t, path](const std::string&) {
+         t.files.beforeCut = [&t, path] {
              if (!setInodeFlag(fs::path(path).parent_path().string(), FS_IMMUTABLE_FL, true))
                  t.skipReason = "the immutable flag cannot be set on a folder here";
          };
@@ -448,7 +412,9 @@ const Row kRows[] = {
      Verdict::Destroyed,
      true,
      {},
-     [](SafetyTable& t, const std::string&) { t.window.onProcessEvents = [&t] { EXPECT_FALSE(t.window.close()); }; },
+     [](SafetyTable& t, const std::string&) {
+         t.files.afterWrite = [&t](std::int64_t) { EXPECT_FALSE(t.window.close()); };
+     },
      [](SafetyTable& t, const std::string&) { EXPECT_TRUE(t.window.isVisible()); }},
 };
 
@@ -461,6 +427,35 @@ std::string rowName(const ::testing::TestParamInfo<Row>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SafetyTable, ::testing::ValuesIn(kRows), rowName);
+
+// A file past 4 GiB through the real window, as a length only: the counters, the steps and the
+// estimate all work in 64 bits, and nothing of that size is written.
+TEST(SafetyTableLargeFile, AFileOver4GiBCountsAndEstimatesIn64Bits) {
+    constexpr std::int64_t kLength = (std::int64_t{4} << 30) + 1;
+    ScriptedMessageBoxes boxes;
+    ScriptedFileDialogs dialogs;
+    SimulatedFileServices files(kLength);
+    InstrumentedFileServices fill;
+    FakeClock clock;
+    frmVesk window(boxes, dialogs, files, fill, clock);
+    std::vector<std::int64_t> doneAtWrites;
+    bool estimateOutOfRange = false;
+    files.afterWrite = [&] {
+        const ByteCounters& counters = window.flow().counters;
+        doneAtWrites.push_back(counters.lBytesDone);
+        const auto estimate = estimatedDuration(60, counters.lBytesDone, counters.lBytesTotal);
+        estimateOutOfRange |= counters.lBytesDone > 0 && (!estimate || *estimate < 59);
+    };
+    window.Fname->setText("/sim/gross.img");
+    window.Command2->setEnabled(true);
+    window.Command2_Click();
+    EXPECT_EQ(window.flow().counters.lBytesTotal, kLength);
+    EXPECT_EQ(window.flow().counters.lBytesDone, (kLength / 4096 + 1) * 4096);
+    EXPECT_FALSE(doneAtWrites.empty());
+    EXPECT_TRUE(std::is_sorted(doneAtWrites.begin(), doneAtWrites.end()));
+    EXPECT_FALSE(estimateOutOfRange);
+    EXPECT_TRUE(window.Label3->isVisibleTo(&window));
+}
 
 } // namespace
 } // namespace kelvanter::testing

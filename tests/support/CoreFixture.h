@@ -15,17 +15,30 @@ class CoreFixture : public ::testing::Test {
 protected:
     CoreFixture() { display.counters = &counters; }
 
-    void destroy(const std::string& path, bool intensive = false, std::optional<FilePin> lookedUp = std::nullopt) {
-        display.path = path;
-        display.optionSelected[0] = !intensive;
-        display.optionSelected[1] = intensive;
-        vesk(context, counters, path, std::move(lookedUp));
+    // Destroys the file found at the path now, in the chosen mode.
+    Verdict destroy(const std::string& path, bool intensive = false) {
+        display.selectMode(intensive);
+        return vesk(context, counters, path);
+    }
+
+    // Destroys the file a lookup found earlier, as the main window does after its questions.
+    Verdict destroy(DestructionTarget target, bool intensive = false) {
+        display.selectMode(intensive);
+        return vesk(context, counters, std::move(target));
+    }
+
+    // The reports the run gave, by notice.
+    std::vector<RunNotice> notices() const {
+        std::vector<RunNotice> shown;
+        for (const RunReport& report : display.reports)
+            shown.push_back(report.notice);
+        return shown;
     }
 
     // What the file held at the moment the disposal began to cut it.
     std::vector<unsigned char> contentsBeforeCut;
-    void captureContentsBeforeCut() {
-        files.beforeTruncate = [this](const std::string& path) { contentsBeforeCut = readBytes(path); };
+    void captureContentsBeforeCut(const std::string& path) {
+        files.beforeCut = [this, path] { contentsBeforeCut = readBytes(path); };
     }
 
     TempFolder folder;

@@ -1,56 +1,84 @@
 #pragma once
 
-#include "support/RecordingDisplay.h"
+#include "core/VeskDisplay.h"
+#include "support/ScriptedAnswers.h"
+#include "support/WindowUsable.h"
+#include "window/ProgressPort.h"
 #include "window/VeskPort.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace kelvanter::testing {
 
-// A window of no toolkit for the commands' flow: it records what the flow does to it, answers
-// the Yes/No boxes from a script (Yes when none is left) and the open dialog from a list of
-// full paths (an empty one is a cancel).
-class FakeWindow : public RecordingDisplay, public VeskPort {
+struct RecordedBox {
+    std::string text;
+    int style = 0;
+    std::string title;
+};
+
+// A window of no toolkit for the commands' flow: it keeps what the flow does to it, answers the
+// boxes from a script and the open dialog from a list of full paths (an empty one is a cancel).
+class FakeWindow : public ProgressPort, public VeskPort {
 public:
     struct DialogRequest {
         std::string title, folder, initialName, filter, defaultExtension;
     };
 
-    std::deque<int> answers;
+    ScriptedAnswers script;
+    std::deque<int>& answers = script.answers;
+    std::vector<RecordedBox> boxes;
     std::function<void(const RecordedBox&)> onBox;
     std::deque<std::string> choices;
     std::vector<DialogRequest> dialogRequests;
+    std::vector<std::string> freeSpaceWindows; // the folders it was opened on
+    std::function<void()> onProcessEvents;
+    int eventsProcessed = 0;
+
+    std::string path; // the path box
+    bool optionSelected[2] = {true, false};
+    bool enabled = true;
     bool destroyEnabled = false;
+    bool successVisible = false;
+    std::string percentCaption = "0 %";
+    std::uint32_t background = kEmptyBarColor;
+    int pointer = kPointerDefault;
     bool timerRunning = false;
     std::string elapsed = "00:00:00";
     std::string estimate = "00:00:00";
 
-    int messageBox(const std::string& text, int style, const std::string& title) override {
-        RecordingDisplay::messageBox(text, style, title);
-        if (onBox)
-            onBox(boxes.back());
-        if ((style & 0x0F) != (kStyleQuestion & 0x0F))
-            return 1;
-        const int given = answers.empty() ? kAnswerYes : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return given;
-    }
-
-    std::vector<std::string> freeSpaceWindows; // the folders it was opened on
-    bool offersFreeSpace = true;
-    bool hasFreeSpaceWindow() const override { return offersFreeSpace; }
-    void openFreeSpaceWindow(const std::string& folder) override { freeSpaceWindows.push_back(folder); }
-    std::string pathBoxText() const override { return path; }
-    void setPathText(const std::string& text) override { path = text; }
-    void setDestroyEnabled(bool enabled) override { destroyEnabled = enabled; }
+    // ProgressPort
+    void setPercentCaption(const std::string& caption) override { percentCaption = caption; }
+    void setBarBackground(std::uint32_t lColor) override { background = lColor; }
+    void showProgressBar(std::int32_t, std::uint32_t, double) override {}
     void setTimerRunning(bool running) override { timerRunning = running; }
     std::string elapsedCaption() const override { return elapsed; }
     void setElapsedCaption(const std::string& text) override { elapsed = text; }
     void setEstimateCaption(const std::string& text) override { estimate = text; }
+    void setMousePointer(int code) override { pointer = code; }
+    void processEvents() override {
+        ++eventsProcessed;
+        if (onProcessEvents)
+            onProcessEvents();
+    }
+    int messageBox(const std::string& text, int style, const std::string& title) override {
+        boxes.push_back({text, style, title});
+        if (onBox)
+            onBox(boxes.back());
+        return script.answer(style);
+    }
 
+    // VeskPort
+    void setWindowEnabled(bool on) override { enabled = on; }
+    bool isOptionSelected(int index) const override { return optionSelected[index]; }
+    void setSuccessLabelVisible(bool visible) override { successVisible = visible; }
+    std::string executableName() const override { return "kelvanter"; }
+    std::string pathBoxText() const override { return path; }
+    void setPathText(const std::string& text) override { path = text; }
+    void setDestroyEnabled(bool on) override { destroyEnabled = on; }
+    void openFreeSpaceWindow(const std::string& folder) override { freeSpaceWindows.push_back(folder); }
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override {
         dialogRequests.push_back({sTitle, sFolder, sInitFile, sFilter, sDefExt});
@@ -62,6 +90,10 @@ public:
         const auto nameAt = choice.find_last_of("/\\") + 1;
         sFolder = choice.substr(0, nameAt);
         return choice.substr(nameAt);
+    }
+
+    WindowState state(bool runInProgress) const {
+        return {enabled, pointer == kPointerDefault, timerRunning, elapsed, estimate, runInProgress};
     }
 };
 

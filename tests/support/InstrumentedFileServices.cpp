@@ -5,22 +5,52 @@
 
 namespace kelvanter::testing {
 
-SysResult<FileHandle> InstrumentedFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected,
-                                                                 WriteRoute route) {
-    if (route == WriteRoute::Direct && refuseDirectOpen)
-        return {-1, EINVAL};
+SysResult<OverwriteHandle> InstrumentedFileServices::openForOverwrite(const std::string& path,
+                                                                      const FileIdentity& expected) {
     ++opens;
     if (beforeOpen)
         beforeOpen(opens);
     if (opens == failOpenAt)
-        return {-1, EBUSY};
+        return {{}, EBUSY};
     // A stand-in stream is its own file: it answers to its own identity, as a real stream to its file's.
-    const bool stream = std::find(streamFiles.begin(), streamFiles.end(), path) != streamFiles.end();
-    const auto opened = real_.openForOverwrite(path, stream ? real_.inspect(path).value.identity : expected, route);
-    if (opened.ok() && route == WriteRoute::Direct) {
-        ++directOpens;
-        directHandle_ = opened.value;
+    FileIdentity identity = expected;
+    if (std::find(streamFiles.begin(), streamFiles.end(), path) != streamFiles.end()) {
+        const auto held = pin(path);
+        identity = held.value.status.identity;
+        if (held.ok())
+            unpin(held.value.handle);
     }
+    auto opened = PlatformFileServices::openForOverwrite(path, identity);
+    if (opened.ok())
+        open_.insert(opened.value.handle);
+    if (opened.ok() && opened.value.route == WriteRoute::Direct) {
+        // A file system that takes no direct writes: the same file, through the cache.
+        if (refuseDirectOpen) {
+            const auto switched = writeThroughCache(opened.value.handle, path, identity);
+            return {{switched.value, WriteRoute::Buffered}, switched.error};
+        }
+        ++directOpens;
+        directHandle_ = opened.value.handle;
+    }
+    return opened;
+}
+
+SysResult<FileHandle> InstrumentedFileServices::writeThroughCache(FileHandle handle, const std::string& path,
+                                                                  const FileIdentity& expected) {
+    if (handle == directHandle_)
+        directHandle_ = kNoHandle;
+    const auto switched = PlatformFileServices::writeThroughCache(handle, path, expected);
+    if (switched.value != handle)
+        open_.erase(handle);
+    if (switched.value != kNoHandle)
+        open_.insert(switched.value);
+    return switched;
+}
+
+SysResult<FileHandle> InstrumentedFileServices::openFolder(const std::string& path) {
+    const auto opened = PlatformFileServices::openFolder(path);
+    if (opened.ok())
+        open_.insert(opened.value);
     return opened;
 }
 
@@ -29,92 +59,124 @@ SysResult<std::int64_t> InstrumentedFileServices::writeBlocks(FileHandle handle,
                                                               std::int64_t offset) {
     ++writes;
     if (refuseDirectWrite && handle == directHandle_)
-        return {0, EINVAL};
+        return {0, kDirectIoRefused};
     const std::int64_t untilFailure = failWriteAt > 0 ? failWriteAt - 1 - blocksWritten : count;
+    SysResult<std::int64_t> written;
     if (untilFailure >= 0 && untilFailure < count) {
-        const auto written = real_.writeBlocks(handle, block, blockSize, untilFailure, offset);
+        written = PlatformFileServices::writeBlocks(handle, block, blockSize, untilFailure, offset);
         blocksWritten += untilFailure;
-        return {written.value, ENOSPC};
+        written.error = failWriteWith;
+    } else {
+        blocksWritten += count;
+        written = PlatformFileServices::writeBlocks(handle, block, blockSize, count, offset);
     }
-    blocksWritten += count;
-    return real_.writeBlocks(handle, block, blockSize, count, offset);
+    if (afterWrite)
+        afterWrite(blocksWritten);
+    return written;
 }
 
 SysStatus InstrumentedFileServices::flushData(FileHandle handle) {
     if (++flushes == failFlushAt)
         return {EIO};
-    return real_.flushData(handle);
+    const SysStatus flushed = PlatformFileServices::flushData(handle);
+    if (afterFlush && flushed.ok())
+        afterFlush(flushes);
+    return flushed;
 }
 
 SysStatus InstrumentedFileServices::close(FileHandle handle) {
     if (handle == directHandle_)
-        directHandle_ = -1;
-    const SysStatus status = real_.close(handle);
+        directHandle_ = kNoHandle;
+    open_.erase(handle);
+    const SysStatus status = PlatformFileServices::close(handle);
     ++closes;
     if (afterClose)
         afterClose(closes);
-    if (closes == failCloseAt)
-        return {EIO};
     return status;
 }
 
-SysStatus InstrumentedFileServices::truncateToZero(const std::string& path, const FileIdentity& expected) {
-    if (beforeTruncate)
-        beforeTruncate(path);
-    return real_.truncateToZero(path, expected);
+SysStatus InstrumentedFileServices::cutToZero(FileHandle handle) {
+    if (beforeCut)
+        beforeCut();
+    return PlatformFileServices::cutToZero(handle);
 }
 
-SysResult<std::vector<Extent>> InstrumentedFileServices::extentsOf(const std::string& path,
-                                                                   const FileIdentity& expected) {
-    auto extents = real_.extentsOf(path, expected);
+SysResult<std::vector<Extent>> InstrumentedFileServices::extentsOf(FileHandle handle) {
+    auto extents = PlatformFileServices::extentsOf(handle);
     if (alterExtents)
         alterExtents(++extentQueries_, extents);
     return extents;
 }
 
-SysResult<std::vector<unsigned char>> InstrumentedFileServices::readFromDevice(const std::string& path,
-                                                                               const FileIdentity& expected,
-                                                                               const std::vector<std::int64_t>& offsets,
-                                                                               std::size_t blockSize) {
-    auto bytes = real_.readFromDevice(path, expected, offsets, blockSize);
-    if (alterReadBack)
-        alterReadBack(bytes.value);
-    return bytes;
+SysResult<std::int64_t> InstrumentedFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
+                                                                 std::size_t size) {
+    const auto read = PlatformFileServices::readFromDevice(handle, offset, buffer, size);
+    if (alterReadBack && read.ok())
+        alterReadBack(offset, static_cast<unsigned char*>(buffer), static_cast<std::size_t>(read.value));
+    return read;
 }
 
 SysResult<std::vector<NamedStream>> InstrumentedFileServices::namedStreamsOf(const std::string& path,
                                                                              const FileIdentity& expected) {
-    auto streams = real_.namedStreamsOf(path, expected);
-    for (const std::string& file : streamFiles)
-        streams.value.push_back({file, real_.inspect(file).value.size});
+    auto streams = PlatformFileServices::namedStreamsOf(path, expected);
+    for (const std::string& file : streamFiles) {
+        const auto held = pin(file);
+        streams.value.push_back({file, held.value.status.size});
+        if (held.ok())
+            unpin(held.value.handle);
+    }
     return streams;
 }
 
-SysStatus InstrumentedFileServices::addOwnerWrite(const std::string& path) {
-    return real_.addOwnerWrite(path);
-}
-
-SysStatus InstrumentedFileServices::resetAttributes(const std::string& path) {
+SysStatus InstrumentedFileServices::resetAttributes(FileHandle pinned) {
     ++resets;
-    return ignoreAttributeResets ? SysStatus{} : real_.resetAttributes(path);
+    return ignoreAttributeResets ? SysStatus{} : PlatformFileServices::resetAttributes(pinned);
 }
 
-SysStatus InstrumentedFileServices::removeFile(const std::string& path) {
+SysStatus InstrumentedFileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
+                                             const std::string& to) {
+    if (refuseRenamesWith != 0)
+        return {refuseRenamesWith};
+    return PlatformFileServices::renameAt(fromFolder, from, toFolder, to);
+}
+
+SysStatus InstrumentedFileServices::removeAt(FileHandle folder, const std::string& name) {
     if (++removes_ == failRemoveAt)
         return {EIO};
-    return real_.removeFile(path);
+    return PlatformFileServices::removeAt(folder, name);
 }
 
 SysResult<std::int64_t> InstrumentedFileServices::writeData(FileHandle handle, const void* data, std::size_t size,
                                                             std::int64_t offset) {
-    const auto written = real_.writeData(handle, data, size, offset);
+    const auto written = PlatformFileServices::writeData(handle, data, size, offset);
     dataWritten += written.value;
     if (afterDataWrite)
         afterDataWrite(dataWritten);
     return written;
 }
 
-SysResult<EntryStatus> SimulatedFileServices::inspect(const std::string&) {
+std::uint32_t attributesOf(DestructionServices& files, const std::string& path) {
+    const auto held = files.pin(path);
+    if (held.value.handle != kNoHandle)
+        files.unpin(held.value.handle);
+    return held.ok() ? held.value.status.attributes : kAttrQueryFailed;
+}
+
+// ---- a file that is only a length ----
+
+SysResult<StorageFacts> SimulatedFileServices::storageOf(FileHandle, const std::string&) {
+    StorageFacts facts;
+    facts.fileSystem = "ext4";
+    facts.kind = StorageKind::InPlace;
+    return {facts, 0};
+}
+
+SysResult<PinnedEntry> SimulatedFileServices::pin(const std::string&) {
+    const auto status = statusOf(7);
+    return {{7, status.value}, status.error};
+}
+
+SysResult<EntryStatus> SimulatedFileServices::statusOf(FileHandle) {
     if (removed_)
         return {{}, ENOENT};
     EntryStatus status;
@@ -130,15 +192,24 @@ SysResult<std::int64_t> SimulatedFileServices::writeBlocks(FileHandle, const voi
     const std::int64_t bytes = count * static_cast<std::int64_t>(blockSize);
     length_ = std::max(length_, offset + bytes);
     blocksWritten += count;
+    if (afterWrite)
+        afterWrite();
     return {bytes, 0};
 }
 
-SysStatus SimulatedFileServices::truncateToZero(const std::string&, const FileIdentity&) {
+SysResult<std::int64_t> SimulatedFileServices::readFromDevice(FileHandle, std::int64_t offset, void* buffer,
+                                                              std::size_t size) {
+    const auto read = std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(size));
+    std::memset(buffer, lastPattern, static_cast<std::size_t>(read));
+    return {read, 0};
+}
+
+SysStatus SimulatedFileServices::cutToZero(FileHandle) {
     length_ = 0;
     return {};
 }
 
-SysStatus SimulatedFileServices::removeFile(const std::string&) {
+SysStatus SimulatedFileServices::removeAt(FileHandle, const std::string&) {
     removed_ = true;
     return {};
 }

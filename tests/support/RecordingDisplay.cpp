@@ -4,6 +4,20 @@
 
 namespace kelvanter::testing {
 
+std::string noticeName(RunNotice notice) {
+    switch (notice) {
+    case RunNotice::FileVanished:
+        return "vanished";
+    case RunNotice::CannotOverwrite:
+        return "cannot overwrite";
+    case RunNotice::NotDeleted:
+        return "not deleted";
+    case RunNotice::DeletedUnproven:
+        break;
+    }
+    return "unproven";
+}
+
 void RecordingDisplay::setWindowEnabled(bool on) {
     enabled = on;
     calls.push_back(on ? "enable" : "disable");
@@ -30,10 +44,9 @@ void RecordingDisplay::processEvents() {
         onProcessEvents();
 }
 
-int RecordingDisplay::messageBox(const std::string& text, int style, const std::string& title) {
-    boxes.push_back({text, style, title});
-    calls.push_back("box " + std::to_string(style));
-    return answer;
+void RecordingDisplay::report(const RunReport& report) {
+    reports.push_back(report);
+    calls.push_back("report " + noticeName(report.notice));
 }
 
 void RecordingDisplay::setMousePointer(int code) {

@@ -9,25 +9,20 @@
 
 namespace kelvanter::testing {
 
-struct RecordedBox {
-    std::string text;
-    int style = 0;
-    std::string title;
-};
+// The name of a report's notice, for the call list and for messages.
+std::string noticeName(RunNotice notice);
 
-// A display that records every call the core makes, in order, and answers boxes as told.
+// A display that records every call the core makes, in order, and every report it shows.
 class RecordingDisplay : public VeskDisplay {
 public:
     std::vector<std::string> calls;
-    std::vector<RecordedBox> boxes;
+    std::vector<RunReport> reports;
     std::vector<int> stepPercents;
     std::vector<std::int64_t> bytesDoneAtStep;
 
     bool optionSelected[2] = {true, false};
-    std::string path;
     const ByteCounters* counters = nullptr;
     std::function<void()> onProcessEvents;
-    int answer = 1;
 
     bool enabled = true;
     bool successVisible = false;
@@ -41,11 +36,14 @@ public:
     void setBarBackground(std::uint32_t lColor) override;
     void setSuccessLabelVisible(bool visible) override;
     void processEvents() override;
-    int messageBox(const std::string& text, int style, const std::string& title) override;
-    std::string executableName() const override { return "kelvanter"; }
     void setMousePointer(int code) override;
     void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
+    void report(const RunReport& report) override;
 
+    void selectMode(bool intensive) {
+        optionSelected[0] = !intensive;
+        optionSelected[1] = intensive;
+    }
     int count(const std::string& call) const;
 };
 

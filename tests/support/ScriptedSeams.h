@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/VeskDisplay.h"
 #include "qt/FileDialogSeam.h"
 #include "qt/MessageBoxSeam.h"
+#include "support/ScriptedAnswers.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,26 +18,19 @@ struct ShownBox {
     QString title;
 };
 
-// Answers every box at once: questions with the next scripted answer (Yes when none is left),
-// everything else with OK. `onShow` runs first, for faults injected at a box.
+// Answers every box at once from the script. `onShow` runs first, for faults injected at a box.
 class ScriptedMessageBoxes : public MessageBoxSeam {
 public:
     std::vector<ShownBox> shown;
-    std::deque<int> answers;
+    ScriptedAnswers script;
+    std::deque<int>& answers = script.answers;
     std::function<void(const ShownBox&)> onShow;
 
     int show(QWidget*, const QString& text, int style, const QString& title) override {
         shown.push_back({text, style, title});
         if (onShow)
             onShow(shown.back());
-        // Yes/No styles (the question, the warning question) take the script; the rest are OK.
-        if ((style & 0x0F) != (kStyleQuestion & 0x0F))
-            return 1;
-        if (answers.empty())
-            return kAnswerYes;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return script.answer(style);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "support/InstrumentedFileServices.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempFolder.h"
+#include "support/WindowUsable.h"
 
 #include "qt/CaptionedPictureButton.h"
 #include <QLabel>
@@ -15,21 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace kelvanter::testing {
-
-// The real main window, with a hook into its event processing for faults injected mid-run.
-class TestableVesk : public frmVesk {
-public:
-    using frmVesk::frmVesk;
-    std::function<void()> onProcessEvents;
-    int eventSteps = 0;
-
-    void processEvents() override {
-        ++eventSteps;
-        if (onProcessEvents)
-            onProcessEvents();
-        frmVesk::processEvents();
-    }
-};
 
 class WindowFixture : public ::testing::Test {
 public:
@@ -43,13 +29,10 @@ public:
         window.Command2_Click();
     }
 
-    // The window is usable again: enabled, normal pointer, timer stopped, times equal.
-    void expectWindowUsable() {
-        EXPECT_TRUE(window.isEnabled());
-        EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
-        EXPECT_FALSE(window.Timer1->isActive());
-        EXPECT_EQ(window.Label5->text(), window.Label4->text());
-        EXPECT_FALSE(window.flow().isRunInProgress());
+    void expectUsable() {
+        expectWindowUsable({window.isEnabled(), window.cursor().shape() == Qt::ArrowCursor, window.Timer1->isActive(),
+                            window.Label4->text().toStdString(), window.Label5->text().toStdString(),
+                            window.flow().isRunInProgress()});
     }
 
     TempFolder folder;
@@ -57,7 +40,7 @@ public:
     ScriptedFileDialogs dialogs;
     InstrumentedFileServices files;
     FakeClock clock;
-    TestableVesk window{boxes, dialogs, files, clock};
+    frmVesk window{boxes, dialogs, files, files, clock};
 };
 
 } // namespace kelvanter::testing

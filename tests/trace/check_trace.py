@@ -6,15 +6,19 @@
 The trace comes from `strace -f -y -s 4096 -e trace=...` (see run_traced.sh). Prints one line per
 broken guarantee and exits 1 when there is any, 0 when all hold.
 """
+import os
 import re
 import sys
 
 PATTERNS = {"normal": [0], "intensive": [0, 255, 0, 255, 0, 255, 246]}
 BLOCK = 4096
 NAME_CHANGES = ("rename", "renameat", "renameat2", "link", "linkat", "unlink", "unlinkat")
+LOOKS = ("newfstatat", "fstatat64", "statx", "lstat", "stat")
+# The lookup opens the file to hold it, the passes open it once to write.
+MOST_OPENS = 2
 
-LINE = re.compile(r"^(?:\[pid\s+)?(\d+\]?\s+)?(?P<call>\w+)\((?P<args>.*)\)\s+=\s+(?P<result>-?\d+)(?P<rest>.*)$")
-FD = re.compile(r"^(-?\d+)(?:<.*?>)?")
+LINE = re.compile(r"^(?:\[pid\s+)?(\d+\]?\s+)?(?P<call>\w+)\((?P<args>.*)\)\s+=\s+(?P<result>-?\d+|0x[0-9a-f]+)(?P<rest>.*)$")
+FD = re.compile(r"^(-?\d+|AT_FDCWD)(?:<(.*?)>)?")
 IOV = re.compile(r'\{iov_base="((?:[^"\\]|\\.)*)"(\.\.\.)?, iov_len=(\d+)\}')
 ESCAPES = {"n": 10, "t": 9, "r": 13, "v": 11, "f": 12, '"': 34, "\\": 92}
 
@@ -46,16 +50,30 @@ def parse(lines):
     for line in lines:
         match = LINE.match(line.strip())
         if match:
-            calls.append((match.group("call"), match.group("args"), int(match.group("result"))))
+            result = match.group("result")
+            calls.append((match.group("call"), match.group("args"), int(result, 0)))
     return calls
 
 
 def first_fd(args):
-    return int(FD.match(args).group(1))
+    found = FD.match(args).group(1)
+    return -100 if found == "AT_FDCWD" else int(found)
 
 
 def quoted_strings(args):
     return re.findall(r'"((?:[^"\\]|\\.)*)"', args)
+
+
+def named_paths(args):
+    """The paths a call names, each joined to the folder its descriptor holds (dirfd, "name")."""
+    paths = []
+    for match in re.finditer(r'(?:(?:-?\d+|AT_FDCWD)(?:<([^>]*)>)?,\s*)?"((?:[^"\\]|\\.)*)"', args):
+        folder, name = match.group(1), match.group(2)
+        if name.startswith("/") or folder is None:
+            paths.append(name)
+        else:
+            paths.append(os.path.join(folder, name) if name else folder)
+    return paths
 
 
 class Checker:
@@ -68,89 +86,87 @@ class Checker:
         self.faults.append(text)
 
     def run(self):
-        passes = self.passes()
-        self.check_opens()
+        writable = self.check_opens()
+        passes = self.passes(writable) if writable is not None else []
         self.check_passes(passes)
-        last_pass_end = passes[-1]["closed_at"] if passes else len(self.calls)
-        self.check_cut(last_pass_end)
+        last_pass_end = passes[-1]["flushed_at"] if passes else len(self.calls)
+        self.check_cut(writable, last_pass_end)
         self.check_rename_and_delete()
         return self.faults
 
     def opens_of_path(self):
         for index, (name, args, result) in enumerate(self.calls):
-            if name in ("open", "openat") and self.path in quoted_strings(args):
+            if name in ("open", "openat") and self.path in named_paths(args):
                 yield index, args, result
 
     def check_opens(self):
-        for _, args, _ in self.opens_of_path():
+        """The opens of the file by its name, and the looks at its name after the lookup; the
+        index and descriptor of the one open for writing."""
+        opens = list(self.opens_of_path())
+        for _, args, _ in opens:
             if "O_NOFOLLOW" not in args:
                 self.fault(f"an open of the file follows links: {args}")
             if "O_TRUNC" in args:
                 self.fault(f"an open of the file truncates it: {args}")
+        if len(opens) > MOST_OPENS:
+            self.fault(f"the file is opened by its name {len(opens)} times, at most {MOST_OPENS} expected")
+        if opens:
+            lookup = opens[0][0]
+            for name, args, _ in self.calls[lookup + 1 :]:
+                if name in LOOKS and first_fd(args) == -100 and self.path in named_paths(args):
+                    self.fault(f"the file's name is looked at again after the lookup: {name}({args[:120]})")
+        writable = [(index, result) for index, args, result in opens if "O_RDWR" in args and result >= 0]
+        if len(writable) != 1:
+            self.fault(f"{len(writable)} opens of the file for writing, one expected")
+        return writable[0] if writable else None
 
-    def passes(self):
-        """Each read-write open of the file that writes, from its open to its close."""
-        found = []
-        for index, args, result in self.opens_of_path():
-            if "O_RDWR" not in args or result < 0:
+    def passes(self, writable):
+        """The writes on the open file between its flushes, one pass each; a file shorter than a
+        block first gets a write at its own length, flushed, that belongs to the first pass."""
+        index, fd = writable
+        segments, current = [], []
+        for later in range(index + 1, len(self.calls)):
+            name, cargs, cresult = self.calls[later]
+            if first_fd(cargs) != fd or name not in ("pwritev", "pwrite64", "write", "writev", "fdatasync", "close"):
                 continue
-            current = {
-                "fd": result,
-                "writes": [],
-                "flushed_writes": set(),
-                "flushed_after_last_write": False,
-                "closed_at": None,
-            }
-            for later in range(index + 1, len(self.calls)):
-                name, cargs, cresult = self.calls[later]
-                if name not in ("pwritev", "pwrite64", "write", "writev", "fdatasync", "fsync", "close"):
-                    continue
-                if first_fd(cargs) != result:
-                    continue
-                if name == "close":
-                    current["closed_at"] = later
-                    break
-                if name in ("fdatasync", "fsync"):
-                    current["flushed_after_last_write"] = cresult == 0
-                    if current["writes"] and cresult == 0:
-                        current["flushed_writes"].add(len(current["writes"]) - 1)
-                else:
-                    current["writes"].append((name, cargs, cresult))
-                    current["flushed_after_last_write"] = False
-            if any(result > 0 for _, _, result in current["writes"]):
-                found.append(current)
-        return found
+            if name == "close":
+                break
+            if name == "fdatasync":
+                if current and cresult == 0:
+                    segments.append({"writes": current, "flushed_at": later, "own_length": None})
+                    current = []
+                continue
+            current.append((name, cargs, cresult))
+        if current:
+            segments.append({"writes": current, "flushed_at": None, "own_length": None})
+        if segments and 0 < self.size < BLOCK and self.is_own_length_write(segments[0]):
+            own = segments.pop(0)
+            if segments:
+                segments[0]["own_length"] = own
+            else:
+                self.fault("the file's blocks are never written after the write at its own length")
+        return segments
+
+    def is_own_length_write(self, segment):
+        writes = segment["writes"]
+        return len(writes) == 1 and writes[0][2] == self.size and int(writes[0][1].rsplit(",", 1)[1]) == 0
 
     def check_passes(self, passes):
         patterns = PATTERNS[self.mode]
         if len(passes) != len(patterns):
             self.fault(f"{len(passes)} passes wrote to the file, {len(patterns)} expected")
+        if 0 < self.size < BLOCK and passes and passes[0]["own_length"] is None:
+            self.fault(f"a file of {self.size} bytes is not first written at its own length")
         first_blocks = self.size // BLOCK + 1
         for number, (found, pattern) in enumerate(zip(passes, patterns), start=1):
             expected = first_blocks + number - 1
-            writes = found["writes"]
-            if number == 1 and 0 < self.size < BLOCK:
-                writes = self.check_own_length_write(found, pattern)
-            written = self.check_writes(number, writes, pattern)
+            if found["own_length"] is not None:
+                self.check_writes(number, found["own_length"]["writes"], pattern)
+            written = self.check_writes(number, found["writes"], pattern)
             if written != expected * BLOCK:
                 self.fault(f"pass {number} wrote {written} bytes, {expected} blocks of 4096 expected")
-            if not found["flushed_after_last_write"]:
-                self.fault(f"pass {number} is not flushed after its last write before its close")
-            if found["closed_at"] is None:
-                self.fault(f"pass {number} never closes the file")
-
-    def check_own_length_write(self, found, pattern):
-        """A file shorter than a block is first written at exactly its length, flushed; the writes after it."""
-        writes = found["writes"]
-        first = writes[0] if writes else None
-        data = b"".join(unescape(body) for body, _, _ in IOV.findall(first[1])) if first else b""
-        exact = first is not None and first[0] == "pwritev" and int(first[1].rsplit(",", 1)[1]) == 0
-        if not exact or first[2] != self.size or data[: self.size] != bytes([pattern]) * self.size:
-            self.fault(f"a file of {self.size} bytes is not first written at its own length")
-            return writes
-        if 0 not in found["flushed_writes"]:
-            self.fault("the write at the file's own length is not flushed before the blocks")
-        return writes[1:]
+            if found["flushed_at"] is None:
+                self.fault(f"pass {number} is not flushed after its last write")
 
     def check_writes(self, number, writes, pattern):
         """Sum of the bytes the pass wrote, checking that they are its pattern and follow on from 0."""
@@ -167,31 +183,44 @@ class Checker:
             if start != offset:
                 self.fault(f"pass {number} writes at {start}, where {offset} was due")
             data = b"".join(unescape(body) for body, _, _ in IOV.findall(args))
-            lengths = [int(length) for _, _, length in IOV.findall(args)]
-            if any(length != BLOCK for length in lengths[1:]) or data[:result] != bytes([pattern]) * result:
+            if data[:result] != bytes([pattern]) * result:
                 self.fault(f"pass {number} writes other bytes than blocks of its pattern {pattern}")
             offset = start + result
         return offset
 
-    def check_cut(self, last_pass_end):
-        cut = [i for i, (name, args, result) in enumerate(self.calls) if name == "ftruncate" and result == 0]
-        cut += [i for i, (name, args, _) in enumerate(self.calls) if name == "truncate" and self.path in args]
+    def check_cut(self, writable, last_pass_end):
+        fd = writable[1] if writable else None
+        cut = [
+            i
+            for i, (name, args, result) in enumerate(self.calls)
+            if name == "ftruncate" and result == 0 and first_fd(args) == fd and args.rstrip().endswith(" 0")
+        ]
         if not cut:
             self.fault("the file is never cut to zero bytes")
-        elif min(cut) < last_pass_end:
+            return
+        if last_pass_end is None or cut[0] < last_pass_end:
             self.fault("the file is cut before the last pass has ended")
+        flushed = False
+        for name, args, result in self.calls[cut[0] + 1 :]:
+            if first_fd(args) != fd:
+                continue
+            if name == "close":
+                break
+            flushed = flushed or (name == "fsync" and result == 0)
+        if not flushed:
+            self.fault("the cut is not flushed to the device")
 
     def check_rename_and_delete(self):
         renamed = None
         for index, (name, args, result) in enumerate(self.calls):
-            if name in ("rename", "renameat") and self.path in args:
+            paths = named_paths(args)
+            if name in ("rename", "renameat") and self.path in paths:
                 self.fault(f"the file is renamed with {name}, which may replace: {args}")
-            if name == "renameat2" and self.path in args and "RENAME_NOREPLACE" not in args:
+            if name == "renameat2" and self.path in paths and "RENAME_NOREPLACE" not in args:
                 self.fault(f"renameat2 without RENAME_NOREPLACE: {args}")
-            names = quoted_strings(args)
-            moves_file = name in ("renameat2", "link", "linkat") and names[:1] == [self.path] and len(names) == 2
+            moves_file = name in ("renameat2", "link", "linkat") and paths[:1] == [self.path] and len(paths) == 2
             if result == 0 and moves_file and (name != "renameat2" or "RENAME_NOREPLACE" in args):
-                renamed = (index, names[1])
+                renamed = (index, paths[1])
         if renamed is None:
             self.fault("the file is never moved to its temporary name without replacing")
             return
@@ -201,7 +230,7 @@ class Checker:
         deleted = [
             i
             for i, (name, args, result) in enumerate(self.calls)
-            if i > index and name in ("unlink", "unlinkat") and result == 0 and temporary in args
+            if i > index and name in ("unlink", "unlinkat") and result == 0 and temporary in named_paths(args)
         ]
         if not deleted:
             self.fault(f"the temporary name {temporary} is never deleted")
@@ -214,20 +243,18 @@ class Checker:
             return index, temporary
         for later in range(index + 1, len(self.calls)):
             name, args, result = self.calls[later]
-            if name in ("unlink", "unlinkat") and result == 0 and quoted_strings(args) == [self.path]:
+            if name in ("unlink", "unlinkat") and result == 0 and named_paths(args) == [self.path]:
                 return later, temporary
         self.fault("the old name stays after the link to the temporary name")
         return index, temporary
 
     def folder_flushed_after(self, index):
         """Whether the file's folder is flushed after call `index` and before the next change of names."""
-        folder_fds = set()
         for name, args, result in self.calls[index + 1 :]:
             if name in NAME_CHANGES:
                 return False
-            if name == "openat" and "O_DIRECTORY" in args and f'"{self.folder}"' in args and result >= 0:
-                folder_fds.add(result)
-            if name == "fsync" and result == 0 and first_fd(args) in folder_fds:
+            match = FD.match(args)
+            if name == "fsync" and result == 0 and match and match.group(2) == self.folder:
                 return True
         return False
 

@@ -47,25 +47,50 @@ def replaced(old, new, which=None):
 def cut_before_last_pass(lines):
     cut = indices(lines, "ftruncate(")[0]
     line = lines.pop(cut)
-    lines.insert(indices(lines, "O_RDWR")[-1], line)
+    lines.insert(indices(lines, "fdatasync(")[-2] + 1, line)
 
 
 def rename_by_link(lines):
     i = indices(lines, "renameat2(")[0]
-    temporary = re.findall(r'"([^"]*)"', lines[i])[1]
+    folder_fd = re.match(r"\d+\s+renameat2\(([^,]*),", lines[i]).group(1)
+    name, temporary = re.findall(r'"([^"]*)"', lines[i])
     pid = lines[i].split()[0]
-    lines[i : i + 1] = [f'{pid} link("{PATH}", "{temporary}") = 0', f'{pid} unlink("{PATH}") = 0']
+    lines[i : i + 1] = [
+        f'{pid} linkat({folder_fd}, "{name}", {folder_fd}, "{temporary}", 0) = 0',
+        f'{pid} unlinkat({folder_fd}, "{name}", 0) = 0',
+    ]
 
 
-def direct_open_refused(flush):
-    """The first pass's direct open is refused, and the pass goes on buffered."""
+def direct_io_refused(flush):
+    """The file system takes no direct writes: the switch to them fails, and the pass goes on buffered."""
 
     def mutate(lines):
-        i = indices(lines, "O_DIRECT")[0]
-        refused = re.sub(r"= \d+<.*$", "= -1 EINVAL (Invalid argument)", lines[i])
-        lines[i : i + 1] = [refused, lines[i].replace("|O_DIRECT", "")]
+        i = indices(lines, "F_SETFL, O_RDWR")[0]
+        lines[i] = re.sub(r"= 0$", "= -1 EINVAL (Invalid argument)", lines[i])
         if not flush:
             del lines[indices(lines, "fdatasync(")[0]]
+
+    return mutate
+
+
+def opened_again(lines):
+    """One more open of the file by its name, as a pass that reopens it would make."""
+    i = indices(lines, "O_RDWR|O_NOCTTY")[0]
+    lines.insert(i + 1, lines[i])
+
+
+def looked_at_again(lines):
+    """The file's name looked at after the lookup, as a check by name before the cut would."""
+    i = indices(lines, "ftruncate(")[0]
+    pid = lines[i].split()[0]
+    lines.insert(i, f'{pid} newfstatat(AT_FDCWD</var/tmp>, "{PATH}", {{st_mode=S_IFREG|0644}}, AT_SYMLINK_NOFOLLOW) = 0')
+
+
+def folder_flush(which):
+    """Drops the flush of the file's folder after the rename (0) or the delete (1)."""
+
+    def mutate(lines):
+        del lines[[i for i in indices(lines, "fsync(") if f"<{FOLDER}>)" in lines[i]][which]]
 
     return mutate
 
@@ -76,7 +101,7 @@ CASES = {
     "untouched intensive": ("intensive", lambda lines: None, None),
     "no fdatasync in pass 1": ("normal", without("fdatasync("), "pass 1 is not flushed"),
     "no fdatasync in pass 7": ("intensive", without("fdatasync(", -1), "pass 7 is not flushed"),
-    "pass open follows links": ("intensive", replaced("O_DIRECT|O_NOFOLLOW", "O_DIRECT", 3), "follows links"),
+    "pass open follows links": ("intensive", replaced("O_RDWR|O_NOCTTY|O_NONBLOCK|O_NOFOLLOW", "O_RDWR|O_NOCTTY|O_NONBLOCK"), "follows links"),
     "pass open truncates": ("normal", replaced("O_RDWR|", "O_RDWR|O_TRUNC|"), "truncates it"),
     "last pattern 0, not 246": ("intensive", replaced("\\366", "\\0"), "other bytes than blocks of its pattern 246"),
     "one block fewer": ("normal", without("pwritev(", -1), "pass 1 wrote 4096 bytes"),
@@ -85,11 +110,14 @@ CASES = {
     "never cut": ("normal", without("ftruncate("), "never cut"),
     "plain rename": ("normal", replaced("renameat2(", "renameat("), "renamed with renameat"),
     "rename that may replace": ("normal", replaced(", RENAME_NOREPLACE", ""), "without RENAME_NOREPLACE"),
-    "folder not flushed after rename": ("normal", without(f"fsync(4<{FOLDER}>)", 0), "not flushed after the rename"),
-    "folder not flushed after delete": ("normal", without(f"fsync(4<{FOLDER}>)", 1), "not flushed after the delete"),
+    "folder not flushed after rename": ("normal", folder_flush(0), "not flushed after the rename"),
+    "folder not flushed after delete": ("normal", folder_flush(1), "not flushed after the delete"),
+    "cut not flushed": ("normal", without(f"fsync(4<{PATH}>)"), "cut is not flushed"),
     "link and unlink rename": ("normal", rename_by_link, None),
-    "buffered fallback with its flush": ("normal", direct_open_refused(flush=True), None),
-    "buffered fallback without its flush": ("normal", direct_open_refused(flush=False), "pass 1 is not flushed"),
+    "buffered fallback with its flush": ("normal", direct_io_refused(flush=True), None),
+    "buffered fallback without its flush": ("normal", direct_io_refused(flush=False), "pass 1 is not flushed"),
+    "opened by name once more": ("intensive", opened_again, "opened by its name 3 times"),
+    "name looked at after the lookup": ("normal", looked_at_again, "looked at again after the lookup"),
 }
 
 

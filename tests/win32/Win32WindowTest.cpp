@@ -2,11 +2,13 @@
 // file dialog answered by the test.
 #include "platform/WideText.h"
 #include "support/CoreFixture.h"
+#include "support/ScriptedAnswers.h"
 #include "win32/ControlIds.h"
 #include "win32/Controls.h"
 #include "win32/frmFreierSpeicher.h"
 #include "win32/frmKelvanterInfo.h"
 #include "win32/frmVesk.h"
+#include "window/BoxStyles.h"
 
 #include <cstdlib>
 #include <deque>
@@ -23,19 +25,15 @@ struct ShownBox {
     std::string title;
 };
 
-// Questions (Yes/No styles) take the next scripted answer, Yes when none is left; others are OK.
+// Every box answered from the script, as MessageBoxW would answer: IDYES, IDNO, IDOK.
 class ScriptedBoxes : public MessageBoxSeam {
 public:
     std::vector<ShownBox> shown;
-    std::deque<int> answers;
+    ScriptedAnswers script;
+    std::deque<int>& answers = script.answers;
     int show(HWND, const std::wstring& text, int style, const std::wstring& title) override {
         shown.push_back({win32::narrow(text), style, win32::narrow(title)});
-        if ((style & 0x0F) != MB_YESNO)
-            return IDOK;
-        const int answer = answers.empty() ? IDYES : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return answer;
+        return script.answer(style);
     }
 };
 
@@ -77,7 +75,7 @@ protected:
 
     ScriptedBoxes boxes;
     ScriptedDialogs dialogs;
-    frmVesk window{::GetModuleHandleW(nullptr), boxes, dialogs, files, clock};
+    frmVesk window{::GetModuleHandleW(nullptr), boxes, dialogs, files, files, clock};
 };
 
 TEST_F(Win32Window, StartsInItsDesignedStateWithTheControlsInTabOrder) {
@@ -91,7 +89,7 @@ TEST_F(Win32Window, StartsInItsDesignedStateWithTheControlsInTabOrder) {
     EXPECT_EQ(textOf(window.Label4), "00:00:00");
     EXPECT_EQ(textOf(window.Label5), "00:00:00");
     EXPECT_EQ(window.Picture1->backColor(), kEmptyBarColor);
-    EXPECT_FALSE(window.isTimerRunning());
+    EXPECT_FALSE(window.progress().isTimerRunning());
     RECT client{};
     ::GetClientRect(window.window, &client);
     EXPECT_EQ(client.right, 474);
@@ -138,8 +136,8 @@ TEST_F(Win32Window, DestroysTheChosenFileInBothModesAndEndsUsable) {
         EXPECT_EQ(window.Picture1->backColor(), kBarColor);
         EXPECT_EQ(textOf(window.Label5), textOf(window.Label4));
         EXPECT_TRUE(::IsWindowEnabled(window.window));
-        EXPECT_FALSE(window.isTimerRunning());
-        EXPECT_FALSE(window.isWaitPointer());
+        EXPECT_FALSE(window.progress().isTimerRunning());
+        EXPECT_FALSE(window.progress().isWaitPointer());
         EXPECT_TRUE(window.isOptionSelected(mode)) << "the mode stays as chosen";
     }
 }
@@ -194,7 +192,7 @@ TEST_F(Win32Window, ACloseDuringTheRunIsIgnoredAndTheWindowIsDisabledMeanwhile) 
     const std::string path = writeSample(folder.file("lang.txt"), 400000);
     bool disabledDuringRun = true;
     files.beforeOpen = [&](int) {
-        disabledDuringRun = disabledDuringRun && !::IsWindowEnabled(window.window) && window.isWaitPointer();
+        disabledDuringRun = disabledDuringRun && !::IsWindowEnabled(window.window) && window.progress().isWaitPointer();
         ::SendMessageW(window.window, WM_CLOSE, 0, 0);
     };
     choose(path);
@@ -217,7 +215,7 @@ TEST_F(Win32Window, TheInfoWindowIsOneAtATimeWithItsTwentyThreeLines) {
         EXPECT_EQ(textOf(info->window()), "Kelvanter - Info");
         EXPECT_EQ(::GetFocus(), info->Command1);
         click(info->Command1);
-        window.processEvents();
+        window.progress().processEvents();
         EXPECT_EQ(window.infoWindow(), nullptr) << "Beenden clears the reference";
     }
 }

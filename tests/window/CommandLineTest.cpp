@@ -34,7 +34,7 @@ TEST(CommandLine, OptionsFileAndTheEndOfOptions) {
         EXPECT_EQ(request.action, c.action) << shown;
         EXPECT_EQ(request.file, c.file) << shown;
     }
-    EXPECT_EQ(commandLine::parse({"--loeschen"}).refusal, "Unbekannte Option: --loeschen");
+    EXPECT_EQ(commandLine::refusal(commandLine::parse({"--loeschen"})), "Unbekannte Option: --loeschen");
 }
 
 TEST(CommandLine, HelpAndVersionSpeakGerman) {

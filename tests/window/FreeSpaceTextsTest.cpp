@@ -1,4 +1,4 @@
-#include "window/FreeSpaceFlow.h"
+#include "window/FreeSpaceTexts.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #include "qt/frmFreierSpeicher.h"
 #include "qt/frmKelvanterInfo.h"
 #include "qt/frmVesk.h"
+#include "window/FreeSpaceTexts.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -18,13 +19,13 @@ int main(int argc, char* argv[]) {
     }
     kelvanter::prepareApplication(application);
     kelvanter::ProgramServices services;
-    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.clock);
+    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.clock);
     window.show();
     // A run half done, so the picture shows the bar and the times.
     window.Fname->setText("/home/anna/Dokumente/Kontoauszug 2026.pdf");
     window.Command1->setFocus();
-    window.showProgressBar(42, kelvanter::kBarColor, 100.0);
-    window.setPercentCaption("42 %");
+    window.progress().showProgressBar(42, kelvanter::kBarColor, 100.0);
+    window.progress().setPercentCaption("42 %");
     QApplication::processEvents();
     const bool mainSaved = window.grab().save(QString::fromLocal8Bit(argv[1]));
 
@@ -38,10 +39,10 @@ int main(int argc, char* argv[]) {
     freeSpace.setFolderText("/media/anna/USB-STICK");
     freeSpace.setFileSystemCaption(kelvanter::freeSpaceTexts::fileSystemCaption("ext4", 12'884'901'888));
     freeSpace.setRunning(true, false);
-    freeSpace.setPercentCaption("33 %");
-    freeSpace.showProgressBar(33, kelvanter::kBarColor, 100.0);
-    freeSpace.setElapsedCaption("00:01:12");
-    freeSpace.setEstimateCaption("00:03:38");
+    freeSpace.progress().setPercentCaption("33 %");
+    freeSpace.progress().showProgressBar(33, kelvanter::kBarColor, 100.0);
+    freeSpace.progress().setElapsedCaption("00:01:12");
+    freeSpace.progress().setEstimateCaption("00:03:38");
     QApplication::processEvents();
     const bool freeSpaceSaved = freeSpace.grab().save(QString::fromLocal8Bit(argv[3]));
     return mainSaved && infoSaved && freeSpaceSaved ? 0 : 1;

@@ -1,4 +1,4 @@
-#include "core/ErrorText.h"
+#include "window/ErrorTexts.h"
 
 #include "platform/FileServices.h"
 
@@ -27,6 +27,7 @@ std::string describeError(int error) {
         {ENXIO, "Das Gerät ist nicht vorhanden."},
         {kNotARegularFile, "Der Pfad ist keine gewöhnliche Datei."},
         {kFileReplaced, "Die Datei wurde inzwischen durch eine andere ersetzt."},
+        {kDirectIoRefused, "Das Dateisystem nimmt keine Schreibzugriffe am Zwischenspeicher vorbei an."},
     };
     const auto found = texts.find(error);
     if (found != texts.end())

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kelvanter {
+
+// Why an in-place overwrite may not reach a file's old data. The window words each.
+enum class DoubtKind {
+    WritesElsewhere,  // a copy-on-write file system; `detail` names it
+    NetworkOrOverlay, // a network, FUSE or overlay file system; `detail` names it
+    Flash,            // a flash device, which keeps old cells; `encrypted` where they are encrypted
+    SyncedFolder,     // a service mirrors the folder; `detail` names it where it is known
+    JournalsContents, // the journal keeps copies of the contents
+    SharedBlocks,     // another file or a snapshot shares the blocks
+    Compressed,
+    LocationUnknown,
+    BlocksMoved,     // the blocks lay elsewhere after the passes
+    ReadBackDiffers, // the device returned other bytes than the pattern
+};
+
+struct Doubt {
+    Doubt(DoubtKind kind, std::string detail = {}, bool encrypted = false)
+        : kind(kind), detail(std::move(detail)), encrypted(encrypted) {}
+
+    DoubtKind kind;
+    std::string detail;
+    bool encrypted;
+    bool operator==(const Doubt&) const = default;
+};
+
+// Several reasons are named one after the other.
+using Doubts = std::vector<Doubt>;
+
+// What a run has to tell the user in a box; the window chooses the words.
+enum class RunNotice {
+    FileVanished,    // the disposal found the file gone or turned into a system file
+    CannotOverwrite, // a pass could not open, write or flush the file; it stays at its path
+    NotDeleted,      // the file could not be deleted and is still there
+    DeletedUnproven, // the file is gone, but the overwrite could not be proven on the device
+};
+
+struct RunReport {
+    RunReport(RunNotice notice, std::string path, int error = 0, Doubts doubts = {})
+        : notice(notice), path(std::move(path)), error(error), doubts(std::move(doubts)) {}
+
+    RunNotice notice;
+    std::string path; // the file, as the file system names it
+    int error;        // why a pass failed, for CannotOverwrite
+    Doubts doubts;    // why the overwrite is unproven, for DeletedUnproven
+    bool operator==(const RunReport&) const = default;
+};
+
+} // namespace kelvanter

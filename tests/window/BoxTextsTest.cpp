@@ -1,0 +1,102 @@
+// Every box of the main window and of a run, word for word: the one place the tests spell them.
+#include "window/BoxStyles.h"
+#include "window/BoxTexts.h"
+#include "window/ErrorTexts.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvanter::testing {
+namespace {
+
+using namespace boxTexts;
+
+TEST(BoxTexts, TheQuestionsAndTheirTitlesAreWordForWord) {
+    EXPECT_EQ(confirmation("C:\\a.txt"), "Soll die  Datei C:\\a.txt jetzt unwiderruflich zerstört werden?");
+    EXPECT_EQ(readOnlyQuestion("C:\\a.txt"),
+              "Die Datei C:\\a.txt ist schreibgeschützt. Soll der Schreibschutz entfernt werden ?");
+    EXPECT_STREQ(kNotFound, "Die Datei wurde nicht gefunden. Die Datei ist entweder nicht vorhanden, es ist eine "
+                            "versteckte Datei oder eine Systemdatei. Dateiattribute überprüfen !");
+    EXPECT_STREQ(kNotFoundTitle, "Kelvanter-Nachricht");
+    EXPECT_STREQ(kMessageTitle, "Kelvanter - Nachricht");
+    EXPECT_STREQ(kConfirmationTitle, "Kelvanter - Kontrollabfrage");
+    EXPECT_EQ(doubtQuestion("/a", {{DoubtKind::JournalsContents}}),
+              "Die Datei /a kann hier nicht an Ort und Stelle überschrieben werden: das Dateisystem führt ein Journal "
+              "der Dateiinhalte. Ihr bisheriger Inhalt kann danach noch auf dem Datenträger lesbar sein. Trotzdem "
+              "fortfahren ?");
+    EXPECT_EQ(indistinguishableName("/a"),
+              "Der Name der Datei /a lässt sich nicht von dem einer anderen Datei im selben Ordner unterscheiden. "
+              "Benennen Sie die Datei um und wählen Sie sie erneut.");
+    EXPECT_EQ(cannotProcess("/a", describeError(ENOENT)),
+              "Die Datei /a kann nicht bearbeitet werden: Die Datei oder der Ordner ist nicht vorhanden.");
+}
+
+TEST(BoxTexts, EachDoubtCompletesTheSentenceAndSeveralAreJoined) {
+    struct Case {
+        Doubt doubt;
+        const char* text;
+    };
+    const Case cases[] = {
+        {{DoubtKind::WritesElsewhere, "btrfs"}, "das Dateisystem btrfs schreibt geänderte Daten an eine neue Stelle"},
+        {{DoubtKind::NetworkOrOverlay, "cifs"}, "sie liegt auf einem Netz- oder Overlay-Dateisystem (cifs)"},
+        {{DoubtKind::Flash},
+         "sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), der geänderte Daten an neue "
+         "Stellen schreibt und alte Kopien zurückbehalten kann"},
+        {{DoubtKind::Flash, "", true},
+         "sie liegt auf einem Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), der geänderte Daten an neue "
+         "Stellen schreibt und alte Kopien zurückbehalten kann (diese Kopien sind verschlüsselt)"},
+        {{DoubtKind::SyncedFolder, "Nextcloud"},
+         "sie liegt in einem Ordner, den Nextcloud mit anderen Rechnern oder einem Server abgleicht; dort können "
+         "Kopien, frühere Fassungen und ein Papierkorb erhalten bleiben"},
+        {{DoubtKind::SyncedFolder, ""},
+         "sie liegt in einem Ordner, den ein Synchronisationsdienst mit anderen Rechnern oder einem Server abgleicht; "
+         "dort können Kopien, frühere Fassungen und ein Papierkorb erhalten bleiben"},
+        {{DoubtKind::JournalsContents}, "das Dateisystem führt ein Journal der Dateiinhalte"},
+        {{DoubtKind::SharedBlocks}, "ihre Blöcke gehören auch einer anderen Datei oder einem Snapshot"},
+        {{DoubtKind::Compressed}, "sie ist komprimiert gespeichert"},
+        {{DoubtKind::LocationUnknown}, "die Lage ihrer Daten auf dem Datenträger ist nicht bekannt"},
+        {{DoubtKind::BlocksMoved}, "ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle"},
+        {{DoubtKind::ReadBackDiffers}, "der Datenträger lieferte beim Nachlesen nicht das geschriebene Muster"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(reason(c.doubt), c.text);
+    EXPECT_EQ(reasons({{DoubtKind::WritesElsewhere, "btrfs"}, {DoubtKind::Compressed}, {DoubtKind::BlocksMoved}}),
+              "das Dateisystem btrfs schreibt geänderte Daten an eine neue Stelle, und sie ist komprimiert gespeichert, "
+              "und ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle");
+}
+
+// A run's reports, as the box shows them: text, style and title.
+TEST(BoxTexts, EachReportOfARunHasItsBox) {
+    struct Case {
+        RunReport report;
+        Box box;
+    };
+    const Case cases[] = {
+        {{RunNotice::FileVanished, "/a"}, {"Datei nicht gefunden!", kStyleOkOnly, "Kelvanter"}},
+        {{RunNotice::CannotOverwrite, "/a", EBUSY},
+         {"Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.",
+          kStyleWarning, "Kelvanter - Nachricht"}},
+        {{RunNotice::NotDeleted, "/a"},
+         {"Die Datei /a konnte nicht gelöscht werden! Starten sie das Programm als Administrator.", kStyleError,
+          "kelvanter"}},
+        {{RunNotice::DeletedUnproven, "/a", 0, {{DoubtKind::ReadBackDiffers}}},
+         {"Die Datei /a wurde gelöscht, aber das Überschreiben ließ sich nicht nachweisen: der Datenträger lieferte "
+          "beim Nachlesen nicht das geschriebene Muster. Ihr bisheriger Inhalt kann noch auf dem Datenträger lesbar "
+          "sein.",
+          kStyleWarning, "Kelvanter - Nachricht"}},
+    };
+    for (const Case& c : cases) {
+        const Box box = boxFor(c.report, "kelvanter");
+        EXPECT_EQ(box.text, c.box.text);
+        EXPECT_EQ(box.style, c.box.style) << c.box.text;
+        EXPECT_EQ(box.title, c.box.title) << c.box.text;
+    }
+}
+
+// A name's undecodable byte shows as U+FFFD in the box, the rest of it as it is.
+TEST(BoxTexts, APathInABoxIsShownAsText) {
+    EXPECT_EQ(boxFor({RunNotice::NotDeleted, "/brief-\xE4.txt"}, "k").text.rfind("Die Datei /brief-\xEF\xBF\xBD.txt ", 0),
+              0u);
+}
+
+} // namespace
+} // namespace kelvanter::testing

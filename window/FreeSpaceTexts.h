@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/FreeSpace.h"
+
+#include <cstdint>
+#include <string>
+
+// The German texts of the free-space window, each in one place.
+namespace kelvanter::freeSpaceTexts {
+
+inline constexpr const char* kFolderDialogTitle = "Ordner wählen";
+std::string confirmation(const std::string& folder);
+std::string fileSystemCaption(const std::string& fileSystem, std::int64_t freeBytes);
+std::string result(const FillReport& report, const std::string& folder);
+std::string megabytes(std::int64_t bytes);
+
+} // namespace kelvanter::freeSpaceTexts
