@@ -56,7 +56,7 @@ frmFreierSpeicher::frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& fo
             close();
     });
     connect(Command5, &QPushButton::clicked, this, [this] { flow_.Command5_Click(); });
-    connect(Timer1, &QTimer::timeout, this, [this] { flow_.Timer1_Timer(); });
+    connect(progress_.Timer1, &QTimer::timeout, this, [this] { flow_.Timer1_Timer(); });
     connect(Fname, &QLineEdit::editingFinished, this, [this] { flow_.showFileSystem(); });
     centreOnScreen(*this);
 }
@@ -84,13 +84,6 @@ void frmFreierSpeicher::buildControls() {
     Label8 = makeLabel(this, design.Label8);
     Command2 = makeButton(this, design.Command2);
     Command5 = makeButton(this, design.Command5);
-    Picture1 = progress_.Picture1;
-    Label1 = progress_.Label1;
-    Label4 = progress_.Label4;
-    Label5 = progress_.Label5;
-    Label6 = progress_.Label6;
-    Label7 = progress_.Label7;
-    Timer1 = progress_.Timer1;
     Shape1->lower();
     setTabOrder(Fname, Command1);
     setTabOrder(Command1, Command2);

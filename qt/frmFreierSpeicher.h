@@ -36,7 +36,7 @@ public:
     frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files, Clock& clock);
 
     FreeSpaceFlow& flow() { return flow_; }
-    ProgressPort& progress() { return progress_; }
+    QtProgress& progress() { return progress_; }
 
     // FreeSpacePort
     std::string folderText() const override;
@@ -51,14 +51,7 @@ public:
     QLabel* Label8 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command5 = nullptr;
-    PictureBox* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
     ShapeFrame* Shape1 = nullptr;
-    QTimer* Timer1 = nullptr;
 
 protected:
     // Closing mid-run cancels the run; the window goes once its fill files are deleted.

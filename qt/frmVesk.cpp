@@ -40,7 +40,7 @@ frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServ
     connect(Command2, &QToolButton::clicked, this, &frmVesk::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &frmVesk::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &frmVesk::Command4_Click);
-    connect(Timer1, &QTimer::timeout, this, &frmVesk::Timer1_Timer);
+    connect(progress_.Timer1, &QTimer::timeout, this, &frmVesk::Timer1_Timer);
     centreOnScreen(*this);
     Fname->setFocus();
 }

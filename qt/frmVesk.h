@@ -44,7 +44,7 @@ public:
     void Timer1_Timer() { flow_.Timer1_Timer(); }
 
     VeskFlow& flow() { return flow_; }
-    ProgressPort& progress() { return progress_; }
+    QtProgress& progress() { return progress_; }
     frmKelvanterInfo* infoWindow() const { return infoWindow_; }
     frmFreierSpeicher* freeSpaceWindow() const { return freeSpaceWindow_; }
 
@@ -69,14 +69,6 @@ public:
     QLabel* Label3 = nullptr;
     std::array<QRadioButton*, 2> Option1{};
     ShapeFrame* Shape1 = nullptr;
-    // The progress row's controls, as the design names them.
-    PictureBox* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLabel* Label5 = nullptr;
-    QLabel* Label6 = nullptr;
-    QLabel* Label7 = nullptr;
-    QTimer* Timer1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -71,15 +71,8 @@ void frmVesk::buildControls() {
     Command2->setGeometry(twipsRect(design.Command2.rect));
     Command2->setFocusPolicy(Qt::StrongFocus);
 
-    Picture1 = progress_.Picture1;
     // A stop on the Tab key's way, where a screen reader reads the percent.
-    Picture1->setFocusPolicy(Qt::TabFocus);
-    Label1 = progress_.Label1;
-    Label4 = progress_.Label4;
-    Label5 = progress_.Label5;
-    Label6 = progress_.Label6;
-    Label7 = progress_.Label7;
-    Timer1 = progress_.Timer1;
+    progress_.Picture1->setFocusPolicy(Qt::TabFocus);
 
     Label2 = makeLabel(this, design.Label2);
     // The prompt names the path box for a screen reader.

@@ -78,12 +78,6 @@ void frmFreierSpeicher::buildControls(HINSTANCE instance) {
     Command2 = createControl(window_, L"BUTTON", design.Command2, BS_PUSHBUTTON, kCommand2, boldFont_);
     Command5 = createControl(window_, L"BUTTON", design.Command5, BS_PUSHBUTTON, kCommand5, boldFont_);
     progress_ = std::make_unique<Win32Progress>(window_, boxes_, progressRowOf(design), kProgressRow);
-    Picture1 = progress_->Picture1.get();
-    Label1 = progress_->Label1;
-    Label4 = progress_->Label4;
-    Label5 = progress_->Label5;
-    Label6 = progress_->Label6;
-    Label7 = progress_->Label7;
     // The prompt keeps its designed width, the frame's inside: Wine draws a text that long a little
     // wider than it measures it.
 }

@@ -56,13 +56,6 @@ public:
     HWND Label8 = nullptr;
     HWND Command2 = nullptr;
     HWND Command5 = nullptr;
-    // The progress row's controls, as the design names them.
-    PictureBox* Picture1 = nullptr;
-    HWND Label1 = nullptr;
-    HWND Label4 = nullptr;
-    HWND Label5 = nullptr;
-    HWND Label6 = nullptr;
-    HWND Label7 = nullptr;
 
 private:
     template <typename Owner> friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);

@@ -65,13 +65,6 @@ public:
     HWND Label2 = nullptr;
     HWND Label3 = nullptr;
     std::array<HWND, 2> Option1{};
-    // The progress row's controls, as the design names them.
-    PictureBox* Picture1 = nullptr;
-    HWND Label1 = nullptr;
-    HWND Label4 = nullptr;
-    HWND Label5 = nullptr;
-    HWND Label6 = nullptr;
-    HWND Label7 = nullptr;
 
 private:
     template <typename Owner> friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);

@@ -44,12 +44,6 @@ void frmVesk::buildControls(HINSTANCE instance) {
     Command1 = pictureButton(window, design.Command1, kCommand1, IDI_FOLDER, 16);
     Command2 = createControl(window, L"BUTTON", design.Command2, BS_OWNERDRAW, kCommand2, destroyFont_);
     progress_ = std::make_unique<Win32Progress>(window, boxes_, progressRowOf(design), kProgressRow);
-    Picture1 = progress_->Picture1.get();
-    Label1 = progress_->Label1;
-    Label4 = progress_->Label4;
-    Label5 = progress_->Label5;
-    Label6 = progress_->Label6;
-    Label7 = progress_->Label7;
     Label3 = label(window, design.Label3, kLabel3, font_);
     // One group: the first option starts it, and only the checked one is a tab stop.
     Option1[0] = createControl(window, L"BUTTON", design.Option1_0, BS_AUTORADIOBUTTON | WS_GROUP, kOption0, font_);

@@ -6,7 +6,6 @@
 
 namespace kelvanter::freeSpaceTexts {
 
-
 std::string megabytes(std::int64_t bytes) {
     char text[64];
     std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);

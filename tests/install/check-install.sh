@@ -58,7 +58,6 @@ launched=$(env -u QT_QPA_PLATFORM PATH="$root/bin:$PATH" xvfb-run -a bash -c '
         sleep 0.1
     done
     [ -n "${pid:-}" ] || exit 1
-    sleep 1
     tr "\0" "\n" <"/proc/$pid/cmdline" | sed -n 2p
     kill "$pid"' _ "$desktop" "$victim") || fail "the desktop entry did not start the program"
 [ "$launched" = "$victim" ] || fail "started with '$launched', not with the file"

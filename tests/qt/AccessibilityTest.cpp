@@ -25,14 +25,14 @@ TEST_F(Accessibility, EveryControlHasANameAndTheRoleOfWhatItIs) {
         {window.Fname, QAccessible::EditableText, "Zu zerstörende Datei auswählen:"},
         {window.Command1, QAccessible::Button, "Durchsuchen"},
         {window.Command2, QAccessible::Button, "Datei zerstören"},
-        {window.Picture1, QAccessible::ProgressBar, "Fortschritt"},
+        {window.progress().Picture1, QAccessible::ProgressBar, "Fortschritt"},
         {window.Option1[0], QAccessible::RadioButton, "normal"},
         {window.Option1[1], QAccessible::RadioButton, "intensiv"},
         {window.Command3, QAccessible::Button, "Info"},
         {window.Command4, QAccessible::Button, "Beenden"},
         {window.Label2, QAccessible::StaticText, "Zu zerstörende Datei auswählen:"},
-        {window.Label4, QAccessible::StaticText, "00:00:00"},
-        {window.Label6, QAccessible::StaticText, "Time Elapsed:"},
+        {window.progress().Label4, QAccessible::StaticText, "00:00:00"},
+        {window.progress().Label6, QAccessible::StaticText, "Time Elapsed:"},
     };
     for (const Case& c : cases) {
         QAccessibleInterface* control = accessible(c.control);
@@ -50,12 +50,12 @@ TEST_F(Accessibility, EveryControlHasANameAndTheRoleOfWhatItIs) {
 
 TEST_F(Accessibility, TheBarIsAProgressBarWhoseValueIsThePercent) {
     window.progress().setPercentCaption("42 %");
-    QAccessibleValueInterface* value = accessible(window.Picture1)->valueInterface();
+    QAccessibleValueInterface* value = accessible(window.progress().Picture1)->valueInterface();
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->currentValue().toInt(), 42);
     EXPECT_EQ(value->minimumValue().toInt(), 0);
     EXPECT_EQ(value->maximumValue().toInt(), 100);
-    EXPECT_EQ(accessible(window.Picture1)->text(QAccessible::Value), "42 %");
+    EXPECT_EQ(accessible(window.progress().Picture1)->text(QAccessible::Value), "42 %");
 }
 
 TEST_F(Accessibility, TheSuccessLabelIsReadOnlyWhileItIsShown) {

@@ -59,7 +59,7 @@ TEST_F(FreeSpaceWindow, ShowsTheFileSystemAsksFirstAndReportsWhatItWrote) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].title, boxTexts::kConfirmationTitle);
     EXPECT_TRUE(boxes.shown[0].text.contains("ist das Laufwerk voll"));
-    EXPECT_EQ(window.Label1->text(), "0 %") << "a No starts nothing";
+    EXPECT_EQ(window.progress().Label1->text(), "0 %") << "a No starts nothing";
 
     bool cancelEnabledDuringRun = false;
     files.afterDataWrite = [&](std::int64_t) { cancelEnabledDuringRun |= window.Command5->isEnabled(); };
@@ -68,10 +68,10 @@ TEST_F(FreeSpaceWindow, ShowsTheFileSystemAsksFirstAndReportsWhatItWrote) {
     ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_TRUE(boxes.shown[2].text.startsWith("Der freie Speicher wurde überschrieben: "))
         << boxes.shown[2].text.toStdString();
-    EXPECT_EQ(window.Label1->text(), "100 %");
-    EXPECT_EQ(window.Picture1->backColor(), kBarColor);
-    EXPECT_FALSE(window.Timer1->isActive());
-    EXPECT_EQ(window.Label5->text(), window.Label4->text());
+    EXPECT_EQ(window.progress().Label1->text(), "100 %");
+    EXPECT_EQ(window.progress().Picture1->backColor(), kBarColor);
+    EXPECT_FALSE(window.progress().Timer1->isActive());
+    EXPECT_EQ(window.progress().Label5->text(), window.progress().Label4->text());
     EXPECT_TRUE(window.Command2->isEnabled());
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
 }

@@ -24,12 +24,12 @@ TEST_F(MainWindow, StartsInItsDesignedState) {
     EXPECT_TRUE(window.Option1[0]->isChecked());
     EXPECT_FALSE(window.Option1[1]->isChecked());
     EXPECT_FALSE(window.Label3->isVisible());
-    EXPECT_EQ(window.Label1->text(), "0 %");
-    EXPECT_EQ(window.Label4->text(), "00:00:00");
-    EXPECT_EQ(window.Label5->text(), "00:00:00");
-    EXPECT_EQ(window.Picture1->backColor(), kEmptyBarColor);
-    EXPECT_FALSE(window.Timer1->isActive());
-    EXPECT_EQ(window.Timer1->interval(), 1000);
+    EXPECT_EQ(window.progress().Label1->text(), "0 %");
+    EXPECT_EQ(window.progress().Label4->text(), "00:00:00");
+    EXPECT_EQ(window.progress().Label5->text(), "00:00:00");
+    EXPECT_EQ(window.progress().Picture1->backColor(), kEmptyBarColor);
+    EXPECT_FALSE(window.progress().Timer1->isActive());
+    EXPECT_EQ(window.progress().Timer1->interval(), 1000);
     EXPECT_EQ(window.flow().lSeconds, 0);
     EXPECT_EQ(window.flow().counters.lBytesDone, 0);
 }
@@ -37,26 +37,26 @@ TEST_F(MainWindow, StartsInItsDesignedState) {
 TEST_F(MainWindow, ControlsSitWhereTheTwipsPutThemWithTheirTexts) {
     EXPECT_EQ(window.Fname->geometry(), QRect(16, 48, 393, 20));
     EXPECT_EQ(window.Command2->geometry(), QRect(144, 78, 145, 65));
-    EXPECT_EQ(window.Picture1->geometry(), QRect(17, 176, 440, 17));
+    EXPECT_EQ(window.progress().Picture1->geometry(), QRect(17, 176, 440, 17));
     EXPECT_EQ(window.Command2->text(), "Datei zerstören");
     EXPECT_EQ(window.Label2->text(), "Zu zerstörende Datei auswählen:");
     EXPECT_EQ(window.Label3->text(), "Datei wurde zerstört !");
-    EXPECT_EQ(window.Label6->text(), "Time Elapsed:");
-    EXPECT_EQ(window.Label7->text(), "Time Estimated:");
+    EXPECT_EQ(window.progress().Label6->text(), "Time Elapsed:");
+    EXPECT_EQ(window.progress().Label7->text(), "Time Estimated:");
     EXPECT_EQ(window.Command1->toolTip(), "Zu zerstörende Datei öffnen.");
     EXPECT_EQ(window.Command3->toolTip(), "Info");
     EXPECT_EQ(window.Command4->toolTip(), "Beenden");
     EXPECT_TRUE(window.Command1->text().isEmpty());
     for (QPushButton* button : {window.Command1, window.Command3, window.Command4})
         EXPECT_FALSE(button->isDefault());
-    EXPECT_EQ(window.Label1->parentWidget(), window.Picture1);
-    EXPECT_EQ(window.Label1->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(window.progress().Label1->parentWidget(), window.progress().Picture1);
+    EXPECT_EQ(window.progress().Label1->alignment(), Qt::AlignCenter);
     // The frame lies behind every other control.
     EXPECT_EQ(window.children().indexOf(static_cast<QObject*>(window.Shape1)), 0);
 }
 
 TEST_F(MainWindow, TabOrderFollowsTheDesign) {
-    const QList<QWidget*> expected = {window.Fname,      window.Command1,   window.Command2, window.Picture1,
+    const QList<QWidget*> expected = {window.Fname,      window.Command1,   window.Command2, window.progress().Picture1,
                                       window.Option1[0], window.Option1[1], window.Command3, window.Command4};
     QWidget* current = window.Fname;
     for (qsizetype i = 1; i < expected.size(); ++i) {

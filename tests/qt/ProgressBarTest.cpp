@@ -9,7 +9,7 @@ class ProgressBarPixels : public WindowFixture {
 protected:
     // How many columns of the drawing area's middle row show the bar colour.
     int filledColumns() {
-        const QImage& image = window.Picture1->surface();
+        const QImage& image = window.progress().Picture1->surface();
         const QRgb bar = colorFromBgr(kBarColor).rgb();
         int filled = 0;
         while (filled < image.width() && image.pixel(filled, image.height() / 2) == bar)
@@ -19,13 +19,13 @@ protected:
         return filled;
     }
     void show(std::int32_t value, double maximum = 100.0) {
-        window.O_ShowProgressBar(window.Picture1, value, kBarColor, maximum);
+        window.O_ShowProgressBar(window.progress().Picture1, value, kBarColor, maximum);
     }
 };
 
 TEST_F(ProgressBarPixels, BoxIsSixThousandSixHundredTwipsWideAndBarsEndWhereTheTwipsSay) {
-    EXPECT_EQ(window.Picture1->outerWidthTwips(), 6600);
-    EXPECT_EQ(window.Picture1->outerHeightTwips(), 255);
+    EXPECT_EQ(window.progress().Picture1->outerWidthTwips(), 6600);
+    EXPECT_EQ(window.progress().Picture1->outerHeightTwips(), 255);
     // Right edges 16, 3250 and 6484 twips: pixel columns 0..1, 0..217 and 0..432.
     show(1);
     EXPECT_EQ(filledColumns(), 2);
@@ -37,7 +37,7 @@ TEST_F(ProgressBarPixels, BoxIsSixThousandSixHundredTwipsWideAndBarsEndWhereTheT
 
 TEST_F(ProgressBarPixels, BarCoversTheWholeHeightOfTheDrawingArea) {
     show(50);
-    const QImage& image = window.Picture1->surface();
+    const QImage& image = window.progress().Picture1->surface();
     for (int y = 0; y < image.height(); ++y)
         EXPECT_EQ(image.pixel(10, y), colorFromBgr(kBarColor).rgb()) << y;
 }
@@ -57,7 +57,7 @@ TEST_F(ProgressBarPixels, ASmallerValueLeavesTheLongerBarAndTheBackgroundErasesI
     EXPECT_EQ(filledColumns(), 433);
     window.progress().setBarBackground(kEmptyBarColor);
     EXPECT_EQ(filledColumns(), 0);
-    EXPECT_EQ(window.Picture1->surface().pixel(5, 5), colorFromBgr(kEmptyBarColor).rgb());
+    EXPECT_EQ(window.progress().Picture1->surface().pixel(5, 5), colorFromBgr(kEmptyBarColor).rgb());
 }
 
 TEST_F(ProgressBarPixels, MaximumZeroDrawsAsAHundred) {
@@ -67,8 +67,8 @@ TEST_F(ProgressBarPixels, MaximumZeroDrawsAsAHundred) {
 
 TEST_F(ProgressBarPixels, TheBarSurvivesARepaint) {
     show(50);
-    window.Picture1->repaint();
-    const QImage shown = window.Picture1->grab().toImage();
+    window.progress().Picture1->repaint();
+    const QImage shown = window.progress().Picture1->grab().toImage();
     const int border = PictureBox::kBorderPixels;
     EXPECT_EQ(shown.pixel(border + 100, border + 6), colorFromBgr(kBarColor).rgb());
     EXPECT_EQ(shown.pixel(border + 300, border + 1), colorFromBgr(kEmptyBarColor).rgb());

@@ -120,7 +120,7 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
         EXPECT_FALSE(entryExists(path));
         EXPECT_TRUE(leftoverDelFiles(fs::path(path).parent_path()).empty());
         EXPECT_TRUE(t.window.Label3->isVisibleTo(&t.window));
-        EXPECT_EQ(t.window.Label1->text(), "100 %");
+        EXPECT_EQ(t.window.progress().Label1->text(), "100 %");
         for (const auto& box : shown)
             EXPECT_EQ(box.style, kStyleQuestion) << box.text.toStdString();
         return;
@@ -146,13 +146,13 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
         EXPECT_EQ(shown.back().text, kRecoveryText);
         EXPECT_EQ(shown.back().style, kStyleWarning);
         EXPECT_TRUE(entryExists(path));
-        EXPECT_EQ(t.window.Label1->text(), "0 %");
+        EXPECT_EQ(t.window.progress().Label1->text(), "0 %");
         break;
     case Verdict::NotDeleted:
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back().style, kStyleError);
         EXPECT_EQ(shown.back().text.toStdString(), boxTexts::notDeleted(path));
-        EXPECT_EQ(t.window.Picture1->backColor(), kEmptyBarColor);
+        EXPECT_EQ(t.window.progress().Picture1->backColor(), kEmptyBarColor);
         break;
     }
     EXPECT_FALSE(t.window.Label3->isVisibleTo(&t.window)) << "never reported as destroyed";

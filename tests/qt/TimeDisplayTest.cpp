@@ -21,19 +21,19 @@ TEST_F(TimeDisplay, TheTimerRunsOnlyDuringARunAndEachTickCounts) {
     const std::string path = writeSample(folder.file("f"), 8 * 4096);
     int ticks = 0;
     files.afterWrite = [&](std::int64_t blocks) {
-        EXPECT_TRUE(window.Timer1->isActive());
-        EXPECT_EQ(window.Timer1->interval(), 1000);
+        EXPECT_TRUE(window.progress().Timer1->isActive());
+        EXPECT_EQ(window.progress().Timer1->interval(), 1000);
         if (blocks % 3 == 0) {
-            letTheTimerFire(*window.Timer1);
+            letTheTimerFire(*window.progress().Timer1);
             ++ticks;
         }
     };
     destroyThroughWindow(QString::fromStdString(path));
     ASSERT_GT(ticks, 0);
     EXPECT_EQ(window.flow().lSeconds, ticks);
-    EXPECT_EQ(window.Label4->text().toStdString(), FormatTime(ticks));
+    EXPECT_EQ(window.progress().Label4->text().toStdString(), FormatTime(ticks));
     expectUsable();
-    EXPECT_FALSE(window.Timer1->isActive());
+    EXPECT_FALSE(window.progress().Timer1->isActive());
 }
 
 } // namespace

@@ -40,13 +40,23 @@ def walk(node, found):
         walk(child, found)
 
 
+def readable_tree(app):
+    """The application's objects, once its window has reached the bus with every control."""
+    for _ in range(50):
+        nodes = []
+        walk(app, nodes)
+        if all((role, name) in [(node.getRoleName(), node.name) for node in nodes] for role, name in EXPECTED):
+            return nodes
+        time.sleep(0.2)
+    return nodes
+
+
 def main(argv):
     app = application(argv[1])
     if app is None:
         print(f"no application {argv[1]} on the accessibility bus")
         return 1
-    nodes = []
-    walk(app, nodes)
+    nodes = readable_tree(app)
     seen = [(node.getRoleName(), node.name) for node in nodes]
     faults = [f"missing: {role} '{name}'" for role, name in EXPECTED if (role, name) not in seen]
     faults += [f"nameless {role}" for role, name in seen if role in FOCUSABLE and not name]

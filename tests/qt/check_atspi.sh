@@ -13,10 +13,14 @@ fi
 env -u QT_QPA_PLATFORM xvfb-run -a dbus-run-session -- bash -c '
     "$1" --launch-immediately &
     bus=$!
-    sleep 1
+    # The program finds the accessibility bus through the session bus, once the launcher has named it.
+    for _ in $(seq 100); do
+        dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
+            >/dev/null 2>&1 && break
+        sleep 0.1
+    done
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$2" &
     app=$!
-    sleep 2
     status=0
     /usr/bin/python3 "$3" kelvanter || status=$?
     kill "$app" "$bus" 2>/dev/null || true

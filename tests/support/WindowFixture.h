@@ -30,9 +30,9 @@ public:
     }
 
     void expectUsable() {
-        expectWindowUsable({window.isEnabled(), window.cursor().shape() == Qt::ArrowCursor, window.Timer1->isActive(),
-                            window.Label4->text().toStdString(), window.Label5->text().toStdString(),
-                            window.flow().isRunInProgress()});
+        expectWindowUsable({window.isEnabled(), window.cursor().shape() == Qt::ArrowCursor,
+                            window.progress().Timer1->isActive(), window.progress().Label4->text().toStdString(),
+                            window.progress().Label5->text().toStdString(), window.flow().isRunInProgress()});
     }
 
     TempFolder folder;

@@ -85,18 +85,19 @@ TEST_F(Win32Window, StartsInItsDesignedStateWithTheControlsInTabOrder) {
     EXPECT_TRUE(window.isOptionSelected(0));
     EXPECT_FALSE(window.isOptionSelected(1));
     EXPECT_FALSE(::IsWindowVisible(window.Label3));
-    EXPECT_EQ(textOf(window.Label1), "0 %");
-    EXPECT_EQ(textOf(window.Label4), "00:00:00");
-    EXPECT_EQ(textOf(window.Label5), "00:00:00");
-    EXPECT_EQ(window.Picture1->backColor(), kEmptyBarColor);
+    EXPECT_EQ(textOf(window.progress().Label1), "0 %");
+    EXPECT_EQ(textOf(window.progress().Label4), "00:00:00");
+    EXPECT_EQ(textOf(window.progress().Label5), "00:00:00");
+    EXPECT_EQ(window.progress().Picture1->backColor(), kEmptyBarColor);
     EXPECT_FALSE(window.progress().isTimerRunning());
     RECT client{};
     ::GetClientRect(window.window, &client);
     EXPECT_EQ(client.right, 474);
     EXPECT_EQ(client.bottom, 210);
     ::EnableWindow(window.Command2, TRUE);
-    const std::vector<HWND> expected = {window.Fname,      window.Command1, window.Command2, window.Picture1->handle(),
-                                        window.Option1[0], window.Command3, window.Command4};
+    const std::vector<HWND> expected = {
+        window.Fname,      window.Command1, window.Command2, window.progress().Picture1->handle(),
+        window.Option1[0], window.Command3, window.Command4};
     std::vector<HWND> order = {window.Fname};
     for (HWND next = window.Fname; order.size() < expected.size();)
         order.push_back(next = ::GetNextDlgTabItem(window.window, next, FALSE));
@@ -118,23 +119,21 @@ TEST_F(Win32Window, ABrowseFillsThePathBoxAndACancelEmptiesIt) {
     EXPECT_FALSE(::IsWindowEnabled(window.Command2));
 }
 
-TEST_F(Win32Window, DestroysTheChosenFileInBothModesAndEndsUsable) {
+// The wiring of a run: the option buttons choose the mode, and the run ends in the window's controls.
+TEST_F(Win32Window, TheOptionsChooseTheModeAndTheRunEndsInTheWindowsControls) {
     for (const int mode : {0, 1}) {
         const std::string path = writeSample(folder.file(mode ? "intensiv.txt" : "normal.txt"), 20000);
         ::SendMessageW(window.Option1[mode], BM_CLICK, 0, 0);
         choose(path);
         ::EnableWindow(window.Command2, TRUE);
-        boxes.shown.clear();
+        files.flushes = 0;
         click(window.Command2);
-        ASSERT_EQ(boxes.shown.size(), 1u) << mode;
-        EXPECT_EQ(boxes.shown[0].text, "Soll die  Datei " + path + " jetzt unwiderruflich zerstört werden?");
-        EXPECT_EQ(boxes.shown[0].title, "Kelvanter - Kontrollabfrage");
-        EXPECT_EQ(boxes.shown[0].style, kStyleQuestion);
+        EXPECT_EQ(files.flushes, mode ? 7 : 1) << "one flush a pass";
         EXPECT_FALSE(entryExists(path)) << mode;
         EXPECT_TRUE(::IsWindowVisible(window.Label3)) << mode;
-        EXPECT_EQ(textOf(window.Label1), "100 %");
-        EXPECT_EQ(window.Picture1->backColor(), kBarColor);
-        EXPECT_EQ(textOf(window.Label5), textOf(window.Label4));
+        EXPECT_EQ(textOf(window.progress().Label1), "100 %");
+        EXPECT_EQ(window.progress().Picture1->backColor(), kBarColor);
+        EXPECT_EQ(textOf(window.progress().Label5), textOf(window.progress().Label4));
         EXPECT_TRUE(::IsWindowEnabled(window.window));
         EXPECT_FALSE(window.progress().isTimerRunning());
         EXPECT_FALSE(window.progress().isWaitPointer());
@@ -261,7 +260,7 @@ TEST_F(Win32FreeSpace, FillsAnImageMappedToADriveAndDeletesTheFill) {
     ASSERT_EQ(boxes.shown.size(), 2u);
     EXPECT_EQ(boxes.shown[1].text.rfind("Der freie Speicher wurde überschrieben: ", 0), 0u) << boxes.shown[1].text;
     EXPECT_GT(files.dataWritten, 20'000'000);
-    EXPECT_EQ(textOf(window.Label1), "100 %");
+    EXPECT_EQ(textOf(window.progress().Label1), "100 %");
     for (const auto& entry : std::filesystem::directory_iterator(mapped))
         EXPECT_NE(entry.path().filename().string().rfind(".kelvanter-fuellung-", 0), 0u);
 }

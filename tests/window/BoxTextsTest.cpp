@@ -1,6 +1,6 @@
 // Every box of the main window and of a run, word for word: the one place the tests spell them.
-#include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
+#include "window/BoxStyles.h"
 #include "window/ErrorTexts.h"
 
 #include <gtest/gtest.h>
@@ -59,9 +59,10 @@ TEST(BoxTexts, EachDoubtCompletesTheSentenceAndSeveralAreJoined) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(reason(c.doubt), c.text);
-    EXPECT_EQ(reasons({{DoubtKind::WritesElsewhere, "btrfs"}, {DoubtKind::Compressed}, {DoubtKind::BlocksMoved}}),
-              "das Dateisystem btrfs schreibt geänderte Daten an eine neue Stelle, und sie ist komprimiert gespeichert, "
-              "und ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle");
+    EXPECT_EQ(
+        reasons({{DoubtKind::WritesElsewhere, "btrfs"}, {DoubtKind::Compressed}, {DoubtKind::BlocksMoved}}),
+        "das Dateisystem btrfs schreibt geänderte Daten an eine neue Stelle, und sie ist komprimiert gespeichert, "
+        "und ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle");
 }
 
 // A run's reports, as the box shows them: text, style and title.
@@ -94,8 +95,9 @@ TEST(BoxTexts, EachReportOfARunHasItsBox) {
 
 // A name's undecodable byte shows as U+FFFD in the box, the rest of it as it is.
 TEST(BoxTexts, APathInABoxIsShownAsText) {
-    EXPECT_EQ(boxFor({RunNotice::NotDeleted, "/brief-\xE4.txt"}, "k").text.rfind("Die Datei /brief-\xEF\xBF\xBD.txt ", 0),
-              0u);
+    EXPECT_EQ(
+        boxFor({RunNotice::NotDeleted, "/brief-\xE4.txt"}, "k").text.rfind("Die Datei /brief-\xEF\xBF\xBD.txt ", 0),
+        0u);
 }
 
 } // namespace
