@@ -6,21 +6,23 @@ namespace kelvanter {
 
 namespace {
 
-DisposalOutcome killOutcome(modDestroyFile::KillOutcome outcome) {
-    switch (outcome) {
+DisposalResult disposalOf(const modDestroyFile::KillResult& killed) {
+    switch (killed.outcome) {
     case modDestroyFile::KillOutcome::Deleted:
-        return DisposalOutcome::Deleted;
+        return {DisposalOutcome::Deleted};
     case modDestroyFile::KillOutcome::RenameFailed:
-        return DisposalOutcome::RenameFailed;
+        return {DisposalOutcome::RenameFailed};
+    case modDestroyFile::KillOutcome::Replaced:
+        return {DisposalOutcome::Replaced, killed.leftAt};
     case modDestroyFile::KillOutcome::DeleteFailed:
         break;
     }
-    return DisposalOutcome::DeleteFailed;
+    return {DisposalOutcome::DeleteFailed, killed.leftAt};
 }
 
 } // namespace
 
-DisposalOutcome vesk_total(const CoreContext& context, HeldFile file) {
+DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
     VeskDisplay& display = context.display;
     DestructionServices& files = context.files;
     for (int round = 0;; ++round) {
@@ -28,20 +30,20 @@ DisposalOutcome vesk_total(const CoreContext& context, HeldFile file) {
         const auto status = files.statusOf(file.pin.handle());
         if (!modDestroyFile::FileExists(status)) {
             display.report({RunNotice::FileVanished, file.path});
-            return status.ok() && status.value.links > 0 ? DisposalOutcome::SystemFile : DisposalOutcome::Vanished;
+            return {status.ok() && status.value.links > 0 ? DisposalOutcome::SystemFile : DisposalOutcome::Vanished};
         }
         if (modDestroyFile::AttributesOk(status.value.attributes))
             break;
         if (round == kMaxAttributeResets)
-            return DisposalOutcome::AttributesStuck;
+            return {DisposalOutcome::AttributesStuck};
         modDestroyFile::ResetAttributes(files, file.pin);
     }
     const bool cut = modDestroyFile::TruncateFile(files, file.written.handle());
     // Closed before the renames: Windows renames no file that is open without sharing.
     file.written.close();
     if (!cut)
-        return DisposalOutcome::TruncateFailed;
-    return killOutcome(modDestroyFile::RenameAndKill(files, context.clock, file.path, file.pin));
+        return {DisposalOutcome::TruncateFailed};
+    return disposalOf(modDestroyFile::RenameAndKill(files, context.clock, file.path, file.pin));
 }
 
 } // namespace kelvanter

@@ -17,6 +17,12 @@ enum class DisposalOutcome {
     TruncateFailed,
     RenameFailed,
     DeleteFailed,
+    Replaced, // another file stood under its name, and was left as it was
+};
+
+struct DisposalResult {
+    DisposalOutcome outcome;
+    std::string leftAt = {}; // where the file that stood under the name lies, for Replaced
 };
 
 // The reset-and-check cycle gives up after this many rounds; the file then stays.
@@ -31,6 +37,6 @@ struct HeldFile {
 
 // Cuts the file to zero bytes, renames it to its temporary name in its folder and deletes it there.
 // Ends silently at the first failure; leaves the hourglass pointer on.
-DisposalOutcome vesk_total(const CoreContext& context, HeldFile file);
+DisposalResult vesk_total(const CoreContext& context, HeldFile file);
 
 } // namespace kelvanter

@@ -49,18 +49,52 @@ private:
     std::uint64_t serial_ = 0;
 };
 
-// Deletes every file in a fill folder, lets go of it, and removes it.
+constexpr const char* kFillFilePrefix = "fuellung-";
+constexpr const char* kProbeName = "probe";
+// The records of running fills, one file each in the user's state folder, named as the fill's folder.
+constexpr const char* kRecordsFolder = "fuellungen";
+
+// Deletes the fill's own files in a fill folder, lets go of it, and removes it.
 void removeFill(FillServices& files, const std::string& fill, FileHandle lock) {
     const auto names = files.listFolder(fill);
-    for (const std::string& name : names.value)
-        files.removeFile(pathParts::joined(fill, name, files.pathSeparators()));
+    for (const std::string& name : names.value) {
+        if (name.rfind(kFillFilePrefix, 0) == 0 || name == kProbeName)
+            files.removeFile(pathParts::joined(fill, name, files.pathSeparators()));
+    }
     files.close(lock);
     files.removeEmptyFolder(fill);
 }
 
+// What the program remembers of a fill while it runs, so that a start after a kill finds it again.
+class FillRecord {
+public:
+    FillRecord(FillServices& files, const std::string& fill) : files_(files) {
+        const auto state = files.stateFolder();
+        if (!state.ok())
+            return;
+        const char* separators = files.pathSeparators();
+        const std::string folder = pathParts::joined(state.value, kRecordsFolder, separators);
+        files.createPrivateFolder(folder);
+        const std::string record = pathParts::joined(folder, pathParts::nameOf(fill, separators), separators);
+        const auto absolute = files.absolutePath(fill);
+        if (absolute.ok() && files.createSmallFile(record, absolute.value).ok())
+            path_ = record;
+    }
+    ~FillRecord() {
+        if (!path_.empty())
+            files_.removeFile(path_);
+    }
+    FillRecord(const FillRecord&) = delete;
+    FillRecord& operator=(const FillRecord&) = delete;
+
+private:
+    FillServices& files_;
+    std::string path_;
+};
+
 // What the file system under a folder is, asked of an empty file made there for the purpose.
 StorageFacts storageOfFolder(FillServices& files, const std::string& folder) {
-    const std::string probe = pathParts::joined(folder, "probe", files.pathSeparators());
+    const std::string probe = pathParts::joined(folder, kProbeName, files.pathSeparators());
     const auto made = files.createNewFile(probe);
     if (!made.ok())
         return {};
@@ -95,8 +129,11 @@ public:
                 break;
         }
         report.written = counters_.done;
+        report.filesMade = filesMade_;
         const bool full = fileSystemFull(error);
         report.end = error == ECANCELED ? FillEnd::Cancelled : full ? FillEnd::Done : FillEnd::Failed;
+        if (report.end == FillEnd::Done && report.written == 0)
+            report.end = FillEnd::NothingFree; // full before the first block
         report.error = full || error == ECANCELED ? 0 : error;
         return report;
     }
@@ -105,7 +142,7 @@ private:
     // One fill file of up to `size` bytes, flushed: 0 when it was written whole, else why it stopped.
     int writeFile(std::int64_t size) {
         const std::string path =
-            pathParts::joined(fill_, "fuellung-" + std::to_string(++files_made_), files_.pathSeparators());
+            pathParts::joined(fill_, kFillFilePrefix + std::to_string(++filesMade_), files_.pathSeparators());
         const auto opened = files_.createNewFile(path);
         if (!opened.ok())
             return opened.error;
@@ -158,7 +195,7 @@ private:
     WritePace pace_;
     ServingPace serving_;
     std::int32_t percent_ = 0;
-    int files_made_ = 0;
+    int filesMade_ = 0;
 };
 
 } // namespace
@@ -179,39 +216,93 @@ int removeLeftoverFills(FillServices& files, const std::string& folder) {
     return removed;
 }
 
-FillReport overwriteFreeSpace(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
-                              FillCounters& counters) {
+std::vector<std::string> removeKilledFills(FillServices& files) {
+    const auto state = files.stateFolder();
+    if (!state.ok())
+        return {};
+    const char* separators = files.pathSeparators();
+    const std::string folder = pathParts::joined(state.value, kRecordsFolder, separators);
+    std::vector<std::string> removed;
+    for (const std::string& name : files.listFolder(folder).value) {
+        const std::string record = pathParts::joined(folder, name, separators);
+        const auto fill = files.readSmallFile(record, 65536);
+        // Only a fill folder is ever removed, whatever a record says.
+        if (!fill.ok() || pathParts::nameOf(fill.value, separators).rfind(kFillFolderPrefix, 0) != 0) {
+            files.removeFile(record);
+            continue;
+        }
+        const auto held = files.lockFolder(fill.value);
+        if (held.ok()) {
+            removeFill(files, fill.value, held.value);
+            removed.push_back(fill.value);
+        } else if (held.error == EBUSY || files.listFolder(pathParts::folderOf(fill.value, separators)).error != 0) {
+            continue; // a run of this program's fills it now, or its file system is not there
+        }
+        files.removeFile(record);
+    }
+    return removed;
+}
+
+namespace {
+
+// Where the fill was not even begun: nothing to fill, or no fill folder to be made there.
+FillReport notBegun(int error) {
     FillReport report;
-    const int leftovers = removeLeftoverFills(files, folder);
-    // Freed blocks (btrfs's after its next commit) count as free only once committed.
-    files.flushFileSystem(folder);
-    const auto before = files.spaceOf(folder);
-    if (!before.ok()) {
-        report.error = before.error;
-        return report;
-    }
-    counters = {before.value.available, 0};
-    const std::string fill = pathParts::joined(
-        folder, kFillFolderPrefix + std::to_string(clock.monotonicMicroseconds()), files.pathSeparators());
-    if (const SysStatus made = files.createPrivateFolder(fill); !made.ok()) {
-        report.error = made.error;
-        return report;
-    }
+    report.end = fileSystemFull(error) ? FillEnd::NothingFree : FillEnd::Failed;
+    report.error = fileSystemFull(error) ? 0 : error;
+    return report;
+}
+
+// Fills through the locked fill folder, and deletes the fill again however the run ends.
+FillReport fillThrough(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
+                       const std::string& fill, FillCounters& counters) {
     const auto held = files.lockFolder(fill);
     if (!held.ok()) {
         files.removeEmptyFolder(fill);
-        report.end = held.error == EBUSY ? FillEnd::Busy : FillEnd::Failed;
-        report.error = held.error;
+        FillReport report = notBegun(held.error);
+        report.end = held.error == EBUSY ? FillEnd::Busy : report.end;
         return report;
     }
+    const FillRecord record(files, fill);
     const StorageFacts storage = storageOfFolder(files, fill);
-    report = FillRun(files, clock, watcher, counters, fill).fill();
+    FillReport report = FillRun(files, clock, watcher, counters, fill).fill();
     report.storage = storage;
     // What is still free with the fill in place is what no file of this process could take.
     const auto full = files.spaceOf(folder);
     report.unreached = full.ok() && report.end == FillEnd::Done ? full.value.free : 0;
     removeFill(files, fill, held.value);
+    return report;
+}
+
+} // namespace
+
+FillReport overwriteFreeSpace(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& folder,
+                              FillCounters& counters) {
+    // One fill at a time on a file system: a second would only take the first one's space.
+    const auto fileSystem = files.lockFileSystemOf(folder);
+    if (!fileSystem.ok()) {
+        FillReport report = notBegun(fileSystem.error);
+        report.end = fileSystem.error == EBUSY ? FillEnd::Busy : report.end;
+        return report;
+    }
+    const int leftovers = removeLeftoverFills(files, folder);
+    // Freed blocks (btrfs's after its next commit) count as free only once committed.
     files.flushFileSystem(folder);
+    const auto before = files.spaceOf(folder);
+    FillReport report;
+    if (!before.ok()) {
+        report = notBegun(before.error);
+    } else if (before.value.available < static_cast<std::int64_t>(kBlock)) {
+        report = notBegun(ENOSPC);
+    } else {
+        counters = {before.value.available, 0};
+        const std::string fill = pathParts::joined(
+            folder, kFillFolderPrefix + std::to_string(clock.monotonicMicroseconds()), files.pathSeparators());
+        const SysStatus made = files.createPrivateFolder(fill);
+        report = made.ok() ? fillThrough(files, clock, watcher, folder, fill, counters) : notBegun(made.error);
+        files.flushFileSystem(folder);
+    }
+    files.close(fileSystem.value);
     report.leftoversRemoved = leftovers;
     return report;
 }

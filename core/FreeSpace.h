@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelvanter {
 
@@ -27,13 +28,20 @@ struct FillCounters {
     std::int64_t done = 0;
 };
 
-enum class FillEnd { Done, Cancelled, Failed, Busy };
+enum class FillEnd {
+    Done,
+    Cancelled,
+    Failed,
+    Busy,        // another fill runs on the same file system
+    NothingFree, // there was no free space this process could write
+};
 
 struct FillReport {
     FillEnd end = FillEnd::Failed;
     int error = 0;              // why it failed
     std::int64_t written = 0;   // bytes of fill written and flushed
     std::int64_t unreached = 0; // free bytes the fill could not take: the administrator's reserve
+    int filesMade = 0;          // fill files made, and deleted again
     int leftoversRemoved = 0;   // fill folders of a killed run, removed first
     StorageFacts storage;       // how the file system and its device keep data
 };
@@ -41,6 +49,11 @@ struct FillReport {
 // Removes the fill folders that a run killed midway left in `folder`; how many it removed. A fill
 // folder that another run holds is left alone.
 int removeLeftoverFills(FillServices& files, const std::string& folder);
+
+// Removes the fill folders that runs killed midway (SIGKILL, a lost display, a power cut) left on
+// any file system, as the records in the user's state folder name them, with their records; the
+// folders removed. A record whose file system is not there now is kept for a later start.
+std::vector<std::string> removeKilledFills(FillServices& files);
 
 // Flushes the file system, fills its free space through files in a hidden folder of its own
 // inside `folder` (random bytes that no file system can compress, deduplicate or leave as a

@@ -1,5 +1,6 @@
 #include "core/ModDestroyFile.h"
 
+#include "core/HeldFolder.h"
 #include "platform/PathParts.h"
 
 #include <cstdio>
@@ -13,43 +14,6 @@ std::string twoDigits(int value) {
     std::snprintf(text, sizeof text, "%02d", value);
     return text;
 }
-
-// The file's folder, held open while names change in it, and flushed after each change.
-class HeldFolder {
-public:
-    HeldFolder(DestructionServices& files, const std::string& path) : files_(files) {
-        const auto opened = files.openFolder(pathParts::folderOf(path, files.pathSeparators()));
-        handle_ = opened.ok() ? opened.value : kNoHandle;
-    }
-    ~HeldFolder() {
-        if (handle_ != kNoHandle)
-            files_.close(handle_);
-    }
-    HeldFolder(const HeldFolder&) = delete;
-    HeldFolder& operator=(const HeldFolder&) = delete;
-
-    bool isOpen() const { return handle_ != kNoHandle; }
-    bool names(const std::string& name, const FileIdentity& identity) const {
-        const auto found = files_.identityAt(handle_, name);
-        return found.ok() && found.value == identity;
-    }
-    SysStatus rename(const std::string& from, const std::string& to) {
-        const SysStatus renamed = files_.renameAt(handle_, from, handle_, to);
-        if (renamed.ok())
-            files_.flushFolder(handle_);
-        return renamed;
-    }
-    SysStatus remove(const std::string& name) {
-        const SysStatus removed = files_.removeAt(handle_, name);
-        if (removed.ok())
-            files_.flushFolder(handle_);
-        return removed;
-    }
-
-private:
-    DestructionServices& files_;
-    FileHandle handle_ = kNoHandle;
-};
 
 // A file system that can neither rename without replacing nor link (some FUSE FAT drivers).
 bool cannotRenameSafely(int error) {
@@ -96,28 +60,89 @@ std::string TemporaryName(const CalendarDay& date, const ClockReading& time) {
     return twoDigits(date.day) + twoDigits(date.month) + twoDigits(time.minute) + twoDigits(time.second) + ".del";
 }
 
-KillOutcome RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin) {
+namespace {
+
+// The private folder the file is moved into before it is deleted there, where no other user can
+// put a file under the name that is deleted.
+constexpr const char* kAsideFolderPrefix = ".kelvanter-entsorgung-";
+constexpr int kAsideFolderTries = 8;
+
+std::optional<HeldFolder> makeAsideFolder(HeldFolder& folder, const std::string& temporary, std::string& name) {
+    for (int attempt = 0; attempt < kAsideFolderTries; ++attempt) {
+        name = kAsideFolderPrefix;
+        name += temporary.substr(0, 8);
+        if (attempt > 0) {
+            name += '-';
+            name += std::to_string(attempt);
+        }
+        if (auto made = folder.makePrivate(name))
+            return made;
+    }
+    return std::nullopt;
+}
+
+// A file found where the held one was expected goes back under the file's own name, else under
+// the temporary name in the file's folder, else it stays where it is. Where it lies then.
+std::string giveBack(HeldFolder& from, const std::string& temporary, HeldFolder& folder, const std::string& path,
+                     const char* separators, const std::string& fallback) {
+    const std::string name = pathParts::nameOf(path, separators);
+    if (from.move(temporary, folder, name).ok())
+        return path;
+    if (&from != &folder && from.move(temporary, folder, temporary).ok())
+        return pathParts::joined(pathParts::folderOf(path, separators), temporary, separators);
+    return fallback;
+}
+
+} // namespace
+
+KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin) {
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
     const std::string temporary = TemporaryName(date, time);
-    const std::string name = pathParts::nameOf(path, files.pathSeparators());
-    HeldFolder folder(files, path);
+    const char* separators = files.pathSeparators();
+    const std::string folderPath = pathParts::folderOf(path, separators);
+    const std::string name = pathParts::nameOf(path, separators);
+    HeldFolder folder(files, folderPath);
     if (!folder.isOpen())
-        return KillOutcome::RenameFailed;
-    const SysStatus renamed = folder.rename(name, temporary);
+        return {KillOutcome::RenameFailed};
+    // Whatever the name names now, if not the held file, is left as it is.
+    const auto named = folder.identityOf(name);
+    if (!named.ok())
+        return {KillOutcome::RenameFailed};
+    if (named.value != pin.identity())
+        return {KillOutcome::Replaced, path};
+    std::string asideName;
+    std::optional<HeldFolder> aside = makeAsideFolder(folder, temporary, asideName);
+    HeldFolder& target = aside ? *aside : folder;
+    const std::string asidePath = pathParts::joined(folderPath, asideName, separators);
+    const std::string temporaryPath = pathParts::joined(aside ? asidePath : folderPath, temporary, separators);
+    const SysStatus moved = folder.move(name, target, temporary);
     // The file, already cut to nothing, goes under its own name rather than stay. A rename that
     // could replace another file is never the way out.
-    std::string doomed = temporary;
-    if (cannotRenameSafely(renamed.error))
-        doomed = name;
-    else if (!renamed.ok())
-        return KillOutcome::RenameFailed;
-    // The name must still name the file this run holds: anything else is left as it is.
-    if (!folder.names(doomed, pin.identity()))
-        return KillOutcome::RenameFailed;
+    if (cannotRenameSafely(moved.error)) {
+        if (aside)
+            folder.removeFolder(asideName);
+        pin.release();
+        return {folder.remove(name).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed};
+    }
+    if (!moved.ok()) {
+        if (aside)
+            folder.removeFolder(asideName);
+        return {KillOutcome::RenameFailed};
+    }
+    // Swapped between the look and the move: the stranger goes back, and nothing is deleted.
+    if (!target.names(temporary, pin.identity())) {
+        const std::string leftAt = giveBack(target, temporary, folder, path, separators, temporaryPath);
+        if (aside && leftAt != temporaryPath)
+            folder.removeFolder(asideName);
+        return {KillOutcome::Replaced, leftAt};
+    }
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
-    return folder.remove(doomed).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed;
+    const bool deleted = target.remove(temporary).ok();
+    if (aside && deleted)
+        folder.removeFolder(asideName);
+    return {deleted ? KillOutcome::Deleted : KillOutcome::DeleteFailed, deleted ? std::string() : temporaryPath};
 }
 
 } // namespace kelvanter::modDestroyFile

@@ -25,11 +25,22 @@ bool TruncateFile(DestructionServices& files, FileHandle written);
 // The name the file takes in its folder before it is deleted: day, month, minute, second, ".del".
 std::string TemporaryName(const CalendarDay& date, const ClockReading& time);
 
-enum class KillOutcome { Deleted, RenameFailed, DeleteFailed };
+enum class KillOutcome {
+    Deleted,
+    RenameFailed,
+    DeleteFailed,
+    Replaced, // another file stood under the name: it is left as it was, and nothing is deleted
+};
 
-// Renames the file to its temporary name in its folder (never replacing anything), checks that the
-// name names the held file, lets the file go and deletes it there; where the file system offers no
+struct KillResult {
+    KillOutcome outcome;
+    std::string leftAt = {}; // where a file left behind lies: the stranger, or the emptied file
+};
+
+// Moves the file under its temporary name into a folder of this user's own beside it (or, where
+// none can be made, within its folder), never replacing anything; checks before and after that the
+// name names the held file; lets the file go and deletes it there. Where the file system offers no
 // such rename, deletes it under its own name.
-KillOutcome RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin);
+KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin);
 
 } // namespace kelvanter::modDestroyFile

@@ -28,6 +28,11 @@ std::int64_t blocksFor(std::int64_t length) {
     return length / kBlock + 1;
 }
 
+// A write that failed only because the file may not grow: the disk is full, a quota or a size limit.
+bool cannotGrow(int error) {
+    return error == ENOSPC || error == EFBIG || error == kQuotaExceeded;
+}
+
 // About a hundred progress steps per run, whatever the size; fixed before a pass's first block.
 std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
     const std::int64_t step = intensive ? 7 * (blocks + 1) / 100 : blocks / 100;
@@ -56,12 +61,12 @@ public:
     Verdict finish() {
         // Proven before the cut, while the overwritten blocks are still the file's.
         const Doubts unproven = proof_->failureAfter(context_.files, file_.handle(), lastPattern_);
-        const DisposalOutcome outcome = vesk_total(context_, {path_, target_->pin, file_});
+        const DisposalResult disposal = vesk_total(context_, {path_, target_->pin, file_});
         target_.reset();
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
         display.setPercentCaption("100 %");
-        if (outcome == DisposalOutcome::Deleted || outcome == DisposalOutcome::Vanished) {
+        if (disposal.outcome == DisposalOutcome::Deleted || disposal.outcome == DisposalOutcome::Vanished) {
             if (unproven.empty()) {
                 display.setSuccessLabelVisible(true);
                 return Verdict::Destroyed;
@@ -70,14 +75,17 @@ public:
             return Verdict::DeletedUnproven;
         }
         resetProgressDisplay();
-        display.report({RunNotice::NotDeleted, path_});
+        if (disposal.outcome == DisposalOutcome::Replaced)
+            display.report({RunNotice::Replaced, path_, 0, {}, disposal.leftAt});
+        else
+            display.report({RunNotice::NotDeleted, path_});
         return Verdict::NotDestroyed;
     }
 
     void recover() {
         context_.display.setWindowEnabled(true);
         resetProgressDisplay();
-        context_.display.report({RunNotice::CannotOverwrite, path_, failure_});
+        context_.display.report({failure_.notice, path_, failure_.error});
     }
 
 private:
@@ -88,7 +96,7 @@ private:
                 target_.emplace(std::move(*found));
         }
         if (!target_)
-            return fail(ENOENT);
+            return failToOpen(ENOENT);
         const FilePin& pin = target_->pin;
         const auto streams = context_.files.namedStreamsOf(path_, pin.identity());
         streams_ = streams.ok() ? streams.value : std::vector<NamedStream>{};
@@ -98,14 +106,14 @@ private:
         counters_.lBytesTotal = passes * length;
         proof_.emplace(target_->storage, pin.sizeAtLookup());
         const SysStatus opened = file_.open(path_, pin.identity());
-        return opened.ok() || fail(opened.error);
+        return opened.ok() || failToOpen(opened.error);
     }
 
     // One pass over the file, then over each of its named streams, which hold data of their own.
     bool overwritePass(const PassPlan& plan) {
         const auto length = context_.files.lengthOf(file_.handle());
         if (!length.ok())
-            return fail(length.error);
+            return failToWrite(length.error);
         const std::int64_t blocks = blocksFor(length.value);
         // Fixed before the pass's first block, over all the blocks the pass will write.
         std::int64_t allBlocks = blocks;
@@ -125,15 +133,15 @@ private:
     bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore) {
         PassFile file(context_.files);
         if (const SysStatus opened = file.open(stream.path, target_->pin.identity()); !opened.ok())
-            return fail(opened.error);
+            return failToOpen(opened.error);
         const auto length = context_.files.lengthOf(file.handle());
         if (!length.ok())
-            return fail(length.error);
+            return failToWrite(length.error);
         stream.size = blocksFor(length.value) * kBlock;
         if (!overwriteTarget(file, length.value, plan, step, bytesBefore))
             return false;
         const SysStatus closed = file.close();
-        return closed.ok() || fail(closed.error);
+        return closed.ok() || failToWrite(closed.error);
     }
 
     // A file shorter than a block is first overwritten at exactly its length, flushed: where the
@@ -144,54 +152,60 @@ private:
         if (length <= 0 || length >= kBlock)
             return true;
         if (const SysStatus switched = file.useCache(); !switched.ok())
-            return fail(switched.error);
+            return failToWrite(switched.error);
         const auto block = std::make_unique<PatternBlock>();
         block->bytes.fill(pattern);
         DestructionServices& files = context_.files;
         const auto written =
             files.writeBlocks(file.handle(), block->bytes.data(), static_cast<std::size_t>(length), 1, 0);
         if (!written.ok())
-            return fail(written.error);
+            return failToWrite(written.error);
         const SysStatus flushed = files.flushData(file.handle());
-        return flushed.ok() || fail(flushed.error);
+        return flushed.ok() || failToWrite(flushed.error);
     }
 
     // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
     bool overwriteTarget(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
                          std::int64_t& bytesBefore) {
         const std::int64_t blocks = blocksFor(length);
-        if (!overwriteAtOwnLength(file, length, plan.pattern) || !writeBlocks(file, blocks, plan, step, bytesBefore))
+        if (!overwriteAtOwnLength(file, length, plan.pattern) ||
+            !writeBlocks(file, blocks, length, plan, step, bytesBefore))
             return false;
         // Without the flush the blocks could still sit in the device's cache when the file is cut.
         const SysStatus flushed = context_.files.flushData(file.handle());
         serveWindowIfDue();
         bytesBefore += blocks * kBlock;
-        return flushed.ok() || fail(flushed.error);
+        return flushed.ok() || failToWrite(flushed.error);
     }
 
     // Writes the pass's blocks in batches that end where a progress step falls due, so that the
     // display and the counters see exactly what one write per block would show them, and that
     // are no larger than the device writes in about 50 ms, so that the window is served between.
-    bool writeBlocks(PassFile& file, std::int64_t blocks, const PassPlan& plan, std::int64_t step,
+    // The blocks past the whole blocks of `length` go in batches of their own: where the file may
+    // not grow (a full disk, a size limit), the pass is done once every byte it had is overwritten.
+    bool writeBlocks(PassFile& file, std::int64_t blocks, std::int64_t length, const PassPlan& plan, std::int64_t step,
                      std::int64_t bytesBefore) {
         const auto block = std::make_unique<PatternBlock>();
         block->bytes.fill(plan.pattern);
         lastPattern_ = plan.pattern;
+        const std::int64_t within = length / kBlock;
         std::int64_t done = 0;
         while (done < blocks) {
             const std::int64_t next = runningBlock_ + 1;
             if (next % step == 0)
                 progressStep();
-            const std::int64_t batch = std::min({blocks - done, step - next % step, pace_.blocks()});
+            const std::int64_t upTo = done < within ? within : blocks;
+            const std::int64_t batch = std::min({upTo - done, step - next % step, pace_.blocks()});
             const std::int64_t start = context_.clock.monotonicMicroseconds();
             const auto written = writeBatch(file, *block, batch, done);
             pace_.record(batch, context_.clock.monotonicMicroseconds() - start);
             const std::int64_t whole = written.value / kBlock;
             runningBlock_ += whole;
-            done += whole;
-            counters_.lBytesDone = bytesDoneAfter(bytesBefore + done * kBlock, plan);
+            counters_.lBytesDone = bytesDoneAfter(bytesBefore + (done + whole) * kBlock, plan);
             if (!written.ok())
-                return fail(written.error);
+                return (cannotGrow(written.error) && done * kBlock + written.value >= length) ||
+                       failToWrite(written.error);
+            done += whole;
             serveWindowIfDue();
         }
         return true;
@@ -245,8 +259,12 @@ private:
     }
 
     // Notes why the run cannot go on; false, for the caller to return.
-    bool fail(int error) {
-        failure_ = error;
+    bool failToOpen(int error) {
+        failure_ = {RunNotice::CannotOpen, error};
+        return false;
+    }
+    bool failToWrite(int error) {
+        failure_ = {RunNotice::CannotWrite, error};
         return false;
     }
 
@@ -263,7 +281,10 @@ private:
     std::int64_t runningBlock_ = 0;
     WritePace pace_;
     ServingPace serving_;
-    int failure_ = 0;
+    struct Failure {
+        RunNotice notice = RunNotice::CannotOpen;
+        int error = 0;
+    } failure_;
 };
 
 Verdict runOn(const CoreContext& context, ByteCounters& counters, const std::string& path,

@@ -86,13 +86,15 @@ bool patternHeld(DestructionServices& files, FileHandle written, const std::vect
 } // namespace
 
 StorageView StorageView::of(DestructionServices& files, const FilePin& pin, const std::string& path) {
-    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle())};
+    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle()), files.isOpenElsewhere(pin.handle())};
 }
 
 Doubts doubtsFrom(const StorageView& storage) {
     Doubts doubts;
     if (const auto placement = placementDoubt(storage))
         doubts.push_back(*placement);
+    if (storage.openElsewhere)
+        doubts.push_back({DoubtKind::OpenElsewhere});
     if (!storage.facts.ok())
         return doubts;
     const StorageFacts& facts = storage.facts.value;

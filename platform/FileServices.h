@@ -14,6 +14,7 @@ namespace kelvanter {
 inline constexpr int kNotARegularFile = 0x10001; // a folder, link, FIFO, socket or device
 inline constexpr int kFileReplaced = 0x10002;    // the path names another file than the one held
 inline constexpr int kDirectIoRefused = 0x10003; // the file system takes no writes past its cache
+inline constexpr int kMountPoint = 0x10004;      // something is mounted on the path: it is no file in its folder
 
 #ifdef EDQUOT
 inline constexpr int kQuotaExceeded = EDQUOT;
@@ -160,9 +161,10 @@ public:
 class DestructionServices : public virtual FileBasics {
 public:
     // Holds the entry at the path itself (never through a link) and says what it is. Anything but
-    // a regular file is refused (kNotARegularFile) without being opened; ENOENT or ENOTDIR when
-    // nothing is there. While it is held its inode stays allocated, so no file created later can
-    // take over its identity.
+    // a regular file is refused (kNotARegularFile) without being opened, and so is a file that is
+    // mounted on the path from elsewhere (kMountPoint); ENOENT or ENOTDIR when nothing is there.
+    // While it is held its inode stays allocated, so no file created later can take over its
+    // identity.
     virtual SysResult<PinnedEntry> pin(const std::string& path) = 0;
     virtual void unpin(FileHandle pinned) = 0;
     // The held file's status now: its attributes, its length, whether it still has a name.
@@ -175,6 +177,9 @@ public:
     // Where the open file's bytes lie on the device, after pending data has been allocated.
     // EOPNOTSUPP where the file system cannot tell (tmpfs, some network file systems).
     virtual SysResult<std::vector<Extent>> extentsOf(FileHandle handle) = 0;
+    // Whether another program holds the file open, as far as the system tells: the held file must
+    // be this process's only open of it.
+    virtual bool isOpenElsewhere(FileHandle pinned) = 0;
     // The named streams the file carries besides its main one; none where the system has none.
     virtual SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path,
                                                                const FileIdentity& expected) = 0;
@@ -214,6 +219,11 @@ public:
                                const std::string& to) = 0;
     // Deletes the name in the held folder.
     virtual SysStatus removeAt(FileHandle folder, const std::string& name) = 0;
+    // A new folder in the held folder that only this user may enter, held open; EEXIST where the
+    // name is taken.
+    virtual SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) = 0;
+    // Removes the empty folder of that name in the held folder.
+    virtual SysStatus removeFolderAt(FileHandle folder, const std::string& name) = 0;
     // Commits the folder's entries, so that a name changed there does not come back after a crash;
     // file systems that cannot flush a folder are not an error.
     virtual SysStatus flushFolder(FileHandle folder) = 0;
@@ -240,6 +250,20 @@ public:
                                               std::int64_t offset) = 0;
     // Deletes the name.
     virtual SysStatus removeFile(const std::string& path) = 0;
+    // Holds the whole file system under the path for this process's fill until the handle is
+    // closed; EBUSY where another fill holds it.
+    virtual SysResult<FileHandle> lockFileSystemOf(const std::string& path) = 0;
+    // The folder where the program keeps what it must remember of a fill across a kill (the
+    // user's state folder), made where it is missing.
+    virtual SysResult<std::string> stateFolder() = 0;
+    // A new small file with these contents, flushed; EEXIST where the name is taken.
+    virtual SysStatus createSmallFile(const std::string& path, const std::string& contents) = 0;
+    // From now on, a request to end the program (SIGTERM, SIGHUP, SIGINT) is held back and noted.
+    virtual void holdStopRequests() = 0;
+    // Whether a request to end the program came while they are held back.
+    virtual bool stopRequested() = 0;
+    // Stops holding them back; a request that came meanwhile ends the program now.
+    virtual void releaseStopRequests() = 0;
 };
 
 // What the desktop's records of a file need besides reading them.

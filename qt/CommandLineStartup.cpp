@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <cstdio>
+#include <set>
 
 namespace kelvanter {
 
@@ -52,6 +53,43 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
     if (!files.isEmpty() && files.front().startsWith(kStandIn))
         request.file = argv[files.front().mid(1).toInt()];
     return request;
+}
+
+bool isQtOption(const std::string& option) {
+    static const std::set<std::string> qtOptions = {"platform",
+                                                    "platformpluginpath",
+                                                    "platformtheme",
+                                                    "plugin",
+                                                    "qmljsdebugger",
+                                                    "qwindowgeometry",
+                                                    "qwindowicon",
+                                                    "qwindowtitle",
+                                                    "reverse",
+                                                    "session",
+                                                    "display",
+                                                    "geometry",
+                                                    "style",
+                                                    "stylesheet",
+                                                    "widgetcount",
+                                                    "title",
+                                                    "name",
+                                                    "visual",
+                                                    "ncols",
+                                                    "cmap",
+                                                    "nograb",
+                                                    "dograb",
+                                                    "sync",
+                                                    "testability",
+                                                    "fn",
+                                                    "font",
+                                                    "bg",
+                                                    "background",
+                                                    "fg",
+                                                    "foreground",
+                                                    "btn",
+                                                    "button"};
+    const std::string name = option.substr(option.find_first_not_of('-'));
+    return qtOptions.count(name) != 0;
 }
 
 std::optional<int> answerWithoutWindow(const commandLine::Request& request, const char* programName) {

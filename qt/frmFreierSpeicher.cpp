@@ -46,7 +46,7 @@ QString QtFolderDialogs::chooseFolder(QWidget* owner, const QString& title, cons
 
 frmFreierSpeicher::frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files,
                                      Clock& clock)
-    : folders_(folders), progress_(*this, boxes, progressRowOf(kFreeSpaceWindow)),
+    : folders_(folders), files_(files), progress_(*this, boxes, progressRowOf(kFreeSpaceWindow)),
       flow_(progress_, *this, files, clock) {
     buildControls();
     connect(Command1, &QPushButton::clicked, this, [this] { flow_.Command1_Click(); });

@@ -35,6 +35,8 @@ class frmFreierSpeicher : public QWidget, public FreeSpacePort {
 public:
     frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files, Clock& clock);
 
+    // At the program's start, once the window is shown: removes what killed fills left behind.
+    void Form_Load() { cleanUpKilledFills(files_, progress_); }
     FreeSpaceFlow& flow() { return flow_; }
     QtProgress& progress() { return progress_; }
 
@@ -61,6 +63,7 @@ private:
     void buildControls();
 
     FolderDialogSeam& folders_;
+    FillServices& files_;
     QtProgress progress_;
     FreeSpaceFlow flow_;
     bool closeWhenDone_ = false;

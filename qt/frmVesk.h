@@ -5,6 +5,7 @@
 #include "qt/QtProgress.h"
 #include "qt/StdDialoge.h"
 #include "qt/frmFreierSpeicher.h"
+#include "window/FreeSpaceFlow.h"
 #include "window/VeskFlow.h"
 #include "window/VeskPort.h"
 
@@ -37,6 +38,8 @@ public:
 
     void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
 
+    // At the program's start, once the window is shown: removes what killed fills left behind.
+    void Form_Load() { cleanUpKilledFills(fill_, progress_); }
     void Command1_Click() { flow_.Command1_Click(); }
     void Command2_Click() { flow_.Command2_Click(); }
     void Command3_Click();

@@ -6,11 +6,12 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
-    // --help and --version answer at once, without a window and without a display.
+    // --help, --version and an option of no one's answer at once, without a window and without a
+    // display; only Qt's own options wait for Qt to take them.
     const kelvanter::commandLine::Request early = kelvanter::readCommandLine(argc, argv);
-    if (early.action == kelvanter::commandLine::Action::ShowHelp ||
-        early.action == kelvanter::commandLine::Action::ShowVersion)
-        return *kelvanter::answerWithoutWindow(early, "kelvanter");
+    if (early.action != kelvanter::commandLine::Action::Refuse || !kelvanter::isQtOption(early.unknownOption))
+        if (const auto exitCode = kelvanter::answerWithoutWindow(early, "kelvanter"))
+            return *exitCode;
     QApplication application(argc, argv);
     kelvanter::prepareApplication(application);
     // Read again: Qt has taken its own options (-platform, -style, ...) out of argv meanwhile.
@@ -24,6 +25,7 @@ int main(int argc, char* argv[]) {
         const auto here = services.files.currentFolder();
         freeSpace.flow().takeFolder(request.file ? *request.file : here.value);
         freeSpace.show();
+        freeSpace.Form_Load();
         return application.exec();
     }
     kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.clock,
@@ -32,5 +34,6 @@ int main(int argc, char* argv[]) {
     if (request.file)
         window.flow().takeFileFromCommandLine(*request.file);
     window.show();
+    window.Form_Load();
     return application.exec();
 }

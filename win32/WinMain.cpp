@@ -66,6 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         win32ui::frmFreierSpeicher freeSpace(instance, boxes, folders, files, clock);
         freeSpace.flow().takeFolder(request.file ? *request.file : files.currentFolder().value);
         freeSpace.show();
+        freeSpace.Form_Load();
         MSG message{};
         while (!freeSpace.closed() && ::GetMessageW(&message, nullptr, 0, 0) > 0)
             win32ui::dispatchMessage(message);
@@ -76,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (request.file)
         window.flow().takeFileFromCommandLine(*request.file);
     window.show();
+    window.Form_Load();
     MSG message{};
     while (::GetMessageW(&message, nullptr, 0, 0) > 0)
         win32ui::dispatchMessage(message);

@@ -47,7 +47,7 @@ std::wstring Win32FolderDialogs::chooseFolder(HWND owner, const std::wstring& ti
 
 frmFreierSpeicher::frmFreierSpeicher(HINSTANCE instance, MessageBoxSeam& boxes, FolderDialogSeam& folders,
                                      FillServices& files, Clock& clock)
-    : boxes_(boxes), folders_(folders) {
+    : boxes_(boxes), folders_(folders), files_(files) {
     createWindowFor(this, instance, kClassName, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)), design.form,
                     kFixedWindowStyle | WS_CLIPCHILDREN);
     buildControls(instance);

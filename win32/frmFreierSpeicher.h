@@ -38,6 +38,8 @@ public:
 
     void show();
     HWND window() const { return window_; }
+    // At the program's start, once the window is shown: removes what killed fills left behind.
+    void Form_Load() { cleanUpKilledFills(files_, *progress_); }
     FreeSpaceFlow& flow() { return *flow_; }
     Win32Progress& progress() { return *progress_; }
     // True once the user closed it; the program ends with it when it is the only window.
@@ -66,6 +68,7 @@ private:
 
     MessageBoxSeam& boxes_;
     FolderDialogSeam& folders_;
+    FillServices& files_;
     HWND window_ = nullptr;
     std::unique_ptr<Win32Progress> progress_;
     std::unique_ptr<FreeSpaceFlow> flow_;

@@ -1,6 +1,8 @@
 #include "window/BoxTexts.h"
 
+#include "platform/FileServices.h"
 #include "window/BoxStyles.h"
+#include "window/ErrorTexts.h"
 #include "window/PathText.h"
 
 namespace kelvanter::boxTexts {
@@ -37,6 +39,39 @@ std::string deletedUnproven(const std::string& path, const Doubts& doubts) {
     return kUnprovenHead + path + kUnprovenMiddle + reasons(doubts) + kUnprovenTail;
 }
 
+namespace {
+
+// A sentence as a part of another one.
+std::string withoutFinalStop(std::string sentence) {
+    if (!sentence.empty() && sentence.back() == '.')
+        sentence.pop_back();
+    return sentence;
+}
+
+} // namespace
+
+std::string cannotWrite(int error) {
+    std::string why;
+    if (error == ENOSPC || error == kQuotaExceeded)
+        why = "auf dem Datenträger ist kein Platz mehr";
+    else if (error == EFBIG)
+        why = "sie darf nicht größer werden, als eine Größenbeschränkung erlaubt";
+    else if (error == EIO)
+        why = "der Datenträger meldet einen Ein- oder Ausgabefehler";
+    else if (error == EACCES || error == EPERM || error == EROFS)
+        why = "das Schreiben wird verweigert";
+    else
+        why = withoutFinalStop(describeError(error));
+    return "Die Datei kann nicht ganz überschrieben werden: " + why +
+           ". Sie liegt noch an ihrem Ort und ist nur zum Teil überschrieben.";
+}
+
+std::string replaced(const std::string& path, const std::string& leftAt) {
+    return "Unter dem Namen " + path +
+           " lag beim Löschen eine andere Datei. Sie wurde nicht verändert und liegt jetzt unter " + leftAt +
+           ". Die überschriebene Datei ist leer, aber nicht gelöscht.";
+}
+
 std::string reason(const Doubt& doubt) {
     switch (doubt.kind) {
     case DoubtKind::WritesElsewhere:
@@ -54,6 +89,9 @@ std::string reason(const Doubt& doubt) {
                "Papierkorb erhalten bleiben";
     case DoubtKind::JournalsContents:
         return "das Dateisystem führt ein Journal der Dateiinhalte";
+    case DoubtKind::OpenElsewhere:
+        return "sie ist noch in einem anderen Programm geöffnet, das ihren Inhalt halten oder weiter hineinschreiben "
+               "kann";
     case DoubtKind::SharedBlocks:
         return "ihre Blöcke gehören auch einer anderen Datei oder einem Snapshot";
     case DoubtKind::Compressed:
@@ -80,10 +118,14 @@ Box boxFor(const RunReport& report, const std::string& executableName) {
     switch (report.notice) {
     case RunNotice::FileVanished:
         return {kFileVanished, kStyleOkOnly, kApplicationTitle};
-    case RunNotice::CannotOverwrite:
+    case RunNotice::CannotOpen:
         return {kCannotOpen, kStyleWarning, kMessageTitle};
+    case RunNotice::CannotWrite:
+        return {cannotWrite(report.error), kStyleWarning, kMessageTitle};
     case RunNotice::NotDeleted:
         return {notDeleted(path), kStyleError, executableName};
+    case RunNotice::Replaced:
+        return {replaced(path, shownName(report.leftAt)), kStyleWarning, kMessageTitle};
     case RunNotice::DeletedUnproven:
         break;
     }

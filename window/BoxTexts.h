@@ -38,6 +38,9 @@ std::string cannotProcess(const std::string& path, const std::string& reason);
 std::string indistinguishableName(const std::string& path);
 std::string notDeleted(const std::string& path);
 std::string deletedUnproven(const std::string& path, const Doubts& doubts);
+// A pass that could not write the whole file, and why, in the words the error says.
+std::string cannotWrite(int error);
+std::string replaced(const std::string& path, const std::string& leftAt);
 
 // Why an in-place overwrite may not reach a file's old data: fragments that complete the
 // sentences of the boxes ("... überschrieben werden: <reason>."), several joined by ", und ".

@@ -9,6 +9,12 @@
 
 namespace kelvanter {
 
+void cleanUpKilledFills(FillServices& files, ProgressPort& progress) {
+    const std::vector<std::string> removed = removeKilledFills(files);
+    if (!removed.empty())
+        progress.messageBox(freeSpaceTexts::killedFillsRemoved(removed), kStyleOkOnly, boxTexts::kMessageTitle);
+}
+
 void FreeSpaceFlow::takeFolder(const std::string& folder) {
     port_.setFolderText(shownName(folder));
     showFileSystem();
@@ -46,7 +52,10 @@ void FreeSpaceFlow::Command2_Click() {
     progress_.setPercentCaption("0 %");
     port_.setRunning(true, false);
     progress_.setMousePointer(kPointerHourglass);
+    // A request to end the program while the disk is full ends it once the fill is deleted.
+    files_.holdStopRequests();
     const FillReport result = overwriteFreeSpace(files_, clock_, *this, folder, counters);
+    files_.releaseStopRequests();
     progress_.setMousePointer(kPointerDefault);
     runClock::stop(progress_);
     if (result.end == FillEnd::Done) {

@@ -24,6 +24,10 @@ public:
     virtual std::string chooseFolder(const std::string& title, const std::string& start) = 0;
 };
 
+// Removes what fills killed midway left on any file system, and says so once, in a box of the window
+// that starts; every start of the program, either window, does this first.
+void cleanUpKilledFills(FillServices& files, ProgressPort& progress);
+
 // The free-space window's commands, once for every toolkit.
 class FreeSpaceFlow : public FreeSpaceWatcher {
 public:
@@ -47,7 +51,8 @@ public:
     // FreeSpaceWatcher
     void processEvents() override { progress_.processEvents(); }
     void setPercent(std::int32_t percent) override;
-    bool cancelRequested() const override { return cancelRequested_; }
+    // The user's cancel, or a request to end the program: either way the fill is deleted first.
+    bool cancelRequested() const override { return cancelRequested_ || files_.stopRequested(); }
 
 private:
     void report(const FillReport& result, const std::string& folder);

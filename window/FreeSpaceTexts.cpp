@@ -1,6 +1,7 @@
 #include "window/FreeSpaceTexts.h"
 
 #include "window/ErrorTexts.h"
+#include "window/PathText.h"
 
 #include <cstdio>
 
@@ -16,6 +17,15 @@ std::string megabytes(std::int64_t bytes) {
     return shown;
 }
 
+std::string killedFillsRemoved(const std::vector<std::string>& folders) {
+    std::string named;
+    for (const std::string& folder : folders)
+        named += (named.empty() ? "" : ", ") + shownName(folder);
+    return "Ein abgebrochenes Überschreiben des freien Speichers hatte Fülldateien zurückgelassen; sie sind jetzt "
+           "gelöscht: " +
+           named + ".";
+}
+
 std::string confirmation(const std::string& folder) {
     return "Soll jetzt der freie Speicher des Laufwerks, auf dem der Ordner " + folder +
            " liegt, überschrieben werden? Solange das läuft, ist das Laufwerk voll: andere Programme können dann "
@@ -27,42 +37,75 @@ std::string fileSystemCaption(const std::string& fileSystem, std::int64_t freeBy
            "     Frei: " + megabytes(freeBytes);
 }
 
+namespace {
+
+constexpr const char* kRemoved = " Die Fülldateien sind wieder gelöscht.";
+
+// What the fill could not reach, one part after the other; empty where it reached all.
+std::string unreachedParts(const FillReport& report) {
+    std::string parts;
+    if (report.unreached >= 1'000'000) {
+        // One piece at a time: joined in one expression, GCC warns of overlaps there are none of.
+        parts += ' ';
+        parts += megabytes(report.unreached);
+        parts += ", die das Dateisystem für den Administrator oder für seine eigene Verwaltung zurückhält;";
+    }
+    if (report.storage.journalsData)
+        parts += " das Journal der Dateiinhalte, das noch Kopien halten kann;";
+    if (report.storage.kind == StorageKind::CopyOnWrite)
+        parts += " Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören;";
+    if (report.storage.media == MediaKind::Flash)
+        parts += " die Reservezellen des Flash-Datenträgers, die kein Programm erreicht;";
+    if (!parts.empty())
+        parts.back() = '.';
+    return parts;
+}
+
+// The first sentence says how much of the free space was reached.
+std::string doneText(const FillReport& report) {
+    const std::string parts = unreachedParts(report);
+    std::string text;
+    if (report.unreached >= 1'000'000)
+        text = "Der freie Speicher wurde bis auf " + megabytes(report.unreached) + " überschrieben: ";
+    else if (!parts.empty())
+        text = "Der freie Speicher wurde überschrieben, soweit ein Programm ihn erreicht: ";
+    else
+        text = "Der freie Speicher wurde überschrieben: ";
+    text += megabytes(report.written) + " geschrieben." + kRemoved;
+    if (!parts.empty())
+        text += " Nicht erreicht:" + parts;
+    return text;
+}
+
+// Where fill files were made, that they are gone again.
+std::string removedIfMade(const FillReport& report) {
+    return report.filesMade > 0 ? kRemoved : "";
+}
+
+} // namespace
+
 std::string result(const FillReport& report, const std::string& folder) {
-    const std::string removed = " Die Fülldateien sind wieder gelöscht.";
     switch (report.end) {
     case FillEnd::Busy:
-        return "Für den Ordner " + folder + " läuft schon ein Überschreiben des freien Speichers.";
+        return "Auf dem Laufwerk, auf dem der Ordner " + folder +
+               " liegt, läuft schon ein Überschreiben des freien "
+               "Speichers.";
+    case FillEnd::NothingFree:
+        return "Auf dem Laufwerk, auf dem der Ordner " + folder +
+               " liegt, ist kein freier Speicher, den dieses Programm beschreiben könnte.";
     case FillEnd::Failed:
+        if (report.written == 0)
+            return "Der freie Speicher ließ sich nicht überschreiben: " + describeError(report.error) +
+                   removedIfMade(report);
         return "Der freie Speicher ließ sich nicht ganz überschreiben: " + describeError(report.error) + " " +
-               megabytes(report.written) + " waren geschrieben." + removed;
+               megabytes(report.written) + " waren geschrieben." + removedIfMade(report);
     case FillEnd::Cancelled:
         return "Das Überschreiben des freien Speichers wurde abgebrochen; " + megabytes(report.written) +
-               " waren geschrieben." + removed;
+               " waren geschrieben." + removedIfMade(report);
     case FillEnd::Done:
         break;
     }
-    std::string unreached;
-    if (report.unreached >= 1'000'000) {
-        unreached += " ";
-        unreached += megabytes(report.unreached);
-        unreached += ", die das Dateisystem für den Administrator oder für seine eigene Verwaltung zurückhält;";
-    }
-    if (report.storage.journalsData)
-        unreached += " das Journal der Dateiinhalte, das noch Kopien halten kann;";
-    if (report.storage.kind == StorageKind::CopyOnWrite)
-        unreached += " Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören;";
-    if (report.storage.media == MediaKind::Flash)
-        unreached += " die Reservezellen des Flash-Datenträgers, die kein Programm erreicht;";
-    std::string text = "Der freie Speicher wurde überschrieben: ";
-    text += megabytes(report.written);
-    text += " geschrieben.";
-    text += removed;
-    if (!unreached.empty()) {
-        unreached.back() = '.';
-        text += " Nicht erreicht:";
-        text += unreached;
-    }
-    return text;
+    return doneText(report);
 }
 
 } // namespace kelvanter::freeSpaceTexts

@@ -2,10 +2,12 @@
 // made on the descriptors it holds, and names change only inside the file's held folder.
 #include "platform/posix/PosixFileServices.h"
 
+#include "platform/PathParts.h"
 #include "platform/posix/PosixOpen.h"
 
 #include <algorithm>
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,6 +28,11 @@ using posix::openVerified;
 namespace {
 
 constexpr int kUndeletableFlags = FS_IMMUTABLE_FL | FS_APPEND_FL;
+#ifndef STATX_ATTR_MOUNT_ROOT
+constexpr unsigned kMountRootAttribute = 0x00002000; // headers older than the kernels that tell
+#else
+constexpr unsigned kMountRootAttribute = STATX_ATTR_MOUNT_ROOT;
+#endif
 // As many block copies as one pwritev takes (IOV_MAX on Linux).
 constexpr int kBlocksPerCall = 1024;
 
@@ -91,7 +98,25 @@ SysStatus writeAll(int fd, const void* data, std::size_t size) {
     return {};
 }
 
+// Whether the open file is the root of a mount of its own (a bind-mounted file, or a file system
+// mounted on it): then its path names something else than a file in its folder.
+bool isMountRoot(int fd, const std::string& path, const struct stat& info) {
+    struct statx extended {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &extended) == 0 &&
+        (extended.stx_attributes_mask & kMountRootAttribute) != 0)
+        return (extended.stx_attributes & kMountRootAttribute) != 0;
+    // Kernels before 5.8 cannot say so: a file from another device is no file of its folder's.
+    struct stat folder {};
+    return ::stat(pathParts::folderOf(path, "/").c_str(), &folder) == 0 && folder.st_dev != info.st_dev;
+}
+
 } // namespace
+
+// A write past a file-size limit fails with EFBIG, as every other failure, instead of ending
+// the process by a signal halfway through a pass.
+PosixFileServices::PosixFileServices() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
 
 // ---- names, folders, open files ----
 
@@ -181,6 +206,8 @@ SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
         refusal = errno;
     else if (identityOf(held) != identityOf(named))
         refusal = kFileReplaced; // swapped between the look and the open
+    else if (isMountRoot(opened.value, path, held))
+        refusal = kMountPoint;
     if (refusal != 0) {
         ::close(opened.value);
         return {{}, refusal};
@@ -332,6 +359,24 @@ SysStatus PosixFileServices::renameAt(FileHandle fromFolder, const std::string& 
 
 SysStatus PosixFileServices::removeAt(FileHandle folder, const std::string& name) {
     if (::unlinkat(folder, name.c_str(), 0) != 0)
+        return lastError();
+    return {};
+}
+
+SysResult<FileHandle> PosixFileServices::makePrivateFolderAt(FileHandle folder, const std::string& name) {
+    if (::mkdirat(folder, name.c_str(), 0700) != 0)
+        return {kNoHandle, errno};
+    const int made = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (made < 0) {
+        const int error = errno;
+        ::unlinkat(folder, name.c_str(), AT_REMOVEDIR);
+        return {kNoHandle, error};
+    }
+    return {made, 0};
+}
+
+SysStatus PosixFileServices::removeFolderAt(FileHandle folder, const std::string& name) {
+    if (::unlinkat(folder, name.c_str(), AT_REMOVEDIR) != 0)
         return lastError();
     return {};
 }

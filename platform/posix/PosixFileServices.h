@@ -8,6 +8,8 @@ namespace kelvanter {
 // made. Test doubles derive from it to count calls and inject faults.
 class PosixFileServices : public DestructionServices, public FillServices, public DesktopServices {
 public:
+    PosixFileServices();
+
     // FileBasics
     const char* pathSeparators() const override { return "/"; }
     SysResult<std::string> currentFolder() override;
@@ -25,6 +27,7 @@ public:
     SysStatus addOwnerWrite(FileHandle pinned) override;
     SysStatus resetAttributes(FileHandle pinned) override;
     SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
+    bool isOpenElsewhere(FileHandle pinned) override;
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
         return {{}, 0};
     }
@@ -42,6 +45,8 @@ public:
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
+    SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override;
+    SysStatus removeFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus flushFolder(FileHandle folder) override;
 
     // FillServices
@@ -54,6 +59,12 @@ public:
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
     SysStatus removeFile(const std::string& path) override;
+    SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
+    SysResult<std::string> stateFolder() override;
+    SysStatus createSmallFile(const std::string& path, const std::string& contents) override;
+    void holdStopRequests() override;
+    bool stopRequested() override;
+    void releaseStopRequests() override;
 
     // DesktopServices
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;

@@ -49,6 +49,7 @@ constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
 }};
 
 constexpr std::uint32_t kFiemapBatch = 256;
+constexpr std::uint32_t kExtMagic = 0xEF53;
 
 // The mount table's file-system type, source and super-block options for the device `dev`.
 struct MountEntry {
@@ -200,8 +201,10 @@ SysResult<StorageFacts> PosixFileServices::storageOf(FileHandle handle, const st
 
 SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
     struct statvfs space {};
+    struct statfs system {};
     struct stat info {};
-    if (::statvfs(path.c_str(), &space) != 0 || ::stat(path.c_str(), &info) != 0)
+    if (::statvfs(path.c_str(), &space) != 0 || ::statfs(path.c_str(), &system) != 0 ||
+        ::stat(path.c_str(), &info) != 0)
         return {{}, errno};
     const auto block = static_cast<std::int64_t>(space.f_frsize);
     FileSystemSpace found;
@@ -209,7 +212,11 @@ SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
     found.blockSize = block;
     found.total = static_cast<std::int64_t>(space.f_blocks) * block;
     found.free = static_cast<std::int64_t>(space.f_bfree) * block;
-    found.available = static_cast<std::int64_t>(space.f_bavail) * block;
+    // ext2, ext3 and ext4 keep their reserve for the administrator, who fills it too; what other
+    // file systems hold back beyond the available blocks (btrfs's metadata) no file can take.
+    const bool reserveIsWritable = ::geteuid() == 0 && static_cast<std::uint32_t>(system.f_type) == kExtMagic;
+    const auto writable = reserveIsWritable ? space.f_bfree : space.f_bavail;
+    found.available = static_cast<std::int64_t>(writable) * block;
     return {found, 0};
 }
 

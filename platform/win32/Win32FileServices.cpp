@@ -298,6 +298,34 @@ SysStatus Win32FileServices::removeAt(FileHandle folder, const std::string& name
     return {};
 }
 
+SysResult<FileHandle> Win32FileServices::makePrivateFolderAt(FileHandle folder, const std::string& name) {
+    const std::string path = inFolder(folder, name);
+    if (!::CreateDirectoryW(widePath(path).c_str(), nullptr))
+        return {kNoHandle, lastErrno()};
+    ::SetFileAttributesW(widePath(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    const auto opened = openFolder(path);
+    if (!opened.ok())
+        ::RemoveDirectoryW(widePath(path).c_str());
+    return opened;
+}
+
+SysStatus Win32FileServices::removeFolderAt(FileHandle folder, const std::string& name) {
+    const std::wstring path = widePath(inFolder(folder, name));
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!::RemoveDirectoryW(path.c_str()))
+        return lastError();
+    return {};
+}
+
+bool Win32FileServices::isOpenElsewhere(FileHandle pinned) {
+    // Reading while denying others the writing fails where another handle writes to the file.
+    const HANDLE reader = ::ReOpenFile(toHandle(pinned), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, 0);
+    if (reader == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    ::CloseHandle(reader);
+    return false;
+}
+
 // A folder's entries are committed by the moves' write-through; flushing a folder takes rights
 // that a normal user lacks.
 SysStatus Win32FileServices::flushFolder(FileHandle) {

@@ -35,6 +35,7 @@ public:
     SysStatus addOwnerWrite(FileHandle pinned) override;
     SysStatus resetAttributes(FileHandle pinned) override;
     SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
+    bool isOpenElsewhere(FileHandle pinned) override;
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path, const FileIdentity& expected) override;
     SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
     SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
@@ -50,6 +51,8 @@ public:
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
+    SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override;
+    SysStatus removeFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus flushFolder(FileHandle folder) override;
 
     // FillServices
@@ -62,6 +65,13 @@ public:
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
     SysStatus removeFile(const std::string& path) override;
+    SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
+    SysResult<std::string> stateFolder() override;
+    SysStatus createSmallFile(const std::string& path, const std::string& contents) override;
+    // A Windows program is not sent such requests: the system ends a session by its messages.
+    void holdStopRequests() override {}
+    bool stopRequested() override { return false; }
+    void releaseStopRequests() override {}
 
     // DesktopServices
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;

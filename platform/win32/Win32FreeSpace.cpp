@@ -7,6 +7,7 @@
 #include "platform/win32/Win32Handles.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace kelvanter {
 
@@ -39,6 +40,54 @@ SysResult<FileSystemSpace> Win32FileServices::spaceOf(const std::string& path) {
 // Flushing a whole volume needs administrator rights on Windows: each fill file is flushed instead.
 SysStatus Win32FileServices::flushFileSystem(const std::string&) {
     return {};
+}
+
+SysResult<std::string> Win32FileServices::stateFolder() {
+    wchar_t local[MAX_PATH + 1] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
+    if (length == 0 || length > MAX_PATH)
+        return {{}, ENOENT};
+    const std::string folder = win32::narrow(local) + "\\Kelvanter";
+    if (!::CreateDirectoryW(widePath(folder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        return {{}, lastErrno()};
+    return {folder, 0};
+}
+
+SysResult<FileHandle> Win32FileServices::lockFileSystemOf(const std::string& path) {
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(widePath(path).c_str(), root, MAX_PATH))
+        return {-1, lastErrno()};
+    const auto state = stateFolder();
+    if (!state.ok())
+        return {-1, state.error};
+    // A lock file of the volume's, named after its root, that no one else may open, gone with its handle.
+    std::string volume;
+    for (const char c : win32::narrow(root))
+        volume += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    const std::string lockPath = state.value + "\\fuellung-" + volume + ".sperre";
+    const HANDLE lock = ::CreateFileW(widePath(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (lock == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return {-1, error == ERROR_SHARING_VIOLATION ? EBUSY : win32::errnoFor(error)};
+    }
+    return {fromHandle(lock), 0};
+}
+
+SysStatus Win32FileServices::createSmallFile(const std::string& path, const std::string& contents) {
+    const HANDLE file =
+        ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {lastErrno()};
+    DWORD written = 0;
+    SysStatus status;
+    if (!::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
+        written != contents.size() || !::FlushFileBuffers(file))
+        status = {lastErrno()};
+    ::CloseHandle(file);
+    if (!status.ok())
+        ::DeleteFileW(widePath(path).c_str());
+    return status;
 }
 
 SysStatus Win32FileServices::createPrivateFolder(const std::string& path) {

@@ -27,9 +27,30 @@ TEST_F(Disposal, MovesTheFileToItsTemporaryNameReadingTheDateFirstAndLeavesNothi
     EXPECT_EQ(display.pointer, kPointerHourglass);
 }
 
+// The temporary name lies in a folder of the program's own beside the file: a file of that name in
+// the file's folder is left alone, and the file is destroyed all the same.
+TEST_F(Disposal, TheFileIsDeletedInAPrivateFolderBesideItWhichGoesWithIt) {
+    const std::string path = writeSample(folder.file("brief.txt"), 5000);
+    const std::string bystander = writeSample(folder.file("07123509.del"), 777);
+    std::vector<std::string> moves;
+    files.afterRename = [&](const std::string& from, const std::string& to) { moves.push_back(from + " > " + to); };
+    destroy(path);
+    EXPECT_EQ(readBytes(bystander), sampleBytes(777));
+    EXPECT_FALSE(entryExists(path));
+    EXPECT_TRUE(display.successVisible);
+    EXPECT_EQ(moves, std::vector<std::string>{"brief.txt > 07123509.del"});
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        left.push_back(entry.path().filename().string());
+    EXPECT_EQ(left, std::vector<std::string>{"07123509.del"}) << "the private folder went with the file";
+}
+
+// Where no folder can be made beside the file, it is renamed within its folder: a file under the
+// temporary name is never replaced, and the user is told.
 TEST_F(Disposal, ABystanderUnderTheTemporaryNameSurvivesAndTheUserIsTold) {
     const std::string path = writeSample(folder.file("brief.txt"), 5000);
     const std::string bystander = writeSample(folder.file("07123509.del"), 777);
+    files.refusePrivateFolders = true;
 
     destroy(path);
 
@@ -48,7 +69,9 @@ TEST_F(Disposal, AFailedDeleteLeavingADelFileIsNoSuccess) {
     files.failRemoveAt = 1;
     destroy(path);
     EXPECT_FALSE(entryExists(path));
-    EXPECT_EQ(leftoverDelFiles(folder.path()), std::vector<std::string>{"07123509.del"});
+    EXPECT_EQ(
+        disposalLeftovers(folder.path()),
+        (std::vector<std::string>{".kelvanter-entsorgung-07123509", ".kelvanter-entsorgung-07123509/07123509.del"}));
     EXPECT_FALSE(display.successVisible);
     EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
 }
@@ -85,7 +108,7 @@ TEST_F(Disposal, AFileDeletedByAnotherProgramMidRunIsStillOverwrittenAndProven) 
     EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::FileVanished, path}}));
     EXPECT_TRUE(display.successVisible);
     EXPECT_EQ(readBytes(other), sampleBytes(300));
-    EXPECT_TRUE(leftoverDelFiles(folder.path()).empty());
+    EXPECT_TRUE(disposalLeftovers(folder.path()).empty());
 }
 
 TEST_F(Disposal, AnImmutableFileLeftAtThePathIsNeverCalledDestroyed) {

@@ -9,15 +9,16 @@ namespace {
 
 using FailureRecovery = CoreFixture;
 
-// The one recovery: window enabled, bar and label reset, the warning box, the file left in place.
-void expectRecovery(const RecordingDisplay& display) {
+// The one recovery: window enabled, bar and label reset, the warning box, the file left in place;
+// the box says whether the file could not be opened or not be written.
+void expectRecovery(const RecordingDisplay& display, RunNotice notice = RunNotice::CannotOpen) {
     EXPECT_TRUE(display.enabled);
     EXPECT_EQ(display.background, kEmptyBarColor);
     EXPECT_EQ(display.percentCaption, "0 %");
     EXPECT_FALSE(display.successVisible);
     ASSERT_EQ(display.reports.size(), 1u);
-    EXPECT_EQ(display.reports[0].notice, RunNotice::CannotOverwrite);
-    EXPECT_EQ(display.calls.back(), "report cannot overwrite");
+    EXPECT_EQ(display.reports[0].notice, notice);
+    EXPECT_EQ(display.calls.back(), "report " + noticeName(notice));
 }
 
 TEST_F(FailureRecovery, AFileThatCannotBeOpenedStaysUnchanged) {
@@ -38,7 +39,7 @@ TEST_F(FailureRecovery, AWriteFailingInTheFourthPassSkipsTheRestAndKeepsTheFile)
     files.failWriteAt = 3 + 4 + 5 + 1;
     files.failWriteWith = EIO;
     destroy(path, true);
-    expectRecovery(display);
+    expectRecovery(display, RunNotice::CannotWrite);
     EXPECT_EQ(display.reports[0].error, EIO);
     EXPECT_EQ(files.opens, 1);
     // Pass 3 wrote five blocks of zeros; the file was not disposed of.
@@ -55,7 +56,7 @@ TEST_F(FailureRecovery, AWriteRefusedByTheFileSizeLimitMidPassIsAFailedRun) {
             FileSizeLimit limit(8192);
             destroy(path, intensive);
         }
-        expectRecovery(display);
+        expectRecovery(display, RunNotice::CannotWrite);
         EXPECT_EQ(files.opens - opensBefore, 1);
         EXPECT_TRUE(files.openHandles().empty()) << "the failed pass must close its file";
         const auto bytes = readBytes(path);
@@ -72,7 +73,7 @@ TEST_F(FailureRecovery, AFailedFlushIsAFailedPass) {
         files.flushes = 0;
         files.failFlushAt = failing;
         destroy(path, failing > 1);
-        expectRecovery(display);
+        expectRecovery(display, RunNotice::CannotWrite);
         EXPECT_TRUE(entryExists(path));
     }
 }

@@ -66,7 +66,7 @@ TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced)
         destroy(path);
         EXPECT_EQ(entryExists(path), !c.deleted) << c.error;
         EXPECT_EQ(display.successVisible, c.deleted) << c.error;
-        EXPECT_TRUE(leftoverDelFiles(folder.path()).empty()) << c.error;
+        EXPECT_TRUE(disposalLeftovers(folder.path()).empty()) << c.error;
         if (!c.deleted) {
             EXPECT_EQ(readBytes(path).size(), 0u) << "left emptied, " << c.error;
             EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});

@@ -173,7 +173,7 @@ TEST_F(OverwritePasses, DotFilesAndNamesWithUmlautsAndBlanksAreDestroyed) {
         EXPECT_EQ(entryExists(path), hiddenForGood) << name;
         EXPECT_EQ(display.successVisible, !hiddenForGood) << name;
     }
-    EXPECT_TRUE(leftoverDelFiles(folder.path()).empty());
+    EXPECT_TRUE(disposalLeftovers(folder.path()).empty());
 }
 
 // Counter arithmetic on sizes past every 32-bit limit, on a file that exists only as a length.

@@ -57,8 +57,10 @@ TEST_P(BatchedWrites, ShowTheDisplayExactlyWhatOneWritePerBlockWouldShow) {
     EXPECT_EQ(display.calls, expected.calls);
     EXPECT_EQ(display.bytesDoneAtStep, expected.bytesDoneAtStep);
     // Batches, not blocks: far fewer calls than blocks once a step spans several blocks; a few
-    // more where the first calls of the run are small while the pace finds the device's speed.
-    EXPECT_LE(files.writes, static_cast<int>(expected.bytesDoneAtStep.size()) + 14);
+    // more where the first calls of the run are small while the pace finds the device's speed,
+    // and one a pass for the blocks past the file's end, written on their own.
+    const int passes = intensive ? 7 : 1;
+    EXPECT_LE(files.writes, static_cast<int>(expected.bytesDoneAtStep.size()) + 14 + passes);
 }
 
 // 200 and 1001 blocks put steps on every second and every tenth block; 10000 bytes intensive steps
@@ -123,7 +125,7 @@ TEST_F(DirectWrites, AFailedBlockLeavesTheCounterAtTheBlocksWrittenAndClosesTheF
     destroy(path);
     EXPECT_EQ(counters.lBytesDone, 499 * 4096);
     EXPECT_TRUE(files.openHandles().empty());
-    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::CannotOverwrite});
+    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::CannotWrite});
     EXPECT_TRUE(entryExists(path));
 }
 

@@ -106,7 +106,7 @@ TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecen
     EXPECT_EQ(urisIn(std::string(list.begin(), list.end())), kOtherUris);
     EXPECT_EQ(fs::status(locations.recentFilesList).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     for (const std::string folder : {"normal", "large", "fail/gnome-thumbnail-factory"})
-        EXPECT_TRUE(leftoverDelFiles(locations.thumbnailsFolder + "/" + folder).empty());
+        EXPECT_TRUE(disposalLeftovers(locations.thumbnailsFolder + "/" + folder).empty());
 }
 
 TEST(RemoveTraces, NothingThereIsNothingToDo) {

@@ -52,5 +52,13 @@ TEST(QtCommandLine, HelpAndVersionAnswerOnStandardOutputAndARefusalExitsNonZero)
     EXPECT_EQ(answerWithoutWindow(readFrom({"brief.txt"}), "kelvanter"), std::nullopt);
 }
 
+// Qt's own options wait for Qt, which takes them out; any other refusal comes before a display is needed.
+TEST(QtCommandLine, OnlyQtsOwnOptionsWaitForQt) {
+    for (const char* option : {"-platform", "-style", "--display", "-reverse"})
+        EXPECT_TRUE(isQtOption(option)) << option;
+    for (const char* option : {"--bogus", "-x", "--platforms", "--loeschen"})
+        EXPECT_FALSE(isQtOption(option)) << option;
+}
+
 } // namespace
 } // namespace kelvanter::testing

@@ -28,11 +28,12 @@ enum class Verdict {
     Destroyed, // path gone, nothing left, "Datei wurde zerstört !"
     // the file held since the lookup destroyed, what another program put at its path untouched
     DestroyedBehindReplacement,
-    NotFound,   // the not-found box, nothing touched
-    NoBox,      // nothing happens at all
-    Declined,   // the user said No, nothing touched
-    Recovered,  // the warning box; the file still at its path
-    NotDeleted, // the box that the file could not be deleted
+    NotFound,    // the not-found box, nothing touched
+    NoBox,       // nothing happens at all
+    Declined,    // the user said No, nothing touched
+    Recovered,   // the warning box; the file still at its path
+    WriteFailed, // the box of a pass that could not write, in the words of its error; the file at its path
+    NotDeleted,  // the box that the file could not be deleted
 };
 
 const QString kNotFoundText = boxTexts::kNotFound;
@@ -52,6 +53,7 @@ struct Row {
     // Further checks on what the row leaves behind.
     std::function<void(SafetyTable&, const std::string& path)> check = nullptr;
     rlim_t fileSizeLimit = 0;
+    int writeError = 0; // the error a WriteFailed row's box names
 };
 
 std::uint64_t fingerprint(const std::string& path) {
@@ -118,7 +120,7 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
     switch (row.verdict) {
     case Verdict::Destroyed:
         EXPECT_FALSE(entryExists(path));
-        EXPECT_TRUE(leftoverDelFiles(fs::path(path).parent_path()).empty());
+        EXPECT_TRUE(disposalLeftovers(fs::path(path).parent_path()).empty());
         EXPECT_TRUE(t.window.Label3->isVisibleTo(&t.window));
         EXPECT_EQ(t.window.progress().Label1->text(), "100 %");
         for (const auto& box : shown)
@@ -144,6 +146,13 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
     case Verdict::Recovered:
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back().text, kRecoveryText);
+        EXPECT_EQ(shown.back().style, kStyleWarning);
+        EXPECT_TRUE(entryExists(path));
+        EXPECT_EQ(t.window.progress().Label1->text(), "0 %");
+        break;
+    case Verdict::WriteFailed:
+        ASSERT_FALSE(shown.empty());
+        EXPECT_EQ(shown.back().text.toStdString(), boxTexts::cannotWrite(row.writeError));
         EXPECT_EQ(shown.back().style, kStyleWarning);
         EXPECT_TRUE(entryExists(path));
         EXPECT_EQ(t.window.progress().Label1->text(), "0 %");
@@ -355,17 +364,20 @@ const Row kRows[] = {
          };
      },
      expectReplacementUntouched},
-    {"WriteRefusedMidPass",
+    {"WriteRefusedWithinTheFile",
      [](SafetyTable& t) { return t.file("brief", 10000); },
-     Verdict::Recovered,
+     Verdict::WriteFailed,
      false,
      {},
      nullptr,
      nullptr,
-     8192},
-    {"WriteRefusedMidIntensivePass",
+     8192,
+     EFBIG},
+    // A size limit at the file's own length refuses only the blocks past its end: every byte it
+    // had is overwritten, and it is destroyed.
+    {"GrowthRefusedAtTheSizeLimit",
      [](SafetyTable& t) { return t.file("brief", 10000); },
-     Verdict::Recovered,
+     Verdict::Destroyed,
      true,
      {},
      nullptr,
@@ -373,20 +385,19 @@ const Row kRows[] = {
      16384},
     {"FlushFails",
      [](SafetyTable& t) { return t.file("brief", 10000); },
-     Verdict::Recovered,
+     Verdict::WriteFailed,
      true,
      {},
-     [](SafetyTable& t, const std::string&) { t.files.failFlushAt = 3; }},
-    {"TemporaryNameTaken",
+     [](SafetyTable& t, const std::string&) { t.files.failFlushAt = 3; },
+     nullptr,
+     0,
+     EIO},
+    {"TemporaryNameOfABystander",
      [](SafetyTable& t) {
          t.file("07123509.del", 4321);
          return t.file("brief", 10000);
      },
-     Verdict::NotDeleted,
-     false,
-     {},
-     nullptr,
-     [](SafetyTable&, const std::string& path) { EXPECT_EQ(fs::file_size(path), 0u); }},
+     Verdict::Destroyed},
     {"FolderLockedBeforeRename",
      [](SafetyTable& t) {
          fs::create_directory(t.folder.path() / "gesperrt");

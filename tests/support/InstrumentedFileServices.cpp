@@ -137,7 +137,12 @@ SysStatus InstrumentedFileServices::renameAt(FileHandle fromFolder, const std::s
                                              const std::string& to) {
     if (refuseRenamesWith != 0)
         return {refuseRenamesWith};
-    return PlatformFileServices::renameAt(fromFolder, from, toFolder, to);
+    if (beforeRename)
+        beforeRename(from, to);
+    const SysStatus renamed = PlatformFileServices::renameAt(fromFolder, from, toFolder, to);
+    if (afterRename && renamed.ok())
+        afterRename(from, to);
+    return renamed;
 }
 
 SysStatus InstrumentedFileServices::removeAt(FileHandle folder, const std::string& name) {

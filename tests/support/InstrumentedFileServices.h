@@ -29,6 +29,13 @@ public:
     std::function<void(std::int64_t blocks)> afterWrite;
     // A file system that refuses every rename without replacing, with this errno.
     int refuseRenamesWith = 0;
+    // Calls back before and after each rename in a held folder, with the names it moves.
+    std::function<void(const std::string& from, const std::string& to)> beforeRename;
+    std::function<void(const std::string& from, const std::string& to)> afterRename;
+    // Another program holds the file open, as the lookup is told.
+    bool heldOpenElsewhere = false;
+    // A folder that takes no new folders: the disposal then renames the file within it.
+    bool refusePrivateFolders = false;
     bool ignoreAttributeResets = false;
     std::function<void(int openNumber)> beforeOpen;
     std::function<void()> beforeCut;
@@ -65,6 +72,14 @@ public:
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
+    bool isOpenElsewhere(FileHandle pinned) override {
+        return heldOpenElsewhere || PlatformFileServices::isOpenElsewhere(pinned);
+    }
+    SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override {
+        if (refusePrivateFolders)
+            return {kNoHandle, EACCES};
+        return PlatformFileServices::makePrivateFolderAt(folder, name);
+    }
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
     SysResult<FileHandle> openFolder(const std::string& path) override;
@@ -118,6 +133,9 @@ public:
     SysStatus renameAt(FileHandle, const std::string&, FileHandle, const std::string&) override { return {}; }
     SysStatus removeAt(FileHandle, const std::string&) override;
     SysStatus flushFolder(FileHandle) override { return {}; }
+    bool isOpenElsewhere(FileHandle) override { return false; }
+    SysResult<FileHandle> makePrivateFolderAt(FileHandle, const std::string&) override { return {5, 0}; }
+    SysStatus removeFolderAt(FileHandle, const std::string&) override { return {}; }
 
 private:
     std::int64_t length_;

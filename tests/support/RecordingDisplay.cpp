@@ -8,8 +8,12 @@ std::string noticeName(RunNotice notice) {
     switch (notice) {
     case RunNotice::FileVanished:
         return "vanished";
-    case RunNotice::CannotOverwrite:
-        return "cannot overwrite";
+    case RunNotice::CannotOpen:
+        return "cannot open";
+    case RunNotice::CannotWrite:
+        return "cannot write";
+    case RunNotice::Replaced:
+        return "replaced";
     case RunNotice::NotDeleted:
         return "not deleted";
     case RunNotice::DeletedUnproven:

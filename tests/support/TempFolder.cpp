@@ -36,12 +36,19 @@ bool entryExists(const std::string& path) {
     return std::filesystem::symlink_status(fsPath(path), ignored).type() != std::filesystem::file_type::not_found;
 }
 
-std::vector<std::string> leftoverDelFiles(const std::filesystem::path& folder) {
+std::vector<std::string> disposalLeftovers(const std::filesystem::path& folder) {
     std::vector<std::string> found;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() == ".del")
-            found.push_back(utf8Of(entry.path().filename()));
+        const std::string name = utf8Of(entry.path().filename());
+        if (entry.path().extension() == ".del" && entry.is_regular_file() && entry.file_size() == 0)
+            found.push_back(name);
+        if (name.rfind(".kelvanter-entsorgung-", 0) != 0 || !entry.is_directory())
+            continue;
+        found.push_back(name);
+        for (const std::string& inside : disposalLeftovers(entry.path()))
+            found.push_back(name + "/" + inside);
     }
+    std::sort(found.begin(), found.end());
     return found;
 }
 

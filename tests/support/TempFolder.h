@@ -37,8 +37,9 @@ void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes
 std::vector<unsigned char> sampleBytes(std::size_t size);
 std::string writeSample(const std::string& path, std::size_t size);
 bool entryExists(const std::string& path);
-// Every entry in the folder whose name ends in ".del".
-std::vector<std::string> leftoverDelFiles(const std::filesystem::path& folder);
+// What a disposal left in the folder: the folders of the program's own it makes beside a file, and
+// the emptied ".del" files in the folder or in them; a ".del" file that holds anything is no leftover.
+std::vector<std::string> disposalLeftovers(const std::filesystem::path& folder);
 // Whether the count of bytes equal to `value` is the whole file.
 bool allBytesEqual(const std::vector<unsigned char>& bytes, unsigned char value);
 // Sets or clears an inode flag such as FS_IMMUTABLE_FL; false where the file system or privilege refuses.

@@ -225,7 +225,7 @@ class Checker:
             self.fault("the file is never moved to its temporary name without replacing")
             return
         index, temporary = self.end_of_link_rename(*renamed)
-        if not self.folder_flushed_after(index):
+        if not self.folder_flushed_after(index, self.folder):
             self.fault("the folder is not flushed after the rename")
         deleted = [
             i
@@ -234,7 +234,7 @@ class Checker:
         ]
         if not deleted:
             self.fault(f"the temporary name {temporary} is never deleted")
-        elif not self.folder_flushed_after(deleted[0]):
+        elif not self.folder_flushed_after(deleted[0], temporary.rsplit("/", 1)[0]):
             self.fault("the folder is not flushed after the delete")
 
     def end_of_link_rename(self, index, temporary):
@@ -248,13 +248,13 @@ class Checker:
         self.fault("the old name stays after the link to the temporary name")
         return index, temporary
 
-    def folder_flushed_after(self, index):
-        """Whether the file's folder is flushed after call `index` and before the next change of names."""
+    def folder_flushed_after(self, index, folder):
+        """Whether `folder` is flushed after call `index` and before the next change of names in it."""
         for name, args, result in self.calls[index + 1 :]:
-            if name in NAME_CHANGES:
+            if name in NAME_CHANGES and any(path.rsplit("/", 1)[0] == folder for path in named_paths(args)):
                 return False
             match = FD.match(args)
-            if name == "fsync" and result == 0 and match and match.group(2) == self.folder:
+            if name == "fsync" and result == 0 and match and match.group(2) == folder:
                 return True
         return False
 

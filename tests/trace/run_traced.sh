@@ -5,7 +5,7 @@
 set -euo pipefail
 bench="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-calls=openat,pwritev,pwrite64,write,writev,fdatasync,fsync,close,ftruncate,truncate,renameat2,rename,renameat,link,linkat,unlink,unlinkat,newfstatat,statx,lstat,stat,fcntl
+calls=openat,pwritev,pwrite64,write,writev,fdatasync,fsync,close,ftruncate,truncate,renameat2,rename,renameat,link,linkat,unlink,unlinkat,newfstatat,statx,lstat,stat,fcntl,mkdir,mkdirat
 size=$((300 * 1024 + 123))
 
 if ! strace -o /dev/null true 2>/dev/null; then

@@ -52,12 +52,12 @@ def cut_before_last_pass(lines):
 
 def rename_by_link(lines):
     i = indices(lines, "renameat2(")[0]
-    folder_fd = re.match(r"\d+\s+renameat2\(([^,]*),", lines[i]).group(1)
+    from_fd, to_fd = re.match(r"\d+\s+renameat2\(([^,]*), \"[^\"]*\", ([^,]*),", lines[i]).groups()
     name, temporary = re.findall(r'"([^"]*)"', lines[i])
     pid = lines[i].split()[0]
     lines[i : i + 1] = [
-        f'{pid} linkat({folder_fd}, "{name}", {folder_fd}, "{temporary}", 0) = 0',
-        f'{pid} unlinkat({folder_fd}, "{name}", 0) = 0',
+        f'{pid} linkat({from_fd}, "{name}", {to_fd}, "{temporary}", 0) = 0',
+        f'{pid} unlinkat({from_fd}, "{name}", 0) = 0',
     ]
 
 
@@ -86,11 +86,13 @@ def looked_at_again(lines):
     lines.insert(i, f'{pid} newfstatat(AT_FDCWD</var/tmp>, "{PATH}", {{st_mode=S_IFREG|0644}}, AT_SYMLINK_NOFOLLOW) = 0')
 
 
-def folder_flush(which):
-    """Drops the flush of the file's folder after the rename (0) or the delete (1)."""
+def folder_flush(after):
+    """Drops the flush of the folder that a change of names (`after`: renameat2, unlinkat) was made in."""
 
     def mutate(lines):
-        del lines[[i for i in indices(lines, "fsync(") if f"<{FOLDER}>)" in lines[i]][which]]
+        change = indices(lines, f"{after}(")[0]
+        folder = re.search(r"\((\d+<[^>]*>)", lines[change]).group(1)
+        del lines[[i for i in indices(lines, f"fsync({folder})") if i > change][0]]
 
     return mutate
 
@@ -110,8 +112,8 @@ CASES = {
     "never cut": ("normal", without("ftruncate("), "never cut"),
     "plain rename": ("normal", replaced("renameat2(", "renameat("), "renamed with renameat"),
     "rename that may replace": ("normal", replaced(", RENAME_NOREPLACE", ""), "without RENAME_NOREPLACE"),
-    "folder not flushed after rename": ("normal", folder_flush(0), "not flushed after the rename"),
-    "folder not flushed after delete": ("normal", folder_flush(1), "not flushed after the delete"),
+    "folder not flushed after rename": ("normal", folder_flush("renameat2"), "not flushed after the rename"),
+    "folder not flushed after delete": ("normal", folder_flush("unlinkat"), "not flushed after the delete"),
     "cut not flushed": ("normal", without(f"fsync(4<{PATH}>)"), "cut is not flushed"),
     "link and unlink rename": ("normal", rename_by_link, None),
     "buffered fallback with its flush": ("normal", direct_io_refused(flush=True), None),

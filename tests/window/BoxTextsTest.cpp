@@ -73,7 +73,7 @@ TEST(BoxTexts, EachReportOfARunHasItsBox) {
     };
     const Case cases[] = {
         {{RunNotice::FileVanished, "/a"}, {"Datei nicht gefunden!", kStyleOkOnly, "Kelvanter"}},
-        {{RunNotice::CannotOverwrite, "/a", EBUSY},
+        {{RunNotice::CannotOpen, "/a", EBUSY},
          {"Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.",
           kStyleWarning, "Kelvanter - Nachricht"}},
         {{RunNotice::NotDeleted, "/a"},

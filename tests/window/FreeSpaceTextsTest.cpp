@@ -19,33 +19,67 @@ FillReport done(std::int64_t written, std::int64_t unreached, StorageKind kind =
     return report;
 }
 
-// The box after the run says how much was written and names what could not be reached.
+// The box after the run says in its first sentence how much was reached, and names what was not.
 TEST(FreeSpaceTexts, TheResultSaysWhatWasWrittenAndWhatWasNotReached) {
-    const std::string head = "Der freie Speicher wurde überschrieben: 1234,6 MB geschrieben. Die Fülldateien sind "
-                             "wieder gelöscht.";
+    const std::string written = "1234,6 MB geschrieben. Die Fülldateien sind wieder gelöscht.";
+    const std::string all = "Der freie Speicher wurde überschrieben: " + written;
+    const std::string asFar = "Der freie Speicher wurde überschrieben, soweit ein Programm ihn erreicht: " + written;
     struct Case {
         const char* what;
         FillReport report;
         std::string text;
     };
     const std::vector<Case> cases = {
-        {"all reached", done(1'234'567'890, 4096), head},
+        {"all reached", done(1'234'567'890, 4096), all},
         {"reserve", done(1'234'567'890, 52'000'000),
-         head + " Nicht erreicht: 52,0 MB, die das Dateisystem für den Administrator oder für seine eigene Verwaltung "
-                "zurückhält."},
+         "Der freie Speicher wurde bis auf 52,0 MB überschrieben: " + written +
+             " Nicht erreicht: 52,0 MB, die das Dateisystem für den Administrator oder für seine eigene Verwaltung "
+             "zurückhält."},
         {"btrfs on flash", done(1'234'567'890, 0, StorageKind::CopyOnWrite, MediaKind::Flash),
-         head + " Nicht erreicht: Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören; die Reservezellen des "
-                "Flash-Datenträgers, die kein Programm erreicht."},
+         asFar + " Nicht erreicht: Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören; die Reservezellen "
+                 "des Flash-Datenträgers, die kein Programm erreicht."},
         {"data journal", done(1'234'567'890, 0, StorageKind::InPlace, MediaKind::Rotating, true),
-         head + " Nicht erreicht: das Journal der Dateiinhalte, das noch Kopien halten kann."},
+         asFar + " Nicht erreicht: das Journal der Dateiinhalte, das noch Kopien halten kann."},
     };
     for (const Case& c : cases)
         EXPECT_EQ(result(c.report, "/daten"), c.text) << c.what;
-    FillReport cancelled;
-    cancelled.end = FillEnd::Cancelled;
-    cancelled.written = 20'000'000;
-    EXPECT_EQ(result(cancelled, "/daten"), "Das Überschreiben des freien Speichers wurde abgebrochen; 20,0 MB waren "
-                                           "geschrieben. Die Fülldateien sind wieder gelöscht.");
+}
+
+// Only what happened: fill files are said to be gone only where some were made.
+TEST(FreeSpaceTexts, EachEndingSaysOnlyWhatHappened) {
+    const auto ended = [](FillEnd end, std::int64_t written, int filesMade, int error = 0) {
+        FillReport report;
+        report.end = end;
+        report.written = written;
+        report.filesMade = filesMade;
+        report.error = error;
+        return report;
+    };
+    struct Case {
+        const char* what;
+        FillReport report;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {"cancelled", ended(FillEnd::Cancelled, 20'000'000, 1),
+         "Das Überschreiben des freien Speichers wurde abgebrochen; 20,0 MB waren geschrieben. Die Fülldateien sind "
+         "wieder gelöscht."},
+        {"read-only", ended(FillEnd::Failed, 0, 0, EROFS),
+         "Der freie Speicher ließ sich nicht überschreiben: Das Dateisystem ist schreibgeschützt."},
+        {"an I/O error midway", ended(FillEnd::Failed, 30'000'000, 2, EIO),
+         "Der freie Speicher ließ sich nicht ganz überschreiben: Ein- oder Ausgabefehler des Datenträgers. 30,0 MB "
+         "waren geschrieben. Die Fülldateien sind wieder gelöscht."},
+        {"full", ended(FillEnd::NothingFree, 0, 0),
+         "Auf dem Laufwerk, auf dem der Ordner /daten liegt, ist kein freier Speicher, den dieses Programm "
+         "beschreiben könnte."},
+        {"another fill", ended(FillEnd::Busy, 0, 0),
+         "Auf dem Laufwerk, auf dem der Ordner /daten liegt, läuft schon ein Überschreiben des freien Speichers."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(result(c.report, "/daten"), c.text) << c.what;
+    EXPECT_EQ(killedFillsRemoved({"/media/stick/.kelvanter-fuellung-1", "/home/anna/.kelvanter-fuellung-2"}),
+              "Ein abgebrochenes Überschreiben des freien Speichers hatte Fülldateien zurückgelassen; sie sind jetzt "
+              "gelöscht: /media/stick/.kelvanter-fuellung-1, /home/anna/.kelvanter-fuellung-2.");
 }
 
 TEST(FreeSpaceTexts, TheConfirmationSaysTheDriveIsFullMeanwhile) {

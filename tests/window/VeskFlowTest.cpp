@@ -108,7 +108,7 @@ TEST_F(MainWindowFlow, DestroysAFileInEachModeAndEndsUsableWithItsTraces) {
         EXPECT_EQ(window.boxes[0].style, kStyleQuestion);
         EXPECT_EQ(window.boxes[0].title, boxTexts::kConfirmationTitle);
         EXPECT_FALSE(entryExists(path));
-        EXPECT_TRUE(leftoverDelFiles(folder.path()).empty());
+        EXPECT_TRUE(disposalLeftovers(folder.path()).empty());
         EXPECT_EQ(window.percentCaption, "100 %");
         EXPECT_TRUE(window.successVisible);
         EXPECT_EQ(window.background, kBarColor);
@@ -197,7 +197,7 @@ TEST_F(MainWindowFlow, ARefusalAtAnyQuestionStillLeavesTheDisplayResetAndTheTime
 
 TEST_F(MainWindowFlow, AFileThatCannotBeDeletedIsReportedWithTheExecutablesName) {
     const std::string path = writeSample(folder.file("brief.txt"), 100);
-    writeSample(folder.file("07123509.del"), 10);
+    files.failRemoveAt = 1;
     destroyThroughFlow(path);
     ASSERT_EQ(window.boxes.size(), 2u);
     EXPECT_EQ(window.boxes[1].text, boxTexts::notDeleted(path));
