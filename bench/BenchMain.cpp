@@ -21,7 +21,7 @@ namespace {
 
 using namespace kelvanter;
 
-// Draws nothing and answers no box; notes when the disposal begins (the pointer turns to the
+// Draws nothing and answers no box (it names each on stderr); notes when the disposal begins (the pointer turns to the
 // hourglass) and the longest the window would have waited to be served.
 class TimedDisplay final : public QuietDisplay {
 public:
@@ -41,6 +41,30 @@ public:
     void setMousePointer(int code) override {
         if (code == kPointerHourglass && !disposalStart)
             disposalStart = std::chrono::steady_clock::now();
+    }
+
+    // The boxes a window would show, one line each, for scripts that check what the user is told.
+    void report(const RunReport& shown) override {
+        std::fprintf(stderr, "notice=%s left_at=%s\n", noticeName(shown.notice), shown.leftAt.c_str());
+    }
+
+private:
+    static const char* noticeName(RunNotice notice) {
+        switch (notice) {
+        case RunNotice::FileVanished:
+            return "vanished";
+        case RunNotice::CannotOpen:
+            return "cannot-open";
+        case RunNotice::CannotWrite:
+            return "cannot-write";
+        case RunNotice::NotDeleted:
+            return "not-deleted";
+        case RunNotice::Replaced:
+            return "replaced";
+        case RunNotice::DeletedUnproven:
+            break;
+        }
+        return "deleted-unproven";
     }
 };
 

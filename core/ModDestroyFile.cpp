@@ -122,6 +122,8 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     if (cannotRenameSafely(moved.error)) {
         if (aside)
             folder.removeFolder(asideName);
+        if (!folder.names(name, pin.identity()))
+            return {KillOutcome::Replaced, path};
         pin.release();
         return {folder.remove(name).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed};
     }

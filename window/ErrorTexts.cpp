@@ -28,6 +28,7 @@ std::string describeError(int error) {
         {kNotARegularFile, "Der Pfad ist keine gewöhnliche Datei."},
         {kFileReplaced, "Die Datei wurde inzwischen durch eine andere ersetzt."},
         {kDirectIoRefused, "Das Dateisystem nimmt keine Schreibzugriffe am Zwischenspeicher vorbei an."},
+        {kMountPoint, "Auf dem Pfad ist etwas anderes eingehängt; er nennt keine Datei seines Ordners."},
     };
     const auto found = texts.find(error);
     if (found != texts.end())

@@ -1,5 +1,12 @@
+#include "core/QuietDisplay.h"
 #include "support/CoreFixture.h"
 #include "support/FileSizeLimit.h"
+#include "support/LoopImage.h"
+
+#include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -143,6 +150,55 @@ TEST_F(FailureRecovery, AMissingPathRecoversWithoutTouchingAnything) {
     destroy(folder.file("gibtsnicht"), true);
     expectRecovery(display);
     EXPECT_EQ(readBytes(other), sampleBytes(64));
+}
+
+// Every pass writes a block past the file's end. Where the file may not grow (a full disk, a size
+// limit), that block fails only after the whole file is overwritten: the run goes on, and the file
+// is gone.
+TEST_F(FailureRecovery, AFileOnAFullDiskIsDestroyedInBothModes) {
+    LoopImage image(folder.path());
+    if (const auto refused = image.mount("mkfs.ext4 -q -F -m 0", "", "32M"))
+        GTEST_SKIP() << *refused;
+    for (bool intensive : {false, true}) {
+        const std::string path = writeSample(image.mountPoint() + (intensive ? "/i.bin" : "/n.bin"), 1 << 20);
+        ASSERT_FALSE(run("dd if=/dev/zero of=" + image.mountPoint() + "/voll bs=64k conv=fsync status=none"))
+            << "the premise: the disk is full";
+        run("sync");
+        display.reports.clear();
+        destroy(path, intensive);
+        EXPECT_FALSE(entryExists(path)) << intensive;
+        const std::vector<RunNotice> shown = notices();
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), RunNotice::CannotWrite), 0) << intensive;
+        std::filesystem::remove(image.mountPoint() + "/voll");
+    }
+}
+
+// A limit the program did not set would end it by SIGXFSZ at the block past the end; the file
+// services make it an error instead, and the file is destroyed.
+TEST_F(FailureRecovery, AFileUnderASizeLimitOfItsOwnLengthIsDestroyedWithoutASignalDeath) {
+    struct Case {
+        std::size_t length;
+        bool intensive;
+    };
+    for (const Case& c : {Case{1 << 20, false}, Case{1 << 20, true}, Case{(1 << 20) + 100, false}}) {
+        const std::string path = writeSample(folder.file("begrenzt-" + std::to_string(c.length)), c.length);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_DFL);
+            const rlimit limit{c.length, c.length};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            PlatformFileServices own;
+            QuietDisplay quiet(c.intensive);
+            PlatformClock ownClock;
+            ByteCounters ownCounters;
+            vesk(CoreContext{quiet, own, ownClock}, ownCounters, path);
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+        EXPECT_FALSE(entryExists(path)) << c.length << (c.intensive ? " intensive" : " normal");
+    }
 }
 
 } // namespace

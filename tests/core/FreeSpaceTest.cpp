@@ -3,6 +3,8 @@
 #include "core/FreeSpace.h"
 #include "core/QuietDisplay.h"
 #include "support/CoreFixture.h"
+#include "support/EndedFill.h"
+#include "support/EnvironmentOverride.h"
 #include "support/LoopImage.h"
 
 #include <csignal>
@@ -142,37 +144,43 @@ TEST_F(FreeSpaceEnding, ACancelMidwayDeletesTheFillAndGivesTheSpaceBack) {
 TEST_F(FreeSpaceEnding, AFillLeftByAKilledRunIsRemovedAtTheNextStart) {
     if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F", ""}))
         GTEST_SKIP() << *refused;
+    EnvironmentOverride environment;
+    environment.set("XDG_STATE_HOME", folder.file("zustand"));
     const auto before = files.spaceOf(mountPoint()).value.free;
-    int written[2];
-    ASSERT_EQ(::pipe(written), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(written[0]);
-        // Says once that it has written a while, and writes on until it is killed.
-        files.afterDataWrite = [&](std::int64_t bytes) {
-            if (bytes > 60'000'000 && written[1] >= 0) {
-                ::write(written[1], "!", 1);
-                ::close(written[1]);
-                written[1] = -1;
-            }
-        };
-        FakeClock childClock;
-        Watching childWatcher;
-        FillCounters childCounters;
-        overwriteFreeSpace(files, childClock, childWatcher, mountPoint(), childCounters);
-        ::_exit(0);
-    }
-    ::close(written[1]);
-    char signal = 0;
-    ASSERT_EQ(::read(written[0], &signal, 1), 1) << "the fill never got that far";
-    ::close(written[0]);
-    ::kill(child, SIGKILL);
-    ::waitpid(child, nullptr, 0);
+    ASSERT_NE(fillEndedBy(SIGKILL, mountPoint(), 60'000'000), -1) << "the fill never got that far";
     ASSERT_LT(files.spaceOf(mountPoint()).value.free, before - 20'000'000) << "the killed run left its fill";
 
     EXPECT_EQ(removeLeftoverFills(files, mountPoint()), 1);
     EXPECT_NEAR(static_cast<double>(files.spaceOf(mountPoint()).value.free), static_cast<double>(before), 1e6);
     EXPECT_EQ(removeLeftoverFills(files, mountPoint()), 0);
+}
+
+// Whatever ends a fill, its folder and the program's record of it go: a kill leaves both for the
+// next start of the program, from any folder; a request to end is held until the fill is deleted,
+// and then ends the program as asked.
+TEST_F(FreeSpaceEnding, AFillEndedBySignalLeavesNothingAfterTheNextStart) {
+    if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F", ""}))
+        GTEST_SKIP() << *refused;
+    EnvironmentOverride environment;
+    environment.set("XDG_STATE_HOME", folder.file("zustand"));
+    const std::string records = folder.file("zustand/kelvanter/fuellungen");
+    const auto before = files.spaceOf(mountPoint()).value.free;
+    for (int signal : {SIGKILL, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(strsignal(signal));
+        const int status = fillEndedBy(signal, mountPoint(), 30'000'000);
+        ASSERT_NE(status, -1) << "the fill never got that far";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the program ends as it was asked";
+        const bool killed = signal == SIGKILL;
+        EXPECT_EQ(fs::is_empty(records), !killed) << "only a killed run leaves its record";
+        const std::vector<std::string> removed = removeKilledFills(files);
+        ASSERT_EQ(removed.size(), killed ? 1u : 0u);
+        if (killed) {
+            EXPECT_EQ(removed[0].rfind(mountPoint() + "/" + kFillFolderPrefix, 0), 0u) << removed[0];
+        }
+        EXPECT_TRUE(fs::is_empty(records));
+        EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found";
+        EXPECT_NEAR(static_cast<double>(files.spaceOf(mountPoint()).value.free), static_cast<double>(before), 1e6);
+    }
 }
 
 // A normal user cannot take the blocks reserved for the administrator; the report names them.

@@ -74,5 +74,20 @@ TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced)
     }
 }
 
+// Deleting by the file's own name is the one step no private folder guards: a file swapped in
+// just before it is left alone.
+TEST_F(RenameRefused, AFileSwappedInBeforeTheDeleteByItsOwnNameSurvives) {
+    const std::string path = writeSample(folder.file("brief"), 5000);
+    files.refuseRenamesWith = EINVAL;
+    files.beforeRename = [&](const std::string&, const std::string&) {
+        std::filesystem::rename(path, folder.file("weggeschoben"));
+        writeSample(path, 3333);
+    };
+    destroy(path);
+    EXPECT_EQ(readBytes(path), sampleBytes(3333));
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::Replaced, path, 0, {}, path}}));
+    EXPECT_FALSE(display.successVisible);
+}
+
 } // namespace
 } // namespace kelvanter::testing

@@ -4,6 +4,8 @@
 #include "qt/PictureBox.h"
 #include "qt/frmFreierSpeicher.h"
 #include "qt/frmVesk.h"
+#include "support/EndedFill.h"
+#include "support/EnvironmentOverride.h"
 #include "support/InstrumentedFileServices.h"
 #include "support/LoopImage.h"
 #include "support/ScriptedSeams.h"
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -100,6 +103,29 @@ TEST_F(FreeSpaceWindow, ClosingTheMainWindowMidFillCancelsItFirst) {
         << boxes.shown[1].text.toStdString();
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
     EXPECT_TRUE(main.close());
+}
+
+// The main window's start finds the fill a killed run left on another file system, removes it and
+// says so once; the next start finds nothing.
+TEST_F(FreeSpaceWindow, TheMainWindowsStartRemovesAFillLeftByAKilledRun) {
+    if (const auto refused = mount())
+        GTEST_SKIP() << *refused;
+    EnvironmentOverride environment;
+    environment.set("XDG_STATE_HOME", folder.file("zustand"));
+    ASSERT_NE(fillEndedBy(SIGKILL, mountPoint(), 20'000'000), -1) << "the fill never got that far";
+    ScriptedFileDialogs dialogs;
+    NoFileTraces none;
+    for (int start = 0; start < 2; ++start) {
+        frmVesk main(boxes, dialogs, files, files, clock, none, folders);
+        main.Form_Load();
+    }
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith("Ein abgebrochenes Überschreiben des freien Speichers hatte "
+                                               "Fülldateien zurückgelassen; sie sind jetzt gelöscht: " +
+                                               QString::fromStdString(mountPoint() + "/")))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
+    EXPECT_TRUE(fs::is_empty(folder.file("zustand/kelvanter/fuellungen")));
 }
 
 } // namespace

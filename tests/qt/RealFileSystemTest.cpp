@@ -5,9 +5,15 @@
 #include "support/WindowFixture.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
+#include "window/ErrorTexts.h"
 
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <linux/fs.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kelvanter::testing {
@@ -148,6 +154,69 @@ INSTANTIATE_TEST_SUITE_P(
                        Marks::Some},
         FileSystemCase{"btrfsNoCopyOnWrite", "mkfs.btrfs -q -f", "", Prepare::NoCopyOnWrite, {}, {}, Marks::None}),
     [](const auto& info) { return std::string(info.param.name); });
+
+using MountedFile = WindowFixture;
+
+// A file bind-mounted over the chosen name is another file, not one of the folder's: nothing of
+// either is written, and the box says why.
+TEST_F(MountedFile, AFileMountedOnThePathIsRefusedAndNeitherIsWritten) {
+    const std::string other = writeSample(folder.file("andere.txt"), 7000);
+    const std::string path = writeSample(folder.file("ziel.txt"), 5000);
+    if (::mount(other.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "cannot bind-mount here: " << std::strerror(errno);
+    destroyThroughWindow(QString::fromStdString(path));
+    ::umount2(path.c_str(), MNT_DETACH);
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.toStdString(), boxTexts::cannotProcess(path, describeError(kMountPoint)));
+    EXPECT_EQ(boxes.shown[0].style, kStyleError);
+    EXPECT_EQ(files.opens, 0);
+    EXPECT_EQ(readBytes(other), sampleBytes(7000));
+    EXPECT_EQ(readBytes(path), sampleBytes(5000));
+    expectUsable();
+}
+
+using OpenElsewhere = WindowFixture;
+
+// Another program that keeps writing into the file would write on into it after it is gone: the
+// question before the confirmation says so, and a No leaves the file alone.
+TEST_F(OpenElsewhere, AFileAnotherProgramKeepsWritingIsNamedInTheQuestion) {
+    const std::string path = writeSample(folder.file("protokoll.txt"), 5000);
+    int opened[2];
+    ASSERT_EQ(::pipe(opened), 0);
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        ::close(opened[0]);
+        const int log = ::open(path.c_str(), O_WRONLY | O_APPEND);
+        // One line is written before the test goes on; the rest while it runs.
+        bool writing = log >= 0 && ::write(log, "Eintrag\n", 8) == 8 && ::write(opened[1], "!", 1) == 1;
+        for (int line = 0; writing && line < 100000; ++line) {
+            ::usleep(1000);
+            writing = ::write(log, "Eintrag\n", 8) == 8;
+        }
+        ::_exit(0);
+    }
+    ::close(opened[1]);
+    char byte = 0;
+    const bool writing = ::read(opened[0], &byte, 1) == 1;
+    ::close(opened[0]);
+    boxes.answers = {kAnswerNo};
+
+    destroyThroughWindow(QString::fromStdString(path));
+
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ASSERT_TRUE(writing) << "the writer could not open the file";
+    ASSERT_FALSE(boxes.shown.empty());
+    EXPECT_EQ(boxes.shown[0].style, kStyleWarningQuestion);
+    EXPECT_TRUE(boxes.shown[0].text.contains("sie ist noch in einem anderen Programm geöffnet, das ihren Inhalt "
+                                             "halten oder weiter hineinschreiben kann"))
+        << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(boxes.shown.size(), 1u) << "a No ends the questions";
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_GT(fs::file_size(path), 5000u) << "the writer went on as before";
+    expectUsable();
+}
 
 } // namespace
 } // namespace kelvanter::testing

@@ -135,10 +135,10 @@ SysStatus InstrumentedFileServices::resetAttributes(FileHandle pinned) {
 
 SysStatus InstrumentedFileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                                              const std::string& to) {
-    if (refuseRenamesWith != 0)
-        return {refuseRenamesWith};
     if (beforeRename)
         beforeRename(from, to);
+    if (refuseRenamesWith != 0)
+        return {refuseRenamesWith};
     const SysStatus renamed = PlatformFileServices::renameAt(fromFolder, from, toFolder, to);
     if (afterRename && renamed.ok())
         afterRename(from, to);

@@ -1,5 +1,6 @@
 // Every box of the main window and of a run, word for word: the one place the tests spell them.
 #include "window/BoxTexts.h"
+#include "platform/FileServices.h"
 #include "window/BoxStyles.h"
 #include "window/ErrorTexts.h"
 
@@ -91,6 +92,57 @@ TEST(BoxTexts, EachReportOfARunHasItsBox) {
         EXPECT_EQ(box.style, c.box.style) << c.box.text;
         EXPECT_EQ(box.title, c.box.title) << c.box.text;
     }
+}
+
+// Each way a pass can fail to write gets words that say which it was; an unknown one is named
+// by the system's own text.
+TEST(BoxTexts, AFailedWriteSaysWhyAndThatTheFileIsStillThere) {
+    struct Case {
+        int error;
+        const char* why;
+    };
+    const Case cases[] = {
+        {ENOSPC, "auf dem Datenträger ist kein Platz mehr"},
+        {kQuotaExceeded, "auf dem Datenträger ist kein Platz mehr"},
+        {EFBIG, "sie darf nicht größer werden, als eine Größenbeschränkung erlaubt"},
+        {EIO, "der Datenträger meldet einen Ein- oder Ausgabefehler"},
+        {EACCES, "das Schreiben wird verweigert"},
+        {EPERM, "das Schreiben wird verweigert"},
+        {EROFS, "das Schreiben wird verweigert"},
+        {EBUSY, "Die Datei ist belegt"},
+    };
+    for (const Case& c : cases) {
+        const Box box = boxFor({RunNotice::CannotWrite, "/a", c.error}, "k");
+        EXPECT_EQ(box.text, std::string("Die Datei kann nicht ganz überschrieben werden: ") + c.why +
+                                ". Sie liegt noch an ihrem Ort und ist nur zum Teil überschrieben.");
+        EXPECT_EQ(box.style, kStyleWarning);
+        EXPECT_STREQ(box.title.c_str(), kMessageTitle);
+    }
+}
+
+// The refusals of the lookup that are no plain "not found" name their cause in the box.
+TEST(BoxTexts, ARefusedLookupNamesItsCause) {
+    struct Case {
+        int error;
+        const char* text;
+    };
+    const Case cases[] = {
+        {kMountPoint, "Auf dem Pfad ist etwas anderes eingehängt; er nennt keine Datei seines Ordners."},
+        {EACCES, "Zugriff verweigert."},
+        {EIO, "Ein- oder Ausgabefehler des Datenträgers."},
+        {kDirectIoRefused, "Das Dateisystem nimmt keine Schreibzugriffe am Zwischenspeicher vorbei an."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(cannotProcess("/a", describeError(c.error)),
+                  std::string("Die Datei /a kann nicht bearbeitet werden: ") + c.text);
+    EXPECT_EQ(describeError(0x10009).rfind("Systemfehler 65545 (", 0), 0u) << "an unknown code is named, not hidden";
+}
+
+TEST(BoxTexts, AFileFoundInPlaceOfTheDestroyedOneIsNamedWhereItLies) {
+    const Box box = boxFor({RunNotice::Replaced, "/d/brief", 0, {}, "/d/07123509.del"}, "k");
+    EXPECT_EQ(box.text, "Unter dem Namen /d/brief lag beim Löschen eine andere Datei. Sie wurde nicht verändert und "
+                        "liegt jetzt unter /d/07123509.del. Die überschriebene Datei ist leer, aber nicht gelöscht.");
+    EXPECT_EQ(box.style, kStyleWarning);
 }
 
 // A name's undecodable byte shows as U+FFFD in the box, the rest of it as it is.
