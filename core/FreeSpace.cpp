@@ -1,7 +1,7 @@
 #include "core/FreeSpace.h"
 
 #include "core/ServingPace.h"
-#include "core/WritePace.h"
+#include "core/TransferPace.h"
 #include "platform/PathParts.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ namespace kelvanter {
 namespace {
 
 constexpr std::size_t kBlock = kBlockSize;
-constexpr std::size_t kChunk = WritePace::kLargestBatch * kBlock;
+constexpr std::size_t kChunk = TransferPace::kLargestBatch * kBlock;
 constexpr std::int64_t kLargestFillFile = std::int64_t{1} << 30; // below FAT32's 4 GiB
 constexpr std::int64_t kFirstSmallFile = 1 << 20;
 
@@ -192,7 +192,7 @@ private:
     FillCounters& counters_;
     std::string fill_;
     FillPattern pattern_;
-    WritePace pace_;
+    TransferPace pace_;
     ServingPace serving_;
     std::int32_t percent_ = 0;
     int filesMade_ = 0;

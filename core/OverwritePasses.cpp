@@ -3,7 +3,7 @@
 #include "core/Disposal.h"
 #include "core/PassFile.h"
 #include "core/ServingPace.h"
-#include "core/WritePace.h"
+#include "core/TransferPace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,7 +60,8 @@ public:
 
     Verdict finish() {
         // Proven before the cut, while the overwritten blocks are still the file's.
-        const Doubts unproven = proof_->failureAfter(context_.files, file_.handle(), lastPattern_);
+        const Doubts unproven = proof_->failureAfter(context_.files, context_.clock, file_.handle(), lastPattern_,
+                                                     [this] { serveWindowIfDue(); });
         const DisposalResult disposal = vesk_total(context_, {path_, target_->pin, file_});
         target_.reset();
         VeskDisplay& display = context_.display;
@@ -279,7 +280,7 @@ private:
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.
     std::int64_t runningBlock_ = 0;
-    WritePace pace_;
+    TransferPace pace_;
     ServingPace serving_;
     struct Failure {
         RunNotice notice = RunNotice::CannotOpen;

@@ -1,6 +1,9 @@
 #include "core/OverwriteProof.h"
 
+#include "core/TransferPace.h"
+
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -8,7 +11,7 @@ namespace kelvanter {
 
 namespace {
 
-constexpr std::int64_t kReadBackBlocks = 256;
+constexpr auto kBlock = static_cast<std::int64_t>(kBlockSize);
 
 std::optional<Doubt> extentDoubt(const std::vector<Extent>& extents) {
     for (const Extent& extent : extents) {
@@ -68,17 +71,37 @@ std::optional<Doubt> placementDoubt(const StorageView& storage) {
 struct AlignedFree {
     void operator()(unsigned char* memory) const { ::operator delete[](memory, std::align_val_t(kBlockSize)); }
 };
+using AlignedBytes = std::unique_ptr<unsigned char[], AlignedFree>;
 
-// Whether every block at `offsets` reads back from the device as `pattern`.
-bool patternHeld(DestructionServices& files, FileHandle written, const std::vector<std::int64_t>& offsets,
-                 unsigned char pattern) {
-    const std::unique_ptr<unsigned char[], AlignedFree> block(
-        static_cast<unsigned char*>(::operator new[](kBlockSize, std::align_val_t(kBlockSize))));
-    for (const std::int64_t offset : offsets) {
-        const auto read = files.readFromDevice(written, offset, block.get(), kBlockSize);
-        if (!read.ok() || read.value != static_cast<std::int64_t>(kBlockSize) ||
-            !std::all_of(block.get(), block.get() + kBlockSize, [&](unsigned char byte) { return byte == pattern; }))
+AlignedBytes alignedBytes(std::size_t size) {
+    return AlignedBytes(static_cast<unsigned char*>(::operator new[](size, std::align_val_t(kBlockSize))));
+}
+
+// Whether all `size` bytes are `pattern`: the first block byte by byte, the rest as copies of it.
+bool holdsOnly(const unsigned char* bytes, std::size_t size, unsigned char pattern) {
+    const std::size_t first = std::min(size, kBlockSize);
+    if (!std::all_of(bytes, bytes + first, [&](unsigned char byte) { return byte == pattern; }))
+        return false;
+    return size == first || std::memcmp(bytes, bytes + kBlockSize, size - kBlockSize) == 0;
+}
+
+// Whether every byte of [0, length) reads back from the device as `pattern`. The reads are whole
+// blocks, as direct reads must be, paced as the passes' writes so that the window is served.
+bool patternHeld(DestructionServices& files, Clock& clock, FileHandle written, std::int64_t length,
+                 unsigned char pattern, const std::function<void()>& serveWindow) {
+    const AlignedBytes buffer = alignedBytes(static_cast<std::size_t>(TransferPace::kLargestBatch) * kBlockSize);
+    TransferPace pace;
+    for (std::int64_t offset = 0; offset < length;) {
+        const std::int64_t wanted = std::min(pace.blocks() * kBlock, length - offset);
+        const std::int64_t blocks = (wanted + kBlock - 1) / kBlock;
+        const std::int64_t start = clock.monotonicMicroseconds();
+        const auto read =
+            files.readFromDevice(written, offset, buffer.get(), static_cast<std::size_t>(blocks * kBlock));
+        pace.record(blocks, clock.monotonicMicroseconds() - start);
+        if (!read.ok() || read.value < wanted || !holdsOnly(buffer.get(), static_cast<std::size_t>(wanted), pattern))
             return false;
+        offset += wanted;
+        serveWindow();
     }
     return true;
 }
@@ -117,26 +140,14 @@ bool stillInPlace(const std::vector<Extent>& before, const std::vector<Extent>& 
     });
 }
 
-std::vector<std::int64_t> readBackOffsets(std::int64_t fileLength, std::int64_t blockSize) {
-    const std::int64_t blocks = fileLength / blockSize;
-    std::vector<std::int64_t> offsets;
-    if (blocks <= kReadBackBlocks) {
-        for (std::int64_t block = 0; block < blocks; ++block)
-            offsets.push_back(block * blockSize);
-        return offsets;
-    }
-    for (std::int64_t k = 0; k < kReadBackBlocks; ++k)
-        offsets.push_back(k * (blocks - 1) / (kReadBackBlocks - 1) * blockSize);
-    return offsets;
-}
-
 OverwriteProof::OverwriteProof(const StorageView& before, std::int64_t originalLength)
     : doubts_(doubtsFrom(before)), originalLength_(originalLength) {
     if (before.extents.ok())
         extents_ = before.extents.value;
 }
 
-Doubts OverwriteProof::failureAfter(DestructionServices& files, FileHandle written, unsigned char lastPattern) const {
+Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, FileHandle written,
+                                    unsigned char lastPattern, const std::function<void()>& serveWindow) const {
     if (extents_) {
         const auto after = files.extentsOf(written);
         if (!after.ok())
@@ -147,7 +158,7 @@ Doubts OverwriteProof::failureAfter(DestructionServices& files, FileHandle writt
     const auto length = files.lengthOf(written);
     if (!length.ok())
         return {{DoubtKind::LocationUnknown, {}}};
-    if (!patternHeld(files, written, readBackOffsets(length.value, kBlockSize), lastPattern))
+    if (!patternHeld(files, clock, written, length.value, lastPattern, serveWindow))
         return {{DoubtKind::ReadBackDiffers, {}}};
     // What cannot be measured from here (a journal, copy-on-write) still stands against the proof.
     return doubts_;

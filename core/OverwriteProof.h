@@ -2,8 +2,10 @@
 
 #include "core/FilePin.h"
 #include "core/RunReport.h"
+#include "platform/Clock.h"
 #include "platform/FileServices.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,17 +32,16 @@ bool freeSpaceHoldsOldCopies(const StorageView& storage);
 // Whether every byte of [0, length) that `before` placed on the device lies at the same place in `after`.
 bool stillInPlace(const std::vector<Extent>& before, const std::vector<Extent>& after, std::int64_t length);
 
-// The blocks read back: all of them up to 256, else 256 spread evenly, the first and the last included.
-std::vector<std::int64_t> readBackOffsets(std::int64_t fileLength, std::int64_t blockSize);
-
 // What the passes are measured against: where the file's data lay before the first of them.
 class OverwriteProof {
 public:
     OverwriteProof(const StorageView& before, std::int64_t originalLength);
 
     // After the last pass has been flushed, before the cut, asked of the pass's open file: why the
-    // overwrite could not be proven, or nothing when its place and its pattern on the device held.
-    Doubts failureAfter(DestructionServices& files, FileHandle written, unsigned char lastPattern) const;
+    // overwrite could not be proven, or nothing when its place held and every block it wrote reads
+    // back from the device as the last pattern. The window is served between the reads.
+    Doubts failureAfter(DestructionServices& files, Clock& clock, FileHandle written, unsigned char lastPattern,
+                        const std::function<void()>& serveWindow) const;
 
 private:
     Doubts doubts_;

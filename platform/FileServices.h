@@ -80,6 +80,7 @@ struct StorageFacts {
     StorageKind kind = StorageKind::Unknown;
     bool journalsData = false;  // contents pass through a journal first (data=journal, or the inode's flag)
     bool noCopyOnWrite = false; // the inode is marked to be overwritten in place on a copy-on-write system
+    bool logStructured = false; // writes everything, its own records too, as a log of segments (f2fs, nilfs2)
     MediaKind media = MediaKind::Unknown;
     bool encryptedBelow = false; // an encrypting layer (dm-crypt, BitLocker) lies between it and the device
     bool synchronised = false;   // a service mirrors the file's folder elsewhere

@@ -54,6 +54,9 @@ std::string unreachedParts(const FillReport& report) {
         parts += " das Journal der Dateiinhalte, das noch Kopien halten kann;";
     if (report.storage.kind == StorageKind::CopyOnWrite)
         parts += " Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören;";
+    if (report.storage.logStructured)
+        parts += " die Verwaltungsblöcke des Dateisystems und seine alten Segmente, die noch Inhalte und Namen kleiner "
+                 "Dateien halten können;";
     if (report.storage.media == MediaKind::Flash)
         parts += " die Reservezellen des Flash-Datenträgers, die kein Programm erreicht;";
     if (!parts.empty())

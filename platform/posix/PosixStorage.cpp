@@ -28,23 +28,37 @@ struct KnownFileSystem {
     std::uint32_t magic;
     const char* name;
     StorageKind kind;
+    bool logStructured = false;
 };
 
 // statfs magic numbers of the file systems whose way of storing changed data is known.
 constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
-    {0xEF53, "ext4", StorageKind::InPlace},         {0x58465342, "xfs", StorageKind::InPlace},
-    {0x4d44, "vfat", StorageKind::InPlace},         {0x2011BAB0, "exfat", StorageKind::InPlace},
-    {0x7366746e, "ntfs3", StorageKind::InPlace},    {0x3153464a, "jfs", StorageKind::InPlace},
-    {0x52654973, "reiserfs", StorageKind::InPlace}, {0x482b, "hfsplus", StorageKind::InPlace},
-    {0x137F, "minix", StorageKind::InPlace},        {0x9123683E, "btrfs", StorageKind::CopyOnWrite},
-    {0x2fc12fc1, "zfs", StorageKind::CopyOnWrite},  {0xca451a4e, "bcachefs", StorageKind::CopyOnWrite},
-    {0x3434, "nilfs2", StorageKind::CopyOnWrite},   {0xF2F52010, "f2fs", StorageKind::CopyOnWrite},
-    {0x01021994, "tmpfs", StorageKind::MemoryOnly}, {0x858458f6, "ramfs", StorageKind::MemoryOnly},
-    {0x6969, "nfs", StorageKind::Remote},           {0x517B, "smb", StorageKind::Remote},
-    {0xFF534D42, "cifs", StorageKind::Remote},      {0xFE534D42, "smb2", StorageKind::Remote},
-    {0x65735546, "fuse", StorageKind::Remote},      {0x794c7630, "overlay", StorageKind::Remote},
-    {0x01021997, "9p", StorageKind::Remote},        {0x00c36400, "ceph", StorageKind::Remote},
-    {0x5346414F, "afs", StorageKind::Remote},       {0x73757245, "coda", StorageKind::Remote},
+    {0xEF53, "ext4", StorageKind::InPlace},
+    {0x58465342, "xfs", StorageKind::InPlace},
+    {0x4d44, "vfat", StorageKind::InPlace},
+    {0x2011BAB0, "exfat", StorageKind::InPlace},
+    {0x7366746e, "ntfs3", StorageKind::InPlace},
+    {0x3153464a, "jfs", StorageKind::InPlace},
+    {0x52654973, "reiserfs", StorageKind::InPlace},
+    {0x482b, "hfsplus", StorageKind::InPlace},
+    {0x137F, "minix", StorageKind::InPlace},
+    {0x9123683E, "btrfs", StorageKind::CopyOnWrite},
+    {0x2fc12fc1, "zfs", StorageKind::CopyOnWrite},
+    {0xca451a4e, "bcachefs", StorageKind::CopyOnWrite},
+    {0x3434, "nilfs2", StorageKind::CopyOnWrite, true},
+    {0xF2F52010, "f2fs", StorageKind::CopyOnWrite, true},
+    {0x01021994, "tmpfs", StorageKind::MemoryOnly},
+    {0x858458f6, "ramfs", StorageKind::MemoryOnly},
+    {0x6969, "nfs", StorageKind::Remote},
+    {0x517B, "smb", StorageKind::Remote},
+    {0xFF534D42, "cifs", StorageKind::Remote},
+    {0xFE534D42, "smb2", StorageKind::Remote},
+    {0x65735546, "fuse", StorageKind::Remote},
+    {0x794c7630, "overlay", StorageKind::Remote},
+    {0x01021997, "9p", StorageKind::Remote},
+    {0x00c36400, "ceph", StorageKind::Remote},
+    {0x5346414F, "afs", StorageKind::Remote},
+    {0x73757245, "coda", StorageKind::Remote},
     {0xf15f, "ecryptfs", StorageKind::Remote},
 }};
 
@@ -182,6 +196,7 @@ SysResult<StorageFacts> PosixFileServices::storageOf(FileHandle handle, const st
     for (const KnownFileSystem& known : kKnownFileSystems) {
         if (known.magic == static_cast<std::uint32_t>(system.f_type)) {
             facts.kind = known.kind;
+            facts.logStructured = known.logStructured;
             if (facts.fileSystem.empty())
                 facts.fileSystem = known.name;
         }

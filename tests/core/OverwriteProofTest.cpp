@@ -89,16 +89,6 @@ TEST(StillInPlace, OnlyTheOriginalBytesMustKeepTheirPlace) {
     EXPECT_FALSE(stillInPlace(before, {}, 12288));
 }
 
-TEST(ReadBack, ReadsEveryBlockUpToOneMebibyteElse256SpreadEvenly) {
-    EXPECT_EQ(readBackOffsets(12288, 4096), (std::vector<std::int64_t>{0, 4096, 8192}));
-    EXPECT_EQ(readBackOffsets(1 << 20, 4096).size(), 256u);
-    const auto spread = readBackOffsets(1001 * 4096, 4096);
-    ASSERT_EQ(spread.size(), 256u);
-    EXPECT_EQ(spread.front(), 0);
-    EXPECT_EQ(spread.back(), 1000 * 4096);
-    EXPECT_TRUE(std::adjacent_find(spread.begin(), spread.end(), std::greater_equal<>()) == spread.end());
-}
-
 using OverwriteProofRun = CoreFixture;
 
 // The device seems not to hold what was written: the file still goes, but it is not called destroyed.
@@ -133,6 +123,64 @@ TEST_F(OverwriteProofRun, AReadBackOfOtherBytesOrMovedBlocksGiveTheBoxInsteadOfT
         EXPECT_EQ(shown.background, kBarColor) << "the bar stays full";
         EXPECT_EQ(shown.percentCaption, "100 %");
         EXPECT_FALSE(entryExists(path)) << "the file is still cut, renamed and deleted";
+    }
+}
+
+// A failing or counterfeit device reports writes done that it dropped. However few blocks it
+// drops, and wherever, the read-back finds them, and the success label stays hidden.
+TEST_F(OverwriteProofRun, ADeviceThatDropsTheWritesOfAnyBlocksIsNeverCalledDestroyed) {
+    constexpr std::size_t kLength = 8 << 20; // 2048 blocks; 2049 written by a normal pass
+    struct Case {
+        const char* where;
+        std::int64_t first, count;
+        bool intensive;
+    };
+    const Case cases[] = {
+        {"the gap between two of 256 evenly spread samples", 804, 7, false},
+        {"the same gap, intensive", 804, 7, true},
+        {"one block amid the file", 1234, 1, false},
+        {"one block, intensive", 1234, 1, true},
+        {"the first block", 0, 1, false},
+        {"the file's last block", 2047, 1, false},
+        {"a thousand blocks", 500, 1001, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        InstrumentedFileServices faulty;
+        faulty.droppedBlocks = {c.first, c.count};
+        std::vector<unsigned char> beforeCut;
+        const std::string path = writeSample(folder.file("f"), kLength);
+        faulty.beforeCut = [&] { beforeCut = readBytes(path); };
+        RecordingDisplay shown;
+        shown.selectMode(c.intensive);
+        ByteCounters counts;
+
+        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, path), Verdict::DeletedUnproven);
+
+        EXPECT_EQ(shown.reports,
+                  (std::vector<RunReport>{{RunNotice::DeletedUnproven, path, 0, {{DoubtKind::ReadBackDiffers}}}}));
+        EXPECT_FALSE(shown.successVisible);
+        EXPECT_FALSE(entryExists(path)) << "the file still goes";
+        // The premise: the dropped blocks still held the file's own bytes when it was cut.
+        const std::vector<unsigned char> sample = sampleBytes(kLength);
+        ASSERT_GE(beforeCut.size(), kLength);
+        const auto from = static_cast<std::size_t>(c.first) * 4096;
+        EXPECT_TRUE(std::equal(beforeCut.begin() + from, beforeCut.begin() + from + 4096, sample.begin() + from));
+    }
+}
+
+// What the file system gives back short, or not at all, is no proof either.
+TEST_F(OverwriteProofRun, AShortOrFailedReadBackIsNoProof) {
+    const std::string path = writeSample(folder.file("f"), 3 << 20);
+    for (const int fault : {0, EIO}) {
+        writeSample(path, 3 << 20);
+        InstrumentedFileServices faulty;
+        faulty.failReadBackAt = 3;
+        faulty.failReadBackWith = fault;
+        RecordingDisplay shown;
+        ByteCounters counts;
+        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, path), Verdict::DeletedUnproven) << fault;
+        EXPECT_EQ(shown.reports.at(0).doubts, (Doubts{{DoubtKind::ReadBackDiffers}})) << fault;
     }
 }
 

@@ -2,11 +2,12 @@
 // be served every 100 ms however slow the device, the progress steps must stay where they were,
 // and the one-second tick must count real seconds.
 #include "core/ServingPace.h"
-#include "core/WritePace.h"
+#include "core/TransferPace.h"
 #include "support/CoreFixture.h"
 #include "support/SimulatedSpeed.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace kelvanter::testing {
 namespace {
@@ -76,8 +77,13 @@ TEST_P(SlowDevice, ServesTheWindowEveryHundredMillisecondsAndKeepsTheStepsWhereT
     EXPECT_EQ(withoutServings(shown.calls), instant.calls) << "the percent and the bar move only at the steps";
     EXPECT_EQ(shown.bytesDoneAtStep, instant.bytesDoneAtStep);
     const auto largest = *std::max_element(files.batches.begin(), files.batches.end());
-    EXPECT_LE(largest * 4096 * 1'000'000 / c.bytesPerSecond, WritePace::kTargetCallMicroseconds * 2)
+    EXPECT_LE(largest * 4096 * 1'000'000 / c.bytesPerSecond, TransferPace::kTargetCallMicroseconds * 2)
         << "no call keeps the device busy much past 50 ms";
+    // The read-back after the last pass: every block the pass wrote, in reads paced as the writes.
+    const auto lastPass = (c.fileLength / 4096 + (c.intensive ? 7 : 1)) * 4096;
+    EXPECT_EQ(std::accumulate(files.reads.begin(), files.reads.end(), std::int64_t{0}), lastPass);
+    const auto largestRead = static_cast<std::int64_t>(*std::max_element(files.reads.begin(), files.reads.end()));
+    EXPECT_LE(largestRead * 1'000'000 / c.bytesPerSecond, TransferPace::kTargetCallMicroseconds * 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Speeds, SlowDevice,
@@ -86,20 +92,20 @@ INSTANTIATE_TEST_SUITE_P(Speeds, SlowDevice,
                                            SpeedCase{"IntensiveAtOneMiBPerSecond", 1 << 20, 4 << 20, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WritePace, GrowsOnAFastDeviceAndShrinksOnASlowOne) {
+TEST(TransferPace, GrowsOnAFastDeviceAndShrinksOnASlowOne) {
     struct Case {
         const char* device;
         std::int64_t bytesPerSecond;
         std::int64_t settlesAt;
     };
-    for (const Case& c : {Case{"disk at 2 GiB/s", std::int64_t{2} << 30, WritePace::kLargestBatch},
+    for (const Case& c : {Case{"disk at 2 GiB/s", std::int64_t{2} << 30, TransferPace::kLargestBatch},
                           Case{"USB stick at 1 MiB/s", 1 << 20, 12}, Case{"at 40 KiB/s", 40 << 10, 1}}) {
-        WritePace pace;
+        TransferPace pace;
         for (int call = 0; call < 20; ++call)
             pace.record(pace.blocks(), pace.blocks() * 4096 * 1'000'000 / c.bytesPerSecond);
         EXPECT_EQ(pace.blocks(), c.settlesAt) << c.device;
     }
-    WritePace pace;
+    TransferPace pace;
     pace.record(1, 1);
     pace.record(2, 1);
     pace.record(4, 1);

@@ -68,11 +68,29 @@ SysResult<std::int64_t> InstrumentedFileServices::writeBlocks(FileHandle handle,
         written.error = failWriteWith;
     } else {
         blocksWritten += count;
-        written = PlatformFileServices::writeBlocks(handle, block, blockSize, count, offset);
+        written = writeAllButDropped(handle, block, blockSize, count, offset);
     }
     if (afterWrite)
         afterWrite(blocksWritten);
     return written;
+}
+
+// As a failing device does: the dropped blocks are reported written, and keep what they held.
+SysResult<std::int64_t> InstrumentedFileServices::writeAllButDropped(FileHandle handle, const void* block,
+                                                                     std::size_t blockSize, std::int64_t count,
+                                                                     std::int64_t offset) {
+    const auto size = static_cast<std::int64_t>(blockSize);
+    const std::int64_t first = offset / size;
+    const std::int64_t droppedFrom = std::clamp(droppedBlocks.first, first, first + count);
+    const std::int64_t droppedTo = std::clamp(droppedBlocks.first + droppedBlocks.count, droppedFrom, first + count);
+    if (droppedFrom == droppedTo)
+        return PlatformFileServices::writeBlocks(handle, block, blockSize, count, offset);
+    const auto before = PlatformFileServices::writeBlocks(handle, block, blockSize, droppedFrom - first, offset);
+    if (!before.ok())
+        return before;
+    const auto after =
+        PlatformFileServices::writeBlocks(handle, block, blockSize, first + count - droppedTo, droppedTo * size);
+    return {after.ok() ? count * size : (droppedTo - first) * size + after.value, after.error};
 }
 
 SysStatus InstrumentedFileServices::flushData(FileHandle handle) {
@@ -110,7 +128,10 @@ SysResult<std::vector<Extent>> InstrumentedFileServices::extentsOf(FileHandle ha
 
 SysResult<std::int64_t> InstrumentedFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                                                  std::size_t size) {
-    const auto read = PlatformFileServices::readFromDevice(handle, offset, buffer, size);
+    auto read = PlatformFileServices::readFromDevice(handle, offset, buffer, size);
+    if (++readBacks_ == failReadBackAt)
+        read = failReadBackWith != 0 ? SysResult<std::int64_t>{0, failReadBackWith}
+                                     : SysResult<std::int64_t>{read.value / 2, 0};
     if (alterReadBack && read.ok())
         alterReadBack(offset, static_cast<unsigned char*>(buffer), static_cast<std::size_t>(read.value));
     return read;

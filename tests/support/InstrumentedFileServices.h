@@ -19,6 +19,12 @@ public:
     bool refuseDirectOpen = false;
     bool refuseDirectWrite = false;
     int failFlushAt = 0;
+    // Blocks of the file whose writes a failing device drops without a word: counted from the
+    // file's start, in blocks of the write.
+    struct BlockRange {
+        std::int64_t first = 0;
+        std::int64_t count = 0;
+    } droppedBlocks;
     // Calls back after each flush of data that succeeded: the end of each pass.
     std::function<void(int flushNumber)> afterFlush;
     int failRemoveAt = 0;
@@ -43,6 +49,9 @@ public:
     // Lets a test change what the device seems to hold: the extents of the Nth query, the read-back.
     std::function<void(int queryNumber, SysResult<std::vector<Extent>>& extents)> alterExtents;
     std::function<void(std::int64_t offset, unsigned char* bytes, std::size_t size)> alterReadBack;
+    // The Nth read from the device fails with this errno, or with none comes back half as long.
+    int failReadBackAt = 0;
+    int failReadBackWith = 0;
     // Files beside the file that stand in for its named streams, where the system has none to make.
     std::vector<std::string> streamFiles;
 
@@ -85,9 +94,13 @@ public:
     SysResult<FileHandle> openFolder(const std::string& path) override;
 
 private:
+    SysResult<std::int64_t> writeAllButDropped(FileHandle handle, const void* block, std::size_t blockSize,
+                                               std::int64_t count, std::int64_t offset);
+
     std::set<FileHandle> open_;
     int removes_ = 0;
     int extentQueries_ = 0;
+    int readBacks_ = 0;
     FileHandle directHandle_ = kNoHandle;
 };
 

@@ -19,6 +19,11 @@ FillReport done(std::int64_t written, std::int64_t unreached, StorageKind kind =
     return report;
 }
 
+FillReport logStructured(FillReport report) {
+    report.storage.logStructured = true;
+    return report;
+}
+
 // The box after the run says in its first sentence how much was reached, and names what was not.
 TEST(FreeSpaceTexts, TheResultSaysWhatWasWrittenAndWhatWasNotReached) {
     const std::string written = "1234,6 MB geschrieben. Die Fülldateien sind wieder gelöscht.";
@@ -40,6 +45,10 @@ TEST(FreeSpaceTexts, TheResultSaysWhatWasWrittenAndWhatWasNotReached) {
                  "des Flash-Datenträgers, die kein Programm erreicht."},
         {"data journal", done(1'234'567'890, 0, StorageKind::InPlace, MediaKind::Rotating, true),
          asFar + " Nicht erreicht: das Journal der Dateiinhalte, das noch Kopien halten kann."},
+        {"f2fs on flash", logStructured(done(1'234'567'890, 0, StorageKind::CopyOnWrite, MediaKind::Flash)),
+         asFar + " Nicht erreicht: Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören; die "
+                 "Verwaltungsblöcke des Dateisystems und seine alten Segmente, die noch Inhalte und Namen kleiner "
+                 "Dateien halten können; die Reservezellen des Flash-Datenträgers, die kein Programm erreicht."},
     };
     for (const Case& c : cases)
         EXPECT_EQ(result(c.report, "/daten"), c.text) << c.what;

@@ -4,11 +4,11 @@
 
 namespace kelvanter {
 
-// How many blocks one write call takes: grown while calls are quick and cut after a slow one, so
+// How many blocks one write or read call takes: grown while calls are quick and cut after a slow one, so
 // that a call lasts about 50 ms whatever the device's speed, up to the most one call carries. The
 // speed is averaged over the recent calls, since a throttled device lets some through at once
 // and holds the next.
-class WritePace {
+class TransferPace {
 public:
     static constexpr std::int64_t kTargetCallMicroseconds = 50'000;
     static constexpr std::int64_t kFirstBatch = 1; // a slow device must not hold the first call long

@@ -1,4 +1,4 @@
-#include "core/WritePace.h"
+#include "core/TransferPace.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@ constexpr double kKeep = 0.9;
 
 } // namespace
 
-void WritePace::record(std::int64_t blocks, std::int64_t microseconds) {
+void TransferPace::record(std::int64_t blocks, std::int64_t microseconds) {
     if (blocks <= 0)
         return;
     recentMicroseconds_ = kKeep * recentMicroseconds_ + static_cast<double>(std::max<std::int64_t>(microseconds, 0));
