@@ -146,14 +146,20 @@ OverwriteProof::OverwriteProof(const StorageView& before, std::int64_t originalL
         extents_ = before.extents.value;
 }
 
+bool OverwriteProof::writesElsewhere() const {
+    return std::any_of(doubts_.begin(), doubts_.end(),
+                       [](const Doubt& doubt) { return doubt.kind == DoubtKind::WritesElsewhere; });
+}
+
 Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, FileHandle written,
                                     unsigned char lastPattern, const std::function<void()>& serveWindow) const {
     if (extents_) {
         const auto after = files.extentsOf(written);
         if (!after.ok())
             return {{DoubtKind::LocationUnknown, {}}};
+        // Where the file system was known to write elsewhere, that is the reason, whatever the size.
         if (!stillInPlace(*extents_, after.value, originalLength_))
-            return {{DoubtKind::BlocksMoved, {}}};
+            return writesElsewhere() ? doubts_ : Doubts{{DoubtKind::BlocksMoved, {}}};
     }
     const auto length = files.lengthOf(written);
     if (!length.ok())

@@ -44,6 +44,8 @@ public:
                         const std::function<void()>& serveWindow) const;
 
 private:
+    bool writesElsewhere() const;
+
     Doubts doubts_;
     std::optional<std::vector<Extent>> extents_; // none where the file system cannot tell
     std::int64_t originalLength_ = 0;

@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                        "",
                        Prepare::Plain,
                        {{DoubtKind::WritesElsewhere, "btrfs"}},
-                       {kBlocksMoved},
+                       {{DoubtKind::WritesElsewhere, "btrfs"}},
                        Marks::Some},
         FileSystemCase{"btrfsNoCopyOnWrite", "mkfs.btrfs -q -f", "", Prepare::NoCopyOnWrite, {}, {}, Marks::None}),
     [](const auto& info) { return std::string(info.param.name); });
