@@ -8,7 +8,8 @@
 namespace kelvanter {
 
 // A folder held open while names change in it; each change is flushed to the device at once, so
-// that a name gone does not come back after a crash.
+// that a name gone does not come back after a crash. A change whose flush failed may not last:
+// everyChangeFlushed() says so.
 class HeldFolder {
 public:
     // The folder at the path; check isOpen().
@@ -21,17 +22,23 @@ public:
         const auto made = files_.makePrivateFolderAt(handle_, name);
         if (!made.ok())
             return std::nullopt;
-        files_.flushFolder(handle_);
+        flush();
         return HeldFolder(files_, made.value);
     }
-    HeldFolder(HeldFolder&& other) noexcept : files_(other.files_), handle_(other.handle_) {
+    HeldFolder(HeldFolder&& other) noexcept
+        : files_(other.files_), handle_(other.handle_), flushFailed_(other.flushFailed_) {
         other.handle_ = kNoHandle;
     }
     HeldFolder& operator=(HeldFolder&&) = delete;
-    ~HeldFolder() {
+    ~HeldFolder() { close(); }
+
+    // Lets go of the folder: FAT frees a removed folder's cluster only once nothing holds it.
+    void close() {
         if (handle_ != kNoHandle)
             files_.close(handle_);
+        handle_ = kNoHandle;
     }
+    bool everyChangeFlushed() const { return !flushFailed_; }
 
     bool isOpen() const { return handle_ != kNoHandle; }
     // Which file the name names now.
@@ -45,30 +52,33 @@ public:
     SysStatus move(const std::string& from, HeldFolder& target, const std::string& to) {
         const SysStatus moved = files_.renameAt(handle_, from, target.handle_, to);
         if (moved.ok()) {
-            files_.flushFolder(handle_);
+            flush();
             if (&target != this)
-                files_.flushFolder(target.handle_);
+                target.flush();
         }
         return moved;
     }
     SysStatus remove(const std::string& name) {
         const SysStatus removed = files_.removeAt(handle_, name);
         if (removed.ok())
-            files_.flushFolder(handle_);
+            flush();
         return removed;
     }
     SysStatus removeFolder(const std::string& name) {
         const SysStatus removed = files_.removeFolderAt(handle_, name);
         if (removed.ok())
-            files_.flushFolder(handle_);
+            flush();
         return removed;
     }
 
 private:
+    void flush() { flushFailed_ |= !files_.flushFolder(handle_).ok(); }
+
     HeldFolder(DestructionServices& files, FileHandle handle) : files_(files), handle_(handle) {}
 
     DestructionServices& files_;
     FileHandle handle_ = kNoHandle;
+    bool flushFailed_ = false;
 };
 
 } // namespace kelvanter

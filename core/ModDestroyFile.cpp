@@ -116,35 +116,43 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     HeldFolder& target = aside ? *aside : folder;
     const std::string asidePath = pathParts::joined(folderPath, asideName, separators);
     const std::string temporaryPath = pathParts::joined(aside ? asidePath : folderPath, temporary, separators);
+    const auto dropAside = [&] {
+        if (!aside)
+            return;
+        aside->close();
+        folder.removeFolder(asideName);
+    };
     const SysStatus moved = folder.move(name, target, temporary);
     // The file, already cut to nothing, goes under its own name rather than stay. A rename that
     // could replace another file is never the way out.
     if (cannotRenameSafely(moved.error)) {
-        if (aside)
-            folder.removeFolder(asideName);
+        dropAside();
         if (!folder.names(name, pin.identity()))
             return {KillOutcome::Replaced, path};
         pin.release();
         return {folder.remove(name).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed};
     }
     if (!moved.ok()) {
-        if (aside)
-            folder.removeFolder(asideName);
+        dropAside();
         return {KillOutcome::RenameFailed};
     }
     // Swapped between the look and the move: the stranger goes back, and nothing is deleted.
     if (!target.names(temporary, pin.identity())) {
         const std::string leftAt = giveBack(target, temporary, folder, path, separators, temporaryPath);
-        if (aside && leftAt != temporaryPath)
-            folder.removeFolder(asideName);
+        if (leftAt != temporaryPath)
+            dropAside();
         return {KillOutcome::Replaced, leftAt};
     }
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
-    const bool deleted = target.remove(temporary).ok();
-    if (aside && deleted)
-        folder.removeFolder(asideName);
-    return {deleted ? KillOutcome::Deleted : KillOutcome::DeleteFailed, deleted ? std::string() : temporaryPath};
+    if (!target.remove(temporary).ok())
+        return {KillOutcome::DeleteFailed, temporaryPath};
+    const bool lasts = target.everyChangeFlushed();
+    dropAside();
+    // A deletion the device was not seen to keep may come undone at a power cut.
+    if (!lasts || !folder.everyChangeFlushed())
+        return {KillOutcome::DeleteFailed, path};
+    return {KillOutcome::Deleted};
 }
 
 } // namespace kelvanter::modDestroyFile

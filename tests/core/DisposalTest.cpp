@@ -76,6 +76,16 @@ TEST_F(Disposal, AFailedDeleteLeavingADelFileIsNoSuccess) {
     EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
 }
 
+// Deleted, but the device was not seen to keep it: a power cut may bring the name back.
+TEST_F(Disposal, ADeletionTheDeviceDidNotFlushIsNoSuccess) {
+    const std::string path = writeSample(folder.file("brief.txt"), 5000);
+    files.failFolderFlushesWith = EIO;
+    destroy(path);
+    EXPECT_FALSE(display.successVisible);
+    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
+    EXPECT_TRUE(files.openHandles().empty());
+}
+
 TEST_F(Disposal, AReadOnlyFileIsMadeWritableOnceAndDisposedOf) {
     const std::string path = writeSample(folder.file("nurlesen"), 100);
     ::chmod(path.c_str(), 0444);

@@ -28,6 +28,8 @@ public:
     // Calls back after each flush of data that succeeded: the end of each pass.
     std::function<void(int flushNumber)> afterFlush;
     int failRemoveAt = 0;
+    // Every flush of a folder fails with this errno, as on a device that has begun to fail.
+    int failFolderFlushesWith = 0;
     // Calls back after each write of data (the free-space fill), with the bytes written so far.
     std::function<void(std::int64_t bytes)> afterDataWrite;
     std::int64_t dataWritten = 0;
@@ -92,6 +94,11 @@ public:
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
     SysResult<FileHandle> openFolder(const std::string& path) override;
+    SysStatus flushFolder(FileHandle folder) override {
+        if (failFolderFlushesWith != 0)
+            return {failFolderFlushesWith};
+        return PlatformFileServices::flushFolder(folder);
+    }
 
 private:
     SysResult<std::int64_t> writeAllButDropped(FileHandle handle, const void* block, std::size_t blockSize,

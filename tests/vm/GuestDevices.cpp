@@ -63,6 +63,9 @@ bool LoopDevice::lookLikeFlash() const {
 
 MappedDevice::MappedDevice(std::string name, const std::string& table) : name_(std::move(name)) {
     made_ = run("dmsetup create --noudevsync " + name_ + " --table '" + table + "'");
+    // No udev in the guest: dmsetup makes the node under /dev/mapper itself.
+    if (made_)
+        run("dmsetup mknodes " + name_);
 }
 
 MappedDevice::~MappedDevice() {
