@@ -26,6 +26,10 @@ TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev debhelper lintian strace py
     xvfb xauth python3-pyatspi at-spi2-core dbus-daemon
     libglib2.0-bin procps)
 
+# The virtual-machine lane: qemu runs the distribution's kernel over a busybox initramfs, and the
+# guest makes FAT32, exFAT and f2fs images and device-mapper devices with this machine's tools.
+VM_PACKAGES=(qemu-system-x86 busybox-static cpio dosfstools exfatprogs f2fs-tools dmsetup)
+
 # The Debian package: debhelper builds it, lintian checks it.
 PACKAGE_PACKAGES=(dpkg-dev debhelper lintian)
 

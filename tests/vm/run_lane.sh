@@ -89,7 +89,9 @@ timeout "${KELVANTER_VM_TIMEOUT:-1500}" qemu-system-x86_64 -accel "$accel" -smp 
     -virtfs local,path=/,mount_tag=host,security_model=none,readonly=on,multidevs=remap </dev/null |
     tee "$log" | grep --line-buffered -v '^KELVANTER-VM-EXIT=' || true
 status="$(sed -n 's/^KELVANTER-VM-EXIT=\([0-9]*\).*/\1/p' "$log" | tail -1)"
-echo "guest ran for $(($(date +%s) - started)) s in all"
+echo "lane: $(grep -c '^\[       OK \]' "$log") cases passed, $(grep -c '^\[  FAILED  \] .*ms)' "$log") failed," \
+    "$(grep -c '^\[  SKIPPED \]' "$log") skipped, in $(($(date +%s) - started)) s"
+grep -E '^(power cuts|failing device): ' "$log" | tr -d '\r' || true
 grep -q '^KELVANTER-VM: ' "$log" && { grep '^KELVANTER-VM: ' "$log"; exit 1; }
 [ -n "$status" ] || { echo "the guest ended without a result"; exit 1; }
 exit "$status"
