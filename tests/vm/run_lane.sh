@@ -91,7 +91,7 @@ timeout "${KELVANTER_VM_TIMEOUT:-1500}" qemu-system-x86_64 -accel "$accel" -smp 
 status="$(sed -n 's/^KELVANTER-VM-EXIT=\([0-9]*\).*/\1/p' "$log" | tail -1)"
 echo "lane: $(grep -c '^\[       OK \]' "$log") cases passed, $(grep -c '^\[  FAILED  \] .*ms)' "$log") failed," \
     "$(grep -c '^\[  SKIPPED \]' "$log") skipped, in $(($(date +%s) - started)) s"
-grep -E '^(power cuts|failing device): ' "$log" | tr -d '\r' || true
+grep -E '^(power cuts|failing device|deleted names): ' "$log" | tr -d '\r' || true
 grep -q '^KELVANTER-VM: ' "$log" && { grep '^KELVANTER-VM: ' "$log"; exit 1; }
 [ -n "$status" ] || { echo "the guest ended without a result"; exit 1; }
 exit "$status"
