@@ -11,7 +11,7 @@ DisposalResult disposalOf(const modDestroyFile::KillResult& killed) {
     case modDestroyFile::KillOutcome::Deleted:
         return {DisposalOutcome::Deleted};
     case modDestroyFile::KillOutcome::RenameFailed:
-        return {DisposalOutcome::RenameFailed};
+        return {DisposalOutcome::RenameFailed, killed.leftAt};
     case modDestroyFile::KillOutcome::Replaced:
         return {DisposalOutcome::Replaced, killed.leftAt};
     case modDestroyFile::KillOutcome::DeleteFailed:
@@ -43,7 +43,9 @@ DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
     file.written.close();
     if (!cut)
         return {DisposalOutcome::TruncateFailed};
-    return disposalOf(modDestroyFile::RenameAndKill(files, context.clock, file.path, file.pin));
+    const auto slots =
+        file.folderKeepsDeletedNames ? modDestroyFile::DeletedNames::KeptInSlots : modDestroyFile::DeletedNames::Reused;
+    return disposalOf(modDestroyFile::RenameAndKill(files, context.clock, file.path, file.pin, slots));
 }
 
 } // namespace kelvanter

@@ -22,7 +22,8 @@ enum class DisposalOutcome {
 
 struct DisposalResult {
     DisposalOutcome outcome;
-    std::string leftAt = {}; // where the file that stood under the name lies, for Replaced
+    std::string leftAt = {}; // where the file that stood under the name lies, for Replaced; where
+                             // the emptied file lies, for RenameFailed, where not at its path
 };
 
 // The reset-and-check cycle gives up after this many rounds; the file then stays.
@@ -33,6 +34,7 @@ struct HeldFile {
     const std::string& path; // as the file system names it
     FilePin& pin;
     PassFile& written;
+    bool folderKeepsDeletedNames = false; // FAT, exFAT: the name's slots are written over first
 };
 
 // Cuts the file to zero bytes, renames it to its temporary name in its folder and deletes it there.

@@ -1,5 +1,6 @@
 #include "core/FreeSpace.h"
 
+#include "core/MetadataChurn.h"
 #include "core/ServingPace.h"
 #include "core/TransferPace.h"
 #include "platform/PathParts.h"
@@ -54,13 +55,18 @@ constexpr const char* kProbeName = "probe";
 // The records of running fills, one file each in the user's state folder, named as the fill's folder.
 constexpr const char* kRecordsFolder = "fuellungen";
 
-// Deletes the fill's own files in a fill folder, lets go of it, and removes it.
-void removeFill(FillServices& files, const std::string& fill, FileHandle lock) {
+// Deletes the fill's own files in a fill folder.
+void removeFillFiles(FillServices& files, const std::string& fill) {
     const auto names = files.listFolder(fill);
     for (const std::string& name : names.value) {
         if (name.rfind(kFillFilePrefix, 0) == 0 || name == kProbeName)
             files.removeFile(pathParts::joined(fill, name, files.pathSeparators()));
     }
+}
+
+// Deletes the fill's own files in a fill folder, lets go of it, and removes it.
+void removeFill(FillServices& files, const std::string& fill, FileHandle lock) {
+    removeFillFiles(files, fill);
     files.close(lock);
     files.removeEmptyFolder(fill);
 }
@@ -270,6 +276,14 @@ FillReport fillThrough(FillServices& files, Clock& clock, FreeSpaceWatcher& watc
     // What is still free with the fill in place is what no file of this process could take.
     const auto full = files.spaceOf(folder);
     report.unreached = full.ok() && report.end == FillEnd::Done ? full.value.free : 0;
+    if (report.end == FillEnd::Done) {
+        // The space freed again gives the churn of names room for its folder blocks.
+        removeFillFiles(files, fill);
+        const ChurnReport churned = churnMetadataLog(files, clock, watcher, fill, kFillFilePrefix);
+        report.namesInLog = churned.names;
+        report.churnLogged = churned.logged;
+        report.churnMicroseconds = churned.microseconds;
+    }
     removeFill(files, fill, held.value);
     return report;
 }

@@ -36,6 +36,13 @@ enum class FillEnd {
     NothingFree, // there was no free space this process could write
 };
 
+// Whether the fill reached the old names in the file system's log of its own metadata.
+enum class NamesInLog {
+    NoLog,     // the file system keeps none this program can read or come round
+    Reached,   // the log came round once past its size after the last name went
+    Unreached, // it has one, but it did not come round
+};
+
 struct FillReport {
     FillEnd end = FillEnd::Failed;
     int error = 0;              // why it failed
@@ -44,6 +51,9 @@ struct FillReport {
     int filesMade = 0;          // fill files made, and deleted again
     int leftoversRemoved = 0;   // fill folders of a killed run, removed first
     StorageFacts storage;       // how the file system and its device keep data
+    NamesInLog namesInLog = NamesInLog::NoLog;
+    std::int64_t churnLogged = 0;       // bytes its metadata log took while names were churned
+    std::int64_t churnMicroseconds = 0; // and how long that took
 };
 
 // Removes the fill folders that a run killed midway left in `folder`; how many it removed. A fill

@@ -58,6 +58,10 @@ public:
         }
         return moved;
     }
+    // Renames within this folder, never replacing anything, and leaves the flush to the next change.
+    SysStatus renameInPlace(const std::string& from, const std::string& to) {
+        return files_.renameAt(handle_, from, handle_, to);
+    }
     SysStatus remove(const std::string& name) {
         const SysStatus removed = files_.removeAt(handle_, name);
         if (removed.ok())

@@ -1,6 +1,7 @@
 #include "core/ModDestroyFile.h"
 
 #include "core/HeldFolder.h"
+#include "core/NameSlots.h"
 #include "platform/PathParts.h"
 
 #include <cstdio>
@@ -95,22 +96,32 @@ std::string giveBack(HeldFolder& from, const std::string& temporary, HeldFolder&
 
 } // namespace
 
-KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin) {
+KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin,
+                         DeletedNames slots) {
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
     const std::string temporary = TemporaryName(date, time);
     const char* separators = files.pathSeparators();
     const std::string folderPath = pathParts::folderOf(path, separators);
-    const std::string name = pathParts::nameOf(path, separators);
     HeldFolder folder(files, folderPath);
     if (!folder.isOpen())
         return {KillOutcome::RenameFailed};
     // Whatever the name names now, if not the held file, is left as it is.
-    const auto named = folder.identityOf(name);
+    const auto named = folder.identityOf(pathParts::nameOf(path, separators));
     if (!named.ok())
         return {KillOutcome::RenameFailed};
     if (named.value != pin.identity())
         return {KillOutcome::Replaced, path};
+    const std::string ownName = pathParts::nameOf(path, separators);
+    std::string name = ownName;
+    if (slots == DeletedNames::KeptInSlots) {
+        const OverwrittenName churned = overwriteNameSlots(folder, name, pin.identity());
+        if (churned.swapped) {
+            const std::string stranger = pathParts::joined(folderPath, churned.name, separators);
+            return {KillOutcome::Replaced, giveBack(folder, churned.name, folder, path, separators, stranger)};
+        }
+        name = churned.name;
+    }
     std::string asideName;
     std::optional<HeldFolder> aside = makeAsideFolder(folder, temporary, asideName);
     HeldFolder& target = aside ? *aside : folder;
@@ -128,12 +139,15 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     if (cannotRenameSafely(moved.error)) {
         dropAside();
         if (!folder.names(name, pin.identity()))
-            return {KillOutcome::Replaced, path};
+            return {KillOutcome::Replaced, pathParts::joined(folderPath, name, separators)};
         pin.release();
         return {folder.remove(name).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed};
     }
     if (!moved.ok()) {
         dropAside();
+        // The emptied file is left under its own name, not under a neutral one no one would look for.
+        if (name != ownName && !folder.renameInPlace(name, ownName).ok())
+            return {KillOutcome::RenameFailed, pathParts::joined(folderPath, name, separators)};
         return {KillOutcome::RenameFailed};
     }
     // Swapped between the look and the move: the stranger goes back, and nothing is deleted.

@@ -37,10 +37,15 @@ struct KillResult {
     std::string leftAt = {}; // where a file left behind lies: the stranger, or the emptied file
 };
 
+// Whether the folder keeps a deleted entry's name in its slots (FAT, exFAT), which are then written
+// over first.
+enum class DeletedNames { Reused, KeptInSlots };
+
 // Moves the file under its temporary name into a folder of this user's own beside it (or, where
 // none can be made, within its folder), never replacing anything; checks before and after that the
 // name names the held file; lets the file go and deletes it there. Where the file system offers no
 // such rename, deletes it under its own name.
-KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin);
+KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin,
+                         DeletedNames slots = DeletedNames::Reused);
 
 } // namespace kelvanter::modDestroyFile

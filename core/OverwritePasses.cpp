@@ -62,7 +62,9 @@ public:
         // Proven before the cut, while the overwritten blocks are still the file's.
         const Doubts unproven = proof_->failureAfter(context_.files, context_.clock, file_.handle(), lastPattern_,
                                                      [this] { serveWindowIfDue(); });
-        const DisposalResult disposal = vesk_total(context_, {path_, target_->pin, file_});
+        const StorageView& storage = target_->storage;
+        const bool keepsNames = storage.facts.ok() && storage.facts.value.keepsDeletedNames;
+        const DisposalResult disposal = vesk_total(context_, {path_, target_->pin, file_, keepsNames});
         target_.reset();
         VeskDisplay& display = context_.display;
         display.setBarBackground(kBarColor);
@@ -78,6 +80,8 @@ public:
         resetProgressDisplay();
         if (disposal.outcome == DisposalOutcome::Replaced)
             display.report({RunNotice::Replaced, path_, 0, {}, disposal.leftAt});
+        else if (disposal.outcome == DisposalOutcome::RenameFailed && !disposal.leftAt.empty())
+            display.report({RunNotice::NotDeleted, disposal.leftAt});
         else
             display.report({RunNotice::NotDeleted, path_});
         return Verdict::NotDestroyed;

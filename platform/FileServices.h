@@ -78,9 +78,10 @@ enum class MediaKind {
 struct StorageFacts {
     std::string fileSystem; // its name as the mount table gives it: "ext4", "btrfs", ...
     StorageKind kind = StorageKind::Unknown;
-    bool journalsData = false;  // contents pass through a journal first (data=journal, or the inode's flag)
-    bool noCopyOnWrite = false; // the inode is marked to be overwritten in place on a copy-on-write system
-    bool logStructured = false; // writes everything, its own records too, as a log of segments (f2fs, nilfs2)
+    bool journalsData = false;      // contents pass through a journal first (data=journal, or the inode's flag)
+    bool noCopyOnWrite = false;     // the inode is marked to be overwritten in place on a copy-on-write system
+    bool logStructured = false;     // writes everything, its own records too, as a log of segments (f2fs, nilfs2)
+    bool keepsDeletedNames = false; // a deleted entry keeps its name in its folder's slots (FAT, exFAT)
     MediaKind media = MediaKind::Unknown;
     bool encryptedBelow = false; // an encrypting layer (dm-crypt, BitLocker) lies between it and the device
     bool synchronised = false;   // a service mirrors the file's folder elsewhere
@@ -231,6 +232,14 @@ public:
 };
 
 // What overwriting a file system's free space needs.
+// A file system's log of its own metadata (ext4's journal, XFS's log), where old copies of
+// folders and their names stay until the log comes round again.
+struct MetadataLog {
+    std::int64_t size = 0;    // bytes
+    std::int64_t written = 0; // bytes written to it since the file system was mounted, or a like count
+    bool countsWrites = true; // false where only the size is known (btrfs's metadata space)
+};
+
 class FillServices : public virtual FileBasics {
 public:
     virtual SysResult<FileSystemSpace> spaceOf(const std::string& path) = 0;
@@ -251,6 +260,8 @@ public:
                                               std::int64_t offset) = 0;
     // Deletes the name.
     virtual SysStatus removeFile(const std::string& path) = 0;
+    // Deletes the name and leaves its flush to the next flush of the file system.
+    virtual SysStatus removeFileUnflushed(const std::string& path) = 0;
     // Holds the whole file system under the path for this process's fill until the handle is
     // closed; EBUSY where another fill holds it.
     virtual SysResult<FileHandle> lockFileSystemOf(const std::string& path) = 0;
@@ -259,6 +270,12 @@ public:
     virtual SysResult<std::string> stateFolder() = 0;
     // A new small file with these contents, flushed; EEXIST where the name is taken.
     virtual SysStatus createSmallFile(const std::string& path, const std::string& contents) = 0;
+    // Gives the open file an extended attribute of the user's ("user.NAME" on Linux); EOPNOTSUPP
+    // where the file system keeps none.
+    virtual SysStatus setAttribute(FileHandle file, const std::string& name, const std::string& value) = 0;
+    // The metadata log of the file system under the folder; EOPNOTSUPP where it has none this
+    // program can read.
+    virtual SysResult<MetadataLog> metadataLogOf(const std::string& folder) = 0;
     // From now on, a request to end the program (SIGTERM, SIGHUP, SIGINT) is held back and noted.
     virtual void holdStopRequests() = 0;
     // Whether a request to end the program came while they are held back.

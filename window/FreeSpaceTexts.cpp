@@ -57,6 +57,10 @@ std::string unreachedParts(const FillReport& report) {
     if (report.storage.logStructured)
         parts += " die Verwaltungsblöcke des Dateisystems und seine alten Segmente, die noch Inhalte und Namen kleiner "
                  "Dateien halten können;";
+    if (report.namesInLog != NamesInLog::Reached && report.storage.kind != StorageKind::MemoryOnly)
+        parts += report.storage.keepsDeletedNames
+                     ? " die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner;"
+                     : " Namen gelöschter Dateien in den Verwaltungsdaten des Dateisystems;";
     if (report.storage.media == MediaKind::Flash)
         parts += " die Reservezellen des Flash-Datenträgers, die kein Programm erreicht;";
     if (!parts.empty())

@@ -61,6 +61,9 @@ public:
     SysStatus removeFile(const std::string& path) override;
     SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
     SysResult<std::string> stateFolder() override;
+    SysResult<MetadataLog> metadataLogOf(const std::string& folder) override;
+    SysStatus removeFileUnflushed(const std::string& path) override;
+    SysStatus setAttribute(FileHandle file, const std::string& name, const std::string& value) override;
     SysStatus createSmallFile(const std::string& path, const std::string& contents) override;
     void holdStopRequests() override;
     bool stopRequested() override;

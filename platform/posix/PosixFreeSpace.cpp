@@ -124,9 +124,15 @@ SysStatus PosixFileServices::createSmallFile(const std::string& path, const std:
 }
 
 SysStatus PosixFileServices::removeFile(const std::string& path) {
+    const SysStatus removed = removeFileUnflushed(path);
+    if (removed.ok())
+        posix::flushFolderOf(path);
+    return removed;
+}
+
+SysStatus PosixFileServices::removeFileUnflushed(const std::string& path) {
     if (::unlink(path.c_str()) != 0)
         return {errno};
-    posix::flushFolderOf(path);
     return {};
 }
 

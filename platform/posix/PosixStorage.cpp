@@ -29,14 +29,15 @@ struct KnownFileSystem {
     const char* name;
     StorageKind kind;
     bool logStructured = false;
+    bool keepsDeletedNames = false;
 };
 
 // statfs magic numbers of the file systems whose way of storing changed data is known.
 constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
     {0xEF53, "ext4", StorageKind::InPlace},
     {0x58465342, "xfs", StorageKind::InPlace},
-    {0x4d44, "vfat", StorageKind::InPlace},
-    {0x2011BAB0, "exfat", StorageKind::InPlace},
+    {0x4d44, "vfat", StorageKind::InPlace, false, true},
+    {0x2011BAB0, "exfat", StorageKind::InPlace, false, true},
     {0x7366746e, "ntfs3", StorageKind::InPlace},
     {0x3153464a, "jfs", StorageKind::InPlace},
     {0x52654973, "reiserfs", StorageKind::InPlace},
@@ -197,6 +198,7 @@ SysResult<StorageFacts> PosixFileServices::storageOf(FileHandle handle, const st
         if (known.magic == static_cast<std::uint32_t>(system.f_type)) {
             facts.kind = known.kind;
             facts.logStructured = known.logStructured;
+            facts.keepsDeletedNames = known.keepsDeletedNames;
             if (facts.fileSystem.empty())
                 facts.fileSystem = known.name;
         }

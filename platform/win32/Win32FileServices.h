@@ -67,6 +67,11 @@ public:
     SysStatus removeFile(const std::string& path) override;
     SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
     SysResult<std::string> stateFolder() override;
+    // NTFS's log file is the system's alone.
+    SysResult<MetadataLog> metadataLogOf(const std::string&) override { return {{}, EOPNOTSUPP}; }
+    SysStatus setAttribute(FileHandle, const std::string&, const std::string&) override { return {EOPNOTSUPP}; }
+    // Windows flushes no folder of a normal user's: the same as removeFile.
+    SysStatus removeFileUnflushed(const std::string& path) override { return removeFile(path); }
     SysStatus createSmallFile(const std::string& path, const std::string& contents) override;
     // A Windows program is not sent such requests: the system ends a session by its messages.
     void holdStopRequests() override {}

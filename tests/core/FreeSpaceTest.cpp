@@ -118,6 +118,40 @@ TEST_P(FreeSpaceImage, AfterTheFileAndTheFreeSpaceNoMarkIsLeftOnTheImage) {
     }
 }
 
+// The destroyed file's name stays in the copies of its folder's blocks that the journal or log
+// took; the fill churns names until the log has come round, and then no copy of it is left.
+TEST_P(FreeSpaceImage, AfterTheDestroyAndTheFillTheNameIsNowhereOnTheImage) {
+    if (const auto refused = mount(GetParam()))
+        GTEST_SKIP() << *refused;
+    const std::string name = "Kuendigung_Mueller_Geheim_2026.txt";
+    fs::create_directory(mountPoint() + "/Akten");
+    const std::string path = mountPoint() + "/Akten/" + name;
+    std::ofstream(path, std::ios::binary) << markedText("NAME", 100);
+    run("sync");
+    QuietDisplay display;
+    ByteCounters destroyed;
+    vesk(CoreContext{display, files, clock}, destroyed, path);
+    run("sync");
+    ASSERT_FALSE(entryExists(path));
+
+    const FillReport report = overwriteFreeSpace(files, clock, watcher, mountPoint(), counters);
+
+    EXPECT_EQ(report.end, FillEnd::Done);
+    const bool logged = std::string(GetParam().name) != "btrfs";
+    // btrfs's metadata is churned as far as its size goes, but cannot be seen to come round.
+    EXPECT_EQ(report.namesInLog, logged ? NamesInLog::Reached : NamesInLog::Unreached);
+    if (logged) {
+        EXPECT_GT(report.churnLogged, 0);
+    }
+    EXPECT_TRUE(fs::is_empty(mountPoint() + "/Akten"));
+    ASSERT_TRUE(unmount());
+    const std::size_t left = countIn(image(), name);
+    RecordProperty("name_copies_left", static_cast<int>(left));
+    if (logged) {
+        EXPECT_EQ(left, 0u) << "a copy of the name is left on the image";
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Images, FreeSpaceImage,
                          ::testing::Values(ImageCase{"ext4", "mkfs.ext4 -q -F", ""},
                                            ImageCase{"xfs", "mkfs.xfs -q -f", ""},

@@ -160,6 +160,8 @@ SysStatus InstrumentedFileServices::renameAt(FileHandle fromFolder, const std::s
         beforeRename(from, to);
     if (refuseRenamesWith != 0)
         return {refuseRenamesWith};
+    if (const int refused = renameRefusal ? renameRefusal(from, to) : 0; refused != 0)
+        return {refused};
     const SysStatus renamed = PlatformFileServices::renameAt(fromFolder, from, toFolder, to);
     if (afterRename && renamed.ok())
         afterRename(from, to);

@@ -37,6 +37,10 @@ public:
     std::function<void(std::int64_t blocks)> afterWrite;
     // A file system that refuses every rename without replacing, with this errno.
     int refuseRenamesWith = 0;
+    // Refuses the renames it returns an errno for.
+    std::function<int(const std::string& from, const std::string& to)> renameRefusal;
+    // A folder that keeps a deleted entry's name in its slots, as FAT's and exFAT's do.
+    bool keepsDeletedNames = false;
     // Calls back before and after each rename in a held folder, with the names it moves.
     std::function<void(const std::string& from, const std::string& to)> beforeRename;
     std::function<void(const std::string& from, const std::string& to)> afterRename;
@@ -94,6 +98,11 @@ public:
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
     SysResult<FileHandle> openFolder(const std::string& path) override;
+    SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) override {
+        auto facts = PlatformFileServices::storageOf(handle, path);
+        facts.value.keepsDeletedNames |= keepsDeletedNames;
+        return facts;
+    }
     SysStatus flushFolder(FileHandle folder) override {
         if (failFolderFlushesWith != 0)
             return {failFolderFlushesWith};

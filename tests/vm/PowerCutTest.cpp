@@ -25,6 +25,8 @@
 namespace kelvanter::testing {
 namespace {
 
+constexpr std::size_t kMostPointsChecked = 30;
+
 namespace fs = std::filesystem;
 
 enum class Work { Normal, Intensive, FreeSpace };
@@ -62,8 +64,10 @@ std::set<std::string> namesIn(const std::string& folder) {
 // empty, in its folder or in the program's private folder beside it, and that folder.
 bool isDisposalLeftover(const std::string& folder, const std::string& name) {
     static const std::regex temporary("[0-9]{8}\\.del");
+    // On FAT the name is first renamed through names of underscores and a digit.
+    static const std::regex neutral("_+[0-9]?|[0-9]");
     const std::string path = folder + "/" + name;
-    if (std::regex_match(name, temporary))
+    if (std::regex_match(name, temporary) || std::regex_match(name, neutral))
         return fs::is_regular_file(path) && fs::file_size(path) == 0;
     if (name.rfind(".kelvanter-entsorgung-", 0) != 0 || !fs::is_directory(path))
         return false;
@@ -247,17 +251,27 @@ TEST_P(PowerCuts, EveryCutLeavesTheBystandersWholeAndTheFileWhereTheRunMayLeaveI
     }
     ASSERT_LT(lastDurable, verdictAt) << "the run never flushed";
 
+    std::size_t durablePoints = 0;
+    for (std::size_t index = 0; index < verdictAt; ++index)
+        durablePoints += recorded->entries()[index].durable() ? 1 : 0;
+    // A fill's churn of names flushes hundreds of times alike: every so many of those, and the last, keep the
+    // lane's time in check.
+    const std::size_t every = (durablePoints + kMostPointsChecked - 1) / kMostPointsChecked;
+
     fs::copy_file(start, image, fs::copy_options::overwrite_existing);
     int points = 0;
+    std::size_t durableSeen = 0;
     for (std::size_t index = 0; index < verdictAt; ++index) {
         ASSERT_TRUE(recorded->replay(image, index, index + 1));
         if (!recorded->entries()[index].durable())
             continue;
+        if (durableSeen++ % every != 0 && index != lastDurable)
+            continue;
         checkCutAfter(index, index == lastDurable);
         ++points;
     }
-    std::cout << "power cuts: " << nameOf(GetParam()) << ": " << points << " points, " << violations.size()
-              << " violations" << std::endl;
+    std::cout << "power cuts: " << nameOf(GetParam()) << ": " << points << " points of " << durablePoints << ", "
+              << violations.size() << " violations" << std::endl;
     RecordProperty("points", points);
     EXPECT_GT(points, 2);
     for (const std::string& violation : violations)

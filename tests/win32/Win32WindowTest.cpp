@@ -258,7 +258,12 @@ TEST_F(Win32FreeSpace, FillsAnImageMappedToADriveAndDeletesTheFill) {
     window.flow().takeFolder(mapped);
     click(window.Command2);
     ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[1].text.rfind("Der freie Speicher wurde überschrieben: ", 0), 0u) << boxes.shown[1].text;
+    // Every byte reached, but not the names in the journal, which this program cannot read here.
+    const std::string& text = boxes.shown[1].text;
+    EXPECT_EQ(text.rfind("Der freie Speicher wurde überschrieben, soweit ein Programm ihn erreicht: ", 0), 0u) << text;
+    EXPECT_NE(text.find("Nicht erreicht: Namen gelöschter Dateien in den Verwaltungsdaten des Dateisystems."),
+              std::string::npos)
+        << text;
     EXPECT_GT(files.dataWritten, 20'000'000);
     EXPECT_EQ(textOf(window.progress().Label1), "100 %");
     for (const auto& entry : std::filesystem::directory_iterator(mapped))

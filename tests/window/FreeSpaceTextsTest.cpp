@@ -16,11 +16,18 @@ FillReport done(std::int64_t written, std::int64_t unreached, StorageKind kind =
     report.storage.kind = kind;
     report.storage.media = media;
     report.storage.journalsData = journal;
+    report.namesInLog = NamesInLog::Reached;
     return report;
 }
 
 FillReport logStructured(FillReport report) {
     report.storage.logStructured = true;
+    return report;
+}
+
+FillReport namesLeft(FillReport report, NamesInLog names, bool inFolders = false) {
+    report.namesInLog = names;
+    report.storage.keepsDeletedNames = inFolders;
     return report;
 }
 
@@ -49,6 +56,15 @@ TEST(FreeSpaceTexts, TheResultSaysWhatWasWrittenAndWhatWasNotReached) {
          asFar + " Nicht erreicht: Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören; die "
                  "Verwaltungsblöcke des Dateisystems und seine alten Segmente, die noch Inhalte und Namen kleiner "
                  "Dateien halten können; die Reservezellen des Flash-Datenträgers, die kein Programm erreicht."},
+        {"btrfs's metadata, churned but not seen to come round",
+         namesLeft(done(1'234'567'890, 0, StorageKind::CopyOnWrite), NamesInLog::Unreached),
+         asFar + " Nicht erreicht: Blöcke, die noch zu Snapshots oder zu anderen Dateien gehören; Namen gelöschter "
+                 "Dateien in den Verwaltungsdaten des Dateisystems."},
+        {"a journal this program cannot read", namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog),
+         asFar + " Nicht erreicht: Namen gelöschter Dateien in den Verwaltungsdaten des Dateisystems."},
+        {"FAT", namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog, true),
+         asFar + " Nicht erreicht: die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner."},
+        {"memory", namesLeft(done(1'234'567'890, 4096, StorageKind::MemoryOnly), NamesInLog::NoLog), all},
     };
     for (const Case& c : cases)
         EXPECT_EQ(result(c.report, "/daten"), c.text) << c.what;

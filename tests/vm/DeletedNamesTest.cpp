@@ -1,0 +1,110 @@
+// FAT32 and exFAT keep a deleted file's name in its folder's slots, where undelete tools read it.
+// After the destroy, no part of the name may be left anywhere on the device: not in UTF-16 (the
+// long name), not in its 8.3 alias.
+#include "GuestDevices.h"
+#include "GuestFileSystems.h"
+#include "core/OverwritePasses.h"
+#include "support/FakeClock.h"
+#include "support/InstrumentedFileServices.h"
+#include "support/LoopImage.h"
+#include "support/RecordingDisplay.h"
+#include "support/TempFolder.h"
+
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iostream>
+
+namespace kelvanter::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string utf16le(const std::string& ascii) {
+    std::string units;
+    for (const char c : ascii) {
+        units += c;
+        units += '\0';
+    }
+    return units;
+}
+
+// Every run of five characters of the text, as it would stand on the device.
+std::vector<std::string> runsOfFive(const std::string& text) {
+    std::vector<std::string> runs;
+    for (std::size_t at = 0; at + 5 <= text.size(); ++at)
+        runs.push_back(text.substr(at, 5));
+    return runs;
+}
+
+class DeletedNames : public ::testing::TestWithParam<const GuestFileSystem*> {
+protected:
+    TempFolder folder{"/tmp"};
+    InstrumentedFileServices files;
+    FakeClock clock;
+};
+
+TEST_P(DeletedNames, NoPartOfTheDestroyedFilesNameIsLeftOnTheDevice) {
+    const GuestFileSystem& system = *GetParam();
+    const std::string image = folder.file("stick.img");
+    const std::string mountPoint = folder.file("mnt");
+    fs::create_directory(mountPoint);
+    ASSERT_TRUE(run("truncate -s " + std::string(system.image) + " " + image) &&
+                run(std::string(system.mkfs) + " " + image));
+    LoopDevice loop(image);
+    const std::string name = "Kuendigung_Mueller_Geheim_2026_Akte.txt"; // 39 characters
+    const std::string alias = "KUENDI~1";
+    const std::vector<std::string> bystanders = {"Notizen_zum_Umzug.txt", "Rechnung.pdf", "foto.jpg"};
+    std::chrono::duration<double, std::milli> renaming{0};
+    std::chrono::steady_clock::time_point clockStart;
+    {
+        Mounted mounted(loop.path(), mountPoint);
+        ASSERT_TRUE(mounted.ok());
+        fs::create_directory(mountPoint + "/Akten");
+        // Bystanders on both sides of the file in the folder's slots.
+        writeSample(mountPoint + "/Akten/" + bystanders[0], 4000);
+        std::ofstream(mountPoint + "/Akten/" + name) << markedLines("KELVANTER-MARKE-", 500);
+        writeSample(mountPoint + "/Akten/" + bystanders[1], 5000);
+        writeSample(mountPoint + "/Akten/" + bystanders[2], 6000);
+        ASSERT_TRUE(run("sync"));
+        RecordingDisplay display;
+        ByteCounters counters;
+        files.beforeRename = [&, started = false](const std::string&, const std::string&) mutable {
+            if (!std::exchange(started, true))
+                clockStart = std::chrono::steady_clock::now();
+        };
+        files.afterRename = [&](const std::string&, const std::string& to) {
+            if (to == "07123509.del")
+                renaming = std::chrono::steady_clock::now() - clockStart;
+        };
+        vesk(CoreContext{display, files, clock}, counters, mountPoint + "/Akten/" + name);
+        EXPECT_TRUE(display.successVisible);
+        EXPECT_FALSE(entryExists(mountPoint + "/Akten/" + name));
+    }
+    std::cout << "deleted names: " << system.name << ": the renames before the last took " << renaming.count() << " ms"
+              << std::endl;
+    EXPECT_TRUE(run(std::string(system.fsck) + " " + loop.path())) << "the file system is clean afterwards";
+    std::vector<std::string> found;
+    for (const std::string& run : runsOfFive(name)) {
+        if (countIn(image, utf16le(run)) > 0)
+            found.push_back(run);
+    }
+    for (const std::string& run : runsOfFive(alias)) {
+        if (countIn(image, run) > 0)
+            found.push_back(run + " (8.3)");
+    }
+    EXPECT_TRUE(found.empty()) << found.size() << " runs of the name are on the device, the first: " << found[0];
+    // The long names of the bystanders ("foto.jpg" has only its 8.3 name on FAT).
+    for (const std::string& bystander : {bystanders[0], bystanders[1]})
+        EXPECT_GT(countIn(image, utf16le(bystander.substr(0, 5))), 0u) << "the bystander's name " << bystander;
+    Mounted again(loop.path(), mountPoint);
+    ASSERT_TRUE(again.ok());
+    EXPECT_EQ(readBytes(mountPoint + "/Akten/" + bystanders[0]), sampleBytes(4000));
+    EXPECT_EQ(readBytes(mountPoint + "/Akten/" + bystanders[2]), sampleBytes(6000));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, DeletedNames, ::testing::Values(&kFat32, &kExfat),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+} // namespace
+} // namespace kelvanter::testing
