@@ -126,9 +126,11 @@ int fillFreeSpace(const std::string& folder) {
     const auto start = std::chrono::steady_clock::now();
     const FillReport report = overwriteFreeSpace(files, clock, watcher, folder, counters);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    std::printf("seconds=%.3f written=%lld unreached=%lld done=%d\n", elapsed.count(),
-                static_cast<long long>(report.written), static_cast<long long>(report.unreached),
-                report.end == FillEnd::Done);
+    std::printf(
+        "seconds=%.3f written=%lld unreached=%lld churn_seconds=%.3f churn_logged=%lld names_reached=%d done=%d\n",
+        elapsed.count(), static_cast<long long>(report.written), static_cast<long long>(report.unreached),
+        static_cast<double>(report.churnMicroseconds) / 1e6, static_cast<long long>(report.churnLogged),
+        report.namesInLog == NamesInLog::Reached, report.end == FillEnd::Done);
     return report.end == FillEnd::Done ? 0 : 1;
 }
 
