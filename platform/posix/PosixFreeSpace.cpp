@@ -12,6 +12,23 @@
 
 namespace kelvanter {
 
+namespace {
+
+// The folder, open and locked for this process alone; EBUSY where another holds the lock.
+SysResult<FileHandle> lockedFolder(const char* path, int flags) {
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
+    if (fd < 0)
+        return {-1, errno};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+        ::close(fd);
+        return {-1, error};
+    }
+    return {fd, 0};
+}
+
+} // namespace
+
 SysStatus PosixFileServices::flushFileSystem(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -36,15 +53,7 @@ SysStatus PosixFileServices::removeEmptyFolder(const std::string& path) {
 }
 
 SysResult<FileHandle> PosixFileServices::lockFolder(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return {-1, errno};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
-        return {-1, error};
-    }
-    return {fd, 0};
+    return lockedFolder(path.c_str(), O_NOFOLLOW);
 }
 
 SysResult<FileHandle> PosixFileServices::createNewFile(const std::string& path) {
@@ -93,15 +102,7 @@ std::string mountRootOf(const std::string& path) {
 SysResult<FileHandle> PosixFileServices::lockFileSystemOf(const std::string& path) {
     // Its root folder is there for every user, and a lock on it binds every fill of this program.
     const std::string root = mountRootOf(path);
-    const int fd = ::open(root.empty() ? path.c_str() : root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return {-1, errno};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
-        return {-1, error};
-    }
-    return {fd, 0};
+    return lockedFolder(root.empty() ? path.c_str() : root.c_str(), 0);
 }
 
 SysStatus PosixFileServices::createSmallFile(const std::string& path, const std::string& contents) {
