@@ -58,6 +58,10 @@ done
 inserts=""
 for file in $load; do inserts="$inserts insmod /lib/$(basename "$file");"; done
 
+# A build under /tmp would be hidden by the guest's own /tmp: its top folder is kept in sight.
+keep=""
+case "$tests" in /tmp/?*/*) keep="/tmp/$(cut -d/ -f3 <<<"$tests")" ;; esac
+
 cat >"$initrd/init" <<EOF
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
@@ -68,7 +72,9 @@ $inserts
 mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=262144 host /host || echo "KELVANTER-VM: no shared root"
 mount --bind /host$root/lib/modules /lib/modules
 for m in loop vfat exfat f2fs dm-mod dm-flakey dm-log-writes; do modprobe \$m || echo "KELVANTER-VM: no module \$m"; done
+mkdir -p /keep; [ -z "$keep" ] || mount --bind /host$keep /keep
 mount -t tmpfs tmp /host/tmp; mount -t tmpfs run /host/run
+[ -z "$keep" ] || { mkdir -p /host$keep; mount --bind /keep /host$keep; }
 mount -t proc proc /host/proc; mount -t sysfs sys /host/sys; mount -t devtmpfs dev /host/dev
 chroot /host /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/tmp TMPDIR=/tmp LANG=C.UTF-8 \
     XDG_STATE_HOME=/tmp/zustand "$tests" --gtest_filter='$filter' --gtest_color=no
