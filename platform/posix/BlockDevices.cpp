@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/sysmacros.h>
 
 namespace kelvanter::posix {
 
@@ -10,13 +11,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kDeepestChain = 16; // loop over loop over dm ...: no real chain is deeper
-
-std::string firstLineOf(const fs::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -83,6 +77,17 @@ struct Walk {
 };
 
 } // namespace
+
+std::string majorMinor(dev_t device) {
+    return std::to_string(major(device)) + ":" + std::to_string(minor(device));
+}
+
+std::string firstLineOf(const std::string& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
 
 DeviceChain deviceChainOf(const std::string& sysfsRoot, const std::vector<std::string>& majorMinors,
                           const std::function<std::optional<std::string>(const std::string& path)>& deviceOfFile) {

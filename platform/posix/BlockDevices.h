@@ -5,9 +5,20 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace kelvanter::posix {
+
+// The statfs magic numbers of the file systems more than one part of this program asks after.
+inline constexpr std::uint32_t kExt4Magic = 0xEF53;
+inline constexpr std::uint32_t kXfsMagic = 0x58465342;
+inline constexpr std::uint32_t kBtrfsMagic = 0x9123683E;
+
+// A device's numbers as sysfs names them: "8:1".
+std::string majorMinor(dev_t device);
+// The first line of a small text file (a sysfs or proc entry); empty where it cannot be read.
+std::string firstLineOf(const std::string& file);
 
 // What the block devices under a file system are, read from a sysfs tree (`sysfsRoot`, "/sys" on
 // a real system, a folder of its own in tests). `majorMinors` are the devices the file system

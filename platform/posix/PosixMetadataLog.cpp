@@ -2,15 +2,17 @@
 // journal (jbd2's statistics in /proc) and XFS's log (its head in /sys, its size from the
 // geometry ioctl), both readable by every user; btrfs's metadata, which keeps old tree blocks
 // until it writes over them, by the size of its metadata space alone.
+#include "platform/posix/BlockDevices.h"
 #include "platform/posix/PosixFileServices.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <linux/btrfs.h>
 #include <linux/btrfs_tree.h>
-#include <sstream>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
@@ -25,23 +27,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr long kExt4Magic = 0xEF53;
-constexpr long kXfsMagic = 0x58465342;
-constexpr long kBtrfsMagic = 0x9123683E;
-
 // The kernel's name of the block device under the folder: "sda1", "loop0", "dm-0".
 std::string blockDeviceName(dev_t device) {
     std::error_code error;
-    const fs::path link = "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    const fs::path link = "/sys/dev/block/" + posix::majorMinor(device);
     const fs::path target = fs::read_symlink(link, error);
     return error ? std::string() : target.filename().string();
 }
 
-std::string firstLine(const fs::path& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
+// The number that starts at `from` in the text, blanks before it skipped; 0 where there is none,
+// so that a figure the kernel words otherwise never ends the program with an exception.
+std::int64_t numberAt(const std::string& text, std::size_t from) {
+    std::int64_t number = 0;
+    const std::size_t start = text.find_first_not_of(' ', std::min(from, text.size()));
+    if (start != std::string::npos)
+        std::from_chars(text.data() + start, text.data() + text.size(), number);
+    return number;
 }
 
 // jbd2's figures: "N transactions (...), each up to M blocks", later "K logged blocks per transaction".
@@ -55,16 +56,16 @@ SysResult<MetadataLog> ext4Journal(const std::string& device, std::int64_t block
         std::int64_t transactions = 0, largest = 0, loggedPerTransaction = 0;
         std::string line;
         while (std::getline(info, line)) {
-            std::istringstream words(line);
-            std::int64_t number = 0;
-            std::string word;
-            if (line.find("each up to") != std::string::npos) {
-                words >> transactions;
-                largest = std::stoll(line.substr(line.find("each up to") + 10));
-            } else if (line.find("logged blocks per transaction") != std::string::npos && (words >> number)) {
-                loggedPerTransaction = number;
+            const std::size_t eachUpTo = line.find("each up to");
+            if (eachUpTo != std::string::npos) {
+                transactions = numberAt(line, 0);
+                largest = numberAt(line, eachUpTo + 10);
+            } else if (line.find("logged blocks per transaction") != std::string::npos) {
+                loggedPerTransaction = numberAt(line, 0);
             }
         }
+        if (largest <= 0)
+            return {{}, EOPNOTSUPP};
         // A transaction takes at most a third of the journal (less the fast-commit area, if any).
         return {{3 * (largest + 1) * blockSize, transactions * loggedPerTransaction * blockSize}, 0};
     }
@@ -88,13 +89,13 @@ SysResult<MetadataLog> xfsLog(int folder, const std::string& device) {
     XfsGeometry geometry{};
     if (::ioctl(folder, kXfsGeometryV1, &geometry) != 0)
         return {{}, errno};
-    const std::string head = firstLine("/sys/fs/xfs/" + device + "/log/log_head_lsn");
+    const std::string head = posix::firstLineOf("/sys/fs/xfs/" + device + "/log/log_head_lsn");
     const auto colon = head.find(':');
     if (colon == std::string::npos)
         return {{}, EOPNOTSUPP};
     const std::int64_t size = static_cast<std::int64_t>(geometry.logBlocks) * geometry.blockSize;
-    const std::int64_t cycle = std::stoll(head.substr(0, colon));
-    const std::int64_t block = std::stoll(head.substr(colon + 1));
+    const std::int64_t cycle = numberAt(head, 0);
+    const std::int64_t block = numberAt(head, colon + 1);
     return {{size, cycle * size + block * 512}, 0};
 }
 
@@ -137,11 +138,12 @@ SysResult<MetadataLog> PosixFileServices::metadataLogOf(const std::string& folde
     SysResult<MetadataLog> log{{}, EOPNOTSUPP};
     if (::fstat(fd, &info) == 0 && ::fstatfs(fd, &system) == 0) {
         const std::string device = blockDeviceName(info.st_dev);
-        if (system.f_type == kExt4Magic && !device.empty())
+        const auto type = static_cast<std::uint32_t>(system.f_type);
+        if (type == posix::kExt4Magic && !device.empty())
             log = ext4Journal(device, system.f_bsize);
-        else if (system.f_type == kXfsMagic && !device.empty())
+        else if (type == posix::kXfsMagic && !device.empty())
             log = xfsLog(fd, device);
-        else if (system.f_type == kBtrfsMagic)
+        else if (type == posix::kBtrfsMagic)
             log = btrfsMetadata(fd);
     }
     ::close(fd);

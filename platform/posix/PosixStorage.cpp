@@ -34,8 +34,8 @@ struct KnownFileSystem {
 
 // statfs magic numbers of the file systems whose way of storing changed data is known.
 constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
-    {0xEF53, "ext4", StorageKind::InPlace},
-    {0x58465342, "xfs", StorageKind::InPlace},
+    {posix::kExt4Magic, "ext4", StorageKind::InPlace},
+    {posix::kXfsMagic, "xfs", StorageKind::InPlace},
     {0x4d44, "vfat", StorageKind::InPlace, false, true},
     {0x2011BAB0, "exfat", StorageKind::InPlace, false, true},
     {0x7366746e, "ntfs3", StorageKind::InPlace},
@@ -43,7 +43,7 @@ constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
     {0x52654973, "reiserfs", StorageKind::InPlace},
     {0x482b, "hfsplus", StorageKind::InPlace},
     {0x137F, "minix", StorageKind::InPlace},
-    {0x9123683E, "btrfs", StorageKind::CopyOnWrite},
+    {posix::kBtrfsMagic, "btrfs", StorageKind::CopyOnWrite},
     {0x2fc12fc1, "zfs", StorageKind::CopyOnWrite},
     {0xca451a4e, "bcachefs", StorageKind::CopyOnWrite},
     {0x3434, "nilfs2", StorageKind::CopyOnWrite, true},
@@ -64,7 +64,6 @@ constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
 }};
 
 constexpr std::uint32_t kFiemapBatch = 256;
-constexpr std::uint32_t kExtMagic = 0xEF53;
 
 // The mount table's file-system type, source and super-block options for the device `dev`.
 struct MountEntry {
@@ -138,19 +137,15 @@ SysResult<std::vector<Extent>> fiemapOf(int fd) {
     return {extents, 0};
 }
 
-std::string majorMinor(dev_t dev) {
-    return std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
-}
-
 // The block devices that hold the file system of `dev`: itself where it is one, else (btrfs, whose
 // numbers name no block device) the device its mount names.
 std::vector<std::string> blockDevicesOf(dev_t dev) {
-    if (::access(("/sys/dev/block/" + majorMinor(dev)).c_str(), F_OK) == 0)
-        return {majorMinor(dev)};
+    if (::access(("/sys/dev/block/" + posix::majorMinor(dev)).c_str(), F_OK) == 0)
+        return {posix::majorMinor(dev)};
     struct stat source {};
     const MountEntry mount = mountEntryOf(dev);
     if (mount.source.rfind("/dev/", 0) == 0 && ::stat(mount.source.c_str(), &source) == 0 && S_ISBLK(source.st_mode))
-        return {majorMinor(source.st_rdev)};
+        return {posix::majorMinor(source.st_rdev)};
     return {};
 }
 
@@ -231,7 +226,7 @@ SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
     found.free = static_cast<std::int64_t>(space.f_bfree) * block;
     // ext2, ext3 and ext4 keep their reserve for the administrator, who fills it too; what other
     // file systems hold back beyond the available blocks (btrfs's metadata) no file can take.
-    const bool reserveIsWritable = ::geteuid() == 0 && static_cast<std::uint32_t>(system.f_type) == kExtMagic;
+    const bool reserveIsWritable = ::geteuid() == 0 && static_cast<std::uint32_t>(system.f_type) == posix::kExt4Magic;
     const auto writable = reserveIsWritable ? space.f_bfree : space.f_bavail;
     found.available = static_cast<std::int64_t>(writable) * block;
     return {found, 0};
