@@ -106,13 +106,13 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     HeldFolder folder(files, folderPath);
     if (!folder.isOpen())
         return {KillOutcome::RenameFailed};
+    const std::string ownName = pathParts::nameOf(path, separators);
     // Whatever the name names now, if not the held file, is left as it is.
-    const auto named = folder.identityOf(pathParts::nameOf(path, separators));
+    const auto named = folder.identityOf(ownName);
     if (!named.ok())
         return {KillOutcome::RenameFailed};
     if (named.value != pin.identity())
         return {KillOutcome::Replaced, path};
-    const std::string ownName = pathParts::nameOf(path, separators);
     std::string name = ownName;
     if (slots == DeletedNames::KeptInSlots) {
         const OverwrittenName churned = overwriteNameSlots(folder, name, pin.identity());

@@ -231,7 +231,6 @@ public:
     virtual SysStatus flushFolder(FileHandle folder) = 0;
 };
 
-// What overwriting a file system's free space needs.
 // A file system's log of its own metadata (ext4's journal, XFS's log), where old copies of
 // folders and their names stay until the log comes round again.
 struct MetadataLog {
@@ -240,6 +239,7 @@ struct MetadataLog {
     bool countsWrites = true; // false where only the size is known (btrfs's metadata space)
 };
 
+// What overwriting a file system's free space needs.
 class FillServices : public virtual FileBasics {
 public:
     virtual SysResult<FileSystemSpace> spaceOf(const std::string& path) = 0;
