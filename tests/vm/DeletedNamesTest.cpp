@@ -49,8 +49,7 @@ TEST_P(DeletedNames, NoPartOfTheDestroyedFilesNameIsLeftOnTheDevice) {
     const std::string image = folder.file("stick.img");
     const std::string mountPoint = folder.file("mnt");
     fs::create_directory(mountPoint);
-    ASSERT_TRUE(run("truncate -s " + std::string(system.image) + " " + image) &&
-                run(std::string(system.mkfs) + " " + image));
+    ASSERT_TRUE(makeImage(system, image));
     LoopDevice loop(image);
     const std::string name = "Kuendigung_Mueller_Geheim_2026_Akte.txt"; // 39 characters
     const std::string alias = "KUENDI~1";

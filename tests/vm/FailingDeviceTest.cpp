@@ -45,8 +45,7 @@ protected:
     // A fresh file system on a linear mapping, with a bystander and the file to destroy.
     void prepare(int fileLines, const char* size) {
         const GuestFileSystem& system = *GetParam();
-        ASSERT_TRUE(run("truncate -s " + std::string(size) + " " + image) &&
-                    run(std::string(system.mkfs) + " " + image));
+        ASSERT_TRUE(makeImage(system, image, size));
         loop.emplace(image);
         ASSERT_TRUE(loop->attached());
         LoopDevice& device = *loop;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/LoopImage.h"
+
 #include <string>
 
 namespace kelvanter::testing {
@@ -17,6 +19,12 @@ inline const GuestFileSystem kExt4{"ext4", "mkfs.ext4 -q -F", "fsck.ext4 -n -f",
 inline const GuestFileSystem kFat32{"vfat", "mkfs.vfat -F 32 -s 1", "fsck.vfat -n", "40M"};
 inline const GuestFileSystem kExfat{"exfat", "mkfs.exfat", "fsck.exfat -n", "40M"};
 inline const GuestFileSystem kF2fs{"f2fs", "mkfs.f2fs -q -f", "fsck.f2fs", "64M"};
+
+// A fresh file system in the image file, of the given size or else the file system's own.
+inline bool makeImage(const GuestFileSystem& system, const std::string& image, const char* size = nullptr) {
+    return run("truncate -s " + std::string(size != nullptr ? size : system.image) + " " + image) &&
+           run(std::string(system.mkfs) + " " + image);
+}
 
 // Lines of text with a mark and a number each, so that any line left on a device is found.
 inline std::string markedLines(const std::string& mark, int lines) {

@@ -86,8 +86,7 @@ protected:
     // very name the run's temporary name will have, and the file.
     void makeStartingImage() {
         const GuestFileSystem& system = *GetParam().fileSystem;
-        ASSERT_TRUE(run("truncate -s " + std::string(system.image) + " " + image));
-        ASSERT_TRUE(run(std::string(system.mkfs) + " " + image));
+        ASSERT_TRUE(makeImage(system, image));
         LoopDevice loop(image);
         Mounted mounted(loop.path(), mountPoint);
         ASSERT_TRUE(mounted.ok());

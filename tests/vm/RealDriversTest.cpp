@@ -61,8 +61,7 @@ TEST_P(RealDrivers, EveryFileIsGoneAndCalledDestroyedOnlyWhereNothingCanBeLeft) 
     const std::string image = folder.file("abbild.img");
     const std::string mountPoint = folder.file("mnt");
     fs::create_directory(mountPoint);
-    ASSERT_TRUE(run("truncate -s " + std::string(system.image) + " " + image) &&
-                run(std::string(system.mkfs) + " " + image));
+    ASSERT_TRUE(makeImage(system, image));
     LoopDevice loop(image);
     ASSERT_TRUE(loop.attached());
     if (GetParam().flash) {
