@@ -25,27 +25,27 @@ using namespace kelvanter;
 // hourglass) and the longest the window would have waited to be served.
 class TimedDisplay final : public QuietDisplay {
 public:
-    using QuietDisplay::QuietDisplay;
     std::optional<std::chrono::steady_clock::time_point> disposalStart;
     std::chrono::steady_clock::time_point lastServed = std::chrono::steady_clock::now();
     std::chrono::duration<double> longestGap{0};
     int servings = 0;
 
-    void processEvents() override {
+    void serve() override {
         const auto now = std::chrono::steady_clock::now();
         longestGap = std::max<std::chrono::duration<double>>(longestGap, now - lastServed);
         lastServed = now;
         ++servings;
     }
 
-    void setMousePointer(int code) override {
-        if (code == kPointerHourglass && !disposalStart)
+    void enterPhase(RunPhase phase) override {
+        if (phase == RunPhase::Disposing && !disposalStart)
             disposalStart = std::chrono::steady_clock::now();
     }
 
     // The boxes a window would show, one line each, for scripts that check what the user is told.
     void report(const RunReport& shown) override {
-        std::fprintf(stderr, "notice=%s left_at=%s\n", noticeName(shown.notice), shown.leftAt.c_str());
+        std::fprintf(stderr, "notice=%s at=%s stranger_at=%s\n", noticeName(shown.notice), shown.path.c_str(),
+                     shown.strangerAt.c_str());
     }
 
 private:
@@ -61,6 +61,8 @@ private:
             return "not-deleted";
         case RunNotice::Replaced:
             return "replaced";
+        case RunNotice::DeletionUnflushed:
+            return "deletion-unflushed";
         case RunNotice::DeletedUnproven:
             break;
         }
@@ -89,13 +91,16 @@ long peakResidentKiB() {
 }
 
 int destroy(const std::string& mode, const std::string& path) {
-    TimedDisplay display(mode == "intensive");
+    TimedDisplay display;
     TimedFileServices files;
+    PlatformProcess process;
     PlatformClock clock;
     ByteCounters counters;
     const auto start = std::chrono::steady_clock::now();
     display.lastServed = start;
-    const bool destroyed = vesk(CoreContext{display, files, clock}, counters, path) == Verdict::Destroyed;
+    const PassModes modes = PassModes::of(mode == "intensive");
+    const bool destroyed =
+        vesk(CoreContext{display, display, files, process, clock}, counters, path, modes) == Verdict::Destroyed;
     const auto end = std::chrono::steady_clock::now();
     const auto disposalStart = display.disposalStart.value_or(end);
     const std::chrono::duration<double> elapsed = end - start;
@@ -111,20 +116,14 @@ int destroy(const std::string& mode, const std::string& path) {
 }
 
 // Overwrites the free space of the file system under the folder and reports what it wrote.
-class QuietWatcher final : public FreeSpaceWatcher {
-public:
-    void processEvents() override {}
-    void setPercent(std::int32_t) override {}
-    bool cancelRequested() const override { return false; }
-};
-
 int fillFreeSpace(const std::string& folder) {
     PlatformFileServices files;
+    PlatformProcess process;
     PlatformClock clock;
-    QuietWatcher watcher;
+    QuietDisplay quiet;
     FillCounters counters;
     const auto start = std::chrono::steady_clock::now();
-    const FillReport report = overwriteFreeSpace(files, clock, watcher, folder, counters);
+    const FillReport report = overwriteFreeSpace(FillContext{quiet, files, process, clock, counters}, folder);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     std::printf(
         "seconds=%.3f written=%lld unreached=%lld churn_seconds=%.3f churn_logged=%lld names_reached=%d done=%d\n",

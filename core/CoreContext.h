@@ -1,15 +1,18 @@
 #pragma once
 
-#include "core/VeskDisplay.h"
+#include "core/RunProgress.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
 
 namespace kelvanter {
 
-// What one destruction works with: the window, the file system and the clock.
+// What one destruction works with: the window's progress and boxes, the file system, the
+// process's own services (who else holds the file) and the clock.
 struct CoreContext {
-    VeskDisplay& display;
+    RunProgress& progress;
+    RunReports& reports;
     DestructionServices& files;
+    ProcessServices& process;
     Clock& clock;
 };
 

@@ -6,30 +6,35 @@ namespace kelvanter {
 
 namespace {
 
-DisposalResult disposalOf(const modDestroyFile::KillResult& killed) {
-    switch (killed.outcome) {
+DisposalOutcome outcomeOf(modDestroyFile::KillOutcome killed) {
+    switch (killed) {
     case modDestroyFile::KillOutcome::Deleted:
-        return {DisposalOutcome::Deleted};
+        return DisposalOutcome::Deleted;
     case modDestroyFile::KillOutcome::RenameFailed:
-        return {DisposalOutcome::RenameFailed, killed.leftAt};
+        return DisposalOutcome::RenameFailed;
     case modDestroyFile::KillOutcome::Replaced:
-        return {DisposalOutcome::Replaced, killed.leftAt};
+        return DisposalOutcome::Replaced;
+    case modDestroyFile::KillOutcome::DeletionUnflushed:
+        return DisposalOutcome::DeletionUnflushed;
     case modDestroyFile::KillOutcome::DeleteFailed:
         break;
     }
-    return {DisposalOutcome::DeleteFailed, killed.leftAt};
+    return DisposalOutcome::DeleteFailed;
+}
+
+DisposalResult disposalOf(const modDestroyFile::KillResult& killed) {
+    return {outcomeOf(killed.outcome), killed.fileAt, killed.strangerAt};
 }
 
 } // namespace
 
 DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
-    VeskDisplay& display = context.display;
     DestructionServices& files = context.files;
     for (int round = 0;; ++round) {
-        display.setMousePointer(kPointerHourglass);
+        context.progress.enterPhase(RunPhase::Disposing);
         const auto status = files.statusOf(file.pin.handle());
         if (!modDestroyFile::FileExists(status)) {
-            display.report({RunNotice::FileVanished, file.path});
+            context.reports.report({RunNotice::FileVanished, file.path});
             return {status.ok() && status.value.links > 0 ? DisposalOutcome::SystemFile : DisposalOutcome::Vanished};
         }
         if (modDestroyFile::AttributesOk(status.value.attributes))

@@ -17,13 +17,14 @@ enum class DisposalOutcome {
     TruncateFailed,
     RenameFailed,
     DeleteFailed,
-    Replaced, // another file stood under its name, and was left as it was
+    Replaced,          // another file stood under its name, and was left as it was
+    DeletionUnflushed, // deleted, but the device was not seen to keep the deletion: it may come undone
 };
 
 struct DisposalResult {
     DisposalOutcome outcome;
-    std::string leftAt = {}; // where the file that stood under the name lies, for Replaced; where
-                             // the emptied file lies, for RenameFailed, where not at its path
+    std::string fileAt = {};     // where the emptied file lies, where not at its path
+    std::string strangerAt = {}; // where the file that stood under its name lies, for Replaced
 };
 
 // The reset-and-check cycle gives up after this many rounds; the file then stays.
@@ -38,7 +39,7 @@ struct HeldFile {
 };
 
 // Cuts the file to zero bytes, renames it to its temporary name in its folder and deletes it there.
-// Ends silently at the first failure; leaves the hourglass pointer on.
+// Ends silently at the first failure; the window stays in the disposing phase.
 DisposalResult vesk_total(const CoreContext& context, HeldFile file);
 
 } // namespace kelvanter

@@ -1,12 +1,14 @@
 #include "core/FilePin.h"
 
+#include "platform/Reasons.h"
+
 namespace kelvanter {
 
 namespace {
 
 // What leaves the path without a destroyable file, rather than in the way of one.
 bool namesNoFile(int error) {
-    return error == ENOENT || error == ENOTDIR || error == ELOOP || error == kNotARegularFile || error == kFileReplaced;
+    return reasonOf(error) == Reason::NoFileThere;
 }
 
 } // namespace
@@ -17,7 +19,8 @@ FilePin::Lookup FilePin::lookUp(DestructionServices& files, const std::string& p
         return {std::nullopt, namesNoFile(pinned.error) ? 0 : pinned.error};
     FilePin pin(files, pinned.value.handle, pinned.value.status);
     const std::uint32_t attributes = pinned.value.status.attributes;
-    if (pinned.value.status.kind != EntryKind::Regular || (attributes & kAttrSystem) != 0)
+    if (pinned.value.status.kind != EntryKind::Regular || (attributes & kAttrSystem) != 0 ||
+        pinned.value.status.unchangeable)
         return {};
     if (hidden == HiddenFiles::Excluded && (attributes & kAttrHidden) != 0)
         return {};

@@ -17,7 +17,7 @@ public:
     struct Lookup;
 
     // The regular file at the path, if one is there that may be destroyed: never a link, folder,
-    // FIFO, socket or device, never a system file (immutable or append-only on Linux), and a
+    // FIFO, socket or device, never a system file (or an unchangeable one on Linux), and a
     // hidden one only where admitted.
     static Lookup lookUp(DestructionServices& files, const std::string& path,
                          HiddenFiles hidden = HiddenFiles::Admitted);

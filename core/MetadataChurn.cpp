@@ -1,7 +1,6 @@
 #include "core/MetadataChurn.h"
 
 #include "core/ServingPace.h"
-#include "platform/PathParts.h"
 
 #include <algorithm>
 #include <vector>
@@ -44,7 +43,8 @@ private:
 
 // One batch: the files made, each with attributes that fill metadata blocks of their own, and
 // flushed; then removed and flushed. False where the folder took none.
-bool churnOnce(FillServices& files, const std::string& fill, const std::string& prefix, RandomNames& names) {
+bool churnOnce(FillServices& files, HeldFolder& fill, const std::string& fillPath, const std::string& prefix,
+               RandomNames& names) {
     std::vector<std::string> made;
     const std::string attribute = names.next("").substr(0, 20);
     std::string value;
@@ -52,8 +52,8 @@ bool churnOnce(FillServices& files, const std::string& fill, const std::string& 
         value += names.next("");
     value.resize(kAttributeBytes);
     for (int file = 0; file < kFilesPerBatch; ++file) {
-        const std::string path = pathParts::joined(fill, names.next(prefix), files.pathSeparators());
-        const auto created = files.createNewFile(path);
+        const std::string name = names.next(prefix);
+        const auto created = fill.createFile(name);
         if (!created.ok())
             continue;
         // A value of its own, or ext4 shares one block among all the files that hold the same.
@@ -62,21 +62,23 @@ bool churnOnce(FillServices& files, const std::string& fill, const std::string& 
         for (int kind = 0; kind < kAttributesPerFile; ++kind)
             files.setAttribute(created.value, attribute + char('a' + kind), value);
         files.close(created.value);
-        made.push_back(path);
+        made.push_back(name);
     }
-    files.flushFileSystem(fill);
-    for (const std::string& path : made)
-        files.removeFileUnflushed(path);
-    files.flushFileSystem(fill);
+    files.flushFileSystem(fillPath);
+    for (const std::string& name : made)
+        fill.removeUnflushed(name);
+    files.flushFileSystem(fillPath);
     return !made.empty();
 }
 
 } // namespace
 
-ChurnReport churnMetadataLog(FillServices& files, Clock& clock, FreeSpaceWatcher& watcher, const std::string& fill,
+ChurnReport churnMetadataLog(const FillContext& context, HeldFolder& fill, const std::string& fillPath,
                              const std::string& filePrefix) {
+    FillServices& files = context.files;
+    Clock& clock = context.clock;
     ChurnReport report;
-    const auto start = files.metadataLogOf(fill);
+    const auto start = files.metadataLogOf(fillPath);
     if (!start.ok() || start.value.size <= 0)
         return report;
     const std::int64_t began = clock.monotonicMicroseconds();
@@ -91,10 +93,10 @@ ChurnReport churnMetadataLog(FillServices& files, Clock& clock, FreeSpaceWatcher
             ? kMostBatches
             : static_cast<int>(std::clamp<std::int64_t>(start.value.size / kUncountedBytesPerBatch, 16, kMostBatches));
     for (int batch = 0; batch < batches; ++batch) {
-        serving.serveIfDue([&] { watcher.processEvents(); });
-        if (watcher.cancelRequested() || !churnOnce(files, fill, filePrefix, names))
+        serving.serveIfDue([&] { context.progress.serve(); });
+        if (context.progress.cancelAsked() || !churnOnce(files, fill, fillPath, filePrefix, names))
             break;
-        const auto now = files.metadataLogOf(fill);
+        const auto now = files.metadataLogOf(fillPath);
         if (!now.ok())
             break;
         report.logged = now.value.written - start.value.written;

@@ -2,7 +2,9 @@
 
 #include "core/HeldFolder.h"
 #include "core/NameSlots.h"
+#include "platform/DiskNames.h"
 #include "platform/PathParts.h"
+#include "platform/Reasons.h"
 
 #include <cstdio>
 
@@ -16,16 +18,11 @@ std::string twoDigits(int value) {
     return text;
 }
 
-// A file system that can neither rename without replacing nor link (some FUSE FAT drivers).
-bool cannotRenameSafely(int error) {
-    return error == EINVAL || error == EPERM || error == ENOSYS || error == EOPNOTSUPP;
-}
-
 } // namespace
 
 bool FileExists(const SysResult<EntryStatus>& status) {
     return status.ok() && status.value.links > 0 && status.value.kind == EntryKind::Regular &&
-           (status.value.attributes & kAttrSystem) == 0;
+           (status.value.attributes & kAttrSystem) == 0 && !status.value.unchangeable;
 }
 
 bool AttributesOk(std::uint32_t word) {
@@ -65,12 +62,11 @@ namespace {
 
 // The private folder the file is moved into before it is deleted there, where no other user can
 // put a file under the name that is deleted.
-constexpr const char* kAsideFolderPrefix = ".kelvanter-entsorgung-";
 constexpr int kAsideFolderTries = 8;
 
 std::optional<HeldFolder> makeAsideFolder(HeldFolder& folder, const std::string& temporary, std::string& name) {
     for (int attempt = 0; attempt < kAsideFolderTries; ++attempt) {
-        name = kAsideFolderPrefix;
+        name = diskNames::kAsideFolderPrefix;
         name += temporary.substr(0, 8);
         if (attempt > 0) {
             name += '-';
@@ -96,13 +92,32 @@ std::string giveBack(HeldFolder& from, const std::string& temporary, HeldFolder&
 
 } // namespace
 
+namespace {
+
+// Where the file system offers no rename that never replaces: the file, already cut to nothing,
+// goes under its own name rather than stay.
+// `at` is where the name lies, `own` whether it is the file's own.
+KillResult deleteUnderItsName(HeldFolder& folder, const std::string& name, const std::string& at, bool own,
+                              FilePin& pin) {
+    if (!folder.names(name, pin.identity()))
+        return {KillOutcome::Replaced, {}, at};
+    pin.release();
+    if (!folder.remove(name).ok())
+        return {KillOutcome::DeleteFailed, own ? std::string() : at};
+    return {folder.everyChangeFlushed() ? KillOutcome::Deleted : KillOutcome::DeletionUnflushed};
+}
+
+} // namespace
+
 KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin,
                          DeletedNames slots) {
+    // The date first, then the time: never in the order a compiler happens to choose.
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
     const std::string temporary = TemporaryName(date, time);
     const char* separators = files.pathSeparators();
     const std::string folderPath = pathParts::folderOf(path, separators);
+    const auto inFolder = [&](const std::string& name) { return pathParts::joined(folderPath, name, separators); };
     HeldFolder folder(files, folderPath);
     if (!folder.isOpen())
         return {KillOutcome::RenameFailed};
@@ -112,21 +127,21 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     if (!named.ok())
         return {KillOutcome::RenameFailed};
     if (named.value != pin.identity())
-        return {KillOutcome::Replaced, path};
+        return {KillOutcome::Replaced, {}, path};
     std::string name = ownName;
     if (slots == DeletedNames::KeptInSlots) {
         const OverwrittenName churned = overwriteNameSlots(folder, name, pin.identity());
-        if (churned.swapped) {
-            const std::string stranger = pathParts::joined(folderPath, churned.name, separators);
-            return {KillOutcome::Replaced, giveBack(folder, churned.name, folder, path, separators, stranger)};
-        }
+        if (churned.swapped)
+            return {KillOutcome::Replaced,
+                    {},
+                    giveBack(folder, churned.name, folder, path, separators, inFolder(churned.name))};
         name = churned.name;
     }
     std::string asideName;
     std::optional<HeldFolder> aside = makeAsideFolder(folder, temporary, asideName);
     HeldFolder& target = aside ? *aside : folder;
-    const std::string asidePath = pathParts::joined(folderPath, asideName, separators);
-    const std::string temporaryPath = pathParts::joined(aside ? asidePath : folderPath, temporary, separators);
+    const std::string temporaryPath =
+        pathParts::joined(aside ? inFolder(asideName) : folderPath, temporary, separators);
     const auto dropAside = [&] {
         if (!aside)
             return;
@@ -134,28 +149,24 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
         folder.removeFolder(asideName);
     };
     const SysStatus moved = folder.move(name, target, temporary);
-    // The file, already cut to nothing, goes under its own name rather than stay. A rename that
-    // could replace another file is never the way out.
-    if (cannotRenameSafely(moved.error)) {
+    if (reasonOf(moved.error) == Reason::Unsupported) {
         dropAside();
-        if (!folder.names(name, pin.identity()))
-            return {KillOutcome::Replaced, pathParts::joined(folderPath, name, separators)};
-        pin.release();
-        return {folder.remove(name).ok() ? KillOutcome::Deleted : KillOutcome::DeleteFailed};
+        return deleteUnderItsName(folder, name, inFolder(name), name == ownName, pin);
     }
+    // Any other refusal (a sticky folder, a read-only one) leaves the emptied file where it is.
     if (!moved.ok()) {
         dropAside();
-        // The emptied file is left under its own name, not under a neutral one no one would look for.
+        // Under its own name, not under a neutral one no one would look for.
         if (name != ownName && !folder.renameInPlace(name, ownName).ok())
-            return {KillOutcome::RenameFailed, pathParts::joined(folderPath, name, separators)};
+            return {KillOutcome::RenameFailed, inFolder(name)};
         return {KillOutcome::RenameFailed};
     }
     // Swapped between the look and the move: the stranger goes back, and nothing is deleted.
     if (!target.names(temporary, pin.identity())) {
-        const std::string leftAt = giveBack(target, temporary, folder, path, separators, temporaryPath);
-        if (leftAt != temporaryPath)
+        const std::string strangerAt = giveBack(target, temporary, folder, path, separators, temporaryPath);
+        if (strangerAt != temporaryPath)
             dropAside();
-        return {KillOutcome::Replaced, leftAt};
+        return {KillOutcome::Replaced, {}, strangerAt};
     }
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
@@ -165,7 +176,7 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     dropAside();
     // A deletion the device was not seen to keep may come undone at a power cut.
     if (!lasts || !folder.everyChangeFlushed())
-        return {KillOutcome::DeleteFailed, path};
+        return {KillOutcome::DeletionUnflushed};
     return {KillOutcome::Deleted};
 }
 

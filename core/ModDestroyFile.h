@@ -29,12 +29,14 @@ enum class KillOutcome {
     Deleted,
     RenameFailed,
     DeleteFailed,
-    Replaced, // another file stood under the name: it is left as it was, and nothing is deleted
+    Replaced,          // another file stood under the name: it is left as it was, and nothing is deleted
+    DeletionUnflushed, // deleted, but a flush of the folder failed: the name may come back
 };
 
 struct KillResult {
     KillOutcome outcome;
-    std::string leftAt = {}; // where a file left behind lies: the stranger, or the emptied file
+    std::string fileAt = {};     // where the emptied file lies, where not at its own path
+    std::string strangerAt = {}; // where the file found under the name lies, for Replaced
 };
 
 // Whether the folder keeps a deleted entry's name in its slots (FAT, exFAT), which are then written
@@ -44,7 +46,8 @@ enum class DeletedNames { Reused, KeptInSlots };
 // Moves the file under its temporary name into a folder of this user's own beside it (or, where
 // none can be made, within its folder), never replacing anything; checks before and after that the
 // name names the held file; lets the file go and deletes it there. Where the file system offers no
-// such rename, deletes it under its own name.
+// rename that never replaces, deletes it under its own name; a rename refused for any other reason
+// leaves the emptied file under its own name.
 KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin,
                          DeletedNames slots = DeletedNames::Reused);
 

@@ -1,6 +1,7 @@
 #include "core/NameSlots.h"
 
-#include <cerrno>
+#include "platform/Reasons.h"
+
 #include <vector>
 
 namespace kelvanter::modDestroyFile {
@@ -27,7 +28,7 @@ Step renameToFirstFree(HeldFolder& folder, OverwrittenName& current, const std::
         if (names[index] == current.name)
             continue;
         const SysStatus renamed = folder.renameInPlace(current.name, names[index]);
-        if (renamed.error == EEXIST)
+        if (reasonOf(renamed.error) == Reason::NameTaken)
             continue;
         if (!renamed.ok())
             return Step::Refused;

@@ -4,20 +4,21 @@
 #include "core/CoreContext.h"
 #include "core/FilePin.h"
 #include "core/OverwriteProof.h"
+#include "core/PassWriter.h"
+#include "core/RunVerdict.h"
 
-#include <array>
 #include <optional>
 #include <string>
 
 namespace kelvanter {
 
-inline constexpr unsigned char kNormalPattern = 0;
-inline constexpr std::array<unsigned char, 7> kIntensivePatterns{0, 255, 0, 255, 0, 255, 246};
+// The methods the user chose: the window's two option buttons, which exclude each other. With
+// neither, nothing is opened or written.
+struct PassModes {
+    bool normal = true;
+    bool intensive = false;
 
-enum class Verdict {
-    NotDestroyed,
-    Destroyed,       // the file is gone, and the device was seen to hold the overwrite
-    DeletedUnproven, // the file is gone, but the overwrite could not be proven on the device
+    static PassModes of(bool intensive) { return {!intensive, intensive}; }
 };
 
 // The file a destruction works on, as its lookup found it: held open since, and with the answers
@@ -27,17 +28,27 @@ struct DestructionTarget {
     FilePin pin;
     StorageView storage;
 
-    static std::optional<DestructionTarget> lookUp(DestructionServices& files, const std::string& path,
-                                                   HiddenFiles hidden = HiddenFiles::Admitted);
+    // The target, or nothing with the error that stood in the way of one (none where there was
+    // simply no destroyable file).
+    struct Lookup;
+    static Lookup find(DestructionServices& files, ProcessServices& process, const std::string& path,
+                       HiddenFiles hidden);
+    static std::optional<DestructionTarget> lookUp(DestructionServices& files, ProcessServices& process,
+                                                   const std::string& path, HiddenFiles hidden = HiddenFiles::Admitted);
+};
+
+struct DestructionTarget::Lookup {
+    std::optional<DestructionTarget> target;
+    int error = 0;
 };
 
 // Overwrites the file in place (one pass of 0, or seven of 0, 255, 0, 255, 0, 255, 246), disposes
 // of it and shows the verdict. The target is the file the user confirmed; the pass's open of its
 // path must find that very file, or nothing is written. Destroyed only when nothing is left of
 // it, and the overwrite was proven where the data lies; the user is told which.
-Verdict vesk(const CoreContext& context, ByteCounters& counters, DestructionTarget target);
+Verdict vesk(const CoreContext& context, ByteCounters& counters, DestructionTarget target, PassModes modes);
 
 // The same for the file found at the path now, for destructions nobody confirmed file by file.
-Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName);
+Verdict vesk(const CoreContext& context, ByteCounters& counters, const std::string& sFileName, PassModes modes);
 
 } // namespace kelvanter

@@ -1,5 +1,6 @@
 #include "core/OverwriteProof.h"
 
+#include "core/AlignedBytes.h"
 #include "core/TransferPace.h"
 
 #include <algorithm>
@@ -68,15 +69,6 @@ std::optional<Doubt> placementDoubt(const StorageView& storage) {
     return std::nullopt;
 }
 
-struct AlignedFree {
-    void operator()(unsigned char* memory) const { ::operator delete[](memory, std::align_val_t(kBlockSize)); }
-};
-using AlignedBytes = std::unique_ptr<unsigned char[], AlignedFree>;
-
-AlignedBytes alignedBytes(std::size_t size) {
-    return AlignedBytes(static_cast<unsigned char*>(::operator new[](size, std::align_val_t(kBlockSize))));
-}
-
 // Whether all `size` bytes are `pattern`: the first block byte by byte, the rest as copies of it.
 bool holdsOnly(const unsigned char* bytes, std::size_t size, unsigned char pattern) {
     const std::size_t first = std::min(size, kBlockSize);
@@ -108,8 +100,9 @@ bool patternHeld(DestructionServices& files, Clock& clock, FileHandle written, s
 
 } // namespace
 
-StorageView StorageView::of(DestructionServices& files, const FilePin& pin, const std::string& path) {
-    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle()), files.isOpenElsewhere(pin.handle())};
+StorageView StorageView::of(DestructionServices& files, ProcessServices& process, const FilePin& pin,
+                            const std::string& path) {
+    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle()), process.isOpenElsewhere(pin.handle())};
 }
 
 Doubts doubtsFrom(const StorageView& storage) {

@@ -19,7 +19,8 @@ struct StorageView {
     SysResult<std::vector<Extent>> extents;
     bool openElsewhere = false; // another program holds it open, and may write on after it is gone
 
-    static StorageView of(DestructionServices& files, const FilePin& pin, const std::string& path);
+    static StorageView of(DestructionServices& files, ProcessServices& process, const FilePin& pin,
+                          const std::string& path);
 };
 
 // The doubts that facts about the storage raise; none where an in-place overwrite can hold.

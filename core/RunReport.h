@@ -36,23 +36,25 @@ using Doubts = std::vector<Doubt>;
 
 // What a run has to tell the user in a box; the window chooses the words.
 enum class RunNotice {
-    FileVanished,    // the disposal found the file gone or turned into a system file
-    CannotOpen,      // the file could not be found or opened for the passes; it is unchanged
-    CannotWrite,     // a pass could not write or flush the file; it stays at its path
-    NotDeleted,      // the file could not be deleted and is still there
-    Replaced,        // another file stood under its name at the disposal, and was left as it was
-    DeletedUnproven, // the file is gone, but the overwrite could not be proven on the device
+    FileVanished,      // the disposal found the file gone or turned into a system file
+    CannotOpen,        // the file could not be found or opened for the passes; it is unchanged
+    CannotWrite,       // a pass could not write or flush the file; it stays at its path
+    NotDeleted,        // the file could not be deleted and is still there
+    DeletionUnflushed, // the file was deleted, but the device was not seen to keep the deletion
+    Replaced,          // another file stood under its name at the disposal, and was left as it was
+    DeletedUnproven,   // the file is gone, but the overwrite could not be proven on the device
 };
 
 struct RunReport {
-    RunReport(RunNotice notice, std::string path, int error = 0, Doubts doubts = {}, std::string leftAt = {})
-        : notice(notice), path(std::move(path)), error(error), doubts(std::move(doubts)), leftAt(std::move(leftAt)) {}
+    RunReport(RunNotice notice, std::string path, int error = 0, Doubts doubts = {}, std::string strangerAt = {})
+        : notice(notice), path(std::move(path)), error(error), doubts(std::move(doubts)),
+          strangerAt(std::move(strangerAt)) {}
 
     RunNotice notice;
-    std::string path;   // the file, as the file system names it
-    int error;          // why a pass failed, for CannotOpen and CannotWrite
-    Doubts doubts;      // why the overwrite is unproven, for DeletedUnproven
-    std::string leftAt; // where the file that stood under the name lies now, for Replaced
+    std::string path;       // where the file lies, as the file system names it
+    int error;              // why a pass failed, for CannotOpen and CannotWrite
+    Doubts doubts;          // why the overwrite is unproven, for DeletedUnproven
+    std::string strangerAt; // where the file that stood under the name lies now, for Replaced
     bool operator==(const RunReport&) const = default;
 };
 

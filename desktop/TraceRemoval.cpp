@@ -138,13 +138,13 @@ std::string withoutRecentEntries(const std::string& xbel, const std::vector<std:
     return result;
 }
 
-void removeTracesOf(DestructionServices& files, DesktopServices& records, Clock& clock, const TraceLocations& locations,
-                    const std::string& absolutePath) {
+void removeTracesOf(DestructionServices& files, DesktopServices& records, ProcessServices& process, Clock& clock,
+                    const TraceLocations& locations, const std::string& absolutePath) {
     for (const std::string& thumbnail : thumbnailsOf(files, locations, absolutePath)) {
         // A thumbnail whose overwrite cannot be proven still goes, quietly.
         QuietDisplay display;
         ByteCounters counters;
-        vesk(CoreContext{display, files, clock}, counters, thumbnail);
+        vesk(CoreContext{display, display, files, process, clock}, counters, thumbnail, PassModes{});
     }
     if (locations.recentFilesList.empty())
         return;

@@ -40,7 +40,7 @@ std::string withoutRecentEntries(const std::string& xbel, const std::vector<std:
 
 // Destroys the file's thumbnails (one quiet pass each) and drops it from the recent-files list.
 // Failures change nothing of what the user was told about the file itself.
-void removeTracesOf(DestructionServices& files, DesktopServices& records, Clock& clock, const TraceLocations& locations,
-                    const std::string& absolutePath);
+void removeTracesOf(DestructionServices& files, DesktopServices& records, ProcessServices& process, Clock& clock,
+                    const TraceLocations& locations, const std::string& absolutePath);
 
 } // namespace kelvanter::traces

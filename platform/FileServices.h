@@ -47,9 +47,10 @@ struct EntryStatus {
     EntryKind kind = EntryKind::Other;
     FileIdentity identity;
     std::int64_t size = 0;
-    // On POSIX: read-only when the owner may not write, system when the inode is immutable or
-    // append-only (nothing short of privilege can remove it), normal when neither.
+    // On POSIX: read-only when the owner may not write, else normal.
     std::uint32_t attributes = kAttrNormal;
+    // POSIX's immutable or append-only inode: nothing short of privilege can change or remove it.
+    bool unchangeable = false;
     std::uint64_t links = 1; // names the file has; 0 once it has been deleted
 };
 
@@ -131,7 +132,7 @@ struct PinnedEntry {
     EntryStatus status;
 };
 
-// What every client of the file services needs: names, folders, and open files' ends.
+// What every client of the file services needs: names, and open files' ends.
 // Paths are byte strings taken literally: no wildcards, no expansion.
 class FileBasics {
 public:
@@ -144,13 +145,15 @@ public:
     // The path made absolute against the current folder, as the system names it; on POSIX
     // joined without resolving "..", which through a linked folder would name another file.
     virtual SysResult<std::string> absolutePath(const std::string& path) = 0;
-    // The names in a folder, without "." and "..".
+    // The names in the folder at the path, without "." and "..", for looking only: what changes
+    // names goes through a held folder.
     virtual SysResult<std::vector<std::string>> listFolder(const std::string& path) = 0;
     // The whole contents of a small regular file (never through a link); EFBIG past `limit` bytes.
     virtual SysResult<std::string> readSmallFile(const std::string& path, std::size_t limit) = 0;
 
     // Commits the open file's data to the device; a failure here means the data is not there.
     virtual SysStatus flushData(FileHandle handle) = 0;
+    // Closes a file or a held folder, and lets go of any lock on it.
     virtual SysStatus close(FileHandle handle) = 0;
 
     // How the file system under the open file stores changed data; `path` names it, for what
@@ -158,9 +161,50 @@ public:
     virtual SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) = 0;
 };
 
+// Folders held open, and the names in them: what the destruction and the fill both do there.
+// Every name is a name in the held folder, never a path; nothing is done by a path that another
+// program could have changed since the folder was opened.
+class FolderServices : public virtual FileBasics {
+public:
+    // The folder at the path, held open.
+    virtual SysResult<FileHandle> openFolder(const std::string& path) = 0;
+    // The folder of that name in the held one, never through a link (ELOOP); ENOTDIR where it is
+    // no folder.
+    virtual SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) = 0;
+    // The names in the held folder, without "." and "..".
+    virtual SysResult<std::vector<std::string>> namesIn(FileHandle folder) = 0;
+    // Which file a name in the held folder names now, without following a link.
+    virtual SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) = 0;
+    // Renames within or between held folders; EEXIST rather than replace an existing entry, and
+    // EOPNOTSUPP where the file system can neither rename without replacing nor link. Any other
+    // error is a refusal of this rename (EPERM in a sticky folder, EACCES, EROFS).
+    virtual SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
+                               const std::string& to) = 0;
+    // Deletes the name of a file in the held folder; the folder's flush is the caller's.
+    virtual SysStatus removeAt(FileHandle folder, const std::string& name) = 0;
+    // A new folder in the held folder that only this user may enter (hidden on Windows), held
+    // open; EEXIST where the name is taken.
+    virtual SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) = 0;
+    // Removes the empty folder of that name in the held folder; the folder's flush is the caller's.
+    virtual SysStatus removeFolderAt(FileHandle folder, const std::string& name) = 0;
+    // Commits the folder's entries, so that a name changed there does not come back after a crash.
+    // An error says the changes may not last; a file system that cannot flush a folder at all
+    // (EINVAL, EBADF, EISDIR, as GNU shred takes them) is no error.
+    virtual SysStatus flushFolder(FileHandle folder) = 0;
+    // A new file of that name in the held folder, for writing, never an existing one (EEXIST),
+    // written straight to the device where its file system takes that, else through the cache.
+    virtual SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) = 0;
+    // A new small file with these contents in the held folder, flushed with the folder; EEXIST
+    // where the name is taken.
+    virtual SysStatus createSmallFileAt(FileHandle folder, const std::string& name, const std::string& contents) = 0;
+    // Holds the held folder for this process alone until it is closed; EBUSY where another
+    // process holds it.
+    virtual SysStatus lockFolder(FileHandle folder) = 0;
+};
+
 // What the destruction of one file needs. After the lookup every query is made on the file held
 // open; only the pass's open and the names in the file's folder go by name.
-class DestructionServices : public virtual FileBasics {
+class DestructionServices : public virtual FolderServices {
 public:
     // Holds the entry at the path itself (never through a link) and says what it is. Anything but
     // a regular file is refused (kNotARegularFile) without being opened, and so is a file that is
@@ -179,9 +223,6 @@ public:
     // Where the open file's bytes lie on the device, after pending data has been allocated.
     // EOPNOTSUPP where the file system cannot tell (tmpfs, some network file systems).
     virtual SysResult<std::vector<Extent>> extentsOf(FileHandle handle) = 0;
-    // Whether another program holds the file open, as far as the system tells: the held file must
-    // be this process's only open of it.
-    virtual bool isOpenElsewhere(FileHandle pinned) = 0;
     // The named streams the file carries besides its main one; none where the system has none.
     virtual SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path,
                                                                const FileIdentity& expected) = 0;
@@ -210,25 +251,6 @@ public:
                                                    std::size_t size) = 0;
     // Cuts the open file to zero bytes and commits the cut to the device.
     virtual SysStatus cutToZero(FileHandle handle) = 0;
-
-    // The folder that holds the file, held open for the names in it.
-    virtual SysResult<FileHandle> openFolder(const std::string& path) = 0;
-    // Which file a name in the held folder names now, without following a link.
-    virtual SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) = 0;
-    // Renames within or between held folders; fails with EEXIST rather than replace an existing
-    // entry, and with EOPNOTSUPP where the file system can neither rename without replacing nor link.
-    virtual SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
-                               const std::string& to) = 0;
-    // Deletes the name in the held folder.
-    virtual SysStatus removeAt(FileHandle folder, const std::string& name) = 0;
-    // A new folder in the held folder that only this user may enter, held open; EEXIST where the
-    // name is taken.
-    virtual SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) = 0;
-    // Removes the empty folder of that name in the held folder.
-    virtual SysStatus removeFolderAt(FileHandle folder, const std::string& name) = 0;
-    // Commits the folder's entries, so that a name changed there does not come back after a crash;
-    // file systems that cannot flush a folder are not an error.
-    virtual SysStatus flushFolder(FileHandle folder) = 0;
 };
 
 // A file system's log of its own metadata (ext4's journal, XFS's log), where old copies of
@@ -239,43 +261,38 @@ struct MetadataLog {
     bool countsWrites = true; // false where only the size is known (btrfs's metadata space)
 };
 
-// What overwriting a file system's free space needs.
-class FillServices : public virtual FileBasics {
+// What overwriting a file system's free space needs besides its folders.
+class FillServices : public virtual FolderServices {
 public:
     virtual SysResult<FileSystemSpace> spaceOf(const std::string& path) = 0;
     // Commits everything pending on the file system that holds the path, so that freed blocks
     // (btrfs's after its commit) are really free.
     virtual SysStatus flushFileSystem(const std::string& path) = 0;
-    // A folder only this user may enter (hidden on Windows); EEXIST where the name is taken.
-    virtual SysStatus createPrivateFolder(const std::string& path) = 0;
-    virtual SysStatus removeEmptyFolder(const std::string& path) = 0;
-    // Holds the folder for this process alone until the handle is closed; EBUSY where another
-    // process holds it.
-    virtual SysResult<FileHandle> lockFolder(const std::string& path) = 0;
-    // A new file for writing, never an existing one (EEXIST), written straight to the device where
-    // its file system takes that, else through the cache.
-    virtual SysResult<FileHandle> createNewFile(const std::string& path) = 0;
     // Writes `size` bytes at `offset`, retrying short writes; the bytes written, also with an error.
     virtual SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                               std::int64_t offset) = 0;
-    // Deletes the name.
-    virtual SysStatus removeFile(const std::string& path) = 0;
-    // Deletes the name and leaves its flush to the next flush of the file system.
-    virtual SysStatus removeFileUnflushed(const std::string& path) = 0;
     // Holds the whole file system under the path for this process's fill until the handle is
     // closed; EBUSY where another fill holds it.
     virtual SysResult<FileHandle> lockFileSystemOf(const std::string& path) = 0;
-    // The folder where the program keeps what it must remember of a fill across a kill (the
-    // user's state folder), made where it is missing.
-    virtual SysResult<std::string> stateFolder() = 0;
-    // A new small file with these contents, flushed; EEXIST where the name is taken.
-    virtual SysStatus createSmallFile(const std::string& path, const std::string& contents) = 0;
     // Gives the open file an extended attribute of the user's ("user.NAME" on Linux); EOPNOTSUPP
     // where the file system keeps none.
     virtual SysStatus setAttribute(FileHandle file, const std::string& name, const std::string& value) = 0;
     // The metadata log of the file system under the folder; EOPNOTSUPP where it has none this
     // program can read.
     virtual SysResult<MetadataLog> metadataLogOf(const std::string& folder) = 0;
+};
+
+// What the program asks of the system about other processes and about itself.
+class ProcessServices {
+public:
+    virtual ~ProcessServices() = default;
+
+    // Whether another program holds the held file open, as far as the system tells: the held
+    // file must be this process's only open of it.
+    virtual bool isOpenElsewhere(FileHandle pinned) = 0;
+    // The folder where the program keeps what it must remember across a kill (in the user's
+    // state folder), made where it is missing.
+    virtual SysResult<std::string> stateFolder() = 0;
     // From now on, a request to end the program (SIGTERM, SIGHUP, SIGINT) is held back and noted.
     virtual void holdStopRequests() = 0;
     // Whether a request to end the program came while they are held back.

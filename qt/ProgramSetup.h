@@ -13,11 +13,12 @@ namespace kelvanter {
 // What the real program runs with; the program and its screenshot tool share it.
 struct ProgramServices {
     PlatformFileServices files;
+    PlatformProcess process;
     PlatformClock clock;
     QtMessageBoxes boxes;
     QtFileDialogs dialogs;
     QtFolderDialogs folders;
-    DesktopTraces traces{files, files, clock};
+    DesktopTraces traces{files, files, process, clock};
 };
 
 // German texts from Qt, and no Qt settings written to the user's home.

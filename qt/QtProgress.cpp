@@ -1,10 +1,10 @@
 #include "qt/QtProgress.h"
 
-#include "core/VeskDisplay.h"
 #include "qt/MessageBoxSeam.h"
 #include "qt/PictureBox.h"
 #include "qt/QtControls.h"
 #include "qt/QtDesign.h"
+#include "window/Palette.h"
 #include "window/ProgressBarGeometry.h"
 
 #include <QCoreApplication>

@@ -45,18 +45,18 @@ QString QtFolderDialogs::chooseFolder(QWidget* owner, const QString& title, cons
 }
 
 frmFreierSpeicher::frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files,
-                                     Clock& clock)
-    : folders_(folders), files_(files), progress_(*this, boxes, progressRowOf(kFreeSpaceWindow)),
-      flow_(progress_, *this, files, clock) {
+                                     ProcessServices& process, Clock& clock)
+    : folders_(folders), files_(files), process_(process), progress_(*this, boxes, progressRowOf(kFreeSpaceWindow)),
+      flow_(progress_, *this, files, process, clock) {
     buildControls();
-    connect(Command1, &QPushButton::clicked, this, [this] { flow_.Command1_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { flow_.chooseFolder(); });
     connect(Command2, &QPushButton::clicked, this, [this] {
-        flow_.Command2_Click();
+        flow_.confirmAndFill();
         if (closeWhenDone_)
             close();
     });
-    connect(Command5, &QPushButton::clicked, this, [this] { flow_.Command5_Click(); });
-    connect(progress_.Timer1, &QTimer::timeout, this, [this] { flow_.Timer1_Timer(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { flow_.cancelFill(); });
+    connect(progress_.Timer1, &QTimer::timeout, this, [this] { flow_.tick(); });
     connect(Fname, &QLineEdit::editingFinished, this, [this] { flow_.showFileSystem(); });
     centreOnScreen(*this);
 }
@@ -92,7 +92,7 @@ void frmFreierSpeicher::buildControls() {
 
 void frmFreierSpeicher::closeEvent(QCloseEvent* event) {
     if (flow_.isRunInProgress()) {
-        flow_.Command5_Click();
+        flow_.cancelFill();
         closeWhenDone_ = true;
         event->ignore();
         return;

@@ -33,10 +33,11 @@ public:
 class frmFreierSpeicher : public QWidget, public FreeSpacePort {
     Q_OBJECT
 public:
-    frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files, Clock& clock);
+    frmFreierSpeicher(MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files, ProcessServices& process,
+                      Clock& clock);
 
     // At the program's start, once the window is shown: removes what killed fills left behind.
-    void Form_Load() { cleanUpKilledFills(files_, progress_); }
+    void Form_Load() { cleanUpKilledFills(files_, process_, progress_); }
     FreeSpaceFlow& flow() { return flow_; }
     QtProgress& progress() { return progress_; }
 
@@ -64,6 +65,7 @@ private:
 
     FolderDialogSeam& folders_;
     FillServices& files_;
+    ProcessServices& process_;
     QtProgress progress_;
     FreeSpaceFlow flow_;
     bool closeWhenDone_ = false;

@@ -31,9 +31,9 @@ QString fromUtf8(const std::string& text) {
 } // namespace
 
 frmVesk::frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files, FillServices& fill,
-                 Clock& clock, FileTraces& traces, FolderDialogSeam& folders)
-    : boxes_(boxes), dialoge_(dialogs), fill_(fill), clock_(clock), folders_(folders),
-      progress_(*this, boxes, progressRowOf(kMainWindow)), flow_(progress_, *this, files, clock, traces) {
+                 ProcessServices& process, Clock& clock, FileTraces& traces, FolderDialogSeam& folders)
+    : boxes_(boxes), dialoge_(dialogs), fill_(fill), process_(process), clock_(clock), folders_(folders),
+      progress_(*this, boxes, progressRowOf(kMainWindow)), flow_(progress_, *this, files, process, clock, traces) {
     buildControls();
     setAcceptDrops(true);
     connect(Command1, &QPushButton::clicked, this, &frmVesk::Command1_Click);
@@ -57,7 +57,7 @@ FolderDialogSeam& frmVesk::systemFolderDialogs() {
 
 void frmVesk::openFreeSpaceWindow(const std::string& folder) {
     if (freeSpaceWindow_ == nullptr)
-        freeSpaceWindow_ = new frmFreierSpeicher(boxes_, folders_, fill_, clock_);
+        freeSpaceWindow_ = new frmFreierSpeicher(boxes_, folders_, fill_, process_, clock_);
     freeSpaceWindow_->flow().takeFolder(folder);
     freeSpaceWindow_->show();
     freeSpaceWindow_->raise();
@@ -121,7 +121,7 @@ void frmVesk::closeEvent(QCloseEvent* event) {
     }
     // Nor while the free-space window fills the disk: that run is cancelled and deletes its fill first.
     if (freeSpaceWindow_ != nullptr && freeSpaceWindow_->flow().isRunInProgress()) {
-        freeSpaceWindow_->flow().Command5_Click();
+        freeSpaceWindow_->flow().cancelFill();
         event->ignore();
         return;
     }

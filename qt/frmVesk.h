@@ -33,13 +33,14 @@ class frmVesk : public QWidget, public VeskPort {
     Q_OBJECT
 public:
     frmVesk(MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files, FillServices& fill,
-            Clock& clock, FileTraces& traces = noTraces(), FolderDialogSeam& folders = systemFolderDialogs());
+            ProcessServices& process, Clock& clock, FileTraces& traces = noTraces(),
+            FolderDialogSeam& folders = systemFolderDialogs());
     ~frmVesk() override;
 
     void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
 
     // At the program's start, once the window is shown: removes what killed fills left behind.
-    void Form_Load() { cleanUpKilledFills(fill_, progress_); }
+    void Form_Load() { cleanUpKilledFills(fill_, process_, progress_); }
     void Command1_Click() { flow_.Command1_Click(); }
     void Command2_Click() { flow_.Command2_Click(); }
     void Command3_Click();
@@ -88,6 +89,7 @@ private:
     MessageBoxSeam& boxes_;
     StdDialoge dialoge_;
     FillServices& fill_;
+    ProcessServices& process_;
     Clock& clock_;
     FolderDialogSeam& folders_;
     QtProgress progress_;

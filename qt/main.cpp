@@ -21,15 +21,16 @@ int main(int argc, char* argv[]) {
     kelvanter::ProgramServices services;
     // "kelvanter --free-space [FOLDER]": the free-space window alone, on the folder or the current one.
     if (request.action == kelvanter::commandLine::Action::OpenFreeSpaceWindow) {
-        kelvanter::frmFreierSpeicher freeSpace(services.boxes, services.folders, services.files, services.clock);
+        kelvanter::frmFreierSpeicher freeSpace(services.boxes, services.folders, services.files, services.process,
+                                               services.clock);
         const auto here = services.files.currentFolder();
         freeSpace.flow().takeFolder(request.file ? *request.file : here.value);
         freeSpace.show();
         freeSpace.Form_Load();
         return application.exec();
     }
-    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.clock,
-                              services.traces);
+    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.process,
+                              services.clock, services.traces);
     // "kelvanter FILE", as the file manager's "Open with" starts it: the file in the path box.
     if (request.file)
         window.flow().takeFileFromCommandLine(*request.file);

@@ -1,9 +1,9 @@
 #include "win32/Win32Progress.h"
 
-#include "core/VeskDisplay.h"
 #include "platform/WideText.h"
 #include "win32/Controls.h"
 #include "win32/TopLevelWindow.h"
+#include "window/Palette.h"
 #include "window/ProgressBarGeometry.h"
 
 namespace kelvanter::win32ui {
@@ -104,6 +104,13 @@ void Win32Progress::processEvents() {
 
 int Win32Progress::messageBox(const std::string& text, int style, const std::string& title) {
     return boxes_.show(window_, win32::widen(text), style, win32::widen(title));
+}
+
+bool showWaitPointer(const Win32Progress& progress) {
+    if (!progress.isWaitPointer())
+        return false;
+    ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    return true;
 }
 
 } // namespace kelvanter::win32ui

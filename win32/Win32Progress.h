@@ -55,4 +55,8 @@ private:
     bool waitPointer_ = false;
 };
 
+// At WM_SETCURSOR: the hourglass over the window while its run asks for it; false where the
+// window's own pointer should show.
+bool showWaitPointer(const Win32Progress& progress);
+
 } // namespace kelvanter::win32ui

@@ -56,6 +56,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
     PlatformFileServices files;
+    PlatformProcess process;
     PlatformClock clock;
     win32ui::Win32MessageBoxes boxes;
     win32ui::Win32FileDialogs dialogs;
@@ -63,7 +64,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (request.action == commandLine::Action::OpenFreeSpaceWindow) {
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // the folder dialog's new style needs it
         win32ui::Win32FolderDialogs folders;
-        win32ui::frmFreierSpeicher freeSpace(instance, boxes, folders, files, clock);
+        win32ui::frmFreierSpeicher freeSpace(instance, boxes, folders, files, process, clock);
         freeSpace.flow().takeFolder(request.file ? *request.file : files.currentFolder().value);
         freeSpace.show();
         freeSpace.Form_Load();
@@ -72,7 +73,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             win32ui::dispatchMessage(message);
         return 0;
     }
-    win32ui::frmVesk window(instance, boxes, dialogs, files, files, clock);
+    win32ui::frmVesk window(instance, boxes, dialogs, files, files, process, clock);
     // "kelvanter.exe FILE", as a shortcut or "Senden an" starts it: the file in the path box.
     if (request.file)
         window.flow().takeFileFromCommandLine(*request.file);

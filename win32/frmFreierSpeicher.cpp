@@ -46,12 +46,12 @@ std::wstring Win32FolderDialogs::chooseFolder(HWND owner, const std::wstring& ti
 }
 
 frmFreierSpeicher::frmFreierSpeicher(HINSTANCE instance, MessageBoxSeam& boxes, FolderDialogSeam& folders,
-                                     FillServices& files, Clock& clock)
-    : boxes_(boxes), folders_(folders), files_(files) {
+                                     FillServices& files, ProcessServices& process, Clock& clock)
+    : boxes_(boxes), folders_(folders), files_(files), process_(process) {
     createWindowFor(this, instance, kClassName, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)), design.form,
                     kFixedWindowStyle | WS_CLIPCHILDREN);
     buildControls(instance);
-    flow_ = std::make_unique<FreeSpaceFlow>(*progress_, *this, files, clock);
+    flow_ = std::make_unique<FreeSpaceFlow>(*progress_, *this, files, process, clock);
 }
 
 frmFreierSpeicher::~frmFreierSpeicher() {
@@ -94,11 +94,11 @@ void frmFreierSpeicher::onCommand(WORD id, WORD code) {
     if (code != BN_CLICKED)
         return;
     if (id == kCommand1)
-        flow_->Command1_Click();
+        flow_->chooseFolder();
     if (id == kCommand5)
-        flow_->Command5_Click();
+        flow_->cancelFill();
     if (id == kCommand2) {
-        flow_->Command2_Click();
+        flow_->confirmAndFill();
         if (closeWhenDone_)
             ::PostMessageW(window_, WM_CLOSE, 0, 0);
     }
@@ -112,12 +112,12 @@ LRESULT frmFreierSpeicher::handle(UINT message, WPARAM w, LPARAM l) {
         return 0;
     case WM_TIMER:
         if (w == Win32Progress::kTimer1 && flow_)
-            flow_->Timer1_Timer();
+            flow_->tick();
         return 0;
     case WM_CLOSE:
         // Closing mid-run cancels it; the window goes once its fill files are deleted.
         if (flow_->isRunInProgress()) {
-            flow_->Command5_Click();
+            flow_->cancelFill();
             closeWhenDone_ = true;
             return 0;
         }
@@ -136,10 +136,8 @@ LRESULT frmFreierSpeicher::handle(UINT message, WPARAM w, LPARAM l) {
         paintShapeFrame(window_, design.Shape1, design.shapeBorderPixels, black_);
         return 0;
     case WM_SETCURSOR:
-        if (progress_ && progress_->isWaitPointer()) {
-            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        if (progress_ && showWaitPointer(*progress_))
             return TRUE;
-        }
         break;
     default:
         break;

@@ -31,7 +31,7 @@ public:
 class frmFreierSpeicher final : public FreeSpacePort {
 public:
     frmFreierSpeicher(HINSTANCE instance, MessageBoxSeam& boxes, FolderDialogSeam& folders, FillServices& files,
-                      Clock& clock);
+                      ProcessServices& process, Clock& clock);
     ~frmFreierSpeicher() override;
     frmFreierSpeicher(const frmFreierSpeicher&) = delete;
     frmFreierSpeicher& operator=(const frmFreierSpeicher&) = delete;
@@ -39,7 +39,7 @@ public:
     void show();
     HWND window() const { return window_; }
     // At the program's start, once the window is shown: removes what killed fills left behind.
-    void Form_Load() { cleanUpKilledFills(files_, *progress_); }
+    void Form_Load() { cleanUpKilledFills(files_, process_, *progress_); }
     FreeSpaceFlow& flow() { return *flow_; }
     Win32Progress& progress() { return *progress_; }
     // True once the user closed it; the program ends with it when it is the only window.
@@ -69,6 +69,7 @@ private:
     MessageBoxSeam& boxes_;
     FolderDialogSeam& folders_;
     FillServices& files_;
+    ProcessServices& process_;
     HWND window_ = nullptr;
     std::unique_ptr<Win32Progress> progress_;
     std::unique_ptr<FreeSpaceFlow> flow_;

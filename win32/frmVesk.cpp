@@ -25,12 +25,12 @@ using win32::widen;
 } // namespace
 
 frmVesk::frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files,
-                 FillServices& fill, Clock& clock, FolderDialogSeam& folders)
-    : boxes_(boxes), dialoge_(dialogs), fill_(fill), clock_(clock), folders_(folders) {
+                 FillServices& fill, ProcessServices& process, Clock& clock, FolderDialogSeam& folders)
+    : boxes_(boxes), dialoge_(dialogs), fill_(fill), process_(process), clock_(clock), folders_(folders) {
     createWindowFor(this, instance, kClassName, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)), design.form,
                     kFixedWindowStyle | WS_CLIPCHILDREN);
     buildControls(instance);
-    flow_ = std::make_unique<VeskFlow>(*progress_, *this, files, clock, noTraces_);
+    flow_ = std::make_unique<VeskFlow>(*progress_, *this, files, process, clock, noTraces_);
     ::DragAcceptFiles(window, TRUE);
 }
 
@@ -61,7 +61,8 @@ FolderDialogSeam& frmVesk::systemFolderDialogs() {
 void frmVesk::openFreeSpaceWindow(const std::string& folder) {
     if (!freeSpaceWindow_)
         freeSpaceWindow_ = std::make_unique<frmFreierSpeicher>(
-            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window, GWLP_HINSTANCE)), boxes_, folders_, fill_, clock_);
+            reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(window, GWLP_HINSTANCE)), boxes_, folders_, fill_, process_,
+            clock_);
     freeSpaceWindow_->flow().takeFolder(folder);
     freeSpaceWindow_->show();
 }
@@ -108,7 +109,7 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         // A disabled window can still be asked to close (Alt+F4, the taskbar): never end mid-run.
         // Nor while the free-space window fills the disk: that run is cancelled and deletes its fill first.
         if (freeSpaceWindow_ && freeSpaceWindow_->flow().isRunInProgress())
-            freeSpaceWindow_->flow().Command5_Click();
+            freeSpaceWindow_->flow().cancelFill();
         else if (!flow_->isRunInProgress())
             Form_Unload();
         return 0;
@@ -126,10 +127,8 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
         paintFrame();
         return 0;
     case WM_SETCURSOR:
-        if (progress_ && progress_->isWaitPointer()) {
-            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        if (progress_ && showWaitPointer(*progress_))
             return TRUE;
-        }
         break;
     default:
         break;

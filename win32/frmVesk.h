@@ -25,7 +25,8 @@ class frmKelvanterInfo;
 class frmVesk final : public VeskPort {
 public:
     frmVesk(HINSTANCE instance, MessageBoxSeam& boxes, FileDialogSeam& dialogs, DestructionServices& files,
-            FillServices& fill, Clock& clock, FolderDialogSeam& folders = systemFolderDialogs());
+            FillServices& fill, ProcessServices& process, Clock& clock,
+            FolderDialogSeam& folders = systemFolderDialogs());
     ~frmVesk() override;
     frmVesk(const frmVesk&) = delete;
     frmVesk& operator=(const frmVesk&) = delete;
@@ -35,7 +36,7 @@ public:
     void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
 
     // At the program's start, once the window is shown: removes what killed fills left behind.
-    void Form_Load() { cleanUpKilledFills(fill_, *progress_); }
+    void Form_Load() { cleanUpKilledFills(fill_, process_, *progress_); }
     void Command1_Click() { flow_->Command1_Click(); }
     void Command2_Click() { flow_->Command2_Click(); }
     void Command3_Click();
@@ -86,6 +87,7 @@ private:
     MessageBoxSeam& boxes_;
     StdDialoge dialoge_;
     FillServices& fill_;
+    ProcessServices& process_;
     Clock& clock_;
     FolderDialogSeam& folders_;
     std::unique_ptr<Win32Progress> progress_;

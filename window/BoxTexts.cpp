@@ -66,6 +66,12 @@ std::string cannotWrite(int error) {
            ". Sie liegt noch an ihrem Ort und ist nur zum Teil überschrieben.";
 }
 
+std::string deletionUnflushed(const std::string& path) {
+    return "Die Datei " + path +
+           " ist überschrieben und gelöscht, aber der Datenträger hat das Löschen nicht bestätigt. Nach einem "
+           "Stromausfall kann sie leer unter ihrem Namen wieder erscheinen.";
+}
+
 std::string replaced(const std::string& path, const std::string& leftAt) {
     return "Unter dem Namen " + path +
            " lag beim Löschen eine andere Datei. Sie wurde nicht verändert und liegt jetzt unter " + leftAt +
@@ -125,7 +131,9 @@ Box boxFor(const RunReport& report, const std::string& executableName) {
     case RunNotice::NotDeleted:
         return {notDeleted(path), kStyleError, executableName};
     case RunNotice::Replaced:
-        return {replaced(path, shownName(report.leftAt)), kStyleWarning, kMessageTitle};
+        return {replaced(path, shownName(report.strangerAt)), kStyleWarning, kMessageTitle};
+    case RunNotice::DeletionUnflushed:
+        return {deletionUnflushed(path), kStyleWarning, kMessageTitle};
     case RunNotice::DeletedUnproven:
         break;
     }

@@ -41,6 +41,8 @@ std::string deletedUnproven(const std::string& path, const Doubts& doubts);
 // A pass that could not write the whole file, and why, in the words the error says.
 std::string cannotWrite(int error);
 std::string replaced(const std::string& path, const std::string& leftAt);
+// The file is gone, but the device did not confirm its folder's flush: the name may come back.
+std::string deletionUnflushed(const std::string& path);
 
 // Why an in-place overwrite may not reach a file's old data: fragments that complete the
 // sentences of the boxes ("... überschrieben werden: <reason>."), several joined by ", und ".

@@ -1,16 +1,18 @@
 #include "window/FreeSpaceFlow.h"
 
-#include "core/VeskDisplay.h"
+#include "core/FillRecords.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
 #include "window/FreeSpaceTexts.h"
+#include "window/Palette.h"
 #include "window/PathText.h"
+#include "window/ProgressDisplay.h"
 #include "window/RunClock.h"
 
 namespace kelvanter {
 
-void cleanUpKilledFills(FillServices& files, ProgressPort& progress) {
-    const std::vector<std::string> removed = removeKilledFills(files);
+void cleanUpKilledFills(FillServices& files, ProcessServices& process, ProgressPort& progress) {
+    const std::vector<std::string> removed = removeKilledFills(files, process);
     if (!removed.empty())
         progress.messageBox(freeSpaceTexts::killedFillsRemoved(removed), kStyleOkOnly, boxTexts::kMessageTitle);
 }
@@ -32,13 +34,13 @@ void FreeSpaceFlow::showFileSystem() {
     port_.setRunning(false, true);
 }
 
-void FreeSpaceFlow::Command1_Click() {
+void FreeSpaceFlow::chooseFolder() {
     const std::string chosen = port_.chooseFolder(freeSpaceTexts::kFolderDialogTitle, port_.folderText());
     if (!chosen.empty())
         takeFolder(chosen);
 }
 
-void FreeSpaceFlow::Command2_Click() {
+void FreeSpaceFlow::confirmAndFill() {
     const std::string folder = port_.folderText();
     if (folder.empty() || running_)
         return;
@@ -48,35 +50,31 @@ void FreeSpaceFlow::Command2_Click() {
     running_ = true;
     cancelRequested_ = false;
     runClock::start(progress_, lSeconds);
-    progress_.setBarBackground(kEmptyBarColor);
-    progress_.setPercentCaption("0 %");
+    progressDisplay::showEmpty(progress_);
     port_.setRunning(true, false);
     progress_.setMousePointer(kPointerHourglass);
     // A request to end the program while the disk is full ends it once the fill is deleted.
-    files_.holdStopRequests();
-    const FillReport result = overwriteFreeSpace(files_, clock_, *this, folder, counters);
-    files_.releaseStopRequests();
+    process_.holdStopRequests();
+    const FillReport result = overwriteFreeSpace(FillContext{*this, files_, process_, clock_, counters}, folder);
+    process_.releaseStopRequests();
     progress_.setMousePointer(kPointerDefault);
     runClock::stop(progress_);
-    if (result.end == FillEnd::Done) {
-        progress_.setBarBackground(kBarColor);
-        progress_.setPercentCaption("100 %");
-    }
+    if (result.end == FillEnd::Done)
+        progressDisplay::showFull(progress_);
     running_ = false;
     showFileSystem();
     report(result, folder);
 }
 
-void FreeSpaceFlow::Command5_Click() {
+void FreeSpaceFlow::cancelFill() {
     cancelRequested_ = running_;
 }
 
-void FreeSpaceFlow::setPercent(std::int32_t percent) {
-    progress_.setPercentCaption(std::to_string(percent) + " %");
-    progress_.showProgressBar(percent, kBarColor, 100.0);
+void FreeSpaceFlow::advance(double fraction) {
+    progressDisplay::showShare(progress_, fraction);
 }
 
-void FreeSpaceFlow::Timer1_Timer() {
+void FreeSpaceFlow::tick() {
     runClock::tick(progress_, lSeconds, counters.done, counters.total);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FillContext.h"
 #include "core/FreeSpace.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
@@ -26,20 +27,21 @@ public:
 
 // Removes what fills killed midway left on any file system, and says so once, in a box of the window
 // that starts; every start of the program, either window, does this first.
-void cleanUpKilledFills(FillServices& files, ProgressPort& progress);
+void cleanUpKilledFills(FillServices& files, ProcessServices& process, ProgressPort& progress);
 
 // The free-space window's commands, once for every toolkit.
-class FreeSpaceFlow : public FreeSpaceWatcher {
+class FreeSpaceFlow : public RunProgress {
 public:
-    FreeSpaceFlow(ProgressPort& progress, FreeSpacePort& port, FillServices& files, Clock& clock)
-        : progress_(progress), port_(port), files_(files), clock_(clock) {}
+    FreeSpaceFlow(ProgressPort& progress, FreeSpacePort& port, FillServices& files, ProcessServices& process,
+                  Clock& clock)
+        : progress_(progress), port_(port), files_(files), process_(process), clock_(clock) {}
 
     // The folder handed over at start (the command line, or the main window's question).
     void takeFolder(const std::string& folder);
-    void Command1_Click(); // choose the folder
-    void Command2_Click(); // confirm and overwrite
-    void Command5_Click(); // cancel the run
-    void Timer1_Timer();
+    void chooseFolder();   // Command1
+    void confirmAndFill(); // Command2
+    void cancelFill();     // Command5
+    void tick();           // Timer1, once a second
     // Shows the file system and its free space for the folder in the path box.
     void showFileSystem();
 
@@ -48,11 +50,12 @@ public:
     std::int32_t lSeconds = 0;
     FillCounters counters;
 
-    // FreeSpaceWatcher
-    void processEvents() override { progress_.processEvents(); }
-    void setPercent(std::int32_t percent) override;
+    // RunProgress: a fill has no phases of its own; the window shows its start and end.
+    void enterPhase(RunPhase) override {}
+    void advance(double fraction) override;
+    void serve() override { progress_.processEvents(); }
     // The user's cancel, or a request to end the program: either way the fill is deleted first.
-    bool cancelRequested() const override { return cancelRequested_ || files_.stopRequested(); }
+    bool cancelAsked() override { return cancelRequested_ || process_.stopRequested(); }
 
 private:
     void report(const FillReport& result, const std::string& folder);
@@ -60,6 +63,7 @@ private:
     ProgressPort& progress_;
     FreeSpacePort& port_;
     FillServices& files_;
+    ProcessServices& process_;
     Clock& clock_;
     bool running_ = false;
     bool cancelRequested_ = false;

@@ -1,10 +1,20 @@
 #pragma once
 
-#include "core/VeskDisplay.h"
-
 #include <cstdint>
 
-// The windows' colours, 0x00BBGGRR; the bar's two colours are the core's, which sets them.
+namespace kelvanter {
+
+// Mouse pointer codes of the windows.
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerHourglass = 11;
+
+// The bar's two colours, 0x00BBGGRR: the bar itself, and the empty box behind it.
+inline constexpr std::uint32_t kBarColor = 49344;
+inline constexpr std::uint32_t kEmptyBarColor = 16384;
+
+} // namespace kelvanter
+
+// The windows' colours, 0x00BBGGRR.
 namespace kelvanter::palette {
 
 inline constexpr std::uint32_t kBlack = 0x000000;

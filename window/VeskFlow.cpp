@@ -4,25 +4,21 @@
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
 #include "window/ErrorTexts.h"
+#include "window/Palette.h"
 #include "window/PathText.h"
+#include "window/ProgressDisplay.h"
 #include "window/RunClock.h"
 
 #include <utility>
 
 namespace kelvanter {
 
-void VeskFlow::resetProgressDisplay() {
-    progress_.setBarBackground(kEmptyBarColor);
-    progress_.setPercentCaption("0 %");
-    port_.setSuccessLabelVisible(false);
-}
-
 int VeskFlow::box(const std::string& text, int style, const std::string& title) {
     return progress_.messageBox(text, style, title);
 }
 
 void VeskFlow::Command1_Click() {
-    resetProgressDisplay();
+    progressDisplay::reset(progress_, port_);
     std::string sFolder = files_.currentFolder().value;
     const std::string name = port_.ShowOpenDialog(boxTexts::kOpenDialogTitle, sFolder, "", boxTexts::kAllFilesFilter,
                                                   boxTexts::kAllFilesExtension);
@@ -76,21 +72,18 @@ std::optional<std::string> VeskFlow::pathToDestroy(const std::string& text) {
 
 // The destroyable file at the path, held from here on; nothing, after a box, where there is none.
 std::optional<DestructionTarget> VeskFlow::lookUp(const std::string& path) {
-    FilePin::Lookup found = FilePin::lookUp(files_, path, HiddenFiles::Excluded);
-    if (!found.pin) {
+    DestructionTarget::Lookup found = DestructionTarget::find(files_, process_, path, HiddenFiles::Excluded);
+    if (!found.target) {
         if (found.error != 0)
             reportFailure(path, describeError(found.error));
         else
             box(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
-        return std::nullopt;
     }
-    // Asked once: the doubt, the proof and the remedy after the run all come from these answers.
-    StorageView storage = StorageView::of(files_, *found.pin, path);
-    return DestructionTarget{path, std::move(*found.pin), std::move(storage)};
+    return std::move(found.target);
 }
 
 void VeskFlow::Command2_Click() {
-    resetProgressDisplay();
+    progressDisplay::reset(progress_, port_);
     const std::string text = port_.pathBoxText();
     if (text.empty())
         return;
@@ -155,7 +148,9 @@ void VeskFlow::vesk(DestructionTarget target) {
     const bool freeSpaceIsTheRemedy = freeSpaceHoldsOldCopies(target.storage);
     // The target goes to the core, which holds it through the passes and lets it go before the
     // delete: an open handle keeps a deleted name visible on Windows.
-    const Verdict verdict = kelvanter::vesk(CoreContext{display_, files_, clock_}, counters, std::move(target));
+    const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
+    const Verdict verdict =
+        kelvanter::vesk(CoreContext{view_, view_, files_, process_, clock_}, counters, std::move(target), modes);
     // The file is gone even where its overwrite could not be proven: its traces go with it.
     if (verdict != Verdict::NotDestroyed)
         traces_.removeTracesOf(path);

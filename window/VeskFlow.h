@@ -6,7 +6,7 @@
 #include "platform/FileServices.h"
 #include "window/ProgressPort.h"
 #include "window/VeskPort.h"
-#include "window/WindowDisplay.h"
+#include "window/VeskView.h"
 
 #include <cstdint>
 #include <optional>
@@ -19,8 +19,10 @@ namespace kelvanter {
 // forwards its handlers here and supplies its ports.
 class VeskFlow {
 public:
-    VeskFlow(ProgressPort& progress, VeskPort& port, DestructionServices& files, Clock& clock, FileTraces& traces)
-        : progress_(progress), port_(port), display_(progress, port), files_(files), clock_(clock), traces_(traces) {}
+    VeskFlow(ProgressPort& progress, VeskPort& port, DestructionServices& files, ProcessServices& process, Clock& clock,
+             FileTraces& traces)
+        : progress_(progress), port_(port), view_(progress, port), files_(files), process_(process), clock_(clock),
+          traces_(traces) {}
 
     void Command1_Click();
     void Command2_Click();
@@ -40,7 +42,6 @@ public:
     ByteCounters counters;
 
 private:
-    void resetProgressDisplay();
     void showChosenFile(const std::string& path, bool exact);
     void showHandedOverFile(const std::string& path);
     std::optional<std::string> pathToDestroy(const std::string& text);
@@ -55,8 +56,9 @@ private:
 
     ProgressPort& progress_;
     VeskPort& port_;
-    WindowDisplay display_;
+    VeskView view_;
     DestructionServices& files_;
+    ProcessServices& process_;
     Clock& clock_;
     FileTraces& traces_;
     // The file system's own name of the file shown in the path box, where it came exactly.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/FileTraces.h"
+#include "window/FileTraces.h"
 
 #include <string>
 

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -67,8 +68,7 @@ EntryStatus statusFrom(const struct stat& info, int inodeFlags) {
     std::uint32_t word = 0;
     if ((info.st_mode & S_IWUSR) == 0)
         word |= kAttrReadOnly;
-    if ((inodeFlags & kUndeletableFlags) != 0)
-        word |= kAttrSystem;
+    status.unchangeable = (inodeFlags & kUndeletableFlags) != 0;
     status.attributes = word == 0 ? kAttrNormal : word;
     return status;
 }
@@ -382,8 +382,75 @@ SysStatus PosixFileServices::removeFolderAt(FileHandle folder, const std::string
 }
 
 SysStatus PosixFileServices::flushFolder(FileHandle folder) {
-    ::fsync(folder);
-    return {};
+    if (::fsync(folder) == 0)
+        return {};
+    // A file system that flushes no folders at all, not one whose flush failed.
+    if (errno == EINVAL || errno == EBADF || errno == EISDIR)
+        return {};
+    return lastError();
+}
+
+SysResult<FileHandle> PosixFileServices::openFolderAt(FileHandle folder, const std::string& name) {
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return {kNoHandle, errno};
+    return {fd, 0};
+}
+
+SysResult<std::vector<std::string>> PosixFileServices::namesIn(FileHandle folder) {
+    // A listing of its own, so that the held descriptor's position stays as it was.
+    const int listing = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listing < 0)
+        return {{}, errno};
+    DIR* entries = ::fdopendir(listing);
+    if (entries == nullptr) {
+        const int error = errno;
+        ::close(listing);
+        return {{}, error};
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(entries);
+    return {names, 0};
+}
+
+SysResult<FileHandle> PosixFileServices::createFileAt(FileHandle folder, const std::string& name) {
+    const int fd = ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | kSafeOpenFlags, 0600);
+    if (fd < 0)
+        return {kNoHandle, errno};
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags | O_DIRECT); // where the file system refuses, through the cache
+    return {fd, 0};
+}
+
+SysStatus PosixFileServices::createSmallFileAt(FileHandle folder, const std::string& name,
+                                               const std::string& contents) {
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | kSafeOpenFlags, 0600);
+    if (fd < 0)
+        return lastError();
+    SysStatus status;
+    const ssize_t written = ::write(fd, contents.data(), contents.size());
+    if (written != static_cast<ssize_t>(contents.size()))
+        status = {written < 0 ? errno : EIO};
+    else if (::fsync(fd) != 0)
+        status = lastError();
+    ::close(fd);
+    if (!status.ok()) {
+        ::unlinkat(folder, name.c_str(), 0);
+        return status;
+    }
+    return flushFolder(folder);
+}
+
+SysStatus PosixFileServices::lockFolder(FileHandle folder) {
+    if (::flock(folder, LOCK_EX | LOCK_NB) == 0)
+        return {};
+    return {errno == EWOULDBLOCK ? EBUSY : errno};
 }
 
 // ---- the desktop's records ----

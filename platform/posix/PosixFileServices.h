@@ -27,7 +27,6 @@ public:
     SysStatus addOwnerWrite(FileHandle pinned) override;
     SysStatus resetAttributes(FileHandle pinned) override;
     SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
-    bool isOpenElsewhere(FileHandle pinned) override;
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
         return {{}, 0};
     }
@@ -40,7 +39,11 @@ public:
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override;
     SysStatus cutToZero(FileHandle handle) override;
+
+    // FolderServices
     SysResult<FileHandle> openFolder(const std::string& path) override;
+    SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) override;
+    SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
     SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) override;
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
@@ -48,29 +51,31 @@ public:
     SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus removeFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus flushFolder(FileHandle folder) override;
+    SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) override;
+    SysStatus createSmallFileAt(FileHandle folder, const std::string& name, const std::string& contents) override;
+    SysStatus lockFolder(FileHandle folder) override;
 
     // FillServices
     SysResult<FileSystemSpace> spaceOf(const std::string& path) override;
     SysStatus flushFileSystem(const std::string& path) override;
-    SysStatus createPrivateFolder(const std::string& path) override;
-    SysStatus removeEmptyFolder(const std::string& path) override;
-    SysResult<FileHandle> lockFolder(const std::string& path) override;
-    SysResult<FileHandle> createNewFile(const std::string& path) override;
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
-    SysStatus removeFile(const std::string& path) override;
     SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
-    SysResult<std::string> stateFolder() override;
     SysResult<MetadataLog> metadataLogOf(const std::string& folder) override;
-    SysStatus removeFileUnflushed(const std::string& path) override;
     SysStatus setAttribute(FileHandle file, const std::string& name, const std::string& value) override;
-    SysStatus createSmallFile(const std::string& path, const std::string& contents) override;
-    void holdStopRequests() override;
-    bool stopRequested() override;
-    void releaseStopRequests() override;
 
     // DesktopServices
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;
+};
+
+// What the program asks of Linux about other processes and about itself.
+class PosixProcess final : public ProcessServices {
+public:
+    bool isOpenElsewhere(FileHandle pinned) override;
+    SysResult<std::string> stateFolder() override;
+    void holdStopRequests() override;
+    bool stopRequested() override;
+    void releaseStopRequests() override;
 };
 
 } // namespace kelvanter

@@ -1,5 +1,5 @@
-// What overwriting a file system's free space needs on Linux: its space, syncfs, a private
-// folder held by flock, and new files written straight to the device.
+// What overwriting a file system's free space needs on Linux: its space, syncfs, the lock of one
+// fill per file system, and writes of the fill's data.
 #include "platform/PathParts.h"
 #include "platform/posix/PosixFileServices.h"
 #include "platform/posix/PosixOpen.h"
@@ -12,23 +12,6 @@
 
 namespace kelvanter {
 
-namespace {
-
-// The folder, open and locked for this process alone; EBUSY where another holds the lock.
-SysResult<FileHandle> lockedFolder(const char* path, int flags) {
-    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC | flags);
-    if (fd < 0)
-        return {-1, errno};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
-        return {-1, error};
-    }
-    return {fd, 0};
-}
-
-} // namespace
-
 SysStatus PosixFileServices::flushFileSystem(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -37,33 +20,6 @@ SysStatus PosixFileServices::flushFileSystem(const std::string& path) {
     const int error = flushed == 0 ? 0 : errno;
     ::close(fd);
     return {error};
-}
-
-SysStatus PosixFileServices::createPrivateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0700) != 0)
-        return {errno};
-    return {};
-}
-
-SysStatus PosixFileServices::removeEmptyFolder(const std::string& path) {
-    if (::rmdir(path.c_str()) != 0)
-        return {errno};
-    posix::flushFolderOf(path);
-    return {};
-}
-
-SysResult<FileHandle> PosixFileServices::lockFolder(const std::string& path) {
-    return lockedFolder(path.c_str(), O_NOFOLLOW);
-}
-
-SysResult<FileHandle> PosixFileServices::createNewFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | posix::kSafeOpenFlags, 0600);
-    if (fd < 0)
-        return {-1, errno};
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags | O_DIRECT); // where the file system refuses, through the cache
-    return {fd, 0};
 }
 
 SysResult<std::int64_t> PosixFileServices::writeData(FileHandle handle, const void* data, std::size_t size,
@@ -102,39 +58,15 @@ std::string mountRootOf(const std::string& path) {
 SysResult<FileHandle> PosixFileServices::lockFileSystemOf(const std::string& path) {
     // Its root folder is there for every user, and a lock on it binds every fill of this program.
     const std::string root = mountRootOf(path);
-    return lockedFolder(root.empty() ? path.c_str() : root.c_str(), 0);
-}
-
-SysStatus PosixFileServices::createSmallFile(const std::string& path, const std::string& contents) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | posix::kSafeOpenFlags, 0600);
+    const int fd = ::open(root.empty() ? path.c_str() : root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return {errno};
-    SysStatus status;
-    const ssize_t written = ::write(fd, contents.data(), contents.size());
-    if (written != static_cast<ssize_t>(contents.size()))
-        status = {written < 0 ? errno : EIO};
-    else if (::fsync(fd) != 0)
-        status = {errno};
-    ::close(fd);
-    if (!status.ok()) {
-        ::unlink(path.c_str());
-        return status;
+        return {kNoHandle, errno};
+    const SysStatus locked = lockFolder(fd);
+    if (!locked.ok()) {
+        ::close(fd);
+        return {kNoHandle, locked.error};
     }
-    posix::flushFolderOf(path);
-    return {};
-}
-
-SysStatus PosixFileServices::removeFile(const std::string& path) {
-    const SysStatus removed = removeFileUnflushed(path);
-    if (removed.ok())
-        posix::flushFolderOf(path);
-    return removed;
-}
-
-SysStatus PosixFileServices::removeFileUnflushed(const std::string& path) {
-    if (::unlink(path.c_str()) != 0)
-        return {errno};
-    return {};
+    return {fd, 0};
 }
 
 } // namespace kelvanter

@@ -1,5 +1,6 @@
 // What the program asks of Linux about other processes and about its own: whether another one
 // holds a file open, where the user's state is kept, and requests to end it while a fill runs.
+#include "platform/DiskNames.h"
 #include "platform/posix/PosixFileServices.h"
 
 #include <atomic>
@@ -56,7 +57,7 @@ extern "C" void noteStopSignal(int signal) {
 
 } // namespace
 
-bool PosixFileServices::isOpenElsewhere(FileHandle pinned) {
+bool PosixProcess::isOpenElsewhere(FileHandle pinned) {
     // A write lease is granted only while no other descriptor of the file is open anywhere.
     if (::fcntl(pinned, F_SETLEASE, F_WRLCK) == 0) {
         ::fcntl(pinned, F_SETLEASE, F_UNLCK);
@@ -69,7 +70,7 @@ bool PosixFileServices::isOpenElsewhere(FileHandle pinned) {
     return ::fstat(pinned, &file) == 0 && anotherProcessHolds(file);
 }
 
-SysResult<std::string> PosixFileServices::stateFolder() {
+SysResult<std::string> PosixProcess::stateFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
     const char* home = std::getenv("HOME");
     std::string base;
@@ -87,13 +88,13 @@ SysResult<std::string> PosixFileServices::stateFolder() {
         if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
             return {{}, errno};
     }
-    const std::string folder = base + "/kelvanter";
+    const std::string folder = base + "/" + diskNames::kStateFolder;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return {{}, errno};
     return {folder, 0};
 }
 
-void PosixFileServices::holdStopRequests() {
+void PosixProcess::holdStopRequests() {
     stopSignal = 0;
     struct sigaction noting {};
     noting.sa_handler = noteStopSignal;
@@ -102,11 +103,11 @@ void PosixFileServices::holdStopRequests() {
         ::sigaction(signal, &noting, nullptr);
 }
 
-bool PosixFileServices::stopRequested() {
+bool PosixProcess::stopRequested() {
     return stopSignal != 0;
 }
 
-void PosixFileServices::releaseStopRequests() {
+void PosixProcess::releaseStopRequests() {
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
     ::sigemptyset(&standard.sa_mask);

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32FileServices.h"
 
+#include "platform/DiskNames.h"
+
 #include "platform/win32/WidePath.h"
 #include "platform/win32/Win32Errors.h"
 #include "platform/win32/Win32Handles.h"
@@ -185,6 +187,10 @@ SysStatus Win32FileServices::flushData(FileHandle handle) {
 }
 
 SysStatus Win32FileServices::close(FileHandle handle) {
+    if (const auto lock = locks_.find(handle); lock != locks_.end()) {
+        ::CloseHandle(toHandle(lock->second));
+        locks_.erase(lock);
+    }
     folders_.erase(handle);
     direct_.erase(handle);
     if (!::CloseHandle(toHandle(handle)))
@@ -317,7 +323,7 @@ SysStatus Win32FileServices::removeFolderAt(FileHandle folder, const std::string
     return {};
 }
 
-bool Win32FileServices::isOpenElsewhere(FileHandle pinned) {
+bool Win32Process::isOpenElsewhere(FileHandle pinned) {
     // Reading while denying others the writing fails where another handle writes to the file.
     const HANDLE reader = ::ReOpenFile(toHandle(pinned), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, 0);
     if (reader == INVALID_HANDLE_VALUE)
@@ -332,9 +338,75 @@ SysStatus Win32FileServices::flushFolder(FileHandle) {
     return {};
 }
 
-SysStatus Win32FileServices::removeFile(const std::string& path) {
-    if (!::DeleteFileW(widePath(path).c_str()))
+SysResult<FileHandle> Win32FileServices::openFolderAt(FileHandle folder, const std::string& name) {
+    const std::string path = inFolder(folder, name);
+    // The entry itself, never what a link or junction points to.
+    const HANDLE opened =
+        ::CreateFileW(widePath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return {kNoHandle, lastErrno()};
+    BY_HANDLE_FILE_INFORMATION info{};
+    int refusal = 0;
+    if (!::GetFileInformationByHandle(opened, &info))
+        refusal = lastErrno();
+    else if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        refusal = ELOOP;
+    else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        refusal = ENOTDIR;
+    if (refusal != 0) {
+        ::CloseHandle(opened);
+        return {kNoHandle, refusal};
+    }
+    folders_[fromHandle(opened)] = path;
+    return {fromHandle(opened), 0};
+}
+
+SysResult<std::vector<std::string>> Win32FileServices::namesIn(FileHandle folder) {
+    const auto found = folders_.find(folder);
+    if (found == folders_.end())
+        return {{}, EBADF};
+    return listFolder(found->second);
+}
+
+SysResult<FileHandle> Win32FileServices::createFileAt(FileHandle folder, const std::string& name) {
+    // The fill writes whole aligned chunks, so it always goes past the cache.
+    const DWORD flags = FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH;
+    const HANDLE file = ::CreateFileW(widePath(inFolder(folder, name)).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {kNoHandle, lastErrno()};
+    return {fromHandle(file), 0};
+}
+
+SysStatus Win32FileServices::createSmallFileAt(FileHandle folder, const std::string& name,
+                                               const std::string& contents) {
+    const std::wstring path = widePath(inFolder(folder, name));
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return lastError();
+    DWORD written = 0;
+    SysStatus status;
+    if (!::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
+        written != contents.size() || !::FlushFileBuffers(file))
+        status = lastError();
+    ::CloseHandle(file);
+    if (!status.ok())
+        ::DeleteFileW(path.c_str());
+    return status;
+}
+
+SysStatus Win32FileServices::lockFolder(FileHandle folder) {
+    // A lock file that no one else may open, gone with its handle, which goes with the folder's.
+    const HANDLE lock = ::CreateFileW(widePath(inFolder(folder, std::string(diskNames::kLockSuffix))).c_str(),
+                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (lock == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return {error == ERROR_SHARING_VIOLATION ? EBUSY : win32::errnoFor(error)};
+    }
+    locks_[folder] = fromHandle(lock);
     return {};
 }
 

@@ -35,7 +35,6 @@ public:
     SysStatus addOwnerWrite(FileHandle pinned) override;
     SysStatus resetAttributes(FileHandle pinned) override;
     SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
-    bool isOpenElsewhere(FileHandle pinned) override;
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path, const FileIdentity& expected) override;
     SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
     SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
@@ -46,7 +45,11 @@ public:
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override;
     SysStatus cutToZero(FileHandle handle) override;
+
+    // FolderServices
     SysResult<FileHandle> openFolder(const std::string& path) override;
+    SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) override;
+    SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
     SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) override;
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
@@ -54,29 +57,19 @@ public:
     SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus removeFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus flushFolder(FileHandle folder) override;
+    SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) override;
+    SysStatus createSmallFileAt(FileHandle folder, const std::string& name, const std::string& contents) override;
+    SysStatus lockFolder(FileHandle folder) override;
 
     // FillServices
     SysResult<FileSystemSpace> spaceOf(const std::string& path) override;
     SysStatus flushFileSystem(const std::string& path) override;
-    SysStatus createPrivateFolder(const std::string& path) override;
-    SysStatus removeEmptyFolder(const std::string& path) override;
-    SysResult<FileHandle> lockFolder(const std::string& path) override;
-    SysResult<FileHandle> createNewFile(const std::string& path) override;
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;
-    SysStatus removeFile(const std::string& path) override;
     SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
-    SysResult<std::string> stateFolder() override;
     // NTFS's log file is the system's alone.
     SysResult<MetadataLog> metadataLogOf(const std::string&) override { return {{}, EOPNOTSUPP}; }
     SysStatus setAttribute(FileHandle, const std::string&, const std::string&) override { return {EOPNOTSUPP}; }
-    // Windows flushes no folder of a normal user's: the same as removeFile.
-    SysStatus removeFileUnflushed(const std::string& path) override { return removeFile(path); }
-    SysStatus createSmallFile(const std::string& path, const std::string& contents) override;
-    // A Windows program is not sent such requests: the system ends a session by its messages.
-    void holdStopRequests() override {}
-    bool stopRequested() override { return false; }
-    void releaseStopRequests() override {}
 
     // DesktopServices
     SysStatus replaceFileAtomically(const std::string& path, const std::string& contents) override;
@@ -89,8 +82,26 @@ private:
     unsigned char* repeated_ = nullptr;
     // The folders held open, by their handles, with their paths.
     std::map<FileHandle, std::string> folders_;
+    // The lock files held in locked folders, by the folders' handles.
+    std::map<FileHandle, FileHandle> locks_;
     // The handles that write past the system's cache, whose writes must be aligned.
     std::set<FileHandle> direct_;
 };
+
+// What the program asks of Windows about other processes and about itself.
+class Win32Process final : public ProcessServices {
+public:
+    bool isOpenElsewhere(FileHandle pinned) override;
+    SysResult<std::string> stateFolder() override;
+    // A Windows program is not sent such requests: the system ends a session by its messages.
+    void holdStopRequests() override {}
+    bool stopRequested() override { return false; }
+    void releaseStopRequests() override {}
+};
+
+namespace win32 {
+// The program's folder in the user's local application data, made where it is missing.
+SysResult<std::string> programStateFolder();
+} // namespace win32
 
 } // namespace kelvanter

@@ -1,6 +1,8 @@
-// What overwriting a file system's free space needs on Windows: the volume's space, a hidden
-// folder held by a lock file of no sharing, and new files written straight to the device.
+// What overwriting a file system's free space needs on Windows: the volume's space, the lock of one
+// fill per volume, and writes of the fill's data.
 #include "platform/win32/Win32FileServices.h"
+
+#include "platform/DiskNames.h"
 
 #include "platform/win32/WidePath.h"
 #include "platform/win32/Win32Errors.h"
@@ -42,29 +44,33 @@ SysStatus Win32FileServices::flushFileSystem(const std::string&) {
     return {};
 }
 
-SysResult<std::string> Win32FileServices::stateFolder() {
+SysResult<std::string> win32::programStateFolder() {
     wchar_t local[MAX_PATH + 1] = {};
     const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
     if (length == 0 || length > MAX_PATH)
         return {{}, ENOENT};
-    const std::string folder = win32::narrow(local) + "\\Kelvanter";
+    const std::string folder = win32::narrow(local) + "\\" + diskNames::kWindowsStateFolder;
     if (!::CreateDirectoryW(widePath(folder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
         return {{}, lastErrno()};
     return {folder, 0};
+}
+
+SysResult<std::string> Win32Process::stateFolder() {
+    return win32::programStateFolder();
 }
 
 SysResult<FileHandle> Win32FileServices::lockFileSystemOf(const std::string& path) {
     wchar_t root[MAX_PATH + 1] = {};
     if (!::GetVolumePathNameW(widePath(path).c_str(), root, MAX_PATH))
         return {-1, lastErrno()};
-    const auto state = stateFolder();
+    const auto state = win32::programStateFolder();
     if (!state.ok())
         return {-1, state.error};
     // A lock file of the volume's, named after its root, that no one else may open, gone with its handle.
     std::string volume;
     for (const char c : win32::narrow(root))
         volume += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    const std::string lockPath = state.value + "\\fuellung-" + volume + ".sperre";
+    const std::string lockPath = state.value + "\\" + diskNames::kVolumeLockPrefix + volume + diskNames::kLockSuffix;
     const HANDLE lock = ::CreateFileW(widePath(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (lock == INVALID_HANDLE_VALUE) {
@@ -72,57 +78,6 @@ SysResult<FileHandle> Win32FileServices::lockFileSystemOf(const std::string& pat
         return {-1, error == ERROR_SHARING_VIOLATION ? EBUSY : win32::errnoFor(error)};
     }
     return {fromHandle(lock), 0};
-}
-
-SysStatus Win32FileServices::createSmallFile(const std::string& path, const std::string& contents) {
-    const HANDLE file =
-        ::CreateFileW(widePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {lastErrno()};
-    DWORD written = 0;
-    SysStatus status;
-    if (!::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
-        written != contents.size() || !::FlushFileBuffers(file))
-        status = {lastErrno()};
-    ::CloseHandle(file);
-    if (!status.ok())
-        ::DeleteFileW(widePath(path).c_str());
-    return status;
-}
-
-SysStatus Win32FileServices::createPrivateFolder(const std::string& path) {
-    if (!::CreateDirectoryW(widePath(path).c_str(), nullptr))
-        return {lastErrno()};
-    ::SetFileAttributesW(widePath(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
-    return {};
-}
-
-SysStatus Win32FileServices::removeEmptyFolder(const std::string& path) {
-    ::SetFileAttributesW(widePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!::RemoveDirectoryW(widePath(path).c_str()))
-        return {lastErrno()};
-    return {};
-}
-
-SysResult<FileHandle> Win32FileServices::lockFolder(const std::string& path) {
-    // A lock file that no one else may open, gone with its handle.
-    const HANDLE lock = ::CreateFileW(widePath(path + "\\.sperre").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (lock == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
-        return {-1, error == ERROR_SHARING_VIOLATION ? EBUSY : win32::errnoFor(error)};
-    }
-    return {fromHandle(lock), 0};
-}
-
-SysResult<FileHandle> Win32FileServices::createNewFile(const std::string& path) {
-    // The fill writes whole aligned chunks, so it always goes past the cache.
-    const DWORD flags = FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH;
-    const HANDLE file = ::CreateFileW(widePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL | flags, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {-1, lastErrno()};
-    return {fromHandle(file), 0};
 }
 
 SysResult<std::int64_t> Win32FileServices::writeData(FileHandle handle, const void* data, std::size_t size,

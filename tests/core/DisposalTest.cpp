@@ -1,6 +1,7 @@
 #include "core/Disposal.h"
 #include "core/ModDestroyFile.h"
 #include "support/CoreFixture.h"
+#include "support/WrittenNames.h"
 
 #include <linux/fs.h>
 #include <sys/stat.h>
@@ -45,35 +46,17 @@ TEST_F(Disposal, TheFileIsDeletedInAPrivateFolderBesideItWhichGoesWithIt) {
     EXPECT_EQ(left, std::vector<std::string>{"07123509.del"}) << "the private folder went with the file";
 }
 
-// Where no folder can be made beside the file, it is renamed within its folder: a file under the
-// temporary name is never replaced, and the user is told.
-TEST_F(Disposal, ABystanderUnderTheTemporaryNameSurvivesAndTheUserIsTold) {
-    const std::string path = writeSample(folder.file("brief.txt"), 5000);
-    const std::string bystander = writeSample(folder.file("07123509.del"), 777);
-    files.refusePrivateFolders = true;
-
-    destroy(path);
-
-    EXPECT_EQ(readBytes(bystander), sampleBytes(777));
-    EXPECT_TRUE(entryExists(path));
-    EXPECT_EQ(readBytes(path).size(), 0u);
-    EXPECT_FALSE(display.successVisible);
-    ASSERT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
-    EXPECT_EQ(display.percentCaption, "0 %");
-    EXPECT_EQ(display.background, kEmptyBarColor);
-    EXPECT_TRUE(display.enabled);
-}
-
 TEST_F(Disposal, AFailedDeleteLeavingADelFileIsNoSuccess) {
     const std::string path = writeSample(folder.file("brief.txt"), 5000);
     files.failRemoveAt = 1;
     destroy(path);
     EXPECT_FALSE(entryExists(path));
-    EXPECT_EQ(
-        disposalLeftovers(folder.path()),
-        (std::vector<std::string>{".kelvanter-entsorgung-07123509", ".kelvanter-entsorgung-07123509/07123509.del"}));
+    EXPECT_EQ(disposalLeftovers(folder.path()),
+              (std::vector<std::string>{asideFolder("07123509.del"), asideEntry("07123509.del")}));
     EXPECT_FALSE(display.successVisible);
-    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
+    // The box names where the emptied file lies, not the path where nothing is.
+    EXPECT_EQ(display.reports,
+              (std::vector<RunReport>{{RunNotice::NotDeleted, folder.file(asideEntry("07123509.del"))}}));
 }
 
 // Deleted, but the device was not seen to keep it: a power cut may bring the name back.
@@ -82,7 +65,9 @@ TEST_F(Disposal, ADeletionTheDeviceDidNotFlushIsNoSuccess) {
     files.failFolderFlushesWith = EIO;
     destroy(path);
     EXPECT_FALSE(display.successVisible);
-    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NotDeleted});
+    // Not "could not be deleted" at a path where nothing lies: the deletion may come undone.
+    EXPECT_FALSE(entryExists(path));
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::DeletionUnflushed, path}}));
     EXPECT_TRUE(files.openHandles().empty());
 }
 
@@ -144,10 +129,10 @@ TEST_F(Disposal, AttributeWordReflectsWriteBitAndUndeletableFlags) {
     for (int flag : {FS_IMMUTABLE_FL, FS_APPEND_FL}) {
         if (!setInodeFlag(path, flag, true))
             GTEST_SKIP() << "this file system or process cannot set inode flags";
-        EXPECT_EQ(attributesOf(files, path), kAttrSystem);
         EXPECT_FALSE(FilePin::of(files, path).has_value()) << "a system file is not found";
         const auto held = files.pin(path);
         ASSERT_TRUE(held.ok());
+        EXPECT_TRUE(held.value.status.unchangeable) << "nothing short of privilege can remove it";
         EXPECT_TRUE(files.resetAttributes(held.value.handle).ok());
         files.unpin(held.value.handle);
         EXPECT_EQ(attributesOf(files, path), kAttrNormal);

@@ -104,7 +104,7 @@ TEST_F(FailureRecovery, LinksFifosAndDevicesAreNeverOpened) {
 
 TEST_F(FailureRecovery, AFileSwappedInAfterTheLookupIsNeverWritten) {
     const std::string path = writeSample(folder.file("brief"), 5000);
-    auto confirmed = DestructionTarget::lookUp(files, path);
+    auto confirmed = DestructionTarget::lookUp(files, process, path);
     ASSERT_TRUE(confirmed.has_value());
     const std::string stranger = writeSample(folder.file("fremd"), 6000);
     std::filesystem::rename(stranger, path);
@@ -188,10 +188,10 @@ TEST_F(FailureRecovery, AFileUnderASizeLimitOfItsOwnLengthIsDestroyedWithoutASig
             const rlimit limit{c.length, c.length};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             PlatformFileServices own;
-            QuietDisplay quiet(c.intensive);
+            QuietDisplay quiet;
             PlatformClock ownClock;
             ByteCounters ownCounters;
-            vesk(CoreContext{quiet, own, ownClock}, ownCounters, path);
+            vesk(CoreContext{quiet, quiet, own, process, ownClock}, ownCounters, path, PassModes::of(c.intensive));
             ::_exit(0);
         }
         int status = 0;

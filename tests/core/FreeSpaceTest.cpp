@@ -1,11 +1,16 @@
 // Overwriting the free space on real loop-mounted images: the earlier version of a file that an
 // editor saved over, and the destroyed file's old copies, must be gone from the whole image.
 #include "core/FreeSpace.h"
+#include "core/FillFolder.h"
+#include "core/FillRecords.h"
 #include "core/QuietDisplay.h"
+#include "platform/DiskNames.h"
 #include "support/CoreFixture.h"
 #include "support/EndedFill.h"
 #include "support/EnvironmentOverride.h"
 #include "support/LoopImage.h"
+#include "support/WatchedFill.h"
+#include "support/WrittenNames.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -31,17 +36,6 @@ std::string markedText(const char* version, int lines) {
 std::size_t marksIn(const std::string& path) {
     return countIn(path, kMark);
 }
-
-// Answers nothing and cancels when told to.
-class Watching : public FreeSpaceWatcher {
-public:
-    bool cancel = false;
-    int servings = 0;
-    std::int32_t lastPercent = 0;
-    void processEvents() override { ++servings; }
-    void setPercent(std::int32_t percent) override { lastPercent = percent; }
-    bool cancelRequested() const override { return cancel; }
-};
 
 struct ImageCase {
     const char* name;
@@ -72,11 +66,14 @@ protected:
         return path;
     }
 
+    FillContext fillContext() { return {watcher, files, process, clock, counters}; }
+
     TempFolder folder{"/var/tmp"};
     LoopImage loop{folder.path()};
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
-    Watching watcher;
+    WatchedFill watcher;
     FillCounters counters;
 };
 
@@ -86,12 +83,12 @@ TEST_P(FreeSpaceImage, AfterTheFileAndTheFreeSpaceNoMarkIsLeftOnTheImage) {
     const std::string path = saveEditorStyle();
     QuietDisplay display;
     ByteCounters destroyed;
-    vesk(CoreContext{display, files, clock}, destroyed, path);
+    vesk(CoreContext{display, display, files, process, clock}, destroyed, path, PassModes{});
     ASSERT_FALSE(entryExists(path));
     run("sync");
     EXPECT_GT(marksIn(image()), 0u) << "the premise: the earlier version lies in free space";
 
-    const FillReport report = overwriteFreeSpace(files, clock, watcher, mountPoint(), counters);
+    const FillReport report = overwriteFreeSpace(fillContext(), mountPoint());
 
     EXPECT_EQ(report.end, FillEnd::Done) << report.error;
     EXPECT_GT(report.written, 150'000'000) << "most of the image's free space";
@@ -99,7 +96,7 @@ TEST_P(FreeSpaceImage, AfterTheFileAndTheFreeSpaceNoMarkIsLeftOnTheImage) {
     EXPECT_GE(watcher.lastPercent, 95);
     EXPECT_EQ(report.storage.journalsData, GetParam().journalKeepsCopies);
     for (const auto& entry : fs::directory_iterator(mountPoint()))
-        EXPECT_NE(entry.path().filename().string().rfind(kFillFolderPrefix, 0), 0u) << "the fill is deleted";
+        EXPECT_NE(entry.path().filename().string().rfind(diskNames::kFillFolderPrefix, 0), 0u) << "the fill is deleted";
     const std::string btrfsRestore = folder.file("wiederhergestellt");
     const bool btrfs = std::string(GetParam().name) == "btrfs";
     ASSERT_TRUE(unmount());
@@ -130,11 +127,11 @@ TEST_P(FreeSpaceImage, AfterTheDestroyAndTheFillTheNameIsNowhereOnTheImage) {
     run("sync");
     QuietDisplay display;
     ByteCounters destroyed;
-    vesk(CoreContext{display, files, clock}, destroyed, path);
+    vesk(CoreContext{display, display, files, process, clock}, destroyed, path, PassModes{});
     run("sync");
     ASSERT_FALSE(entryExists(path));
 
-    const FillReport report = overwriteFreeSpace(files, clock, watcher, mountPoint(), counters);
+    const FillReport report = overwriteFreeSpace(fillContext(), mountPoint());
 
     EXPECT_EQ(report.end, FillEnd::Done);
     const bool logged = std::string(GetParam().name) != "btrfs";
@@ -166,7 +163,7 @@ TEST_F(FreeSpaceEnding, ACancelMidwayDeletesTheFillAndGivesTheSpaceBack) {
         GTEST_SKIP() << *refused;
     const auto before = files.spaceOf(mountPoint()).value.free;
     files.afterDataWrite = [&](std::int64_t written) { watcher.cancel = written > 50'000'000; };
-    const FillReport report = overwriteFreeSpace(files, clock, watcher, mountPoint(), counters);
+    const FillReport report = overwriteFreeSpace(fillContext(), mountPoint());
     EXPECT_EQ(report.end, FillEnd::Cancelled);
     EXPECT_GT(report.written, 50'000'000);
     EXPECT_LT(report.written, 100'000'000);
@@ -184,9 +181,10 @@ TEST_F(FreeSpaceEnding, AFillLeftByAKilledRunIsRemovedAtTheNextStart) {
     ASSERT_NE(fillEndedBy(SIGKILL, mountPoint(), 60'000'000), -1) << "the fill never got that far";
     ASSERT_LT(files.spaceOf(mountPoint()).value.free, before - 20'000'000) << "the killed run left its fill";
 
-    EXPECT_EQ(removeLeftoverFills(files, mountPoint()), 1);
+    HeldFolder root(files, mountPoint());
+    EXPECT_EQ(removeLeftoverFills(root), 1);
     EXPECT_NEAR(static_cast<double>(files.spaceOf(mountPoint()).value.free), static_cast<double>(before), 1e6);
-    EXPECT_EQ(removeLeftoverFills(files, mountPoint()), 0);
+    EXPECT_EQ(removeLeftoverFills(root), 0);
 }
 
 // Whatever ends a fill, its folder and the program's record of it go: a kill leaves both for the
@@ -197,7 +195,7 @@ TEST_F(FreeSpaceEnding, AFillEndedBySignalLeavesNothingAfterTheNextStart) {
         GTEST_SKIP() << *refused;
     EnvironmentOverride environment;
     environment.set("XDG_STATE_HOME", folder.file("zustand"));
-    const std::string records = folder.file("zustand/kelvanter/fuellungen");
+    const std::string records = fillRecordsIn(folder.file("zustand"));
     const auto before = files.spaceOf(mountPoint()).value.free;
     for (int signal : {SIGKILL, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(strsignal(signal));
@@ -206,10 +204,10 @@ TEST_F(FreeSpaceEnding, AFillEndedBySignalLeavesNothingAfterTheNextStart) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the program ends as it was asked";
         const bool killed = signal == SIGKILL;
         EXPECT_EQ(fs::is_empty(records), !killed) << "only a killed run leaves its record";
-        const std::vector<std::string> removed = removeKilledFills(files);
+        const std::vector<std::string> removed = removeKilledFills(files, process);
         ASSERT_EQ(removed.size(), killed ? 1u : 0u);
         if (killed) {
-            EXPECT_EQ(removed[0].rfind(mountPoint() + "/" + kFillFolderPrefix, 0), 0u) << removed[0];
+            EXPECT_EQ(removed[0].rfind(mountPoint() + "/" + diskNames::kFillFolderPrefix, 0), 0u) << removed[0];
         }
         EXPECT_TRUE(fs::is_empty(records));
         EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found";
@@ -236,9 +234,10 @@ TEST_F(FreeSpaceEnding, ANormalUserIsToldOfTheReserveItCouldNotReach) {
         if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
             ::_exit(3);
         FakeClock childClock;
-        Watching childWatcher;
+        WatchedFill childWatcher;
         FillCounters childCounters;
-        const FillReport report = overwriteFreeSpace(files, childClock, childWatcher, owned, childCounters);
+        const FillReport report =
+            overwriteFreeSpace(FillContext{childWatcher, files, process, childClock, childCounters}, owned);
         const std::int64_t answer[3] = {static_cast<std::int64_t>(report.end), report.written, report.unreached};
         const bool sent = ::write(channel[1], answer, sizeof answer) == static_cast<ssize_t>(sizeof answer);
         ::_exit(sent ? 0 : 4);

@@ -29,7 +29,7 @@ TEST_F(SynchronisedFolders, AMarkerAboveTheFileGivesTheDoubtAndTheBoxNeverTheLab
             writeSample(tree.file(c.marker), 10);
         fs::create_directories(tree.path() / "Projekte" / "2026");
         const std::string path = writeSample(tree.file("Projekte/2026/angebot.txt"), 5000);
-        auto target = DestructionTarget::lookUp(files, path);
+        auto target = DestructionTarget::lookUp(files, process, path);
         ASSERT_TRUE(target.has_value());
         const Doubts doubts = doubtsFrom(target->storage);
         display.reports.clear();
@@ -51,14 +51,15 @@ TEST_F(SynchronisedFolders, AMarkerAboveTheFileGivesTheDoubtAndTheBoxNeverTheLab
 using RenameRefused = CoreFixture;
 
 // Where neither a rename without replacing nor a link is possible, the emptied file is deleted
-// under its own name; a name that is taken is never replaced, and the file stays.
+// under its own name. Any other refusal (EPERM in a sticky folder) deletes nothing by name in a
+// folder others may write: the emptied file stays, and a name that is taken is never replaced.
 TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced) {
     struct Case {
         int error;
         bool deleted;
     };
-    for (const Case& c : {Case{EINVAL, true}, Case{EPERM, true}, Case{ENOSYS, true}, Case{EOPNOTSUPP, true},
-                          Case{EEXIST, false}, Case{EACCES, false}}) {
+    for (const Case& c :
+         {Case{EOPNOTSUPP, true}, Case{EPERM, false}, Case{EINVAL, false}, Case{EEXIST, false}, Case{EACCES, false}}) {
         const std::string path = writeSample(folder.file("brief-" + std::to_string(c.error)), 5000);
         files.refuseRenamesWith = c.error;
         display.reports.clear();
@@ -78,7 +79,7 @@ TEST_F(RenameRefused, TheEmptiedFileGoesUnderItsOwnNameButNothingIsEverReplaced)
 // just before it is left alone.
 TEST_F(RenameRefused, AFileSwappedInBeforeTheDeleteByItsOwnNameSurvives) {
     const std::string path = writeSample(folder.file("brief"), 5000);
-    files.refuseRenamesWith = EINVAL;
+    files.refuseRenamesWith = EOPNOTSUPP;
     files.beforeRename = [&](const std::string&, const std::string&) {
         std::filesystem::rename(path, folder.file("weggeschoben"));
         writeSample(path, 3333);

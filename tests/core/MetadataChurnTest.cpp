@@ -5,6 +5,8 @@
 #include "support/FakeClock.h"
 #include "support/InstrumentedFileServices.h"
 #include "support/TempFolder.h"
+#include "support/WatchedFill.h"
+#include "support/WrittenNames.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -40,28 +42,20 @@ public:
             onFlush(fileSystemFlushes);
         return InstrumentedFileServices::flushFileSystem(path);
     }
-    SysResult<FileHandle> createNewFile(const std::string& path) override {
+    SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) override {
         if (refuseCreatesWith != 0)
             return {kNoHandle, refuseCreatesWith};
         ++created;
-        return InstrumentedFileServices::createNewFile(path);
+        return InstrumentedFileServices::createFileAt(folder, name);
     }
 
 private:
     std::int64_t written_ = 5'000'000; // what the log took before the churn began
 };
 
-class Watching : public FreeSpaceWatcher {
-public:
-    bool cancel = false;
-    void processEvents() override {}
-    void setPercent(std::int32_t) override {}
-    bool cancelRequested() const override { return cancel; }
-};
-
 struct ChurnCase {
     const char* name;
-    std::function<void(ScriptedLog&, Watching&)> arrange;
+    std::function<void(ScriptedLog&, WatchedFill&)> arrange;
     NamesInLog expected;
     int flushes; // of the file system, two per batch
 };
@@ -74,14 +68,18 @@ class Churn : public ::testing::TestWithParam<ChurnCase> {
 protected:
     TempFolder folder;
     ScriptedLog files;
-    Watching watcher;
+    WatchedFill watcher;
+    LoneProcess process;
     FakeClock clock;
+    FillCounters counters;
 };
 
 TEST_P(Churn, SaysReachedOnlyWhenTheLogCameRoundAndLeavesNoFile) {
     GetParam().arrange(files, watcher);
+    HeldFolder fill(files, utf8Of(folder.path()));
     const ChurnReport report =
-        churnMetadataLog(files, clock, watcher, utf8Of(folder.path()), ".kelvanter-fuellung-test-");
+        churnMetadataLog(FillContext{watcher, files, process, clock, counters}, fill, utf8Of(folder.path()),
+                         std::string(diskNames::kFillFolderPrefix) + "test-");
     EXPECT_EQ(report.names, GetParam().expected);
     EXPECT_EQ(files.fileSystemFlushes, GetParam().flushes);
     EXPECT_TRUE(std::filesystem::is_empty(folder.path())) << "a churned file is left behind";
@@ -94,19 +92,20 @@ INSTANTIATE_TEST_SUITE_P(
     Logs, Churn,
     ::testing::Values(
         // 1.25 MB to write at 200 kB a batch: seven batches.
-        ChurnCase{"ComesRound", [](ScriptedLog&, Watching&) {}, NamesInLog::Reached, 14},
-        ChurnCase{"NoneToRead", [](ScriptedLog& files, Watching&) { files.hasLog = false; }, NamesInLog::NoLog, 0},
+        ChurnCase{"ComesRound", [](ScriptedLog&, WatchedFill&) {}, NamesInLog::Reached, 14},
+        ChurnCase{"NoneToRead", [](ScriptedLog& files, WatchedFill&) { files.hasLog = false; }, NamesInLog::NoLog, 0},
         // btrfs: a bounded number of batches, never said to reach the names.
-        ChurnCase{"WritesUncounted", [](ScriptedLog& files, Watching&) { files.countsWrites = false; },
+        ChurnCase{"WritesUncounted", [](ScriptedLog& files, WatchedFill&) { files.countsWrites = false; },
                   NamesInLog::Unreached, 32},
-        ChurnCase{"TheFolderIsFull", [](ScriptedLog& files, Watching&) { files.refuseCreatesWith = ENOSPC; },
+        ChurnCase{"TheFolderIsFull", [](ScriptedLog& files, WatchedFill&) { files.refuseCreatesWith = ENOSPC; },
                   NamesInLog::Unreached, 2},
-        ChurnCase{"TheFolderIsReadOnly", [](ScriptedLog& files, Watching&) { files.refuseCreatesWith = EROFS; },
+        ChurnCase{"TheFolderIsReadOnly", [](ScriptedLog& files, WatchedFill&) { files.refuseCreatesWith = EROFS; },
                   NamesInLog::Unreached, 2},
-        ChurnCase{
-            "CancelledInTheFirstBatch",
-            [](ScriptedLog& files, Watching& watcher) { files.onFlush = [&watcher](int) { watcher.cancel = true; }; },
-            NamesInLog::Unreached, 2}),
+        ChurnCase{"CancelledInTheFirstBatch",
+                  [](ScriptedLog& files, WatchedFill& watcher) {
+                      files.onFlush = [&watcher](int) { watcher.cancel = true; };
+                  },
+                  NamesInLog::Unreached, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

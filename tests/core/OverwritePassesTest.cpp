@@ -136,7 +136,8 @@ TEST_F(OverwritePasses, NamedStreamsGetTheSamePassesAndCountInTheRunsTotal) {
         ByteCounters counts;
         shown.counters = &counts;
         shown.selectMode(intensive);
-        EXPECT_EQ(vesk(CoreContext{shown, streamed, clock}, counts, path), Verdict::Destroyed);
+        EXPECT_EQ(vesk(CoreContext{shown, shown, streamed, process, clock}, counts, path, shown.modes()),
+                  Verdict::Destroyed);
 
         const int passes = intensive ? 7 : 1;
         const unsigned char last = intensive ? 246 : 0;
@@ -157,7 +158,7 @@ TEST_F(OverwritePasses, NamedStreamsGetTheSamePassesAndCountInTheRunsTotal) {
 TEST_F(OverwritePasses, NeitherOptionSelectedOpensNothing) {
     const std::string path = writeSample(folder.file("f"), 100);
     display.optionSelected[0] = display.optionSelected[1] = false;
-    vesk(context, counters, path);
+    vesk(context, counters, path, display.modes());
     EXPECT_EQ(display.calls, (std::vector<std::string>{"disable", "enable"}));
     EXPECT_EQ(files.opens, 0);
     EXPECT_EQ(readBytes(path), sampleBytes(100));
@@ -192,10 +193,11 @@ TEST_P(LargeFileCounters, CountInSixtyFourBitsAndStillStepAboutAHundredTimes) {
     const auto [length, intensive] = GetParam();
     RecordingDisplay display;
     SimulatedFileServices files(length);
+    LoneProcess process;
     FakeClock clock;
     ByteCounters counters;
     display.selectMode(intensive);
-    vesk(CoreContext{display, files, clock}, counters, "/sim/gross.iso");
+    vesk(CoreContext{display, display, files, process, clock}, counters, "/sim/gross.iso", display.modes());
 
     const std::int64_t passes = intensive ? 7 : 1;
     const std::int64_t firstBlocks = length / 4096 + 1;

@@ -116,7 +116,8 @@ TEST_F(OverwriteProofRun, AReadBackOfOtherBytesOrMovedBlocksGiveTheBoxInsteadOfT
         RecordingDisplay shown;
         const std::string path = writeSample(folder.file("f"), 100000);
         ByteCounters counts;
-        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, path), Verdict::DeletedUnproven);
+        EXPECT_EQ(vesk(CoreContext{shown, shown, faulty, process, clock}, counts, path, shown.modes()),
+                  Verdict::DeletedUnproven);
         const std::vector<RunReport> expected = {{RunNotice::DeletedUnproven, path, 0, {{fault.reason}}}};
         EXPECT_EQ(shown.reports, expected);
         EXPECT_FALSE(shown.successVisible);
@@ -155,7 +156,8 @@ TEST_F(OverwriteProofRun, ADeviceThatDropsTheWritesOfAnyBlocksIsNeverCalledDestr
         shown.selectMode(c.intensive);
         ByteCounters counts;
 
-        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, path), Verdict::DeletedUnproven);
+        EXPECT_EQ(vesk(CoreContext{shown, shown, faulty, process, clock}, counts, path, shown.modes()),
+                  Verdict::DeletedUnproven);
 
         EXPECT_EQ(shown.reports,
                   (std::vector<RunReport>{{RunNotice::DeletedUnproven, path, 0, {{DoubtKind::ReadBackDiffers}}}}));
@@ -179,7 +181,9 @@ TEST_F(OverwriteProofRun, AShortOrFailedReadBackIsNoProof) {
         faulty.failReadBackWith = fault;
         RecordingDisplay shown;
         ByteCounters counts;
-        EXPECT_EQ(vesk(CoreContext{shown, faulty, clock}, counts, path), Verdict::DeletedUnproven) << fault;
+        EXPECT_EQ(vesk(CoreContext{shown, shown, faulty, process, clock}, counts, path, shown.modes()),
+                  Verdict::DeletedUnproven)
+            << fault;
         EXPECT_EQ(shown.reports.at(0).doubts, (Doubts{{DoubtKind::ReadBackDiffers}})) << fault;
     }
 }
@@ -187,7 +191,7 @@ TEST_F(OverwriteProofRun, AShortOrFailedReadBackIsNoProof) {
 TEST_F(OverwriteProofRun, OnThisDiskBothModesAreProvenAndCalledDestroyed) {
     for (const bool intensive : {false, true}) {
         const std::string path = writeSample(folder.file(intensive ? "i" : "n"), 2 << 20);
-        auto target = DestructionTarget::lookUp(files, path);
+        auto target = DestructionTarget::lookUp(files, process, path);
         ASSERT_TRUE(target.has_value());
         if (!doubtsFrom(target->storage).empty())
             GTEST_SKIP() << "the temporary folder's file system cannot be proven here";

@@ -47,11 +47,12 @@ protected:
         ByteCounters counts;
         shown.counters = &counts;
         writeSample(path, static_cast<std::size_t>(GetParam().fileLength));
-        vesk(CoreContext{shown, instant, still}, counts, path);
+        vesk(CoreContext{shown, shown, instant, process, still}, counts, path, shown.modes());
         return shown;
     }
 
     TempFolder folder;
+    PlatformProcess process;
 };
 
 TEST_P(SlowDevice, ServesTheWindowEveryHundredMillisecondsAndKeepsTheStepsWhereTheyWere) {
@@ -67,7 +68,7 @@ TEST_P(SlowDevice, ServesTheWindowEveryHundredMillisecondsAndKeepsTheStepsWhereT
     std::vector<std::int64_t> servedAt = {0};
     shown.onProcessEvents = [&] { servedAt.push_back(clock.microseconds); };
     const std::string path = writeSample(folder.file("langsam"), static_cast<std::size_t>(c.fileLength));
-    vesk(CoreContext{shown, files, clock}, counters, path);
+    vesk(CoreContext{shown, shown, files, process, clock}, counters, path, shown.modes());
 
     EXPECT_TRUE(shown.successVisible);
     std::int64_t longestGap = 0;

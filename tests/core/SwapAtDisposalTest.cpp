@@ -1,6 +1,7 @@
 // Files swapped in by another program at the steps of the disposal that go by name, on every system.
 #include "core/ModDestroyFile.h"
 #include "support/CoreFixture.h"
+#include "support/WrittenNames.h"
 
 #include <filesystem>
 #include <utility>
@@ -17,12 +18,12 @@ TEST_F(SwapAtDisposal, AFileSwappedInAtAnyStepByNameSurvivesAndIsNamedInABox) {
     enum class Step { BeforeTheDisposal, BeforeTheMove, AfterTheMoveAside, AfterTheMoveInPlace };
     struct Case {
         Step step;
-        const char* where; // where the file lies at that step, in the test's folder
+        std::string where; // where the file lies at that step, in the test's folder
     };
     const Case cases[] = {
         {Step::BeforeTheDisposal, "brief.txt"},
         {Step::BeforeTheMove, "brief.txt"},
-        {Step::AfterTheMoveAside, ".kelvanter-entsorgung-07123509/07123509.del"},
+        {Step::AfterTheMoveAside, asideEntry("07123509.del")},
         {Step::AfterTheMoveInPlace, "07123509.del"},
     };
     for (const Case& c : cases) {
@@ -77,7 +78,7 @@ TEST_F(SwapAtDisposal, AFileSwappedInAtAnyStepByNameSurvivesAndIsNamedInABox) {
 // the temporary name and the box says so.
 TEST_F(SwapAtDisposal, ASwappedInFileThatCannotGoBackIsNamedWhereItStays) {
     const std::string path = writeSample(folder.file("brief.txt"), 5000);
-    const std::string aside = folder.file(".kelvanter-entsorgung-07123509/07123509.del");
+    const std::string aside = folder.file(asideEntry("07123509.del"));
     files.afterRename = [&](const std::string& from, const std::string&) {
         if (from != "brief.txt")
             return;
@@ -92,6 +93,25 @@ TEST_F(SwapAtDisposal, ASwappedInFileThatCannotGoBackIsNamedWhereItStays) {
     EXPECT_EQ(readBytes(leftAt), sampleBytes(3333));
     EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::Replaced, path, 0, {}, leftAt}}));
     EXPECT_FALSE(display.successVisible);
+}
+
+// Where no folder can be made beside the file, it is renamed within its folder: a file under the
+// temporary name is never replaced, and the user is told.
+TEST_F(SwapAtDisposal, ABystanderUnderTheTemporaryNameSurvivesAndTheUserIsTold) {
+    const std::string path = writeSample(folder.file("brief.txt"), 5000);
+    const std::string bystander = writeSample(folder.file("07123509.del"), 777);
+    files.refusePrivateFolders = true;
+
+    destroy(path);
+
+    EXPECT_EQ(readBytes(bystander), sampleBytes(777));
+    EXPECT_TRUE(entryExists(path));
+    EXPECT_EQ(readBytes(path).size(), 0u);
+    EXPECT_FALSE(display.successVisible);
+    ASSERT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
+    EXPECT_EQ(display.percentCaption, "0 %");
+    EXPECT_EQ(display.background, kEmptyBarColor);
+    EXPECT_TRUE(display.enabled);
 }
 
 } // namespace

@@ -88,7 +88,9 @@ TEST_F(DirectWrites, RefusedAtTheOpenOrTheFirstWriteFallBackToBufferedWrites) {
         std::vector<unsigned char> beforeCut;
         refusing.beforeCut = [&] { beforeCut = readBytes(path); };
         ByteCounters counts;
-        EXPECT_EQ(vesk(CoreContext{shown, refusing, clock}, counts, path), Verdict::Destroyed) << atOpen;
+        EXPECT_EQ(vesk(CoreContext{shown, shown, refusing, process, clock}, counts, path, shown.modes()),
+                  Verdict::Destroyed)
+            << atOpen;
         EXPECT_EQ(refusing.directOpens, atOpen ? 0 : 1);
         EXPECT_EQ(refusing.blocksWritten, 42);
         EXPECT_EQ(beforeCut.size(), 36864u);

@@ -69,7 +69,7 @@ run_with_swap renameat2 "$renameat2" "mv '$folder/brief.txt' '$folder/weggeschob
 [ "$(cat "$folder/brief.txt")" = fremd ] || fail "the swapped-in file was changed or removed"
 [ -f "$folder/weggeschoben" ] && [ ! -s "$folder/weggeschoben" ] || fail "the held file was not left emptied"
 [ "$status" != 0 ] || fail "the run said the file was destroyed"
-grep -qx "notice=replaced left_at=$folder/brief.txt" <<<"$boxes" || fail "no box named the swap: $boxes"
+grep -qx "notice=replaced at=$folder/brief.txt stranger_at=$folder/brief.txt" <<<"$boxes" || fail "no box named the swap: $boxes"
 [ -z "$(find "$folder" -name '.kelvanter-entsorgung-*')" ] || fail "the private folder was left behind"
 [ "$failed" = 0 ] && echo "ok: a file swapped in before the move survives and is named"
 

@@ -80,6 +80,7 @@ TEST(RecentFiles, AListGLibCannotReadOrWouldShortenIsLeftAsItIs) {
 TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecentEntry) {
     TempFolder home;
     PosixFileServices files;
+    PosixProcess process;
     FakeClock clock;
     TraceLocations locations{home.file("cache/thumbnails"), home.file("data/recently-used.xbel")};
     const std::string file = "/home/anna/Urlaub 2026/Strand.jpg";
@@ -97,7 +98,7 @@ TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecen
     fs::permissions(locations.recentFilesList, fs::perms::owner_read | fs::perms::owner_write);
 
     EXPECT_EQ(thumbnailsOf(files, locations, file).size(), 3u);
-    removeTracesOf(files, files, clock, locations, file);
+    removeTracesOf(files, files, process, clock, locations, file);
 
     for (const std::string& thumbnail : mine)
         EXPECT_FALSE(entryExists(thumbnail)) << thumbnail;
@@ -112,8 +113,9 @@ TEST(RemoveTraces, DestroysTheFilesThumbnailsInEverySizeAndFailFolderAndItsRecen
 TEST(RemoveTraces, NothingThereIsNothingToDo) {
     TempFolder home;
     PosixFileServices files;
+    PosixProcess process;
     FakeClock clock;
-    removeTracesOf(files, files, clock, {home.file("nothumbs"), home.file("no.xbel")}, "/x/y");
+    removeTracesOf(files, files, process, clock, {home.file("nothumbs"), home.file("no.xbel")}, "/x/y");
     EXPECT_TRUE(fs::is_empty(home.path()));
 }
 

@@ -55,7 +55,7 @@ TEST_F(Win32Disposal, AttributesAloneAndCombinedThroughTheWholeRun) {
         const std::string path = writeSample(folder.file(std::string("a ") + c.name), 5000);
         setAttributes(path, c.attributes);
         ByteCounters counts;
-        const Verdict verdict = vesk(CoreContext{shown, counted, clock}, counts, path);
+        const Verdict verdict = vesk(CoreContext{shown, shown, counted, process, clock}, counts, path, shown.modes());
         if (c.outcome == Outcome::Destroyed) {
             EXPECT_EQ(verdict, Verdict::Destroyed) << c.name;
             EXPECT_FALSE(entryExists(path)) << c.name;
@@ -119,20 +119,6 @@ TEST_F(Win32Disposal, NamesFromOutsideLatin1AndPathsPastMaxPathAreDestroyed) {
     // std::filesystem cannot remove folders past MAX_PATH here: the deepest first, by hand.
     for (std::string folderPath = deep; folderPath.size() > here.size(); folderPath.resize(folderPath.rfind('\\')))
         ::RemoveDirectoryW(fsPath("\\\\?\\" + folderPath).wstring().c_str());
-}
-
-// Where no folder can be made beside the file, it is renamed within its folder, and a file under the
-// temporary name is never replaced.
-TEST_F(Win32Disposal, AnExistingTemporaryNameIsNeverReplaced) {
-    const std::string path = writeSample(folder.file("brief.txt"), 5000);
-    const std::string bystander = writeSample(folder.file("07123509.del"), 777);
-    files.refusePrivateFolders = true;
-    destroy(path);
-    EXPECT_EQ(readBytes(bystander), sampleBytes(777));
-    EXPECT_TRUE(entryExists(path));
-    EXPECT_EQ(readBytes(path).size(), 0u);
-    EXPECT_FALSE(display.successVisible);
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
 }
 
 TEST_F(Win32Disposal, WildcardsAndStreamNamesAreTakenLiterallyAndNotFound) {

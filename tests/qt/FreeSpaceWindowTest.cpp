@@ -10,6 +10,7 @@
 #include "support/LoopImage.h"
 #include "support/ScriptedSeams.h"
 #include "support/TempFolder.h"
+#include "support/WrittenNames.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
 
@@ -42,8 +43,9 @@ protected:
     ScriptedMessageBoxes boxes;
     NoFolders folders;
     InstrumentedFileServices files;
+    PosixProcess process;
     PosixClock clock;
-    frmFreierSpeicher window{boxes, folders, files, clock};
+    frmFreierSpeicher window{boxes, folders, files, process, clock};
 };
 
 TEST_F(FreeSpaceWindow, ShowsTheFileSystemAsksFirstAndReportsWhatItWrote) {
@@ -87,7 +89,7 @@ TEST_F(FreeSpaceWindow, ClosingTheMainWindowMidFillCancelsItFirst) {
         GTEST_SKIP() << *refused;
     ScriptedFileDialogs dialogs;
     NoFileTraces none;
-    frmVesk main(boxes, dialogs, files, files, clock, none, folders);
+    frmVesk main(boxes, dialogs, files, files, process, clock, none, folders);
     main.show();
     main.openFreeSpaceWindow(mountPoint());
     ASSERT_NE(main.freeSpaceWindow(), nullptr);
@@ -116,7 +118,7 @@ TEST_F(FreeSpaceWindow, TheMainWindowsStartRemovesAFillLeftByAKilledRun) {
     ScriptedFileDialogs dialogs;
     NoFileTraces none;
     for (int start = 0; start < 2; ++start) {
-        frmVesk main(boxes, dialogs, files, files, clock, none, folders);
+        frmVesk main(boxes, dialogs, files, files, process, clock, none, folders);
         main.Form_Load();
     }
     ASSERT_EQ(boxes.shown.size(), 1u);
@@ -125,7 +127,7 @@ TEST_F(FreeSpaceWindow, TheMainWindowsStartRemovesAFillLeftByAKilledRun) {
                                                QString::fromStdString(mountPoint() + "/")))
         << boxes.shown[0].text.toStdString();
     EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
-    EXPECT_TRUE(fs::is_empty(folder.file("zustand/kelvanter/fuellungen")));
+    EXPECT_TRUE(fs::is_empty(fillRecordsIn(folder.file("zustand"))));
 }
 
 } // namespace

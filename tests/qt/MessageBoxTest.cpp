@@ -1,6 +1,6 @@
-#include "core/VeskDisplay.h"
 #include "qt/MessageBoxSeam.h"
 #include "window/BoxStyles.h"
+#include "window/Palette.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -72,8 +72,9 @@ protected:
     ScriptedMessageBoxes boxes;
     QtFileDialogs realDialogs;
     PosixFileServices files;
+    PosixProcess process;
     PosixClock clock;
-    DesktopTraces desktopTraces{files, files, clock};
+    DesktopTraces desktopTraces{files, files, process, clock};
 };
 
 TEST_F(PrivateHome, WithoutTheGuardQtsDialogWouldRecordTheFolder) {
@@ -90,7 +91,7 @@ TEST_F(PrivateHome, WithoutTheGuardQtsDialogWouldRecordTheFolder) {
 TEST_F(PrivateHome, AWholeRunLeavesNothingThatNamesTheFileOrItsFolder) {
     keepQtSettingsOutOfHome();
     const std::string path = writeSample(work.file("Liebesbrief an Lena.txt"), 5000);
-    frmVesk window(boxes, realDialogs, files, files, clock, desktopTraces);
+    frmVesk window(boxes, realDialogs, files, files, process, clock, desktopTraces);
     window.show();
 
     answerNextFileDialogWith(path);
@@ -127,7 +128,7 @@ TEST_F(PrivateHome, ThumbnailsAndTheRecentEntryGoWithTheFileAndNothingElseDoes) 
         xbelList(bookmarkXml("file:///a") + bookmarkXml(traces::glibFileUri(path)) + bookmarkXml("file:///b"));
     writeBytes(home.file("data/recently-used.xbel"), {list.begin(), list.end()});
 
-    frmVesk window(boxes, realDialogs, files, files, clock, desktopTraces);
+    frmVesk window(boxes, realDialogs, files, files, process, clock, desktopTraces);
     window.Fname->setText(QString::fromStdString(path));
     window.Command2_Click();
 

@@ -447,8 +447,9 @@ TEST(SafetyTableLargeFile, AFileOver4GiBCountsAndEstimatesIn64Bits) {
     ScriptedFileDialogs dialogs;
     SimulatedFileServices files(kLength);
     InstrumentedFileServices fill;
+    LoneProcess process;
     FakeClock clock;
-    frmVesk window(boxes, dialogs, files, fill, clock);
+    frmVesk window(boxes, dialogs, files, fill, process, clock);
     std::vector<std::int64_t> doneAtWrites;
     bool estimateOutOfRange = false;
     files.afterWrite = [&] {

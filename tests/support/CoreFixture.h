@@ -10,7 +10,8 @@
 
 namespace kelvanter::testing {
 
-// A real temporary folder, the real file services (instrumented), a recording display and a still clock.
+// A real temporary folder, the real file services (instrumented) and process services, a recording
+// display and a still clock.
 class CoreFixture : public ::testing::Test {
 protected:
     CoreFixture() { display.counters = &counters; }
@@ -18,13 +19,13 @@ protected:
     // Destroys the file found at the path now, in the chosen mode.
     Verdict destroy(const std::string& path, bool intensive = false) {
         display.selectMode(intensive);
-        return vesk(context, counters, path);
+        return vesk(context, counters, path, display.modes());
     }
 
     // Destroys the file a lookup found earlier, as the main window does after its questions.
     Verdict destroy(DestructionTarget target, bool intensive = false) {
         display.selectMode(intensive);
-        return vesk(context, counters, std::move(target));
+        return vesk(context, counters, std::move(target), display.modes());
     }
 
     // The reports the run gave, by notice.
@@ -44,9 +45,10 @@ protected:
     TempFolder folder;
     RecordingDisplay display;
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
     ByteCounters counters;
-    CoreContext context{display, files, clock};
+    CoreContext context{display, display, files, process, clock};
 };
 
 } // namespace kelvanter::testing

@@ -3,6 +3,7 @@
 #include "core/FreeSpace.h"
 #include "support/FakeClock.h"
 #include "support/InstrumentedFileServices.h"
+#include "support/WatchedFill.h"
 
 #include <csignal>
 #include <sys/wait.h>
@@ -11,18 +12,6 @@
 namespace kelvanter::testing {
 
 namespace {
-
-// Cancels when the program is asked to end, as the free-space window does.
-class StopWatcher : public FreeSpaceWatcher {
-public:
-    explicit StopWatcher(FillServices& files) : files_(files) {}
-    void processEvents() override {}
-    void setPercent(std::int32_t) override {}
-    bool cancelRequested() const override { return files_.stopRequested(); }
-
-private:
-    FillServices& files_;
-};
 
 [[noreturn]] void fillUntilEnded(const std::string& folder, std::int64_t bytes, int ready) {
     InstrumentedFileServices files;
@@ -34,11 +23,13 @@ private:
         }
     };
     FakeClock clock;
-    StopWatcher watcher(files);
+    PlatformProcess process;
+    WatchedFill watcher;
+    watcher.stops = &process;
     FillCounters counters;
-    files.holdStopRequests();
-    overwriteFreeSpace(files, clock, watcher, folder, counters);
-    files.releaseStopRequests();
+    process.holdStopRequests();
+    overwriteFreeSpace(FillContext{watcher, files, process, clock, counters}, folder);
+    process.releaseStopRequests();
     ::_exit(0);
 }
 

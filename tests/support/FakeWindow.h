@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/VeskDisplay.h"
 #include "support/ScriptedAnswers.h"
 #include "support/WindowUsable.h"
+#include "window/Palette.h"
 #include "window/ProgressPort.h"
 #include "window/VeskPort.h"
 

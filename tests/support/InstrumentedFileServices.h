@@ -44,8 +44,6 @@ public:
     // Calls back before and after each rename in a held folder, with the names it moves.
     std::function<void(const std::string& from, const std::string& to)> beforeRename;
     std::function<void(const std::string& from, const std::string& to)> afterRename;
-    // Another program holds the file open, as the lookup is told.
-    bool heldOpenElsewhere = false;
     // A folder that takes no new folders: the disposal then renames the file within it.
     bool refusePrivateFolders = false;
     bool ignoreAttributeResets = false;
@@ -87,9 +85,6 @@ public:
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
-    bool isOpenElsewhere(FileHandle pinned) override {
-        return heldOpenElsewhere || PlatformFileServices::isOpenElsewhere(pinned);
-    }
     SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override {
         if (refusePrivateFolders)
             return {kNoHandle, EACCES};
@@ -162,13 +157,29 @@ public:
     SysStatus renameAt(FileHandle, const std::string&, FileHandle, const std::string&) override { return {}; }
     SysStatus removeAt(FileHandle, const std::string&) override;
     SysStatus flushFolder(FileHandle) override { return {}; }
-    bool isOpenElsewhere(FileHandle) override { return false; }
     SysResult<FileHandle> makePrivateFolderAt(FileHandle, const std::string&) override { return {5, 0}; }
     SysStatus removeFolderAt(FileHandle, const std::string&) override { return {}; }
+    // The simulated file's folder holds nothing else, and takes no new files.
+    SysResult<FileHandle> openFolderAt(FileHandle, const std::string&) override { return {kNoHandle, ENOENT}; }
+    SysResult<std::vector<std::string>> namesIn(FileHandle) override { return {{}, 0}; }
+    SysResult<FileHandle> createFileAt(FileHandle, const std::string&) override { return {kNoHandle, EROFS}; }
+    SysStatus createSmallFileAt(FileHandle, const std::string&, const std::string&) override { return {EROFS}; }
+    SysStatus lockFolder(FileHandle) override { return {}; }
 
 private:
     std::int64_t length_;
     bool removed_ = false;
+};
+
+// A process alone on its machine, for files that exist only in a test double: no other program
+// holds them, and there is no state folder and no request to end.
+class LoneProcess final : public ProcessServices {
+public:
+    bool isOpenElsewhere(FileHandle) override { return false; }
+    SysResult<std::string> stateFolder() override { return {{}, ENOENT}; }
+    void holdStopRequests() override {}
+    bool stopRequested() override { return false; }
+    void releaseStopRequests() override {}
 };
 
 // The attribute word of the file at the path, as the lookup sees it.

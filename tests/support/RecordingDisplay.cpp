@@ -16,6 +16,8 @@ std::string noticeName(RunNotice notice) {
         return "replaced";
     case RunNotice::NotDeleted:
         return "not deleted";
+    case RunNotice::DeletionUnflushed:
+        return "deletion unflushed";
     case RunNotice::DeletedUnproven:
         break;
     }

@@ -1,7 +1,12 @@
 #pragma once
 
 #include "core/ByteCounters.h"
-#include "core/VeskDisplay.h"
+#include "core/OverwritePasses.h"
+#include "core/RunProgress.h"
+#include "window/Palette.h"
+#include "window/ProgressPort.h"
+#include "window/VeskPort.h"
+#include "window/VeskView.h"
 
 #include <functional>
 #include <string>
@@ -12,8 +17,9 @@ namespace kelvanter::testing {
 // The name of a report's notice, for the call list and for messages.
 std::string noticeName(RunNotice notice);
 
-// A display that records every call the core makes, in order, and every report it shows.
-class RecordingDisplay : public VeskDisplay {
+// The core's progress as the main window shows it (through the window's own view of a run),
+// recording every call the window gets, in order, and every report the core gives.
+class RecordingDisplay : public RunProgress, public RunReports, private ProgressPort, private VeskPort {
 public:
     std::vector<std::string> calls;
     std::vector<RunReport> reports;
@@ -30,21 +36,49 @@ public:
     std::uint32_t background = kEmptyBarColor;
     int pointer = kPointerDefault;
 
-    void setWindowEnabled(bool on) override;
-    bool isOptionSelected(int index) const override { return optionSelected[index]; }
-    void setPercentCaption(const std::string& caption) override;
-    void setBarBackground(std::uint32_t lColor) override;
-    void setSuccessLabelVisible(bool visible) override;
-    void processEvents() override;
-    void setMousePointer(int code) override;
-    void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
+    // RunProgress, RunReports
+    void enterPhase(RunPhase phase) override { view().enterPhase(phase); }
+    void advance(double fraction) override { view().advance(fraction); }
+    void serve() override { view().serve(); }
+    bool cancelAsked() override { return false; }
     void report(const RunReport& report) override;
 
     void selectMode(bool intensive) {
         optionSelected[0] = !intensive;
         optionSelected[1] = intensive;
     }
+    PassModes modes() const { return {optionSelected[0], optionSelected[1]}; }
     int count(const std::string& call) const;
+
+private:
+    // ProgressPort
+    void setPercentCaption(const std::string& caption) override;
+    void setBarBackground(std::uint32_t lColor) override;
+    void showProgressBar(std::int32_t lValue, std::uint32_t lColor, double dMaxValue) override;
+    void setTimerRunning(bool) override {}
+    std::string elapsedCaption() const override { return "00:00:00"; }
+    void setElapsedCaption(const std::string&) override {}
+    void setEstimateCaption(const std::string&) override {}
+    void setMousePointer(int code) override;
+    void processEvents() override;
+    int messageBox(const std::string&, int, const std::string&) override { return 0; }
+
+    // VeskPort
+    void setWindowEnabled(bool on) override;
+    bool isOptionSelected(int index) const override { return optionSelected[index]; }
+    void setSuccessLabelVisible(bool visible) override;
+    std::string executableName() const override { return "kelvanter"; }
+    std::string pathBoxText() const override { return {}; }
+    void setPathText(const std::string&) override {}
+    void setDestroyEnabled(bool) override {}
+    void openFreeSpaceWindow(const std::string&) override {}
+    std::string ShowOpenDialog(const std::string&, std::string&, const std::string&, const std::string&,
+                               const std::string&) override {
+        return {};
+    }
+
+    // Made for each call, so that a copy of the recording shows through itself.
+    VeskView view() { return VeskView(*this, *this); }
 };
 
 } // namespace kelvanter::testing

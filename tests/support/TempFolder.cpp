@@ -1,4 +1,5 @@
 #include "support/TempFolder.h"
+#include "support/WrittenNames.h"
 
 #include <algorithm>
 #include <fstream>
@@ -42,7 +43,7 @@ std::vector<std::string> disposalLeftovers(const std::filesystem::path& folder) 
         const std::string name = utf8Of(entry.path().filename());
         if (entry.path().extension() == ".del" && entry.is_regular_file() && entry.file_size() == 0)
             found.push_back(name);
-        if (name.rfind(".kelvanter-entsorgung-", 0) != 0 || !entry.is_directory())
+        if (!isAsideFolderName(name) || !entry.is_directory())
             continue;
         found.push_back(name);
         for (const std::string& inside : disposalLeftovers(entry.path()))

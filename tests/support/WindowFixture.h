@@ -39,8 +39,9 @@ public:
     ScriptedMessageBoxes boxes;
     ScriptedFileDialogs dialogs;
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
-    frmVesk window{boxes, dialogs, files, files, clock};
+    frmVesk window{boxes, dialogs, files, files, process, clock};
 };
 
 } // namespace kelvanter::testing

@@ -41,6 +41,7 @@ class DeletedNames : public ::testing::TestWithParam<const GuestFileSystem*> {
 protected:
     TempFolder folder{"/tmp"};
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
 };
 
@@ -76,7 +77,8 @@ TEST_P(DeletedNames, NoPartOfTheDestroyedFilesNameIsLeftOnTheDevice) {
             if (to == "07123509.del")
                 renaming = std::chrono::steady_clock::now() - clockStart;
         };
-        vesk(CoreContext{display, files, clock}, counters, mountPoint + "/Akten/" + name);
+        vesk(CoreContext{display, display, files, process, clock}, counters, mountPoint + "/Akten/" + name,
+             display.modes());
         EXPECT_TRUE(display.successVisible);
         EXPECT_FALSE(entryExists(mountPoint + "/Akten/" + name));
     }

@@ -77,6 +77,7 @@ protected:
     std::optional<LoopDevice> loop;
     std::optional<MappedDevice> mapped;
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
     bool leftAtPath = false;
 };
@@ -126,7 +127,8 @@ TEST_P(FailingDevice, ADeviceThatFailsMidRunNeverGetsTheWordDestroyed) {
             display.selectMode(failure.intensive);
             ByteCounters counters;
 
-            const Verdict verdict = vesk(CoreContext{display, files, clock}, counters, target());
+            const Verdict verdict =
+                vesk(CoreContext{display, display, files, process, clock}, counters, target(), display.modes());
 
             EXPECT_TRUE(failing) << "the device never failed";
             EXPECT_NE(verdict, Verdict::Destroyed);
@@ -179,7 +181,8 @@ TEST_P(FailingDevice, AFewDroppedBlocksAmidALargeFileAreFoundAndAreAllThatIsLeft
             RecordingDisplay display;
             display.selectMode(intensive);
             ByteCounters counters;
-            const Verdict verdict = vesk(CoreContext{display, files, clock}, counters, target());
+            const Verdict verdict =
+                vesk(CoreContext{display, display, files, process, clock}, counters, target(), display.modes());
             EXPECT_EQ(verdict, Verdict::DeletedUnproven);
             EXPECT_FALSE(display.successVisible);
             ASSERT_EQ(display.reports.size(), 1u);

@@ -6,14 +6,17 @@
 #include "GuestDevices.h"
 #include "GuestFileSystems.h"
 #include "WriteLog.h"
+#include "core/FillRecords.h"
 #include "core/FreeSpace.h"
 #include "core/OverwritePasses.h"
+#include "core/QuietDisplay.h"
 #include "support/EnvironmentOverride.h"
 #include "support/FakeClock.h"
 #include "support/InstrumentedFileServices.h"
 #include "support/LoopImage.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempFolder.h"
+#include "support/WrittenNames.h"
 
 #include <fstream>
 #include <functional>
@@ -69,7 +72,7 @@ bool isDisposalLeftover(const std::string& folder, const std::string& name) {
     const std::string path = folder + "/" + name;
     if (std::regex_match(name, temporary) || std::regex_match(name, neutral))
         return fs::is_regular_file(path) && fs::file_size(path) == 0;
-    if (name.rfind(".kelvanter-entsorgung-", 0) != 0 || !fs::is_directory(path))
+    if (!isAsideFolderName(name) || !fs::is_directory(path))
         return false;
     for (const std::string& inner : namesIn(path)) {
         if (!std::regex_match(inner, temporary) || fs::file_size(path + "/" + inner) != 0)
@@ -125,30 +128,23 @@ protected:
         RecordingDisplay display;
         display.selectMode(GetParam().work == Work::Intensive);
         ByteCounters counters;
-        verdict = vesk(CoreContext{display, files, clock}, counters, target());
+        verdict = vesk(CoreContext{display, display, files, process, clock}, counters, target(), display.modes());
         ASSERT_NE(verdict, Verdict::NotDestroyed) << "the run itself must succeed";
     }
-
-    class Quiet : public FreeSpaceWatcher {
-    public:
-        void processEvents() override {}
-        void setPercent(std::int32_t) override {}
-        bool cancelRequested() const override { return false; }
-    };
 
     // Fills the free space, keeping what the program records of the fill for a start after a cut.
     void fillFreeSpace() {
         environment.set("XDG_STATE_HOME", folder.file("zustand"));
-        const std::string records = folder.file("zustand/kelvanter/fuellungen");
+        const std::string records = fillRecordsIn(folder.file("zustand"));
         files.afterDataWrite = [&](std::int64_t) {
             if (!savedRecords.empty())
                 return;
             for (const std::string& name : namesIn(records))
                 savedRecords.emplace_back(name, readBytes(records + "/" + name));
         };
-        Quiet quiet;
+        QuietDisplay quiet;
         FillCounters counters;
-        const FillReport report = overwriteFreeSpace(files, clock, quiet, mountPoint, counters);
+        const FillReport report = overwriteFreeSpace(FillContext{quiet, files, process, clock, counters}, mountPoint);
         ASSERT_EQ(report.end, FillEnd::Done);
         ASSERT_FALSE(savedRecords.empty()) << "the fill left no record of itself";
     }
@@ -203,17 +199,17 @@ protected:
     void checkFillRemovedAtNextStart(const std::string& at) {
         const std::string state = folder.file("neustart");
         fs::remove_all(state);
-        fs::create_directories(state + "/kelvanter/fuellungen");
+        fs::create_directories(fillRecordsIn(state));
         for (const auto& [name, bytes] : savedRecords)
-            writeBytes(state + "/kelvanter/fuellungen/" + name, bytes);
+            writeBytes(fillRecordsIn(state) + "/" + name, bytes);
         environment.set("XDG_STATE_HOME", state);
-        removeKilledFills(files);
+        removeKilledFills(files, process);
         if (namesIn(mountPoint) != startRoot)
             violations.push_back(at + ": after the next start the root holds " + listed(namesIn(mountPoint)));
         if (namesIn(mountPoint + "/ordner") != startFolder)
             violations.push_back(at + ": after the next start the folder holds " +
                                  listed(namesIn(mountPoint + "/ordner")));
-        if (!namesIn(state + "/kelvanter/fuellungen").empty())
+        if (!namesIn(fillRecordsIn(state)).empty())
             violations.push_back(at + ": the record outlived the fill");
     }
 
@@ -227,6 +223,7 @@ protected:
         {"nachbar.txt", 20000}, {"ordner/nachbar.txt", 5000}, {"ordner/07123509.del", 777}};
     std::set<std::string> startRoot, startFolder;
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
     EnvironmentOverride environment;
     Verdict verdict = Verdict::NotDestroyed;

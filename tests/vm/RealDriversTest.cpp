@@ -53,6 +53,7 @@ protected:
 
     TempFolder folder{"/tmp"};
     InstrumentedFileServices files;
+    PlatformProcess process;
     FakeClock clock;
 };
 
@@ -85,14 +86,15 @@ TEST_P(RealDrivers, EveryFileIsGoneAndCalledDestroyedOnlyWhereNothingCanBeLeft) 
             const std::string path = mountPoint + "/ordner/geheim.txt";
             std::ofstream(path, std::ios::binary) << markedLines(kMark, size.lines);
             ASSERT_TRUE(run("sync"));
-            auto target = DestructionTarget::lookUp(files, path);
+            auto target = DestructionTarget::lookUp(files, process, path);
             ASSERT_TRUE(target.has_value());
             EXPECT_EQ(doubtsFrom(target->storage), expectedDoubts());
 
             RecordingDisplay display;
             display.selectMode(intensive);
             ByteCounters counters;
-            const Verdict verdict = vesk(CoreContext{display, files, clock}, counters, std::move(*target));
+            const Verdict verdict = vesk(CoreContext{display, display, files, process, clock}, counters,
+                                         std::move(*target), display.modes());
 
             EXPECT_FALSE(entryExists(path));
             EXPECT_EQ(verdict == Verdict::Destroyed, expectedDoubts().empty());

@@ -3,6 +3,7 @@
 #include "platform/WideText.h"
 #include "support/CoreFixture.h"
 #include "support/ScriptedAnswers.h"
+#include "support/WrittenNames.h"
 #include "win32/ControlIds.h"
 #include "win32/Controls.h"
 #include "win32/frmFreierSpeicher.h"
@@ -75,7 +76,7 @@ protected:
 
     ScriptedBoxes boxes;
     ScriptedDialogs dialogs;
-    frmVesk window{::GetModuleHandleW(nullptr), boxes, dialogs, files, files, clock};
+    frmVesk window{::GetModuleHandleW(nullptr), boxes, dialogs, files, files, process, clock};
 };
 
 TEST_F(Win32Window, StartsInItsDesignedStateWithTheControlsInTabOrder) {
@@ -230,7 +231,7 @@ class Win32FreeSpace : public CoreFixture {
 protected:
     ScriptedBoxes boxes;
     NoFolders folders;
-    frmFreierSpeicher window{::GetModuleHandleW(nullptr), boxes, folders, files, clock};
+    frmFreierSpeicher window{::GetModuleHandleW(nullptr), boxes, folders, files, process, clock};
 };
 
 TEST_F(Win32FreeSpace, ShowsTheFileSystemAndANoStartsNothing) {
@@ -267,7 +268,7 @@ TEST_F(Win32FreeSpace, FillsAnImageMappedToADriveAndDeletesTheFill) {
     EXPECT_GT(files.dataWritten, 20'000'000);
     EXPECT_EQ(textOf(window.progress().Label1), "100 %");
     for (const auto& entry : std::filesystem::directory_iterator(mapped))
-        EXPECT_NE(entry.path().filename().string().rfind(".kelvanter-fuellung-", 0), 0u);
+        EXPECT_FALSE(isFillFolderName(entry.path().filename().string()));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "support/CoreFixture.h"
 #include "support/FakeWindow.h"
 #include "support/SimulatedSpeed.h"
+#include "support/WrittenNames.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
 #include "window/ErrorTexts.h"
@@ -40,7 +41,7 @@ protected:
 
     FakeWindow window;
     NotedTraces traces;
-    VeskFlow flow{window, window, files, clock, traces};
+    VeskFlow flow{window, window, files, process, clock, traces};
 };
 
 TEST_F(MainWindowFlow, BrowseOpensInTheCurrentFolderWithTheCaptionAndTheOneFilter) {
@@ -200,7 +201,8 @@ TEST_F(MainWindowFlow, AFileThatCannotBeDeletedIsReportedWithTheExecutablesName)
     files.failRemoveAt = 1;
     destroyThroughFlow(path);
     ASSERT_EQ(window.boxes.size(), 2u);
-    EXPECT_EQ(window.boxes[1].text, boxTexts::notDeleted(path));
+    // Where the emptied file lies, not where nothing is.
+    EXPECT_EQ(window.boxes[1].text, boxTexts::notDeleted(folder.file(asideEntry("07123509.del", separator()))));
     EXPECT_EQ(window.boxes[1].style, kStyleError);
     EXPECT_EQ(window.boxes[1].title, window.executableName());
     EXPECT_FALSE(window.successVisible);
@@ -237,7 +239,7 @@ TEST_F(MainWindowFlow, AProtectionThatCannotBeLiftedNamesThePathAndTheReason) {
     struct RefusingFiles : InstrumentedFileServices {
         SysStatus addOwnerWrite(FileHandle) override { return {EPERM}; }
     } refusing;
-    VeskFlow other(window, window, refusing, clock, traces);
+    VeskFlow other(window, window, refusing, process, clock, traces);
     window.path = path;
     other.Command2_Click();
     ASSERT_EQ(window.boxes.size(), 2u);
@@ -253,7 +255,7 @@ TEST_F(MainWindowFlow, AnErrorEscapingTheRunLeavesTheWindowUsableAndIsReportedOn
             throw std::runtime_error("Testfehler");
         }
     } throwing;
-    VeskFlow other(window, window, throwing, clock, traces);
+    VeskFlow other(window, window, throwing, process, clock, traces);
     const std::string path = writeSample(folder.file("brief"), 5000);
     window.path = path;
     other.Command2_Click();
@@ -417,7 +419,7 @@ TEST_F(MainWindowFlow, ARunStartsItsTimesAtZeroAndEndsWithBothEqual) {
 // the elapsed time counts real seconds however slow the device.
 TEST_F(MainWindowFlow, OnASlowDeviceThirtySecondsGiveThirtyTicks) {
     SimulatedSpeed slow(clock, 1 << 20);
-    VeskFlow other(window, window, slow, clock, traces);
+    VeskFlow other(window, window, slow, process, clock, traces);
     std::int64_t nextTick = 1'000'000;
     std::vector<std::pair<std::int64_t, std::int32_t>> ticks; // when, and lSeconds after the tick
     window.onProcessEvents = [&] {

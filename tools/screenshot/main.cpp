@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     }
     kelvanter::prepareApplication(application);
     kelvanter::ProgramServices services;
-    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.clock);
+    kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.process,
+                              services.clock);
     window.show();
     // A run half done, so the picture shows the bar and the times.
     window.Fname->setText("/home/anna/Dokumente/Kontoauszug 2026.pdf");
@@ -34,7 +35,8 @@ int main(int argc, char* argv[]) {
     const bool infoSaved = window.infoWindow()->grab().save(QString::fromLocal8Bit(argv[2]));
 
     // The free-space window a third through its run, on a made-up folder and file system.
-    kelvanter::frmFreierSpeicher freeSpace(services.boxes, services.folders, services.files, services.clock);
+    kelvanter::frmFreierSpeicher freeSpace(services.boxes, services.folders, services.files, services.process,
+                                           services.clock);
     freeSpace.show();
     freeSpace.setFolderText("/media/anna/USB-STICK");
     freeSpace.setFileSystemCaption(kelvanter::freeSpaceTexts::fileSystemCaption("ext4", 12'884'901'888));

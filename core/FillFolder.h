@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/HeldFolder.h"
+
+#include <string>
+
+namespace kelvanter {
+
+// Whether a name in a folder is one of the fill's hidden folders.
+bool isFillFolderName(const std::string& name);
+
+// Deletes the fill's own files in the held fill folder, and nothing else there.
+void removeFillFiles(HeldFolder& fill);
+
+// Deletes the fill's own files in the fill folder `name` of `parent`, lets go of it, and removes
+// it where it is empty then.
+void removeFill(HeldFolder& parent, HeldFolder& fill, const std::string& name);
+
+// Removes the fill folders that a run killed midway left in the held folder; how many it
+// removed. A fill folder that another run holds is left alone.
+int removeLeftoverFills(HeldFolder& folder);
+
+} // namespace kelvanter

@@ -1,0 +1,207 @@
+#include "core/PassWriter.h"
+
+#include "platform/Reasons.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace kelvanter {
+
+namespace {
+
+constexpr int kLastPercentBeforeDisposal = 99;
+constexpr auto kBlock = static_cast<std::int64_t>(kBlockSize);
+
+// Every pass writes one block more than the length holds, so an empty file still gets one.
+std::int64_t blocksFor(std::int64_t length) {
+    return length / kBlock + 1;
+}
+
+// About a hundred progress steps per run, whatever the size; fixed before a pass's first block.
+std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
+    const std::int64_t step = intensive ? 7 * (blocks + 1) / 100 : blocks / 100;
+    return std::max<std::int64_t>(step, 1);
+}
+
+std::unique_ptr<PatternBlock> blockOf(unsigned char pattern) {
+    auto block = std::make_unique<PatternBlock>();
+    block->bytes.fill(pattern);
+    return block;
+}
+
+} // namespace
+
+PassWriter::PassWriter(const CoreContext& context, ByteCounters& counters, const std::string& path, const FilePin& pin,
+                       PassFile& file)
+    : context_(context), counters_(counters), path_(path), pin_(pin), file_(file), serving_(context.clock) {}
+
+bool PassWriter::start(std::int64_t passes) {
+    const auto streams = context_.files.namedStreamsOf(path_, pin_.identity());
+    streams_ = streams.ok() ? streams.value : std::vector<NamedStream>{};
+    std::int64_t length = pin_.sizeAtLookup();
+    for (const NamedStream& stream : streams_)
+        length += stream.size;
+    counters_.lBytesTotal = passes * length;
+    const SysStatus opened = file_.open(path_, pin_.identity());
+    return opened.ok() || fail(RunNotice::CannotOpen, opened.error);
+}
+
+bool PassWriter::normalMode() {
+    return start(1) && overwritePass({kNormalPattern, 1, false});
+}
+
+bool PassWriter::intensiveMode() {
+    if (!start(static_cast<std::int64_t>(kIntensivePatterns.size())))
+        return false;
+    for (std::size_t pass = 0; pass < kIntensivePatterns.size(); ++pass) {
+        if (!overwritePass({kIntensivePatterns[pass], static_cast<int>(pass) + 1, true}))
+            return false;
+    }
+    return true;
+}
+
+// One pass over the file, then over each of its named streams, which hold data of their own.
+bool PassWriter::overwritePass(const PassPlan& plan) {
+    const auto length = context_.files.lengthOf(file_.handle());
+    if (!length.ok())
+        return fail(RunNotice::CannotWrite, length.error);
+    // Fixed before the pass's first block, over all the blocks the pass will write.
+    std::int64_t allBlocks = blocksFor(length.value);
+    for (const NamedStream& stream : streams_)
+        allBlocks += blocksFor(stream.size);
+    const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
+    std::int64_t bytesBefore = 0;
+    if (!overwriteTarget(file_, length.value, plan, step, bytesBefore))
+        return false;
+    for (NamedStream& stream : streams_) {
+        if (!overwriteStream(stream, plan, step, bytesBefore))
+            return false;
+    }
+    return true;
+}
+
+bool PassWriter::overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step,
+                                 std::int64_t& bytesBefore) {
+    PassFile file(context_.files);
+    if (const SysStatus opened = file.open(stream.path, pin_.identity()); !opened.ok())
+        return fail(RunNotice::CannotOpen, opened.error);
+    const auto length = context_.files.lengthOf(file.handle());
+    if (!length.ok())
+        return fail(RunNotice::CannotWrite, length.error);
+    stream.size = blocksFor(length.value) * kBlock;
+    if (!overwriteTarget(file, length.value, plan, step, bytesBefore))
+        return false;
+    const SysStatus closed = file.close();
+    return closed.ok() || fail(RunNotice::CannotWrite, closed.error);
+}
+
+// A file shorter than a block is first overwritten at exactly its length, flushed: where the
+// file system keeps a small file inside its own record (NTFS, ext4's inline data, btrfs's
+// inline extents), the first whole block would move the data out and leave the old bytes
+// behind in the record. Unaligned, so through the cache.
+bool PassWriter::overwriteAtOwnLength(PassFile& file, std::int64_t length, unsigned char pattern) {
+    if (length <= 0 || length >= kBlock)
+        return true;
+    if (const SysStatus switched = file.useCache(); !switched.ok())
+        return fail(RunNotice::CannotWrite, switched.error);
+    const auto block = blockOf(pattern);
+    DestructionServices& files = context_.files;
+    const auto written = files.writeBlocks(file.handle(), block->bytes.data(), static_cast<std::size_t>(length), 1, 0);
+    if (!written.ok())
+        return fail(RunNotice::CannotWrite, written.error);
+    const SysStatus flushed = files.flushData(file.handle());
+    return flushed.ok() || fail(RunNotice::CannotWrite, flushed.error);
+}
+
+// `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
+bool PassWriter::overwriteTarget(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
+                                 std::int64_t& bytesBefore) {
+    const std::int64_t blocks = blocksFor(length);
+    if (!overwriteAtOwnLength(file, length, plan.pattern) ||
+        !writeBlocks(file, blocks, length, plan, step, bytesBefore))
+        return false;
+    // Without the flush the blocks could still sit in the device's cache when the file is cut.
+    const SysStatus flushed = context_.files.flushData(file.handle());
+    serveIfDue();
+    bytesBefore += blocks * kBlock;
+    return flushed.ok() || fail(RunNotice::CannotWrite, flushed.error);
+}
+
+// Writes the pass's blocks in batches that end where a progress step falls due, so that the
+// display and the counters see exactly what one write per block would show them, and that
+// are no larger than the device writes in about 50 ms, so that the window is served between.
+// The blocks past the whole blocks of `length` go in batches of their own: where the file may
+// not grow (a full disk, a size limit), the pass is done once every byte it had is overwritten.
+bool PassWriter::writeBlocks(PassFile& file, std::int64_t blocks, std::int64_t length, const PassPlan& plan,
+                             std::int64_t step, std::int64_t bytesBefore) {
+    const auto block = blockOf(plan.pattern);
+    lastPattern_ = plan.pattern;
+    const std::int64_t within = length / kBlock;
+    std::int64_t done = 0;
+    while (done < blocks) {
+        const std::int64_t next = runningBlock_ + 1;
+        if (next % step == 0)
+            progressStep();
+        const std::int64_t upTo = done < within ? within : blocks;
+        const std::int64_t batch = std::min({upTo - done, step - next % step, pace_.blocks()});
+        const std::int64_t start = context_.clock.monotonicMicroseconds();
+        const auto written = writeBatch(file, block->bytes.data(), batch, done);
+        pace_.record(batch, context_.clock.monotonicMicroseconds() - start);
+        const std::int64_t whole = written.value / kBlock;
+        runningBlock_ += whole;
+        counters_.lBytesDone = bytesDoneAfter(bytesBefore + (done + whole) * kBlock, plan);
+        if (!written.ok())
+            return (reasonOf(written.error) == Reason::NoRoom && done * kBlock + written.value >= length) ||
+                   fail(RunNotice::CannotWrite, written.error);
+        done += whole;
+        serveIfDue();
+    }
+    return true;
+}
+
+void PassWriter::serveIfDue() {
+    serving_.serveIfDue([this] { context_.progress.serve(); });
+}
+
+SysResult<std::int64_t> PassWriter::writeBatch(PassFile& file, const unsigned char* block, std::int64_t count,
+                                               std::int64_t firstBlock) {
+    DestructionServices& files = context_.files;
+    const std::int64_t offset = firstBlock * kBlock;
+    auto written = files.writeBlocks(file.handle(), block, kBlockSize, count, offset);
+    // Some devices refuse direct writes only when one comes; the run goes on through the cache.
+    if (written.error == kDirectIoRefused && file.route() == WriteRoute::Direct) {
+        if (const SysStatus switched = file.useCache(); !switched.ok())
+            return {written.value, switched.error};
+        const std::int64_t whole = written.value / kBlock * kBlock;
+        auto rest = files.writeBlocks(file.handle(), block, kBlockSize, count - whole / kBlock, offset + whole);
+        written = {whole + rest.value, rest.error};
+    }
+    return written;
+}
+
+std::int64_t PassWriter::bytesDoneAfter(std::int64_t position, const PassPlan& plan) const {
+    if (!plan.intensive)
+        return position;
+    // Nearest integer, a half to the even neighbour (the default rounding mode).
+    const double done =
+        static_cast<double>(counters_.lBytesTotal) / 7.0 * (plan.passNumber - 1) + static_cast<double>(position);
+    return static_cast<std::int64_t>(std::nearbyint(done));
+}
+
+// The counter counts steps, not bytes, and stops short of 100 until the file is disposed of.
+void PassWriter::progressStep() {
+    context_.progress.serve();
+    serving_.served();
+    if (percent_ < kLastPercentBeforeDisposal)
+        ++percent_;
+    context_.progress.advance(percent_ / 100.0);
+}
+
+// Notes why the run cannot go on; false, for the caller to return.
+bool PassWriter::fail(RunNotice notice, int error) {
+    failure_ = {notice, error};
+    return false;
+}
+
+} // namespace kelvanter

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/ByteCounters.h"
+#include "core/CoreContext.h"
+#include "core/FilePin.h"
+#include "core/PassFile.h"
+#include "core/ServingPace.h"
+#include "core/TransferPace.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kelvanter {
+
+inline constexpr unsigned char kNormalPattern = 0;
+inline constexpr std::array<unsigned char, 7> kIntensivePatterns{0, 255, 0, 255, 0, 255, 246};
+
+// Writes the passes over the held file and its named streams: counts the bytes for the time
+// display and steps the progress exactly as one write per block would, in batches the device
+// takes in about 50 ms, serving the window between them.
+class PassWriter {
+public:
+    struct Failure {
+        RunNotice notice = RunNotice::CannotOpen;
+        int error = 0;
+    };
+
+    PassWriter(const CoreContext& context, ByteCounters& counters, const std::string& path, const FilePin& pin,
+               PassFile& file);
+
+    // Sets the run's total for `passes` passes from the length at the lookup, and opens the file.
+    bool start(std::int64_t passes);
+    bool normalMode();
+    bool intensiveMode();
+
+    unsigned char lastPattern() const { return lastPattern_; }
+    const Failure& failure() const { return failure_; }
+    void serveIfDue();
+
+private:
+    struct PassPlan {
+        unsigned char pattern = 0;
+        int passNumber = 1;
+        bool intensive = false;
+    };
+
+    bool overwritePass(const PassPlan& plan);
+    bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore);
+    bool overwriteAtOwnLength(PassFile& file, std::int64_t length, unsigned char pattern);
+    bool overwriteTarget(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
+                         std::int64_t& bytesBefore);
+    bool writeBlocks(PassFile& file, std::int64_t blocks, std::int64_t length, const PassPlan& plan, std::int64_t step,
+                     std::int64_t bytesBefore);
+    SysResult<std::int64_t> writeBatch(PassFile& file, const unsigned char* block, std::int64_t count,
+                                       std::int64_t firstBlock);
+    std::int64_t bytesDoneAfter(std::int64_t position, const PassPlan& plan) const;
+    void progressStep();
+    bool fail(RunNotice notice, int error);
+
+    const CoreContext& context_;
+    ByteCounters& counters_;
+    const std::string& path_;
+    const FilePin& pin_;
+    PassFile& file_;
+    std::vector<NamedStream> streams_;
+    unsigned char lastPattern_ = kNormalPattern;
+    std::int32_t percent_ = 0;
+    // Runs on across the passes; the progress steps are counted against it.
+    std::int64_t runningBlock_ = 0;
+    TransferPace pace_;
+    ServingPace serving_;
+    Failure failure_;
+};
+
+} // namespace kelvanter
