@@ -137,17 +137,12 @@ SysResult<std::string> PosixFileServices::absolutePath(const std::string& path) 
 }
 
 SysResult<std::vector<std::string>> PosixFileServices::listFolder(const std::string& path) {
-    DIR* folder = ::opendir(path.c_str());
-    if (folder == nullptr)
-        return {{}, errno};
-    std::vector<std::string> names;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    ::closedir(folder);
-    return {names, 0};
+    const auto folder = openFolder(path);
+    if (!folder.ok())
+        return {{}, folder.error};
+    auto names = namesIn(folder.value);
+    ::close(folder.value);
+    return names;
 }
 
 SysResult<std::string> PosixFileServices::readSmallFile(const std::string& path, std::size_t limit) {

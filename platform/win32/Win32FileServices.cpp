@@ -70,6 +70,22 @@ SysResult<EntryStatus> statusOfHandle(HANDLE file) {
     return {status, 0};
 }
 
+// A new file, never an existing one, with these contents, flushed; what is left of it on a failure
+// is the caller's.
+SysStatus writeNewFile(const std::wstring& path, const std::string& contents) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return lastError();
+    DWORD written = 0;
+    SysStatus status;
+    if (!::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
+        written != contents.size() || !::FlushFileBuffers(file))
+        status = lastError();
+    ::CloseHandle(file);
+    return status;
+}
+
 SysStatus setAttributes(HANDLE file, DWORD attributes) {
     FILE_BASIC_INFO basic{};
     if (!::GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic))
@@ -382,16 +398,7 @@ SysResult<FileHandle> Win32FileServices::createFileAt(FileHandle folder, const s
 SysStatus Win32FileServices::createSmallFileAt(FileHandle folder, const std::string& name,
                                                const std::string& contents) {
     const std::wstring path = widePath(inFolder(folder, name));
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return lastError();
-    DWORD written = 0;
-    SysStatus status;
-    if (!::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
-        written != contents.size() || !::FlushFileBuffers(file))
-        status = lastError();
-    ::CloseHandle(file);
+    const SysStatus status = writeNewFile(path, contents);
     if (!status.ok())
         ::DeleteFileW(path.c_str());
     return status;
@@ -473,16 +480,7 @@ SysResult<std::string> Win32FileServices::readSmallFile(const std::string& path,
 
 SysStatus Win32FileServices::replaceFileAtomically(const std::string& path, const std::string& contents) {
     const std::string temporary = path + ".neu";
-    const HANDLE file = ::CreateFileW(widePath(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return lastError();
-    DWORD written = 0;
-    SysStatus status;
-    if (!::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) ||
-        written != contents.size() || !::FlushFileBuffers(file))
-        status = lastError();
-    ::CloseHandle(file);
+    SysStatus status = writeNewFile(widePath(temporary), contents);
     if (status.ok() && !::MoveFileExW(widePath(temporary).c_str(), widePath(path).c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         status = lastError();
