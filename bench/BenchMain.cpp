@@ -63,6 +63,8 @@ private:
             return "replaced";
         case RunNotice::DeletionUnflushed:
             return "deletion-unflushed";
+        case RunNotice::LeftEmptied:
+            return "left-emptied";
         case RunNotice::DeletedUnproven:
             break;
         }

@@ -16,6 +16,8 @@ DisposalOutcome outcomeOf(modDestroyFile::KillOutcome killed) {
         return DisposalOutcome::Replaced;
     case modDestroyFile::KillOutcome::DeletionUnflushed:
         return DisposalOutcome::DeletionUnflushed;
+    case modDestroyFile::KillOutcome::LeftEmptied:
+        return DisposalOutcome::LeftEmptied;
     case modDestroyFile::KillOutcome::DeleteFailed:
         break;
     }

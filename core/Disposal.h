@@ -19,6 +19,7 @@ enum class DisposalOutcome {
     DeleteFailed,
     Replaced,          // another file stood under its name, and was left as it was
     DeletionUnflushed, // deleted, but the device was not seen to keep the deletion: it may come undone
+    LeftEmptied,       // emptied and left at fileAt: deleting it by name in its folder was not safe
 };
 
 struct DisposalResult {

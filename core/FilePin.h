@@ -32,6 +32,8 @@ public:
     const FileIdentity& identity() const { return status_.identity; }
     std::int64_t sizeAtLookup() const { return status_.size; }
     std::uint32_t attributesAtLookup() const { return status_.attributes; }
+    // The file's other names (hard links), as the lookup found them: their content goes with it.
+    std::uint64_t otherNamesAtLookup() const { return status_.links > 1 ? status_.links - 1 : 0; }
     // Lets the file go early: an open handle keeps a deleted name visible on Windows.
     void release();
 

@@ -154,7 +154,16 @@ FillReport fillThrough(const FillContext& context, HeldFolder& chosen, HeldFolde
     }
     FillServices& files = context.files;
     const std::string fillPath = pathParts::joined(folder, name, files.pathSeparators());
-    const FillRecord record(files, context.process, fillPath);
+    const FillRecord record(files, context.process, fillPath, fill.identity().value);
+    if (!record.written()) {
+        // A kill would leave the disk full for good, with nothing to find the fill by.
+        fill.close();
+        chosen.removeFolder(name);
+        FillReport report;
+        report.end = FillEnd::NoRecord;
+        report.error = record.error();
+        return report;
+    }
     const StorageFacts storage = storageOfFolder(files, fill, fillPath);
     FillReport report = FillRun(context, fill).fill();
     report.storage = storage;

@@ -15,6 +15,7 @@ enum class FillEnd {
     Failed,
     Busy,        // another fill runs on the same file system
     NothingFree, // there was no free space this process could write
+    NoRecord,    // nothing could note the fill for a start after a kill: it was not begun
 };
 
 struct FillReport {

@@ -35,6 +35,12 @@ public:
     std::vector<std::string> names() const;
     // Which file the name names now.
     SysResult<FileIdentity> identityOf(const std::string& name) const { return files_.identityAt(handle_, name); }
+    // What the name names now, without following a link.
+    SysResult<EntryStatus> statusOf(const std::string& name) const { return files_.statusAt(handle_, name); }
+    // Which folder this one is.
+    SysResult<FileIdentity> identity() const { return files_.identityOfFolder(handle_); }
+    // Who else may change the names here.
+    SysResult<FolderAccess> access() const { return files_.accessOf(handle_); }
     // Whether the name names the file of this identity now.
     bool names(const std::string& name, const FileIdentity& identity) const;
     // Holds the folder for this process alone until it is closed; EBUSY where another holds it.

@@ -1,5 +1,6 @@
 #include "core/MetadataChurn.h"
 
+#include "core/FillFolder.h"
 #include "core/ServingPace.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@ constexpr int kFilesPerBatch = 256;
 constexpr std::size_t kAttributeBytes = 1900;
 // Three outgrow one leaf, so that XFS logs a tree of them; ext4 takes two and refuses the third.
 constexpr int kAttributesPerFile = 3;
-constexpr std::size_t kNameLength = 200;
+constexpr std::size_t kNameLength = kChurnNameLength;
 // However little a batch turns out to log, the churn ends after this many.
 constexpr int kMostBatches = 20000;
 // What a batch's commits are taken to rewrite of a metadata space whose writes cannot be counted.

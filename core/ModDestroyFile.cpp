@@ -7,6 +7,7 @@
 #include "platform/Reasons.h"
 
 #include <cstdio>
+#include <random>
 
 namespace kelvanter::modDestroyFile {
 
@@ -61,21 +62,35 @@ std::string TemporaryName(const CalendarDay& date, const ClockReading& time) {
 namespace {
 
 // The private folder the file is moved into before it is deleted there, where no other user can
-// put a file under the name that is deleted.
+// put a file under the name that is deleted. Its name has a random part, so that no one can make
+// it beforehand: the date and time alone could be guessed.
 constexpr int kAsideFolderTries = 8;
+constexpr std::size_t kRandomLetters = 12;
+
+std::string randomLetters() {
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+    std::string letters;
+    while (letters.size() < kRandomLetters)
+        letters += kAlphabet[pick(source)];
+    return letters;
+}
 
 std::optional<HeldFolder> makeAsideFolder(HeldFolder& folder, const std::string& temporary, std::string& name) {
     for (int attempt = 0; attempt < kAsideFolderTries; ++attempt) {
-        name = diskNames::kAsideFolderPrefix;
-        name += temporary.substr(0, 8);
-        if (attempt > 0) {
-            name += '-';
-            name += std::to_string(attempt);
-        }
+        name = diskNames::kAsideFolderPrefix + temporary.substr(0, 8) + "-" + randomLetters();
         if (auto made = folder.makePrivate(name))
             return made;
     }
     return std::nullopt;
+}
+
+// Where others may change names and no sticky bit keeps them from this user's, a name checked a
+// moment ago may name another file by the time it is deleted.
+bool deletingByNameIsUnsafe(const HeldFolder& folder) {
+    const auto access = folder.access();
+    return !access.ok() || (access.value.othersMayWrite && !access.value.sticky);
 }
 
 // A file found where the held one was expected goes back under the file's own name, else under
@@ -151,6 +166,8 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     const SysStatus moved = folder.move(name, target, temporary);
     if (reasonOf(moved.error) == Reason::Unsupported) {
         dropAside();
+        if (deletingByNameIsUnsafe(folder))
+            return {KillOutcome::LeftEmptied, inFolder(name)};
         return deleteUnderItsName(folder, name, inFolder(name), name == ownName, pin);
     }
     // Any other refusal (a sticky folder, a read-only one) leaves the emptied file where it is.
@@ -168,6 +185,8 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
             dropAside();
         return {KillOutcome::Replaced, {}, strangerAt};
     }
+    if (!aside && deletingByNameIsUnsafe(folder))
+        return {KillOutcome::LeftEmptied, temporaryPath};
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
     if (!target.remove(temporary).ok())

@@ -31,6 +31,7 @@ enum class KillOutcome {
     DeleteFailed,
     Replaced,          // another file stood under the name: it is left as it was, and nothing is deleted
     DeletionUnflushed, // deleted, but a flush of the folder failed: the name may come back
+    LeftEmptied,       // emptied, but not deleted where others may change names: it lies at fileAt
 };
 
 struct KillResult {

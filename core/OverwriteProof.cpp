@@ -102,15 +102,17 @@ bool patternHeld(DestructionServices& files, Clock& clock, FileHandle written, s
 
 StorageView StorageView::of(DestructionServices& files, ProcessServices& process, const FilePin& pin,
                             const std::string& path) {
-    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle()), process.isOpenElsewhere(pin.handle())};
+    return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle()), process.holdersOf(pin.handle())};
 }
 
 Doubts doubtsFrom(const StorageView& storage) {
     Doubts doubts;
     if (const auto placement = placementDoubt(storage))
         doubts.push_back(*placement);
-    if (storage.openElsewhere)
+    if (storage.holders == Holders::Others)
         doubts.push_back({DoubtKind::OpenElsewhere});
+    if (storage.holders == Holders::Unknown)
+        doubts.push_back({DoubtKind::HoldersUnknown});
     if (!storage.facts.ok())
         return doubts;
     const StorageFacts& facts = storage.facts.value;

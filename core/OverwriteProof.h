@@ -17,7 +17,7 @@ namespace kelvanter {
 struct StorageView {
     SysResult<StorageFacts> facts;
     SysResult<std::vector<Extent>> extents;
-    bool openElsewhere = false; // another program holds it open, and may write on after it is gone
+    Holders holders = Holders::None; // who else holds it open, and may write on after it is gone
 
     static StorageView of(DestructionServices& files, ProcessServices& process, const FilePin& pin,
                           const std::string& path);

@@ -14,6 +14,7 @@ enum class DoubtKind {
     SyncedFolder,     // a service mirrors the folder; `detail` names it where it is known
     JournalsContents, // the journal keeps copies of the contents
     OpenElsewhere,    // another program holds the file open
+    HoldersUnknown,   // the system would not tell whether programs of other users hold it open
     SharedBlocks,     // another file or a snapshot shares the blocks
     Compressed,
     LocationUnknown,
@@ -41,6 +42,7 @@ enum class RunNotice {
     CannotWrite,       // a pass could not write or flush the file; it stays at its path
     NotDeleted,        // the file could not be deleted and is still there
     DeletionUnflushed, // the file was deleted, but the device was not seen to keep the deletion
+    LeftEmptied,       // the file is emptied, but left where others may change names, at `path`
     Replaced,          // another file stood under its name at the disposal, and was left as it was
     DeletedUnproven,   // the file is gone, but the overwrite could not be proven on the device
 };

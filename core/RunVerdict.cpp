@@ -12,6 +12,8 @@ Verdict notDestroyed(const CoreContext& context, const std::string& path, const 
         context.reports.report({RunNotice::Replaced, path, 0, {}, disposal.strangerAt});
     else if (disposal.outcome == DisposalOutcome::DeletionUnflushed)
         context.reports.report({RunNotice::DeletionUnflushed, path});
+    else if (disposal.outcome == DisposalOutcome::LeftEmptied)
+        context.reports.report({RunNotice::LeftEmptied, fileAt});
     else
         context.reports.report({RunNotice::NotDeleted, fileAt});
     return Verdict::NotDestroyed;

@@ -51,6 +51,7 @@ struct EntryStatus {
     std::uint32_t attributes = kAttrNormal;
     // POSIX's immutable or append-only inode: nothing short of privilege can change or remove it.
     bool unchangeable = false;
+    bool ours = true;        // owned by the user this process runs as
     std::uint64_t links = 1; // names the file has; 0 once it has been deleted
 };
 
@@ -161,6 +162,12 @@ public:
     virtual SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) = 0;
 };
 
+// Who else may change the names in a folder.
+struct FolderAccess {
+    bool othersMayWrite = false; // users other than the owner may make, rename and delete names there
+    bool sticky = false;         // only a name's owner may rename or delete it (POSIX's sticky bit)
+};
+
 // Folders held open, and the names in them: what the destruction and the fill both do there.
 // Every name is a name in the held folder, never a path; nothing is done by a path that another
 // program could have changed since the folder was opened.
@@ -173,8 +180,17 @@ public:
     virtual SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) = 0;
     // The names in the held folder, without "." and "..".
     virtual SysResult<std::vector<std::string>> namesIn(FileHandle folder) = 0;
+    // What a name in the held folder names now, without following a link.
+    virtual SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) = 0;
     // Which file a name in the held folder names now, without following a link.
-    virtual SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) = 0;
+    SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) {
+        const auto status = statusAt(folder, name);
+        return {status.value.identity, status.error};
+    }
+    // Which folder the held one is.
+    virtual SysResult<FileIdentity> identityOfFolder(FileHandle folder) = 0;
+    // Who else may change the names in the held folder.
+    virtual SysResult<FolderAccess> accessOf(FileHandle folder) = 0;
     // Renames within or between held folders; EEXIST rather than replace an existing entry, and
     // EOPNOTSUPP where the file system can neither rename without replacing nor link. Any other
     // error is a refusal of this rename (EPERM in a sticky folder, EACCES, EROFS).
@@ -282,14 +298,21 @@ public:
     virtual SysResult<MetadataLog> metadataLogOf(const std::string& folder) = 0;
 };
 
+// Who else holds a file open or mapped.
+enum class Holders {
+    None,    // no other program
+    Others,  // another program does, and may write on
+    Unknown, // the system would not tell of every program (those of other users)
+};
+
 // What the program asks of the system about other processes and about itself.
 class ProcessServices {
 public:
     virtual ~ProcessServices() = default;
 
-    // Whether another program holds the held file open, as far as the system tells: the held
-    // file must be this process's only open of it.
-    virtual bool isOpenElsewhere(FileHandle pinned) = 0;
+    // Whether another program holds the held file open or mapped, as far as the system tells:
+    // the held file must be this process's only open of it.
+    virtual Holders holdersOf(FileHandle pinned) = 0;
     // The folder where the program keeps what it must remember across a kill (in the user's
     // state folder), made where it is missing.
     virtual SysResult<std::string> stateFolder() = 0;

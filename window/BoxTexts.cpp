@@ -16,6 +16,26 @@ std::string doubtQuestion(const std::string& path, const Doubts& doubts) {
            ". Ihr bisheriger Inhalt kann danach noch auf dem Datenträger lesbar sein. Trotzdem fortfahren ?";
 }
 
+namespace {
+
+std::string otherNames(std::uint64_t count) {
+    return count == 1 ? "einen weiteren Namen" : std::to_string(count) + " weitere Namen";
+}
+
+} // namespace
+
+std::string otherNamesQuestion(const std::string& path, std::uint64_t count) {
+    return "Die Datei " + path + " hat noch " + otherNames(count) +
+           " (harte Verweise, etwa aus einer Sicherung). Ihr Inhalt verschwindet auch dort; unter diesen Namen "
+           "bleibt eine leere Datei zurück. Trotzdem fortfahren ?";
+}
+
+std::string otherNamesEmptied(std::uint64_t count) {
+    const std::string under = count == 1 ? std::string("unter ihrem anderen Namen")
+                                         : "unter ihren " + std::to_string(count) + " weiteren Namen";
+    return "Der Inhalt der Datei ist auch " + under + " verschwunden; dort bleibt eine leere Datei zurück.";
+}
+
 std::string confirmation(const std::string& path) {
     // Two blanks between "die" and "Datei": the box's own wording.
     return "Soll die  Datei " + path + " jetzt unwiderruflich zerstört werden?";
@@ -72,6 +92,12 @@ std::string deletionUnflushed(const std::string& path) {
            "Stromausfall kann sie leer unter ihrem Namen wieder erscheinen.";
 }
 
+std::string leftEmptied(const std::string& path) {
+    return "Der Inhalt der Datei ist überschrieben, und sie ist leer, aber nicht gelöscht: In ihrem Ordner dürfen "
+           "andere Benutzer Namen ändern, und ein eigener Ordner ließ sich dort nicht anlegen. Sie liegt jetzt unter " +
+           path + ".";
+}
+
 std::string replaced(const std::string& path, const std::string& leftAt) {
     return "Unter dem Namen " + path +
            " lag beim Löschen eine andere Datei. Sie wurde nicht verändert und liegt jetzt unter " + leftAt +
@@ -98,6 +124,9 @@ std::string reason(const Doubt& doubt) {
     case DoubtKind::OpenElsewhere:
         return "sie ist noch in einem anderen Programm geöffnet, das ihren Inhalt halten oder weiter hineinschreiben "
                "kann";
+    case DoubtKind::HoldersUnknown:
+        return "es ließ sich nicht prüfen, ob Programme anderer Benutzer sie geöffnet halten und weiter "
+               "hineinschreiben";
     case DoubtKind::SharedBlocks:
         return "ihre Blöcke gehören auch einer anderen Datei oder einem Snapshot";
     case DoubtKind::Compressed:
@@ -134,6 +163,8 @@ Box boxFor(const RunReport& report, const std::string& executableName) {
         return {replaced(path, shownName(report.strangerAt)), kStyleWarning, kMessageTitle};
     case RunNotice::DeletionUnflushed:
         return {deletionUnflushed(path), kStyleWarning, kMessageTitle};
+    case RunNotice::LeftEmptied:
+        return {leftEmptied(path), kStyleWarning, kMessageTitle};
     case RunNotice::DeletedUnproven:
         break;
     }

@@ -2,6 +2,7 @@
 
 #include "core/RunReport.h"
 
+#include <cstdint>
 #include <string>
 
 // The German texts of the main window's boxes and dialog, each in one place. Paths in them are
@@ -43,6 +44,11 @@ std::string cannotWrite(int error);
 std::string replaced(const std::string& path, const std::string& leftAt);
 // The file is gone, but the device did not confirm its folder's flush: the name may come back.
 std::string deletionUnflushed(const std::string& path);
+// The question before the run for a file with other names (hard links), and the word after it.
+std::string otherNamesQuestion(const std::string& path, std::uint64_t count);
+std::string otherNamesEmptied(std::uint64_t count);
+// The file's content is gone, but in a folder others may change it was not deleted by name.
+std::string leftEmptied(const std::string& path);
 
 // Why an in-place overwrite may not reach a file's old data: fragments that complete the
 // sentences of the boxes ("... überschrieben werden: <reason>."), several joined by ", und ".

@@ -12,9 +12,11 @@
 namespace kelvanter {
 
 void cleanUpKilledFills(FillServices& files, ProcessServices& process, ProgressPort& progress) {
-    const std::vector<std::string> removed = removeKilledFills(files, process);
-    if (!removed.empty())
-        progress.messageBox(freeSpaceTexts::killedFillsRemoved(removed), kStyleOkOnly, boxTexts::kMessageTitle);
+    const KilledFills found = removeKilledFills(files, process);
+    if (!found.removed.empty())
+        progress.messageBox(freeSpaceTexts::killedFillsRemoved(found.removed), kStyleOkOnly, boxTexts::kMessageTitle);
+    if (!found.waiting.empty())
+        progress.messageBox(freeSpaceTexts::killedFillsWaiting(found.waiting), kStyleWarning, boxTexts::kMessageTitle);
 }
 
 void FreeSpaceFlow::takeFolder(const std::string& folder) {

@@ -17,13 +17,27 @@ std::string megabytes(std::int64_t bytes) {
     return shown;
 }
 
-std::string killedFillsRemoved(const std::vector<std::string>& folders) {
+namespace {
+
+std::string namesOf(const std::vector<std::string>& folders) {
     std::string named;
     for (const std::string& folder : folders)
         named += (named.empty() ? "" : ", ") + shownName(folder);
+    return named;
+}
+
+} // namespace
+
+std::string killedFillsRemoved(const std::vector<std::string>& folders) {
     return "Ein abgebrochenes Überschreiben des freien Speichers hatte Fülldateien zurückgelassen; sie sind jetzt "
            "gelöscht: " +
-           named + ".";
+           namesOf(folders) + ".";
+}
+
+std::string killedFillsWaiting(const std::vector<std::string>& folders) {
+    return "Fülldateien eines abgebrochenen Überschreibens liegen auf einem Datenträger, der jetzt nicht eingehängt "
+           "ist: " +
+           namesOf(folders) + ". Sie werden beim ersten Start gelöscht, bei dem er wieder eingehängt ist.";
 }
 
 std::string confirmation(const std::string& folder) {
@@ -106,6 +120,10 @@ std::string result(const FillReport& report, const std::string& folder) {
                    removedIfMade(report);
         return "Der freie Speicher ließ sich nicht ganz überschreiben: " + describeError(report.error) + " " +
                megabytes(report.written) + " waren geschrieben." + removedIfMade(report);
+    case FillEnd::NoRecord:
+        return "Der freie Speicher wird nicht überschrieben, denn das Programm kann sich seine Fülldateien nicht "
+               "merken; nach einem Absturz blieben sie liegen und hielten das Laufwerk voll: " +
+               describeError(report.error);
     case FillEnd::Cancelled:
         return "Das Überschreiben des freien Speichers wurde abgebrochen; " + megabytes(report.written) +
                " waren geschrieben." + removedIfMade(report);

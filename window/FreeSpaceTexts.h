@@ -16,5 +16,7 @@ std::string result(const FillReport& report, const std::string& folder);
 std::string megabytes(std::int64_t bytes);
 // The fill folders that killed runs had left, and that a start has removed.
 std::string killedFillsRemoved(const std::vector<std::string>& folders);
+// The fill folders that killed runs left on a disk that is not there now.
+std::string killedFillsWaiting(const std::vector<std::string>& folders);
 
 } // namespace kelvanter::freeSpaceTexts

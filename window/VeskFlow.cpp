@@ -93,7 +93,7 @@ void VeskFlow::Command2_Click() {
     auto target = lookUp(*path);
     if (!target)
         return;
-    if (askToRemoveWriteProtection(*target) && acceptOverwriteInDoubt(*target) &&
+    if (askToRemoveWriteProtection(*target) && acceptLosingOtherNames(*target) && acceptOverwriteInDoubt(*target) &&
         box(boxTexts::confirmation(shownName(*path)), kStyleQuestion, boxTexts::kConfirmationTitle) == kAnswerYes) {
         runConfirmed(std::move(*target));
     }
@@ -112,6 +112,16 @@ bool VeskFlow::askToRemoveWriteProtection(const DestructionTarget& target) {
         return false;
     }
     return true;
+}
+
+// The content of a file with other names (hard links, as backups of snapshots make them) goes under
+// those names too: the user decides before the confirmation.
+bool VeskFlow::acceptLosingOtherNames(const DestructionTarget& target) {
+    const std::uint64_t others = target.pin.otherNamesAtLookup();
+    if (others == 0)
+        return true;
+    return box(boxTexts::otherNamesQuestion(shownName(target.path), others), kStyleWarningQuestion,
+               boxTexts::kMessageTitle) == kAnswerYes;
 }
 
 // Where the file system may keep the old data elsewhere, the user decides before the confirmation.
@@ -146,6 +156,7 @@ void VeskFlow::vesk(DestructionTarget target) {
     runInProgress_ = true;
     const std::string path = target.path;
     const bool freeSpaceIsTheRemedy = freeSpaceHoldsOldCopies(target.storage);
+    const std::uint64_t otherNames = target.pin.otherNamesAtLookup();
     // The target goes to the core, which holds it through the passes and lets it go before the
     // delete: an open handle keeps a deleted name visible on Windows.
     const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
@@ -155,6 +166,8 @@ void VeskFlow::vesk(DestructionTarget target) {
     if (verdict != Verdict::NotDestroyed)
         traces_.removeTracesOf(path);
     runInProgress_ = false;
+    if (verdict != Verdict::NotDestroyed && otherNames > 0)
+        box(boxTexts::otherNamesEmptied(otherNames), kStyleOkOnly, boxTexts::kMessageTitle);
     if (verdict == Verdict::DeletedUnproven && freeSpaceIsTheRemedy)
         offerToOverwriteFreeSpace(path);
 }

@@ -48,6 +48,7 @@ private:
     std::optional<DestructionTarget> lookUp(const std::string& path);
     bool askToRemoveWriteProtection(const DestructionTarget& target);
     bool acceptOverwriteInDoubt(const DestructionTarget& target);
+    bool acceptLosingOtherNames(const DestructionTarget& target);
     void runConfirmed(DestructionTarget target);
     void vesk(DestructionTarget target);
     void offerToOverwriteFreeSpace(const std::string& path);

@@ -328,11 +328,28 @@ SysResult<FileHandle> PosixFileServices::openFolder(const std::string& path) {
     return {fd, 0};
 }
 
-SysResult<FileIdentity> PosixFileServices::identityAt(FileHandle folder, const std::string& name) {
+SysResult<EntryStatus> PosixFileServices::statusAt(FileHandle folder, const std::string& name) {
     struct stat info {};
     if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
         return {{}, errno};
+    EntryStatus status = statusFrom(info, 0);
+    status.ours = info.st_uid == ::geteuid();
+    return {status, 0};
+}
+
+SysResult<FileIdentity> PosixFileServices::identityOfFolder(FileHandle folder) {
+    struct stat info {};
+    if (::fstat(folder, &info) != 0)
+        return {{}, errno};
     return {identityOf(info), 0};
+}
+
+SysResult<FolderAccess> PosixFileServices::accessOf(FileHandle folder) {
+    struct stat info {};
+    if (::fstat(folder, &info) != 0)
+        return {{}, errno};
+    // A group that may write counts as others: its members are other users.
+    return {{(info.st_mode & (S_IWGRP | S_IWOTH)) != 0, (info.st_mode & S_ISVTX) != 0}, 0};
 }
 
 SysStatus PosixFileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,

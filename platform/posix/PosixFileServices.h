@@ -44,7 +44,9 @@ public:
     SysResult<FileHandle> openFolder(const std::string& path) override;
     SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) override;
     SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
-    SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) override;
+    SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) override;
+    SysResult<FileIdentity> identityOfFolder(FileHandle folder) override;
+    SysResult<FolderAccess> accessOf(FileHandle folder) override;
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
@@ -71,7 +73,7 @@ public:
 // What the program asks of Linux about other processes and about itself.
 class PosixProcess final : public ProcessServices {
 public:
-    bool isOpenElsewhere(FileHandle pinned) override;
+    Holders holdersOf(FileHandle pinned) override;
     SysResult<std::string> stateFolder() override;
     void holdStopRequests() override;
     bool stopRequested() override;

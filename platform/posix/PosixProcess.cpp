@@ -6,45 +6,84 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace kelvanter {
 
 namespace {
 
-// Whether a process other than this one has a descriptor open on the file: every process's
-// descriptors this one may look at, under /proc.
-bool anotherProcessHolds(const struct stat& file) {
+struct ProcessScan {
+    bool held = false;
+    bool sawAll = true; // every process's descriptors and mappings could be read
+};
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether one of the process's descriptors is the file; nothing where they cannot be read.
+std::optional<bool> descriptorHolds(const std::string& pid, const struct stat& file) {
+    const std::string fds = "/proc/" + pid + "/fd";
+    DIR* descriptors = ::opendir(fds.c_str());
+    if (descriptors == nullptr)
+        return errno == ENOENT ? std::optional<bool>(false) : std::nullopt;
+    bool held = false;
+    while (const dirent* fd = ::readdir(descriptors)) {
+        struct stat target {};
+        if (fd->d_name[0] != '.' && ::stat((fds + "/" + fd->d_name).c_str(), &target) == 0 && sameFile(target, file)) {
+            held = true;
+            break;
+        }
+    }
+    ::closedir(descriptors);
+    return held;
+}
+
+// Whether one of the process's mappings is the file (a program may keep one and close its
+// descriptor); nothing where they cannot be read.
+std::optional<bool> mappingHolds(const std::string& pid, const struct stat& file) {
+    std::ifstream maps("/proc/" + pid + "/maps");
+    if (!maps)
+        return std::nullopt;
+    std::string line;
+    while (std::getline(maps, line)) {
+        unsigned major = 0, minor = 0;
+        unsigned long long inode = 0;
+        // start-end perms offset major:minor inode path
+        if (std::sscanf(line.c_str(), "%*s %*s %*s %x:%x %llu", &major, &minor, &inode) == 3 && inode == file.st_ino &&
+            makedev(major, minor) == file.st_dev)
+            return true;
+    }
+    return false;
+}
+
+// Every process's descriptors and mappings this one may look at, under /proc.
+ProcessScan scanProcesses(const struct stat& file) {
+    ProcessScan scan;
     DIR* processes = ::opendir("/proc");
     if (processes == nullptr)
-        return false;
+        return {false, false};
     const std::string self = std::to_string(::getpid());
-    bool held = false;
     while (const dirent* process = ::readdir(processes)) {
         const std::string pid = process->d_name;
-        if (held || pid.find_first_not_of("0123456789") != std::string::npos || pid == self)
+        if (scan.held || pid.find_first_not_of("0123456789") != std::string::npos || pid == self)
             continue;
-        const std::string fds = "/proc/" + pid + "/fd";
-        DIR* descriptors = ::opendir(fds.c_str());
-        if (descriptors == nullptr)
-            continue;
-        while (const dirent* fd = ::readdir(descriptors)) {
-            struct stat target {};
-            if (fd->d_name[0] != '.' && ::stat((fds + "/" + fd->d_name).c_str(), &target) == 0 &&
-                target.st_dev == file.st_dev && target.st_ino == file.st_ino) {
-                held = true;
-                break;
-            }
-        }
-        ::closedir(descriptors);
+        const std::optional<bool> open = descriptorHolds(pid, file);
+        const std::optional<bool> mapped = mappingHolds(pid, file);
+        scan.held = open.value_or(false) || mapped.value_or(false);
+        scan.sawAll = scan.sawAll && open && mapped;
     }
     ::closedir(processes);
-    return held;
+    return scan;
 }
 
 // The signals that ask the program to end, and whether one came while they were held back.
@@ -57,17 +96,22 @@ extern "C" void noteStopSignal(int signal) {
 
 } // namespace
 
-bool PosixProcess::isOpenElsewhere(FileHandle pinned) {
-    // A write lease is granted only while no other descriptor of the file is open anywhere.
+Holders PosixProcess::holdersOf(FileHandle pinned) {
+    // The kernel grants a write lease only while no other process holds the file open or mapped,
+    // whoever it is.
     if (::fcntl(pinned, F_SETLEASE, F_WRLCK) == 0) {
         ::fcntl(pinned, F_SETLEASE, F_UNLCK);
-        return false;
+        return Holders::None;
     }
     if (errno == EAGAIN)
-        return true;
-    // No lease here (not the owner, a file system without leases): the processes' descriptors.
+        return Holders::Others;
+    // No lease here (not the owner, a file system without leases): the processes' descriptors
+    // and mappings, as far as this user may read them.
     struct stat file {};
-    return ::fstat(pinned, &file) == 0 && anotherProcessHolds(file);
+    if (::fstat(pinned, &file) != 0)
+        return Holders::Unknown;
+    const ProcessScan scan = scanProcesses(file);
+    return scan.held ? Holders::Others : scan.sawAll ? Holders::None : Holders::Unknown;
 }
 
 SysResult<std::string> PosixProcess::stateFolder() {

@@ -294,15 +294,20 @@ SysResult<FileHandle> Win32FileServices::openFolder(const std::string& path) {
     return {fromHandle(folder), 0};
 }
 
-SysResult<FileIdentity> Win32FileServices::identityAt(FileHandle folder, const std::string& name) {
+SysResult<EntryStatus> Win32FileServices::statusAt(FileHandle folder, const std::string& name) {
     const auto entry = openEntry(inFolder(folder, name));
     if (!entry.ok())
         return {{}, entry.error};
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = ::GetFileInformationByHandle(entry.value, &info) != 0;
-    const int error = known ? 0 : lastErrno();
+    const auto status = statusOfHandle(entry.value);
     ::CloseHandle(entry.value);
-    return {known ? identityOf(info) : FileIdentity{}, error};
+    return status;
+}
+
+SysResult<FileIdentity> Win32FileServices::identityOfFolder(FileHandle folder) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(toHandle(folder), &info))
+        return {{}, lastErrno()};
+    return {identityOf(info), 0};
 }
 
 SysStatus Win32FileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
@@ -339,13 +344,13 @@ SysStatus Win32FileServices::removeFolderAt(FileHandle folder, const std::string
     return {};
 }
 
-bool Win32Process::isOpenElsewhere(FileHandle pinned) {
+Holders Win32Process::holdersOf(FileHandle pinned) {
     // Reading while denying others the writing fails where another handle writes to the file.
     const HANDLE reader = ::ReOpenFile(toHandle(pinned), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, 0);
     if (reader == INVALID_HANDLE_VALUE)
-        return ::GetLastError() == ERROR_SHARING_VIOLATION;
+        return ::GetLastError() == ERROR_SHARING_VIOLATION ? Holders::Others : Holders::None;
     ::CloseHandle(reader);
-    return false;
+    return Holders::None;
 }
 
 // A folder's entries are committed by the moves' write-through; flushing a folder takes rights

@@ -50,7 +50,10 @@ public:
     SysResult<FileHandle> openFolder(const std::string& path) override;
     SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) override;
     SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
-    SysResult<FileIdentity> identityAt(FileHandle folder, const std::string& name) override;
+    SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) override;
+    SysResult<FileIdentity> identityOfFolder(FileHandle folder) override;
+    // A folder's rights are ACLs, which the disposal does not read: no sticky rule to rest on.
+    SysResult<FolderAccess> accessOf(FileHandle) override { return {{}, 0}; }
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
@@ -91,7 +94,7 @@ private:
 // What the program asks of Windows about other processes and about itself.
 class Win32Process final : public ProcessServices {
 public:
-    bool isOpenElsewhere(FileHandle pinned) override;
+    Holders holdersOf(FileHandle pinned) override;
     SysResult<std::string> stateFolder() override;
     // A Windows program is not sent such requests: the system ends a session by its messages.
     void holdStopRequests() override {}

@@ -4,6 +4,7 @@
 #include "support/WrittenNames.h"
 
 #include <linux/fs.h>
+#include <set>
 #include <sys/stat.h>
 
 namespace kelvanter::testing {
@@ -52,11 +53,12 @@ TEST_F(Disposal, AFailedDeleteLeavingADelFileIsNoSuccess) {
     destroy(path);
     EXPECT_FALSE(entryExists(path));
     EXPECT_EQ(disposalLeftovers(folder.path()),
-              (std::vector<std::string>{asideFolder("07123509.del"), asideEntry("07123509.del")}));
+              (std::vector<std::string>{asideFolderIn(folder.path(), "07123509.del"),
+                                        asideEntryIn(folder.path(), "07123509.del")}));
     EXPECT_FALSE(display.successVisible);
     // The box names where the emptied file lies, not the path where nothing is.
-    EXPECT_EQ(display.reports,
-              (std::vector<RunReport>{{RunNotice::NotDeleted, folder.file(asideEntry("07123509.del"))}}));
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{
+                                   {RunNotice::NotDeleted, folder.file(asideEntryIn(folder.path(), "07123509.del"))}}));
 }
 
 // Deleted, but the device was not seen to keep it: a power cut may bring the name back.
@@ -69,6 +71,51 @@ TEST_F(Disposal, ADeletionTheDeviceDidNotFlushIsNoSuccess) {
     EXPECT_FALSE(entryExists(path));
     EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::DeletionUnflushed, path}}));
     EXPECT_TRUE(files.openHandles().empty());
+}
+
+// Where no private folder can be made, a folder others may change without the sticky bit never
+// sees a deletion by name: the emptied file stays under its temporary name, and the box says where.
+// The sticky bit keeps others from this user's names: there the file goes.
+TEST_F(Disposal, AFolderOthersMayChangeSeesNoDeletionByName) {
+    struct Case {
+        mode_t mode;
+        bool deleted;
+    };
+    for (const Case& c : {Case{0777, false}, Case{01777, true}, Case{0700, true}}) {
+        SCOPED_TRACE(c.mode);
+        TempFolder place;
+        ::chmod(place.path().c_str(), c.mode);
+        const std::string path = writeSample(place.file("brief.txt"), 5000);
+        for (const int refusal : {0, EOPNOTSUPP}) {
+            files.refusePrivateFolders = true;
+            files.refuseRenamesWith = refusal;
+            display.reports.clear();
+            writeSample(path, 5000);
+            destroy(path);
+            const std::string at = place.file(refusal == 0 ? "07123509.del" : "brief.txt");
+            EXPECT_EQ(entryExists(at), !c.deleted) << refusal;
+            EXPECT_EQ(display.successVisible, c.deleted) << refusal;
+            if (!c.deleted) {
+                EXPECT_EQ(readBytes(at).size(), 0u) << "the content is gone all the same";
+                EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::LeftEmptied, at}}));
+                std::filesystem::remove(at);
+            }
+        }
+    }
+}
+
+// The private folder's name cannot be guessed from the date and time: two runs in the same
+// second make two names.
+TEST_F(Disposal, ThePrivateFolderHasANameNoOneCanMakeBeforehand) {
+    std::set<std::string> names;
+    for (int run = 0; run < 2; ++run) {
+        const std::string path = writeSample(folder.file("brief" + std::to_string(run)), 100);
+        files.failRemoveAt = run + 1;
+        destroy(path);
+        names.insert(asideFolderIn(folder.path(), "07123509.del"));
+        std::filesystem::remove_all(folder.file(asideFolderIn(folder.path(), "07123509.del")));
+    }
+    EXPECT_EQ(names.size(), 2u);
 }
 
 TEST_F(Disposal, AReadOnlyFileIsMadeWritableOnceAndDisposedOf) {

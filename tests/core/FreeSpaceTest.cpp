@@ -204,7 +204,7 @@ TEST_F(FreeSpaceEnding, AFillEndedBySignalLeavesNothingAfterTheNextStart) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << "the program ends as it was asked";
         const bool killed = signal == SIGKILL;
         EXPECT_EQ(fs::is_empty(records), !killed) << "only a killed run leaves its record";
-        const std::vector<std::string> removed = removeKilledFills(files, process);
+        const std::vector<std::string> removed = removeKilledFills(files, process).removed;
         ASSERT_EQ(removed.size(), killed ? 1u : 0u);
         if (killed) {
             EXPECT_EQ(removed[0].rfind(mountPoint() + "/" + diskNames::kFillFolderPrefix, 0), 0u) << removed[0];

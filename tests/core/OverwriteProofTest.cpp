@@ -74,7 +74,7 @@ TEST(InPlaceDoubt, FollowsFromTheFileSystemItsOptionsFlagsAndExtents) {
          {btrfs, flash, {DoubtKind::SyncedFolder, "Syncthing"}}},
     };
     for (const DoubtCase& c : cases)
-        EXPECT_EQ(doubtsFrom(StorageView{c.facts, c.extents, false}), c.doubts) << c.name;
+        EXPECT_EQ(doubtsFrom(StorageView{c.facts, c.extents, Holders::None}), c.doubts) << c.name;
 }
 
 TEST(StillInPlace, OnlyTheOriginalBytesMustKeepTheirPlace) {

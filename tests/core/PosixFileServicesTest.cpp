@@ -3,8 +3,11 @@
 #include "support/TempFolder.h"
 
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace kelvanter::testing {
@@ -184,6 +187,104 @@ TEST_F(PosixServices, TheCutWorksOnTmpfs) {
     EXPECT_TRUE(files.cutToZero(opened.value.handle).ok());
     files.close(opened.value.handle);
     EXPECT_EQ(lookedUp(file).value.size, 0);
+}
+
+// A child that holds the file in some way until told to let go; it answers once it holds it.
+class Holder {
+public:
+    // `hold` runs in the child, as `user` (root where empty); false where it could not.
+    Holder(const char* user, const std::function<bool()>& hold) {
+        if (::pipe(ready_) != 0 || ::pipe(release_) != 0)
+            return;
+        child_ = ::fork();
+        if (child_ == 0) {
+            const bool dropped = user == nullptr || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+            const char answer = dropped && hold() ? '!' : '?';
+            [[maybe_unused]] const auto told = ::write(ready_[1], &answer, 1);
+            char byte = 0;
+            [[maybe_unused]] const auto waited = ::read(release_[0], &byte, 1);
+            ::_exit(0);
+        }
+        char answer = 0;
+        holds_ = ::read(ready_[0], &answer, 1) == 1 && answer == '!';
+    }
+    ~Holder() {
+        [[maybe_unused]] const auto told = ::write(release_[1], "x", 1);
+        int status = 0;
+        if (child_ > 0)
+            ::waitpid(child_, &status, 0);
+    }
+    bool holds() const { return holds_; }
+
+private:
+    int ready_[2] = {-1, -1};
+    int release_[2] = {-1, -1};
+    pid_t child_ = -1;
+    bool holds_ = false;
+};
+
+// Another program that holds the file, of this user or another, open or only mapped, is seen;
+// where this user may not see every program, the check says it could not tell.
+TEST_F(PosixServices, ProgramsThatHoldTheFileAreSeenOrTheCheckSaysItCannotTell) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    const std::string path = writeSample(folder.file("offen.txt"), 8192);
+    ::chmod(folder.path().c_str(), 0755);
+    ::chmod(path.c_str(), 0666);
+    PosixProcess process;
+    const auto heldBy = [&](const char* user, const std::function<bool()>& hold) {
+        Holder holder(user, hold);
+        EXPECT_TRUE(holder.holds()) << "the child could not hold the file";
+        const auto pinned = files.pin(path);
+        const Holders found = process.holdersOf(pinned.value.handle);
+        files.unpin(pinned.value.handle);
+        return found;
+    };
+    const auto openForWriting = [&] { return ::open(path.c_str(), O_WRONLY) >= 0; };
+    const auto mapOnly = [&] {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        void* mapped = fd < 0 ? MAP_FAILED : ::mmap(nullptr, 8192, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        ::close(fd);
+        return mapped != MAP_FAILED;
+    };
+    EXPECT_EQ(heldBy(nullptr, openForWriting), Holders::Others);
+    EXPECT_EQ(heldBy("nobody", openForWriting), Holders::Others);
+    EXPECT_EQ(heldBy(nullptr, mapOnly), Holders::Others);
+    const auto nothing = [] { return true; };
+    EXPECT_EQ(heldBy(nullptr, nothing), Holders::None);
+}
+
+// Checked by a user who owns neither the file nor the program that holds it: no lease, and no
+// sight of the other user's descriptors; the check says so rather than "no one".
+TEST_F(PosixServices, AUserWhoCannotSeeEveryProgramIsToldSo) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as another user";
+    const std::string path = writeSample(folder.file("fremd.txt"), 100);
+    ::chmod(folder.path().c_str(), 0755);
+    ::chmod(path.c_str(), 0666);
+    const int heldByRoot = ::open(path.c_str(), O_WRONLY);
+    int answer[2];
+    ASSERT_EQ(::pipe(answer), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        PosixFileServices own;
+        PosixProcess process;
+        const auto pinned = own.pin(path);
+        const char found = static_cast<char>(pinned.ok() ? process.holdersOf(pinned.value.handle) : Holders::None);
+        [[maybe_unused]] const auto told = ::write(answer[1], &found, 1);
+        ::_exit(0);
+    }
+    char found = 0;
+    const bool heard = ::read(answer[0], &found, 1) == 1;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(heldByRoot);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
+        GTEST_SKIP() << "cannot become nobody here";
+    ASSERT_TRUE(heard);
+    EXPECT_EQ(static_cast<Holders>(found), Holders::Unknown);
 }
 
 } // namespace

@@ -23,7 +23,7 @@ TEST_F(SwapAtDisposal, AFileSwappedInAtAnyStepByNameSurvivesAndIsNamedInABox) {
     const Case cases[] = {
         {Step::BeforeTheDisposal, "brief.txt"},
         {Step::BeforeTheMove, "brief.txt"},
-        {Step::AfterTheMoveAside, asideEntry("07123509.del")},
+        {Step::AfterTheMoveAside, "the private folder"},
         {Step::AfterTheMoveInPlace, "07123509.del"},
     };
     for (const Case& c : cases) {
@@ -36,11 +36,13 @@ TEST_F(SwapAtDisposal, AFileSwappedInAtAnyStepByNameSurvivesAndIsNamedInABox) {
         const auto swap = [&] {
             if (std::exchange(tried, true))
                 return;
+            const std::string at =
+                place.file(c.step == Step::AfterTheMoveAside ? asideEntryIn(place.path(), "07123509.del") : c.where);
             std::error_code refused;
-            std::filesystem::rename(place.file(c.where), movedAway, refused);
+            std::filesystem::rename(at, movedAway, refused);
             swapped = !refused;
             if (swapped)
-                writeSample(place.file(c.where), 3333);
+                writeSample(at, 3333);
         };
         files.refusePrivateFolders = c.step == Step::AfterTheMoveInPlace;
         files.beforeCut = c.step == Step::BeforeTheDisposal ? std::function<void()>(swap) : nullptr;
@@ -78,10 +80,10 @@ TEST_F(SwapAtDisposal, AFileSwappedInAtAnyStepByNameSurvivesAndIsNamedInABox) {
 // the temporary name and the box says so.
 TEST_F(SwapAtDisposal, ASwappedInFileThatCannotGoBackIsNamedWhereItStays) {
     const std::string path = writeSample(folder.file("brief.txt"), 5000);
-    const std::string aside = folder.file(asideEntry("07123509.del"));
     files.afterRename = [&](const std::string& from, const std::string&) {
         if (from != "brief.txt")
             return;
+        const std::string aside = folder.file(asideEntryIn(folder.path(), "07123509.del"));
         std::filesystem::rename(aside, folder.file("weggeschoben"));
         writeSample(aside, 3333);
         std::filesystem::create_directory(path); // the name is taken by a folder now

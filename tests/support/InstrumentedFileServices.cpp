@@ -169,6 +169,8 @@ SysStatus InstrumentedFileServices::renameAt(FileHandle fromFolder, const std::s
 }
 
 SysStatus InstrumentedFileServices::removeAt(FileHandle folder, const std::string& name) {
+    if (beforeRemove)
+        beforeRemove(name);
     if (++removes_ == failRemoveAt)
         return {EIO};
     return PlatformFileServices::removeAt(folder, name);
@@ -235,6 +237,13 @@ SysResult<std::int64_t> SimulatedFileServices::readFromDevice(FileHandle, std::i
 SysStatus SimulatedFileServices::cutToZero(FileHandle) {
     length_ = 0;
     return {};
+}
+
+SysResult<EntryStatus> SimulatedFileServices::statusAt(FileHandle, const std::string&) {
+    EntryStatus status;
+    status.kind = EntryKind::Regular;
+    status.identity = {1, 1};
+    return {status, 0};
 }
 
 SysStatus SimulatedFileServices::removeAt(FileHandle, const std::string&) {

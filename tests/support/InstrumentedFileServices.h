@@ -43,6 +43,8 @@ public:
     bool keepsDeletedNames = false;
     // Calls back before and after each rename in a held folder, with the names it moves.
     std::function<void(const std::string& from, const std::string& to)> beforeRename;
+    // Calls back before each deletion of a name in a held folder.
+    std::function<void(const std::string& name)> beforeRemove;
     std::function<void(const std::string& from, const std::string& to)> afterRename;
     // A folder that takes no new folders: the disposal then renames the file within it.
     bool refusePrivateFolders = false;
@@ -153,7 +155,9 @@ public:
     SysResult<std::int64_t> readFromDevice(FileHandle, std::int64_t offset, void* buffer, std::size_t size) override;
     SysStatus cutToZero(FileHandle) override;
     SysResult<FileHandle> openFolder(const std::string&) override { return {4, 0}; }
-    SysResult<FileIdentity> identityAt(FileHandle, const std::string&) override { return {{1, 1}, 0}; }
+    SysResult<EntryStatus> statusAt(FileHandle, const std::string&) override;
+    SysResult<FileIdentity> identityOfFolder(FileHandle) override { return {{1, 2}, 0}; }
+    SysResult<FolderAccess> accessOf(FileHandle) override { return {{}, 0}; }
     SysStatus renameAt(FileHandle, const std::string&, FileHandle, const std::string&) override { return {}; }
     SysStatus removeAt(FileHandle, const std::string&) override;
     SysStatus flushFolder(FileHandle) override { return {}; }
@@ -175,7 +179,7 @@ private:
 // holds them, and there is no state folder and no request to end.
 class LoneProcess final : public ProcessServices {
 public:
-    bool isOpenElsewhere(FileHandle) override { return false; }
+    Holders holdersOf(FileHandle) override { return Holders::None; }
     SysResult<std::string> stateFolder() override { return {{}, ENOENT}; }
     void holdStopRequests() override {}
     bool stopRequested() override { return false; }

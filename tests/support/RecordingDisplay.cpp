@@ -18,6 +18,8 @@ std::string noticeName(RunNotice notice) {
         return "not deleted";
     case RunNotice::DeletionUnflushed:
         return "deletion unflushed";
+    case RunNotice::LeftEmptied:
+        return "left emptied";
     case RunNotice::DeletedUnproven:
         break;
     }

@@ -2,19 +2,29 @@
 
 #include "platform/DiskNames.h"
 
+#include <filesystem>
 #include <string>
 
 namespace kelvanter::testing {
 
 // Where the program's own names put things, for the tests to look there.
 
-// The private folder a file with this temporary name ("07123509.del") is deleted in.
-inline std::string asideFolder(const std::string& temporary) {
-    return diskNames::kAsideFolderPrefix + temporary.substr(0, 8);
+// The private folder a file with this temporary name ("07123509.del") is deleted in, as it stands
+// in `folder` now: its name has a random part. The name without it where there is none.
+inline std::string asideFolderIn(const std::filesystem::path& folder, const std::string& temporary) {
+    const std::string start = diskNames::kAsideFolderPrefix + temporary.substr(0, 8) + "-";
+    std::error_code unreadable;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, unreadable)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(start, 0) == 0)
+            return name;
+    }
+    return start;
 }
 // The emptied file in it, joined by the system's separator.
-inline std::string asideEntry(const std::string& temporary, const std::string& separator = "/") {
-    return asideFolder(temporary) + separator + temporary;
+inline std::string asideEntryIn(const std::filesystem::path& folder, const std::string& temporary,
+                                const std::string& separator = "/") {
+    return asideFolderIn(folder, temporary) + separator + temporary;
 }
 // The folder of the fills' records under a state folder ($XDG_STATE_HOME).
 inline std::string fillRecordsIn(const std::string& stateHome) {

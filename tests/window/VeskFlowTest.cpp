@@ -119,6 +119,32 @@ TEST_F(MainWindowFlow, DestroysAFileInEachModeAndEndsUsableWithItsTraces) {
     EXPECT_EQ(traces.removed.size(), 2u);
 }
 
+// A file with another name (a hard link, as a backup of snapshots makes one): the question names
+// it before the confirmation, and the word after the run says that it stays empty; a No leaves both.
+TEST_F(MainWindowFlow, AFileWithAnotherNameIsAskedAboutAndTheOtherNameIsNamedAfter) {
+    for (const int answer : {kAnswerNo, kAnswerYes}) {
+        const std::string path = writeSample(folder.file("brief.txt"), 20000);
+        const std::string other = folder.file("sicherung.txt");
+        std::filesystem::remove(other);
+        std::filesystem::create_hard_link(path, other);
+        window.boxes.clear();
+        window.answers = {answer};
+        destroyThroughFlow(path);
+        ASSERT_GE(window.boxes.size(), 1u);
+        EXPECT_EQ(window.boxes[0].text, boxTexts::otherNamesQuestion(path, 1));
+        if (answer == kAnswerNo) {
+            EXPECT_EQ(window.boxes.size(), 1u);
+            EXPECT_EQ(readBytes(other), sampleBytes(20000));
+            continue;
+        }
+        ASSERT_EQ(window.boxes.size(), 3u);
+        EXPECT_EQ(window.boxes[1].text, boxTexts::confirmation(path));
+        EXPECT_EQ(window.boxes[2].text, boxTexts::otherNamesEmptied(1));
+        EXPECT_TRUE(window.successVisible);
+        EXPECT_EQ(readBytes(other).size(), 0u) << "the content went under the other name too";
+    }
+}
+
 TEST_F(MainWindowFlow, WhatNamesNoDestroyableFileGetsTheNotFoundBoxAndNothingElse) {
     const std::string bystander = writeSample(folder.file("zeuge"), 100);
     for (const std::string& path : {folder.file("fehlt"), utf8Of(folder.path()), utf8Of(folder.path()) + separator(),
@@ -202,7 +228,8 @@ TEST_F(MainWindowFlow, AFileThatCannotBeDeletedIsReportedWithTheExecutablesName)
     destroyThroughFlow(path);
     ASSERT_EQ(window.boxes.size(), 2u);
     // Where the emptied file lies, not where nothing is.
-    EXPECT_EQ(window.boxes[1].text, boxTexts::notDeleted(folder.file(asideEntry("07123509.del", separator()))));
+    EXPECT_EQ(window.boxes[1].text,
+              boxTexts::notDeleted(folder.file(asideEntryIn(folder.path(), "07123509.del", separator()))));
     EXPECT_EQ(window.boxes[1].style, kStyleError);
     EXPECT_EQ(window.boxes[1].title, window.executableName());
     EXPECT_FALSE(window.successVisible);
