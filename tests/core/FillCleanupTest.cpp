@@ -11,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -142,6 +143,49 @@ TEST_F(FillCleanup, AFillOnADiskThatIsAwayWaitsForItsReturn) {
     EXPECT_EQ(back.removed, away.waiting);
     EXPECT_EQ(recordsLeft(), 0u);
     EXPECT_NEAR(static_cast<double>(files.spaceOf(loop.mountPoint()).value.free), static_cast<double>(before), 1e6);
+}
+
+// A second fill on the same file system is refused, however it is reached: through a bind mount
+// of a subfolder, or through another btrfs subvolume.
+TEST_F(FillCleanup, OneFillPerFileSystemHoweverItIsReached) {
+    struct Case {
+        const char* what;
+        const char* mkfs;
+        std::function<std::string(const std::string& root, const std::string& beside)> secondWay;
+    };
+    const Case cases[] = {
+        {"a bind mount of a subfolder", "mkfs.ext4 -q -F",
+         [](const std::string& root, const std::string& beside) {
+             fs::create_directories(root + "/unter");
+             fs::create_directories(beside);
+             return run("mount --bind " + root + "/unter " + beside) ? beside : std::string();
+         }},
+        {"another btrfs subvolume", "mkfs.btrfs -q -f",
+         [](const std::string& root, const std::string&) {
+             return run("btrfs subvolume create " + root + "/teil") ? root + "/teil" : std::string();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder place{"/var/tmp"};
+        LoopImage loop{place.path()};
+        if (const auto refused = loop.mount(c.mkfs, "", "160M")) {
+            std::cout << "skipped " << c.what << ": " << *refused << std::endl;
+            continue;
+        }
+        const std::string beside = place.file("daneben");
+        const std::string second = c.secondWay(loop.mountPoint(), beside);
+        const std::shared_ptr<void> unbind(nullptr, [&](void*) { run("umount " + beside); });
+        ASSERT_FALSE(second.empty()) << "the second way could not be made";
+        const auto first = files.lockFileSystemOf(loop.mountPoint());
+        ASSERT_TRUE(first.ok()) << first.error;
+        EXPECT_EQ(files.lockFileSystemOf(second).error, EBUSY);
+        files.close(first.value);
+        const auto after = files.lockFileSystemOf(second);
+        EXPECT_TRUE(after.ok()) << "the lock goes with the first fill";
+        if (after.ok())
+            files.close(after.value);
+    }
 }
 
 } // namespace
