@@ -57,6 +57,8 @@ private:
             return "cannot-open";
         case RunNotice::CannotWrite:
             return "cannot-write";
+        case RunNotice::Cancelled:
+            return "cancelled";
         case RunNotice::NotDeleted:
             return "not-deleted";
         case RunNotice::Replaced:

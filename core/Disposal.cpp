@@ -52,7 +52,7 @@ DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
         return {DisposalOutcome::TruncateFailed};
     const auto slots =
         file.folderKeepsDeletedNames ? modDestroyFile::DeletedNames::KeptInSlots : modDestroyFile::DeletedNames::Reused;
-    return disposalOf(modDestroyFile::RenameAndKill(files, context.clock, file.path, file.pin, slots));
+    return disposalOf(modDestroyFile::RenameAndKill(files, context.process, context.clock, file.path, file.pin, slots));
 }
 
 } // namespace kelvanter

@@ -2,8 +2,8 @@
 
 #include "core/FillFolder.h"
 #include "core/FillPattern.h"
-#include "core/FillRecords.h"
 #include "core/MetadataChurn.h"
+#include "core/RunRecords.h"
 #include "core/ServingPace.h"
 #include "core/TransferPace.h"
 #include "platform/DiskNames.h"
@@ -154,7 +154,7 @@ FillReport fillThrough(const FillContext& context, HeldFolder& chosen, HeldFolde
     }
     FillServices& files = context.files;
     const std::string fillPath = pathParts::joined(folder, name, files.pathSeparators());
-    const FillRecord record(files, context.process, fillPath, fill.identity().value);
+    const RunRecord record(files, context.process, diskNames::kRecordsFolder, fillPath, fill.identity().value);
     if (!record.written()) {
         // A kill would leave the disk full for good, with nothing to find the fill by.
         fill.close();

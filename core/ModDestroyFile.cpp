@@ -2,6 +2,7 @@
 
 #include "core/HeldFolder.h"
 #include "core/NameSlots.h"
+#include "core/RunRecords.h"
 #include "platform/DiskNames.h"
 #include "platform/PathParts.h"
 #include "platform/Reasons.h"
@@ -124,8 +125,8 @@ KillResult deleteUnderItsName(HeldFolder& folder, const std::string& name, const
 
 } // namespace
 
-KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin,
-                         DeletedNames slots) {
+KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
+                         FilePin& pin, DeletedNames slots) {
     // The date first, then the time: never in the order a compiler happens to choose.
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
@@ -154,6 +155,9 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
     }
     std::string asideName;
     std::optional<HeldFolder> aside = makeAsideFolder(folder, temporary, asideName);
+    std::optional<RunRecord> record;
+    if (aside)
+        record.emplace(files, process, diskNames::kDisposalRecordsFolder, inFolder(asideName), aside->identity().value);
     HeldFolder& target = aside ? *aside : folder;
     const std::string temporaryPath =
         pathParts::joined(aside ? inFolder(asideName) : folderPath, temporary, separators);
@@ -189,8 +193,11 @@ KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::st
         return {KillOutcome::LeftEmptied, temporaryPath};
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
-    if (!target.remove(temporary).ok())
+    if (!target.remove(temporary).ok()) {
+        if (record)
+            record->keep(); // the emptied file stays in the private folder, for a later start
         return {KillOutcome::DeleteFailed, temporaryPath};
+    }
     const bool lasts = target.everyChangeFlushed();
     dropAside();
     // A deletion the device was not seen to keep may come undone at a power cut.

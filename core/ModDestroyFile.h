@@ -49,7 +49,9 @@ enum class DeletedNames { Reused, KeptInSlots };
 // name names the held file; lets the file go and deletes it there. Where the file system offers no
 // rename that never replaces, deletes it under its own name; a rename refused for any other reason
 // leaves the emptied file under its own name.
-KillResult RenameAndKill(DestructionServices& files, Clock& clock, const std::string& path, FilePin& pin,
-                         DeletedNames slots = DeletedNames::Reused);
+// While the private folder stands, the state folder has a record of it: a kill leaves nothing that a
+// start would not find.
+KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
+                         FilePin& pin, DeletedNames slots = DeletedNames::Reused);
 
 } // namespace kelvanter::modDestroyFile

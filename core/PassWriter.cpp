@@ -140,6 +140,9 @@ bool PassWriter::writeBlocks(PassFile& file, std::int64_t blocks, std::int64_t l
     const std::int64_t within = length / kBlock;
     std::int64_t done = 0;
     while (done < blocks) {
+        // A request to end the program stops the passes at the next block; the file stays.
+        if (context_.progress.cancelAsked())
+            return fail(RunNotice::Cancelled, 0);
         const std::int64_t next = runningBlock_ + 1;
         if (next % step == 0)
             progressStep();

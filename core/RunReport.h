@@ -40,6 +40,7 @@ enum class RunNotice {
     FileVanished,      // the disposal found the file gone or turned into a system file
     CannotOpen,        // the file could not be found or opened for the passes; it is unchanged
     CannotWrite,       // a pass could not write or flush the file; it stays at its path
+    Cancelled,         // a request to end the program stopped the passes; the file stays at its path
     NotDeleted,        // the file could not be deleted and is still there
     DeletionUnflushed, // the file was deleted, but the device was not seen to keep the deletion
     LeftEmptied,       // the file is emptied, but left where others may change names, at `path`

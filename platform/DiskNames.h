@@ -14,6 +14,8 @@ inline constexpr const char* kProbeName = "probe";
 inline constexpr const char* kStateFolder = "kelvanter";
 inline constexpr const char* kWindowsStateFolder = "Kelvanter"; // in the user's local application data
 inline constexpr const char* kRecordsFolder = "fuellungen";
+// And the records of disposals under way, each naming its private folder.
+inline constexpr const char* kDisposalRecordsFolder = "entsorgungen";
 // Windows's locks: one per volume in the state folder, one inside a fill folder.
 inline constexpr const char* kVolumeLockPrefix = "fuellung-";
 inline constexpr const char* kLockSuffix = ".sperre";

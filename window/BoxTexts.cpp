@@ -24,6 +24,13 @@ std::string otherNames(std::uint64_t count) {
 
 } // namespace
 
+std::string killedDisposalsRemoved(const std::vector<std::string>& files) {
+    std::string named;
+    for (const std::string& file : files)
+        named += (named.empty() ? "" : ", ") + shownName(file);
+    return "Ein abgebrochenes Zerstören hatte eine leere Datei zurückgelassen; sie ist jetzt gelöscht: " + named + ".";
+}
+
 std::string otherNamesQuestion(const std::string& path, std::uint64_t count) {
     return "Die Datei " + path + " hat noch " + otherNames(count) +
            " (harte Verweise, etwa aus einer Sicherung). Ihr Inhalt verschwindet auch dort; unter diesen Namen "
@@ -157,6 +164,8 @@ Box boxFor(const RunReport& report, const std::string& executableName) {
         return {kCannotOpen, kStyleWarning, kMessageTitle};
     case RunNotice::CannotWrite:
         return {cannotWrite(report.error), kStyleWarning, kMessageTitle};
+    case RunNotice::Cancelled:
+        return {kCancelled, kStyleWarning, kMessageTitle};
     case RunNotice::NotDeleted:
         return {notDeleted(path), kStyleError, executableName};
     case RunNotice::Replaced:

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The German texts of the main window's boxes and dialog, each in one place. Paths in them are
 // shown as text (see shownName).
@@ -44,6 +45,10 @@ std::string cannotWrite(int error);
 std::string replaced(const std::string& path, const std::string& leftAt);
 // The file is gone, but the device did not confirm its folder's flush: the name may come back.
 std::string deletionUnflushed(const std::string& path);
+inline constexpr const char* kCancelled =
+    "Das Zerstören wurde abgebrochen. Die Datei liegt noch an ihrem Ort und ist nur zum Teil überschrieben.";
+// The emptied files that disposals killed midway had left, and that a start has removed.
+std::string killedDisposalsRemoved(const std::vector<std::string>& files);
 // The question before the run for a file with other names (hard links), and the word after it.
 std::string otherNamesQuestion(const std::string& path, std::uint64_t count);
 std::string otherNamesEmptied(std::uint64_t count);

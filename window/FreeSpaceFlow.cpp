@@ -1,6 +1,6 @@
 #include "window/FreeSpaceFlow.h"
 
-#include "core/FillRecords.h"
+#include "core/RunRecords.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
 #include "window/FreeSpaceTexts.h"
@@ -17,6 +17,9 @@ void cleanUpKilledFills(FillServices& files, ProcessServices& process, ProgressP
         progress.messageBox(freeSpaceTexts::killedFillsRemoved(found.removed), kStyleOkOnly, boxTexts::kMessageTitle);
     if (!found.waiting.empty())
         progress.messageBox(freeSpaceTexts::killedFillsWaiting(found.waiting), kStyleWarning, boxTexts::kMessageTitle);
+    const std::vector<std::string> emptied = removeKilledDisposals(files, process);
+    if (!emptied.empty())
+        progress.messageBox(boxTexts::killedDisposalsRemoved(emptied), kStyleOkOnly, boxTexts::kMessageTitle);
 }
 
 void FreeSpaceFlow::takeFolder(const std::string& folder) {

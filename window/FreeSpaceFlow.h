@@ -25,8 +25,8 @@ public:
     virtual std::string chooseFolder(const std::string& title, const std::string& start) = 0;
 };
 
-// Removes what fills killed midway left on any file system, and says so once, in a box of the window
-// that starts; every start of the program, either window, does this first.
+// Removes what fills and disposals killed midway left on any file system, and says so once, in a box
+// of the window that starts; every start of the program, either window, does this first.
 void cleanUpKilledFills(FillServices& files, ProcessServices& process, ProgressPort& progress);
 
 // The free-space window's commands, once for every toolkit.

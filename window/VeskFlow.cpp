@@ -160,8 +160,11 @@ void VeskFlow::vesk(DestructionTarget target) {
     // The target goes to the core, which holds it through the passes and lets it go before the
     // delete: an open handle keeps a deleted name visible on Windows.
     const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
+    // A request to end the program stops the passes, or waits until the disposal is over or undone.
+    process_.holdStopRequests();
     const Verdict verdict =
         kelvanter::vesk(CoreContext{view_, view_, files_, process_, clock_}, counters, std::move(target), modes);
+    process_.releaseStopRequests();
     // The file is gone even where its overwrite could not be proven: its traces go with it.
     if (verdict != Verdict::NotDestroyed)
         traces_.removeTracesOf(path);

@@ -21,8 +21,8 @@ class VeskFlow {
 public:
     VeskFlow(ProgressPort& progress, VeskPort& port, DestructionServices& files, ProcessServices& process, Clock& clock,
              FileTraces& traces)
-        : progress_(progress), port_(port), view_(progress, port), files_(files), process_(process), clock_(clock),
-          traces_(traces) {}
+        : progress_(progress), port_(port), view_(progress, port, process), files_(files), process_(process),
+          clock_(clock), traces_(traces) {}
 
     void Command1_Click();
     void Command2_Click();

@@ -1,6 +1,6 @@
 // What a start removes of a killed fill: only the folder its record names, by that folder's
 // identity, and in it only the fill's own files; a disk that is not there keeps its record.
-#include "core/FillRecords.h"
+#include "core/RunRecords.h"
 #include "support/EndedFill.h"
 #include "support/EnvironmentOverride.h"
 #include "support/InstrumentedFileServices.h"

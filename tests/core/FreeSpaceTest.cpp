@@ -2,8 +2,8 @@
 // editor saved over, and the destroyed file's old copies, must be gone from the whole image.
 #include "core/FreeSpace.h"
 #include "core/FillFolder.h"
-#include "core/FillRecords.h"
 #include "core/QuietDisplay.h"
+#include "core/RunRecords.h"
 #include "platform/DiskNames.h"
 #include "support/CoreFixture.h"
 #include "support/EndedFill.h"

@@ -12,6 +12,8 @@ std::string noticeName(RunNotice notice) {
         return "cannot open";
     case RunNotice::CannotWrite:
         return "cannot write";
+    case RunNotice::Cancelled:
+        return "cancelled";
     case RunNotice::Replaced:
         return "replaced";
     case RunNotice::NotDeleted:

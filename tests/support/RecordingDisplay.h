@@ -3,6 +3,7 @@
 #include "core/ByteCounters.h"
 #include "core/OverwritePasses.h"
 #include "core/RunProgress.h"
+#include "support/InstrumentedFileServices.h"
 #include "window/Palette.h"
 #include "window/ProgressPort.h"
 #include "window/VeskPort.h"
@@ -78,7 +79,8 @@ private:
     }
 
     // Made for each call, so that a copy of the recording shows through itself.
-    VeskView view() { return VeskView(*this, *this); }
+    VeskView view() { return VeskView(*this, *this, alone_); }
+    LoneProcess alone_;
 };
 
 } // namespace kelvanter::testing

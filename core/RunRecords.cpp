@@ -1,0 +1,195 @@
+#include "core/RunRecords.h"
+
+#include "core/FillFolder.h"
+#include "platform/DiskNames.h"
+#include "platform/PathParts.h"
+#include "platform/Reasons.h"
+
+#include <sstream>
+
+namespace kelvanter {
+
+namespace {
+
+constexpr std::size_t kLongestRecord = 65536;
+
+// The folder of the records of a kind in the user's state folder, made where it is missing; or why not.
+std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& process, const char* kind,
+                                        int& error) {
+    const auto state = process.stateFolder();
+    error = state.error;
+    if (!state.ok())
+        return std::nullopt;
+    HeldFolder folder(files, state.value);
+    error = folder.openError();
+    if (!folder.isOpen())
+        return std::nullopt;
+    if (auto made = folder.makePrivate(kind, &error))
+        return made;
+    if (reasonOf(error) != Reason::NameTaken)
+        return std::nullopt;
+    HeldFolder records(folder, kind);
+    error = records.openError();
+    if (!records.isOpen())
+        return std::nullopt;
+    return records;
+}
+
+// A record: the fill folder's absolute path on its first line (as earlier versions wrote it alone),
+// then its device and inode.
+struct Record {
+    std::string path;
+    std::optional<FileIdentity> identity;
+};
+
+std::string recordText(const std::string& path, const FileIdentity& identity) {
+    return path + "\n" + std::to_string(identity.device) + " " + std::to_string(identity.inode) + "\n";
+}
+
+Record recordFrom(const std::string& text) {
+    std::istringstream lines(text);
+    Record record;
+    std::getline(lines, record.path);
+    FileIdentity identity;
+    if (lines >> identity.device >> identity.inode)
+        record.identity = identity;
+    return record;
+}
+
+enum class Cleanup { Removed, Waiting, Kept, Dropped };
+
+// Whether the held folder is the record's fill folder. The same folder by device and inode; or,
+// where the disk came back under another device number (a stick plugged in again, a reboot; FAT
+// numbers its inodes anew at each mount too), a folder of this user's under the fill's name.
+bool isRecordedFill(const HeldFolder& parent, const std::string& name, const HeldFolder& fill,
+                    const FileIdentity& recorded) {
+    const auto identity = fill.identity();
+    if (!identity.ok())
+        return false;
+    if (identity.value == recorded)
+        return true;
+    const auto status = parent.statusOf(name);
+    return identity.value.device != recorded.device && status.ok() && status.value.ours;
+}
+
+// The fill folder the record names, removed where it is that folder and no run holds it.
+// Waiting where the disk it lay on is not there now; dropped where the fill is gone.
+Cleanup removeKilledFill(FolderServices& files, const Record& record) {
+    const char* separators = files.pathSeparators();
+    const std::string name = pathParts::nameOf(record.path, separators);
+    // Only a fill folder, by an absolute path and with its identity, is ever touched.
+    const bool absolute = files.absolutePath(record.path).value == record.path;
+    if (!record.identity || !absolute || !isFillFolderName(name))
+        return Cleanup::Dropped;
+    HeldFolder parent(files, pathParts::folderOf(record.path, separators));
+    const auto parentIdentity = parent.identity();
+    if (!parent.isOpen() || !parentIdentity.ok())
+        return Cleanup::Waiting;
+    HeldFolder fill(parent, name);
+    if (!fill.isOpen()) {
+        // Gone from its own file system; on another one (the mount point alone) the disk is away.
+        const bool sameFileSystem = parentIdentity.value.device == record.identity->device;
+        return sameFileSystem || reasonOf(fill.openError()) != Reason::NoFileThere ? Cleanup::Dropped
+                                                                                   : Cleanup::Waiting;
+    }
+    if (!isRecordedFill(parent, name, fill, *record.identity))
+        return Cleanup::Dropped;
+    if (const SysStatus locked = fill.lock(); !locked.ok())
+        return reasonOf(locked.error) == Reason::Busy ? Cleanup::Kept : Cleanup::Dropped;
+    removeFill(parent, fill, name);
+    return Cleanup::Removed;
+}
+
+
+// Every record of a kind, handed to `clean`, which says what became of the folder it names; a
+// record whose folder is kept or waits stays.
+template <typename Clean>
+void cleanUpRecords(FolderServices& files, ProcessServices& process, const char* kind, Clean&& clean) {
+    int error = 0;
+    std::optional<HeldFolder> records = recordsFolder(files, process, kind, error);
+    if (!records)
+        return;
+    const char* separators = files.pathSeparators();
+    const std::string recordsPath = pathParts::joined(process.stateFolder().value, kind, separators);
+    for (const std::string& name : records->names()) {
+        const auto text = files.readSmallFile(pathParts::joined(recordsPath, name, separators), kLongestRecord);
+        const Cleanup cleanup = clean(text.ok() ? recordFrom(text.value) : Record{});
+        if (cleanup == Cleanup::Removed || cleanup == Cleanup::Dropped)
+            records->remove(name);
+    }
+}
+
+// Whether a name is one a disposal gives the emptied file: eight digits and ".del".
+bool isTemporaryName(const std::string& name) {
+    return name.size() == 12 && name.compare(8, 4, ".del") == 0 &&
+           name.find_first_not_of("0123456789") == 8;
+}
+
+// The private folder the record names, with the emptied file in it; its path where one was there.
+Cleanup removeKilledDisposal(FolderServices& files, const Record& record, std::vector<std::string>& removed) {
+    const char* separators = files.pathSeparators();
+    const std::string name = pathParts::nameOf(record.path, separators);
+    const bool absolute = files.absolutePath(record.path).value == record.path;
+    if (!record.identity || !absolute || name.rfind(diskNames::kAsideFolderPrefix, 0) != 0)
+        return Cleanup::Dropped;
+    HeldFolder parent(files, pathParts::folderOf(record.path, separators));
+    if (!parent.isOpen())
+        return Cleanup::Waiting;
+    HeldFolder aside(parent, name);
+    const auto identity = aside.identity();
+    if (!aside.isOpen() || !identity.ok() || identity.value != *record.identity)
+        return Cleanup::Dropped;
+    for (const std::string& entry : aside.names()) {
+        const auto status = aside.statusOf(entry);
+        if (isTemporaryName(entry) && status.ok() && status.value.kind == EntryKind::Regular && status.value.ours &&
+            status.value.size == 0 && aside.remove(entry).ok())
+            removed.push_back(pathParts::joined(record.path, entry, separators));
+    }
+    aside.close();
+    parent.removeFolder(name);
+    return Cleanup::Removed;
+}
+
+} // namespace
+
+RunRecord::RunRecord(FolderServices& files, ProcessServices& process, const char* kind,
+                     const std::string& folderPath, const FileIdentity& folder)
+    : records_(recordsFolder(files, process, kind, error_)) {
+    if (!records_)
+        return;
+    const auto absolute = files.absolutePath(folderPath);
+    // Named as the folder and by which folder it is: folders of two disks never share a record.
+    const std::string name = pathParts::nameOf(folderPath, files.pathSeparators()) + "-" +
+                             std::to_string(folder.device) + "-" + std::to_string(folder.inode);
+    error_ = absolute.error != 0 ? absolute.error
+                                 : records_->createSmallFile(name, recordText(absolute.value, folder)).error;
+    if (error_ == 0)
+        name_ = name;
+}
+
+RunRecord::~RunRecord() {
+    if (records_ && !name_.empty())
+        records_->remove(name_);
+}
+
+KilledFills removeKilledFills(FillServices& files, ProcessServices& process) {
+    KilledFills found;
+    cleanUpRecords(files, process, diskNames::kRecordsFolder, [&](const Record& record) {
+        const Cleanup cleanup = removeKilledFill(files, record);
+        if (cleanup == Cleanup::Waiting)
+            found.waiting.push_back(record.path);
+        if (cleanup == Cleanup::Removed)
+            found.removed.push_back(record.path);
+        return cleanup;
+    });
+    return found;
+}
+
+std::vector<std::string> removeKilledDisposals(FolderServices& files, ProcessServices& process) {
+    std::vector<std::string> removed;
+    cleanUpRecords(files, process, diskNames::kDisposalRecordsFolder,
+                   [&](const Record& record) { return removeKilledDisposal(files, record, removed); });
+    return removed;
+}
+
+} // namespace kelvanter

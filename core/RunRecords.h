@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/HeldFolder.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvanter {
+
+// What the program remembers of a folder of its own while a run works in it (a fill's, or the
+// private folder of a disposal), in the user's state folder, so that a start after a kill
+// (SIGKILL, a lost display, a power cut) finds it again: its path and which folder it is. The
+// record goes with the object, once the folder has gone.
+class RunRecord {
+public:
+    // `kind`: the records' folder in the state folder.
+    RunRecord(FolderServices& files, ProcessServices& process, const char* kind, const std::string& folderPath,
+              const FileIdentity& folder);
+    ~RunRecord();
+    RunRecord(const RunRecord&) = delete;
+    RunRecord& operator=(const RunRecord&) = delete;
+    // Keeps the record on the disk: the folder it names stays, for a later start to remove.
+    void keep() { name_.clear(); }
+
+    // Whether the record is on the disk: where it is not, a kill would leave the fill for good.
+    bool written() const { return error_ == 0; }
+    int error() const { return error_; }
+
+private:
+    std::optional<HeldFolder> records_;
+    std::string name_;
+    int error_ = 0;
+};
+
+// What a start found of the fills that runs killed midway left.
+struct KilledFills {
+    std::vector<std::string> removed; // the fill folders removed, with their records
+    std::vector<std::string> waiting; // on a disk not there now: kept for a start where it is
+};
+
+// Removes the fill folders that runs killed midway left on any file system, as the records name
+// them, through the folders it holds: only the folder the record names by its identity, and in it
+// only the fill's own files.
+KilledFills removeKilledFills(FillServices& files, ProcessServices& process);
+
+// Removes the private folders that disposals killed midway left, as their records name them,
+// with the emptied file in each (a regular, empty file of this user's under a temporary name);
+// the emptied files removed.
+std::vector<std::string> removeKilledDisposals(FolderServices& files, ProcessServices& process);
+
+} // namespace kelvanter
