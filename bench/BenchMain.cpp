@@ -29,6 +29,9 @@ public:
     std::chrono::steady_clock::time_point lastServed = std::chrono::steady_clock::now();
     std::chrono::duration<double> longestGap{0};
     int servings = 0;
+    ProcessServices* stops = nullptr;
+
+    bool cancelAsked() override { return stops != nullptr && stops->stopRequested(); }
 
     void serve() override {
         const auto now = std::chrono::steady_clock::now();
@@ -103,8 +106,12 @@ int destroy(const std::string& mode, const std::string& path) {
     const auto start = std::chrono::steady_clock::now();
     display.lastServed = start;
     const PassModes modes = PassModes::of(mode == "intensive");
+    display.stops = &process;
+    // As the main window does: a request to end stops the passes, or waits for the disposal.
+    process.holdStopRequests();
     const bool destroyed =
         vesk(CoreContext{display, display, files, process, clock}, counters, path, modes) == Verdict::Destroyed;
+    process.releaseStopRequests();
     const auto end = std::chrono::steady_clock::now();
     const auto disposalStart = display.disposalStart.value_or(end);
     const std::chrono::duration<double> elapsed = end - start;

@@ -28,9 +28,9 @@ public:
     int error() const { return error_; }
 
 private:
+    int error_ = 0; // first: the records' folder below sets it
     std::optional<HeldFolder> records_;
     std::string name_;
-    int error_ = 0;
 };
 
 // What a start found of the fills that runs killed midway left.

@@ -215,6 +215,20 @@ TEST_F(FreeSpaceEnding, AFillEndedBySignalLeavesNothingAfterTheNextStart) {
     }
 }
 
+// Where the fill cannot be noted for a start after a kill, it is not begun: a kill would leave the
+// disk full with nothing to find the fill by.
+TEST_F(FreeSpaceEnding, AFillThatCannotBeRecordedIsNotBegun) {
+    if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F", ""}))
+        GTEST_SKIP() << *refused;
+    EnvironmentOverride environment;
+    environment.set("XDG_STATE_HOME", writeSample(folder.file("keinordner"), 10)); // a file, no folder
+    const FillReport report = overwriteFreeSpace(fillContext(), mountPoint());
+    EXPECT_EQ(report.end, FillEnd::NoRecord);
+    EXPECT_NE(report.error, 0);
+    EXPECT_EQ(report.written, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mountPoint()), fs::directory_iterator()), 1) << "lost+found only";
+}
+
 // A normal user cannot take the blocks reserved for the administrator; the report names them.
 TEST_F(FreeSpaceEnding, ANormalUserIsToldOfTheReserveItCouldNotReach) {
     if (const auto refused = mount({"ext4", "mkfs.ext4 -q -F -m 10", ""}))
@@ -233,6 +247,8 @@ TEST_F(FreeSpaceEnding, ANormalUserIsToldOfTheReserveItCouldNotReach) {
         ::close(channel[0]);
         if (::setgid(nobody) != 0 || ::setuid(nobody) != 0)
             ::_exit(3);
+        // The user's own state folder, where the fill is noted: root's is not nobody's to write.
+        ::setenv("XDG_STATE_HOME", (owned + "/.zustand").c_str(), 1);
         FakeClock childClock;
         WatchedFill childWatcher;
         FillCounters childCounters;
