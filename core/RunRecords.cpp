@@ -14,8 +14,7 @@ namespace {
 constexpr std::size_t kLongestRecord = 65536;
 
 // The folder of the records of a kind in the user's state folder, made where it is missing; or why not.
-std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& process, const char* kind,
-                                        int& error) {
+std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& process, const char* kind, int& error) {
     const auto state = process.stateFolder();
     error = state.error;
     if (!state.ok())
@@ -87,10 +86,13 @@ Cleanup removeKilledFill(FolderServices& files, const Record& record) {
         return Cleanup::Waiting;
     HeldFolder fill(parent, name);
     if (!fill.isOpen()) {
-        // Gone from its own file system; on another one (the mount point alone) the disk is away.
+        // Gone from its own file system. On another one, an empty folder is the disk's mount point
+        // standing alone: the disk is away. A folder with entries is the disk back under another
+        // device number, without the fill (a power cut before it began, or after it went).
         const bool sameFileSystem = parentIdentity.value.device == record.identity->device;
-        return sameFileSystem || reasonOf(fill.openError()) != Reason::NoFileThere ? Cleanup::Dropped
-                                                                                   : Cleanup::Waiting;
+        const bool mountPointAlone = !sameFileSystem && parent.names().empty();
+        return mountPointAlone && reasonOf(fill.openError()) == Reason::NoFileThere ? Cleanup::Waiting
+                                                                                    : Cleanup::Dropped;
     }
     if (!isRecordedFill(parent, name, fill, *record.identity))
         return Cleanup::Dropped;
@@ -99,7 +101,6 @@ Cleanup removeKilledFill(FolderServices& files, const Record& record) {
     removeFill(parent, fill, name);
     return Cleanup::Removed;
 }
-
 
 // Every record of a kind, handed to `clean`, which says what became of the folder it names; a
 // record whose folder is kept or waits stays.
@@ -121,8 +122,7 @@ void cleanUpRecords(FolderServices& files, ProcessServices& process, const char*
 
 // Whether a name is one a disposal gives the emptied file: eight digits and ".del".
 bool isTemporaryName(const std::string& name) {
-    return name.size() == 12 && name.compare(8, 4, ".del") == 0 &&
-           name.find_first_not_of("0123456789") == 8;
+    return name.size() == 12 && name.compare(8, 4, ".del") == 0 && name.find_first_not_of("0123456789") == 8;
 }
 
 // The private folder the record names, with the emptied file in it; its path where one was there.
@@ -152,8 +152,8 @@ Cleanup removeKilledDisposal(FolderServices& files, const Record& record, std::v
 
 } // namespace
 
-RunRecord::RunRecord(FolderServices& files, ProcessServices& process, const char* kind,
-                     const std::string& folderPath, const FileIdentity& folder)
+RunRecord::RunRecord(FolderServices& files, ProcessServices& process, const char* kind, const std::string& folderPath,
+                     const FileIdentity& folder)
     : records_(recordsFolder(files, process, kind, error_)) {
     if (!records_)
         return;
