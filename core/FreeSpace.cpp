@@ -148,8 +148,7 @@ void churnNames(const FillContext& context, HeldFolder& fill, const std::string&
 FillReport fillThrough(const FillContext& context, HeldFolder& chosen, HeldFolder& fill, const std::string& folder,
                        const std::string& name) {
     if (const SysStatus locked = fill.lock(); !locked.ok()) {
-        fill.close();
-        chosen.removeFolder(name);
+        removeFill(chosen, fill, name);
         return notBegun(locked.error);
     }
     FillServices& files = context.files;
@@ -157,8 +156,7 @@ FillReport fillThrough(const FillContext& context, HeldFolder& chosen, HeldFolde
     const RunRecord record(files, context.process, diskNames::kRecordsFolder, fillPath, fill.identity().value);
     if (!record.written()) {
         // A kill would leave the disk full for good, with nothing to find the fill by.
-        fill.close();
-        chosen.removeFolder(name);
+        removeFill(chosen, fill, name);
         FillReport report;
         report.end = FillEnd::NoRecord;
         report.error = record.error();

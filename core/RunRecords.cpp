@@ -13,12 +13,16 @@ namespace {
 
 constexpr std::size_t kLongestRecord = 65536;
 
-// The folder of the records of a kind in the user's state folder, made where it is missing; or why not.
-std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& process, const char* kind, int& error) {
+// The folder of the records of a kind in the user's state folder, made where it is missing, and its
+// path in `path`; or why not.
+std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& process, const char* kind, int& error,
+                                        std::string* path = nullptr) {
     const auto state = process.stateFolder();
     error = state.error;
     if (!state.ok())
         return std::nullopt;
+    if (path != nullptr)
+        *path = pathParts::joined(state.value, kind, files.pathSeparators());
     HeldFolder folder(files, state.value);
     error = folder.openError();
     if (!folder.isOpen())
@@ -57,6 +61,17 @@ Record recordFrom(const std::string& text) {
 
 enum class Cleanup { Removed, Waiting, Kept, Dropped };
 
+// Whether the record names, by an absolute path and with its identity, a folder of the program's
+// own kind: no other is ever touched, whatever a record says.
+bool namesOwnFolder(FolderServices& files, const Record& record, bool (*isOwnName)(const std::string&)) {
+    return record.identity && files.absolutePath(record.path).value == record.path &&
+           isOwnName(pathParts::nameOf(record.path, files.pathSeparators()));
+}
+
+bool isAsideFolderName(const std::string& name) {
+    return name.rfind(diskNames::kAsideFolderPrefix, 0) == 0;
+}
+
 // Whether the held folder is the record's fill folder. The same folder by device and inode; or,
 // where the disk came back under another device number (a stick plugged in again, a reboot; FAT
 // numbers its inodes anew at each mount too), a folder of this user's under the fill's name.
@@ -74,12 +89,10 @@ bool isRecordedFill(const HeldFolder& parent, const std::string& name, const Hel
 // The fill folder the record names, removed where it is that folder and no run holds it.
 // Waiting where the disk it lay on is not there now; dropped where the fill is gone.
 Cleanup removeKilledFill(FolderServices& files, const Record& record) {
+    if (!namesOwnFolder(files, record, isFillFolderName))
+        return Cleanup::Dropped;
     const char* separators = files.pathSeparators();
     const std::string name = pathParts::nameOf(record.path, separators);
-    // Only a fill folder, by an absolute path and with its identity, is ever touched.
-    const bool absolute = files.absolutePath(record.path).value == record.path;
-    if (!record.identity || !absolute || !isFillFolderName(name))
-        return Cleanup::Dropped;
     HeldFolder parent(files, pathParts::folderOf(record.path, separators));
     const auto parentIdentity = parent.identity();
     if (!parent.isOpen() || !parentIdentity.ok())
@@ -107,11 +120,11 @@ Cleanup removeKilledFill(FolderServices& files, const Record& record) {
 template <typename Clean>
 void cleanUpRecords(FolderServices& files, ProcessServices& process, const char* kind, Clean&& clean) {
     int error = 0;
-    std::optional<HeldFolder> records = recordsFolder(files, process, kind, error);
+    std::string recordsPath;
+    std::optional<HeldFolder> records = recordsFolder(files, process, kind, error, &recordsPath);
     if (!records)
         return;
     const char* separators = files.pathSeparators();
-    const std::string recordsPath = pathParts::joined(process.stateFolder().value, kind, separators);
     for (const std::string& name : records->names()) {
         const auto text = files.readSmallFile(pathParts::joined(recordsPath, name, separators), kLongestRecord);
         const Cleanup cleanup = clean(text.ok() ? recordFrom(text.value) : Record{});
@@ -127,11 +140,10 @@ bool isTemporaryName(const std::string& name) {
 
 // The private folder the record names, with the emptied file in it; its path where one was there.
 Cleanup removeKilledDisposal(FolderServices& files, const Record& record, std::vector<std::string>& removed) {
+    if (!namesOwnFolder(files, record, isAsideFolderName))
+        return Cleanup::Dropped;
     const char* separators = files.pathSeparators();
     const std::string name = pathParts::nameOf(record.path, separators);
-    const bool absolute = files.absolutePath(record.path).value == record.path;
-    if (!record.identity || !absolute || name.rfind(diskNames::kAsideFolderPrefix, 0) != 0)
-        return Cleanup::Dropped;
     HeldFolder parent(files, pathParts::folderOf(record.path, separators));
     if (!parent.isOpen())
         return Cleanup::Waiting;
