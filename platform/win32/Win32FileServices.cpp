@@ -362,25 +362,16 @@ SysStatus Win32FileServices::flushFolder(FileHandle) {
 SysResult<FileHandle> Win32FileServices::openFolderAt(FileHandle folder, const std::string& name) {
     const std::string path = inFolder(folder, name);
     // The entry itself, never what a link or junction points to.
-    const HANDLE opened =
-        ::CreateFileW(widePath(path).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
-        return {kNoHandle, lastErrno()};
-    BY_HANDLE_FILE_INFORMATION info{};
-    int refusal = 0;
-    if (!::GetFileInformationByHandle(opened, &info))
-        refusal = lastErrno();
-    else if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-        refusal = ELOOP;
-    else if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        refusal = ENOTDIR;
-    if (refusal != 0) {
-        ::CloseHandle(opened);
-        return {kNoHandle, refusal};
-    }
-    folders_[fromHandle(opened)] = path;
-    return {fromHandle(opened), 0};
+    const auto opened =
+        win32::openChecked(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS,
+                           [](HANDLE, const BY_HANDLE_FILE_INFORMATION& info) {
+                               const EntryKind kind = win32::kindOf(info.dwFileAttributes);
+                               return kind == EntryKind::Symlink ? ELOOP : kind != EntryKind::Directory ? ENOTDIR : 0;
+                           });
+    if (!opened.ok())
+        return {kNoHandle, opened.error};
+    folders_[fromHandle(opened.value)] = path;
+    return {fromHandle(opened.value), 0};
 }
 
 SysResult<std::vector<std::string>> Win32FileServices::namesIn(FileHandle folder) {

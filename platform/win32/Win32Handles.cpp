@@ -19,25 +19,28 @@ EntryKind kindOf(DWORD attributes) {
     return EntryKind::Regular;
 }
 
-SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD share, DWORD flags,
-                               const FileIdentity* expected) {
+SysResult<HANDLE> openChecked(const std::string& path, DWORD access, DWORD share, DWORD flags,
+                              const std::function<int(HANDLE, const BY_HANDLE_FILE_INFORMATION&)>& refusalOf) {
     const HANDLE handle = ::CreateFileW(widePath(path).c_str(), access, share, nullptr, OPEN_EXISTING,
                                         flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return {nullptr, lastErrno()};
     BY_HANDLE_FILE_INFORMATION info{};
-    int refusal = 0;
-    if (!::GetFileInformationByHandle(handle, &info))
-        refusal = lastErrno();
-    else if (::GetFileType(handle) != FILE_TYPE_DISK || kindOf(info.dwFileAttributes) != EntryKind::Regular)
-        refusal = kNotARegularFile;
-    else if (expected != nullptr && identityOf(info) != *expected)
-        refusal = kFileReplaced;
+    const int refusal = ::GetFileInformationByHandle(handle, &info) ? refusalOf(handle, info) : lastErrno();
     if (refusal != 0) {
         ::CloseHandle(handle);
         return {nullptr, refusal};
     }
     return {handle, 0};
+}
+
+SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD share, DWORD flags,
+                               const FileIdentity* expected) {
+    return openChecked(path, access, share, flags, [&](HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
+        if (::GetFileType(handle) != FILE_TYPE_DISK || kindOf(info.dwFileAttributes) != EntryKind::Regular)
+            return kNotARegularFile;
+        return expected != nullptr && identityOf(info) != *expected ? kFileReplaced : 0;
+    });
 }
 
 SysResult<HANDLE> openEntry(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include "platform/FileServices.h"
 
+#include <functional>
 #include <string>
 #include <windows.h>
 
@@ -28,6 +29,11 @@ inline FileHandle fromHandle(HANDLE handle) {
 
 FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info);
 EntryKind kindOf(DWORD attributes);
+
+// Opens the path itself, never what a link, junction or mount point leads to, and asks `refusalOf`
+// of the open handle: 0 to keep it, else the error it is closed with.
+SysResult<HANDLE> openChecked(const std::string& path, DWORD access, DWORD share, DWORD flags,
+                              const std::function<int(HANDLE, const BY_HANDLE_FILE_INFORMATION&)>& refusalOf);
 
 // Opens the path itself, never what a link, junction or mount point leads to, and checks on the
 // handle that it is a regular file on disk and, when `expected` is given, that very file.
