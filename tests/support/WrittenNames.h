@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FillFolder.h"
 #include "platform/DiskNames.h"
 
 #include <filesystem>
@@ -32,9 +33,6 @@ inline std::string fillRecordsIn(const std::string& stateHome) {
 }
 inline bool isAsideFolderName(const std::string& name) {
     return name.rfind(diskNames::kAsideFolderPrefix, 0) == 0;
-}
-inline bool isFillFolderName(const std::string& name) {
-    return name.rfind(diskNames::kFillFolderPrefix, 0) == 0;
 }
 
 } // namespace kelvanter::testing
