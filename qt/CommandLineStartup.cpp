@@ -14,10 +14,28 @@ QCommandLineOption optionOf(const commandLine::Option& option) {
     return QCommandLineOption({option.shortName, option.longName}, QString::fromUtf8(option.description));
 }
 
+// The argument an unknown option's name came from, whole ("-platform", "--farbe=rot"): the parser
+// gives only the name.
+std::string argumentNaming(const QString& name, int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument(argv[i]);
+        if (argument == "--")
+            break;
+        const std::size_t start = argument.find_first_not_of('-');
+        if (start == 0 || start == std::string::npos)
+            continue;
+        if (QString::fromLocal8Bit(argument.substr(start, argument.find('=') - start)) == name)
+            return argument;
+    }
+    return QString((name.size() == 1 ? "-" : "--") + name).toStdString();
+}
+
 } // namespace
 
 commandLine::Request readCommandLine(int argc, char* argv[]) {
     QCommandLineParser parser;
+    // "-platform" is one option, as Qt itself reads it, not the letters p, l, a, ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = optionOf(commandLine::kHelp);
     const QCommandLineOption version = optionOf(commandLine::kVersion);
     const QCommandLineOption freeSpace(QString(commandLine::kFreeSpace.longName),
@@ -39,8 +57,7 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
     if (!parser.parse(arguments)) {
         request.action = commandLine::Action::Refuse;
         const QStringList unknown = parser.unknownOptionNames();
-        const QString name = unknown.isEmpty() ? QString() : unknown.front();
-        request.unknownOption = QString((name.size() == 1 ? "-" : "--") + name).toStdString();
+        request.unknownOption = argumentNaming(unknown.isEmpty() ? QString() : unknown.front(), argc, argv);
         return request;
     }
     if (parser.isSet(help))

@@ -4,6 +4,25 @@
 #include "qt/frmVesk.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+QtMessageHandler qtsOwnHandler = nullptr;
+
+// Qt ends the program with abort() where no display answers; the user gets a sentence and the
+// exit code of a command line that cannot be served instead.
+void endWithoutDisplay(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        qtsOwnHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", kelvanter::commandLine::kNoDisplay);
+    std::_Exit(2);
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // --help, --version and an option of no one's answer at once, without a window and without a
@@ -12,7 +31,9 @@ int main(int argc, char* argv[]) {
     if (early.action != kelvanter::commandLine::Action::Refuse || !kelvanter::isQtOption(early.unknownOption))
         if (const auto exitCode = kelvanter::answerWithoutWindow(early, "kelvanter"))
             return *exitCode;
+    qtsOwnHandler = qInstallMessageHandler(endWithoutDisplay);
     QApplication application(argc, argv);
+    qInstallMessageHandler(qtsOwnHandler);
     kelvanter::prepareApplication(application);
     // Read again: Qt has taken its own options (-platform, -style, ...) out of argv meanwhile.
     const kelvanter::commandLine::Request request = kelvanter::readCommandLine(argc, argv);

@@ -22,6 +22,11 @@ inline constexpr const char* kFileName = "DATEI";
 inline constexpr const char* kFileDescription =
     "Die zu zerstörende Datei; sie erscheint im Fenster und wird erst nach Ihrer Bestätigung zerstört.";
 
+// Where no display can be reached, the window cannot open: said instead, with exit code 2.
+inline constexpr const char* kNoDisplay =
+    "Kelvanter braucht eine grafische Oberfläche, aber keine Anzeige ist erreichbar (DISPLAY oder "
+    "WAYLAND_DISPLAY).";
+
 enum class Action { OpenWindow, OpenFreeSpaceWindow, ShowHelp, ShowVersion, Refuse };
 
 struct Request {
