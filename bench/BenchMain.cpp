@@ -54,8 +54,6 @@ public:
 private:
     static const char* noticeName(RunNotice notice) {
         switch (notice) {
-        case RunNotice::FileVanished:
-            return "vanished";
         case RunNotice::CannotOpen:
             return "cannot-open";
         case RunNotice::CannotWrite:
@@ -70,6 +68,12 @@ private:
             return "deletion-unflushed";
         case RunNotice::LeftEmptied:
             return "left-emptied";
+        case RunNotice::NameGone:
+            return "name-gone";
+        case RunNotice::NewFileUnderName:
+            return "new-file-under-name";
+        case RunNotice::Unchangeable:
+            return "unchangeable";
         case RunNotice::DeletedUnproven:
             break;
         }

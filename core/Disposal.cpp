@@ -1,6 +1,8 @@
 #include "core/Disposal.h"
 
+#include "core/HeldFolder.h"
 #include "core/ModDestroyFile.h"
+#include "platform/PathParts.h"
 
 namespace kelvanter {
 
@@ -24,8 +26,33 @@ DisposalOutcome outcomeOf(modDestroyFile::KillOutcome killed) {
     return DisposalOutcome::DeleteFailed;
 }
 
-DisposalResult disposalOf(const modDestroyFile::KillResult& killed) {
-    return {outcomeOf(killed.outcome), killed.fileAt, killed.strangerAt};
+DisposalResult disposalOf(const modDestroyFile::KillResult& killed, Doubts raised) {
+    return {outcomeOf(killed.outcome), killed.fileAt, killed.strangerAt, killed.error, std::move(raised)};
+}
+
+// Whether another file now stands under the path: a program saved a new version over it.
+bool nameTakenByAnother(DestructionServices& files, const std::string& path) {
+    const char* separators = files.pathSeparators();
+    const HeldFolder folder(files, pathParts::folderOf(path, separators));
+    return folder.isOpen() && folder.identityOf(pathParts::nameOf(path, separators)).ok();
+}
+
+// The file's last name is gone: its emptied blocks go back to the file system all the same.
+DisposalResult nameGone(DestructionServices& files, HeldFile& file) {
+    modDestroyFile::TruncateFile(files, file.written.handle());
+    file.written.close();
+    return {nameTakenByAnother(files, file.path) ? DisposalOutcome::NewFileUnderName : DisposalOutcome::Vanished};
+}
+
+// What another program did to the file since the passes: wrote past their end, or holds it open
+// and may have written until the cut.
+Doubts writesByOthers(const CoreContext& context, HeldFile& file, bool grown) {
+    Doubts raised;
+    if (grown)
+        raised.push_back({DoubtKind::WrittenMeanwhile});
+    if (context.process.holdersOf(file.pin.handle()) == Holders::Others)
+        raised.push_back({DoubtKind::OpenElsewhere});
+    return raised;
 }
 
 } // namespace
@@ -35,24 +62,28 @@ DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
     for (int round = 0;; ++round) {
         context.progress.enterPhase(RunPhase::Disposing);
         const auto status = files.statusOf(file.pin.handle());
-        if (!modDestroyFile::FileExists(status)) {
-            context.reports.report({RunNotice::FileVanished, file.path});
-            return {status.ok() && status.value.links > 0 ? DisposalOutcome::SystemFile : DisposalOutcome::Vanished};
-        }
+        if (!status.ok() || status.value.links == 0)
+            return nameGone(files, file);
+        if (!modDestroyFile::FileExists(status))
+            return {DisposalOutcome::SystemFile};
         if (modDestroyFile::AttributesOk(status.value.attributes))
             break;
         if (round == kMaxAttributeResets)
             return {DisposalOutcome::AttributesStuck};
         modDestroyFile::ResetAttributes(files, file.pin);
     }
+    const auto length = files.lengthOf(file.written.handle());
+    const bool grown = !length.ok() || length.value > file.overwrittenEnd;
     const bool cut = modDestroyFile::TruncateFile(files, file.written.handle());
     // Closed before the renames: Windows renames no file that is open without sharing.
     file.written.close();
+    Doubts raised = writesByOthers(context, file, grown);
     if (!cut)
-        return {DisposalOutcome::TruncateFailed};
+        return {DisposalOutcome::TruncateFailed, {}, {}, 0, std::move(raised)};
     const auto slots =
         file.folderKeepsDeletedNames ? modDestroyFile::DeletedNames::KeptInSlots : modDestroyFile::DeletedNames::Reused;
-    return disposalOf(modDestroyFile::RenameAndKill(files, context.process, context.clock, file.path, file.pin, slots));
+    return disposalOf(modDestroyFile::RenameAndKill(files, context.process, context.clock, file.path, file.pin, slots),
+                      std::move(raised));
 }
 
 } // namespace kelvanter

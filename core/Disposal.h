@@ -11,8 +11,9 @@ namespace kelvanter {
 // How far the disposal got. The verdict follows from it; only a file found gone is shown here.
 enum class DisposalOutcome {
     Deleted,
-    Vanished,   // its last name was deleted meanwhile, by someone else
-    SystemFile, // it turned into a system file (immutable) and stays where it is
+    Vanished,         // its last name was deleted meanwhile, by someone else
+    NewFileUnderName, // its name was taken by a new file meanwhile (a save), which was left as it was
+    SystemFile,       // it turned into a system file (immutable) and stays where it is
     AttributesStuck,
     TruncateFailed,
     RenameFailed,
@@ -26,6 +27,8 @@ struct DisposalResult {
     DisposalOutcome outcome;
     std::string fileAt = {};     // where the emptied file lies, where not at its path
     std::string strangerAt = {}; // where the file that stood under its name lies, for Replaced
+    int error = 0;               // why the name could not be removed
+    Doubts raised = {};          // what the disposal found against the proof: writes by others
 };
 
 // The reset-and-check cycle gives up after this many rounds; the file then stays.
@@ -36,6 +39,7 @@ struct HeldFile {
     const std::string& path; // as the file system names it
     FilePin& pin;
     PassFile& written;
+    std::int64_t overwrittenEnd = 0;      // how far the passes overwrote it
     bool folderKeepsDeletedNames = false; // FAT, exFAT: the name's slots are written over first
 };
 

@@ -118,8 +118,8 @@ KillResult deleteUnderItsName(HeldFolder& folder, const std::string& name, const
     if (!folder.names(name, pin.identity()))
         return {KillOutcome::Replaced, {}, at};
     pin.release();
-    if (!folder.remove(name).ok())
-        return {KillOutcome::DeleteFailed, own ? std::string() : at};
+    if (const SysStatus removed = folder.remove(name); !removed.ok())
+        return {KillOutcome::DeleteFailed, own ? std::string() : at, {}, removed.error};
     return {folder.everyChangeFlushed() ? KillOutcome::Deleted : KillOutcome::DeletionUnflushed};
 }
 
@@ -136,12 +136,12 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
     const auto inFolder = [&](const std::string& name) { return pathParts::joined(folderPath, name, separators); };
     HeldFolder folder(files, folderPath);
     if (!folder.isOpen())
-        return {KillOutcome::RenameFailed};
+        return {KillOutcome::RenameFailed, {}, {}, folder.openError()};
     const std::string ownName = pathParts::nameOf(path, separators);
     // Whatever the name names now, if not the held file, is left as it is.
     const auto named = folder.identityOf(ownName);
     if (!named.ok())
-        return {KillOutcome::RenameFailed};
+        return {KillOutcome::RenameFailed, {}, {}, named.error};
     if (named.value != pin.identity())
         return {KillOutcome::Replaced, {}, path};
     std::string name = ownName;
@@ -179,8 +179,8 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
         dropAside();
         // Under its own name, not under a neutral one no one would look for.
         if (name != ownName && !folder.renameInPlace(name, ownName).ok())
-            return {KillOutcome::RenameFailed, inFolder(name)};
-        return {KillOutcome::RenameFailed};
+            return {KillOutcome::RenameFailed, inFolder(name), {}, moved.error};
+        return {KillOutcome::RenameFailed, {}, {}, moved.error};
     }
     // Swapped between the look and the move: the stranger goes back, and nothing is deleted.
     if (!target.names(temporary, pin.identity())) {
@@ -193,10 +193,10 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
         return {KillOutcome::LeftEmptied, temporaryPath};
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
-    if (!target.remove(temporary).ok()) {
+    if (const SysStatus removed = target.remove(temporary); !removed.ok()) {
         if (record)
             record->keep(); // the emptied file stays in the private folder, for a later start
-        return {KillOutcome::DeleteFailed, temporaryPath};
+        return {KillOutcome::DeleteFailed, temporaryPath, {}, removed.error};
     }
     const bool lasts = target.everyChangeFlushed();
     dropAside();

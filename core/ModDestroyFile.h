@@ -38,6 +38,7 @@ struct KillResult {
     KillOutcome outcome;
     std::string fileAt = {};     // where the emptied file lies, where not at its own path
     std::string strangerAt = {}; // where the file found under the name lies, for Replaced
+    int error = 0;               // why the rename or the deletion was refused
 };
 
 // Whether the folder keeps a deleted entry's name in its slots (FAT, exFAT), which are then written

@@ -1,5 +1,6 @@
 #include "core/OverwritePasses.h"
 
+#include "core/AttributeWipe.h"
 #include "core/Disposal.h"
 #include "core/PassFile.h"
 
@@ -8,6 +9,13 @@
 namespace kelvanter {
 
 namespace {
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
 
 // One destruction: the target held, the passes written, then proven, disposed of and judged.
 class OverwriteRun {
@@ -31,12 +39,19 @@ public:
     }
 
     Verdict finish() {
+        // What another program wrote past the passes' end meanwhile goes too, or stands against the proof.
+        const bool caughtUp = writer_->overwriteGrowth();
         // Proven before the cut, while the overwritten blocks are still the file's.
-        const Doubts unproven = proof_->failureAfter(context_.files, context_.clock, file_.handle(),
-                                                     writer_->lastPattern(), [this] { writer_->serveIfDue(); });
+        Doubts unproven = proof_->failureAfter(context_.files, context_.clock, file_.handle(), writer_->lastPattern(),
+                                               [this] { writer_->serveIfDue(); });
+        if (!caughtUp)
+            unproven.push_back({DoubtKind::WrittenMeanwhile});
+        if (const auto kept = wipeAttributes(context_.files, file_.handle()); !kept.empty())
+            unproven.push_back({DoubtKind::AttributesKept, joined(kept)});
         const StorageView& storage = target_->storage;
         const bool keepsNames = storage.facts.ok() && storage.facts.value.keepsDeletedNames;
-        const DisposalResult disposal = vesk_total(context_, {path_, target_->pin, file_, keepsNames});
+        const DisposalResult disposal =
+            vesk_total(context_, {path_, target_->pin, file_, writer_->overwrittenEnd(), keepsNames});
         target_.reset();
         return verdictAfter(context_, path_, disposal, unproven);
     }

@@ -33,6 +33,13 @@ public:
         route_ = opened.value.route;
         return {opened.error};
     }
+    // The held file itself, whatever its path names now.
+    SysStatus openHeld(FileHandle pinned) {
+        const auto opened = files_.reopenForOverwrite(pinned);
+        handle_ = opened.ok() ? opened.value.handle : kNoHandle;
+        route_ = opened.value.route;
+        return {opened.error};
+    }
     // From now on through the cache, where the device refused a direct write or a write is unaligned.
     SysStatus useCache() {
         if (route_ == WriteRoute::Buffered)

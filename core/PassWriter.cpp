@@ -43,8 +43,42 @@ bool PassWriter::start(std::int64_t passes) {
     for (const NamedStream& stream : streams_)
         length += stream.size;
     counters_.lBytesTotal = passes * length;
-    const SysStatus opened = file_.open(path_, pin_.identity());
+    const SysStatus opened = openHeldFile();
     return opened.ok() || fail(RunNotice::CannotOpen, opened.error);
+}
+
+// By its name, where that still names the held file; through the pin where another program
+// deleted the name after the lookup, for the content is still there.
+SysStatus PassWriter::openHeldFile() {
+    const SysStatus byName = file_.open(path_, pin_.identity());
+    if (byName.ok())
+        return byName;
+    const auto status = context_.files.statusOf(pin_.handle());
+    if (status.ok() && status.value.links == 0)
+        return file_.openHeld(pin_.handle());
+    if (status.ok() && status.value.unchangeable)
+        return {kFileUnchangeable};
+    return byName;
+}
+
+bool PassWriter::overwriteGrowth() {
+    constexpr int kRounds = 3;
+    DestructionServices& files = context_.files;
+    const auto block = blockOf(lastPattern_);
+    for (int round = 0; round < kRounds; ++round) {
+        const auto length = files.lengthOf(file_.handle());
+        if (!length.ok())
+            return false;
+        if (length.value <= overwrittenEnd_)
+            return true;
+        const std::int64_t first = overwrittenEnd_ / kBlock;
+        const std::int64_t count = blocksFor(length.value) - first;
+        const auto written = writeBatch(file_, block->bytes.data(), count, first);
+        if (!written.ok() || !files.flushData(file_.handle()).ok())
+            return false;
+        overwrittenEnd_ = (first + count) * kBlock;
+    }
+    return false;
 }
 
 bool PassWriter::normalMode() {
@@ -74,6 +108,7 @@ bool PassWriter::overwritePass(const PassPlan& plan) {
     std::int64_t bytesBefore = 0;
     if (!overwriteTarget(file_, length.value, plan, step, bytesBefore))
         return false;
+    overwrittenEnd_ = blocksFor(length.value) * kBlock;
     for (NamedStream& stream : streams_) {
         if (!overwriteStream(stream, plan, step, bytesBefore))
             return false;

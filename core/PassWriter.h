@@ -35,6 +35,12 @@ public:
     bool normalMode();
     bool intensiveMode();
 
+    // Overwrites with the last pattern what another program wrote past the overwritten end
+    // meanwhile, for a few rounds; false where the file kept growing.
+    bool overwriteGrowth();
+    // How far the file is overwritten: the last pass's blocks, and the growth since.
+    std::int64_t overwrittenEnd() const { return overwrittenEnd_; }
+
     unsigned char lastPattern() const { return lastPattern_; }
     const Failure& failure() const { return failure_; }
     void serveIfDue();
@@ -58,6 +64,7 @@ private:
     std::int64_t bytesDoneAfter(std::int64_t position, const PassPlan& plan) const;
     void progressStep();
     bool fail(RunNotice notice, int error);
+    SysStatus openHeldFile();
 
     const CoreContext& context_;
     ByteCounters& counters_;
@@ -69,6 +76,7 @@ private:
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.
     std::int64_t runningBlock_ = 0;
+    std::int64_t overwrittenEnd_ = 0;
     TransferPace pace_;
     ServingPace serving_;
     Failure failure_;

@@ -18,8 +18,10 @@ enum class DoubtKind {
     SharedBlocks,     // another file or a snapshot shares the blocks
     Compressed,
     LocationUnknown,
-    BlocksMoved,     // the blocks lay elsewhere after the passes
-    ReadBackDiffers, // the device returned other bytes than the pattern
+    BlocksMoved,      // the blocks lay elsewhere after the passes
+    ReadBackDiffers,  // the device returned other bytes than the pattern
+    WrittenMeanwhile, // another program wrote to the file during the run, past what was overwritten
+    AttributesKept,   // extended attributes that could not be overwritten; `detail` names them
 };
 
 struct Doubt {
@@ -37,7 +39,6 @@ using Doubts = std::vector<Doubt>;
 
 // What a run has to tell the user in a box; the window chooses the words.
 enum class RunNotice {
-    FileVanished,      // the disposal found the file gone or turned into a system file
     CannotOpen,        // the file could not be found or opened for the passes; it is unchanged
     CannotWrite,       // a pass could not write or flush the file; it stays at its path
     Cancelled,         // a request to end the program stopped the passes; the file stays at its path
@@ -46,18 +47,29 @@ enum class RunNotice {
     LeftEmptied,       // the file is emptied, but left where others may change names, at `path`
     Replaced,          // another file stood under its name at the disposal, and was left as it was
     DeletedUnproven,   // the file is gone, but the overwrite could not be proven on the device
+    NameGone,          // another program deleted the file's name during the run; it was overwritten all the same
+    NewFileUnderName,  // a new file took the name during the run (a save); it was left as it was
+    Unchangeable,      // the file became immutable, append-only or a system file, and stays under its name
 };
 
 struct RunReport {
     RunReport(RunNotice notice, std::string path, int error = 0, Doubts doubts = {}, std::string strangerAt = {})
         : notice(notice), path(std::move(path)), error(error), doubts(std::move(doubts)),
           strangerAt(std::move(strangerAt)) {}
+    // A report after the passes: the content is overwritten, and `doubts` say why unproven.
+    static RunReport afterPasses(RunNotice notice, std::string path, const Doubts& doubts, int error = 0,
+                                 std::string strangerAt = {}) {
+        RunReport report(notice, std::move(path), error, doubts, std::move(strangerAt));
+        report.overwritten = true;
+        return report;
+    }
 
     RunNotice notice;
-    std::string path;       // where the file lies, as the file system names it
-    int error;              // why a pass failed, for CannotOpen and CannotWrite
-    Doubts doubts;          // why the overwrite is unproven, for DeletedUnproven
-    std::string strangerAt; // where the file that stood under the name lies now, for Replaced
+    std::string path;         // where the file lies, as the file system names it
+    int error;                // why a pass failed, or why the name could not be removed
+    Doubts doubts;            // why the overwrite is unproven, for DeletedUnproven
+    std::string strangerAt;   // where the file that stood under the name lies now, for Replaced
+    bool overwritten = false; // the passes are done: the box says what became of the content
     bool operator==(const RunReport&) const = default;
 };
 

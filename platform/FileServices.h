@@ -11,10 +11,11 @@
 namespace kelvanter {
 
 // Refusals of the services that no errno names, each apart from every errno value.
-inline constexpr int kNotARegularFile = 0x10001; // a folder, link, FIFO, socket or device
-inline constexpr int kFileReplaced = 0x10002;    // the path names another file than the one held
-inline constexpr int kDirectIoRefused = 0x10003; // the file system takes no writes past its cache
-inline constexpr int kMountPoint = 0x10004;      // something is mounted on the path: it is no file in its folder
+inline constexpr int kNotARegularFile = 0x10001;  // a folder, link, FIFO, socket or device
+inline constexpr int kFileReplaced = 0x10002;     // the path names another file than the one held
+inline constexpr int kDirectIoRefused = 0x10003;  // the file system takes no writes past its cache
+inline constexpr int kMountPoint = 0x10004;       // something is mounted on the path: it is no file in its folder
+inline constexpr int kFileUnchangeable = 0x10006; // immutable or append-only (or a system file): nothing may change it
 
 #ifdef EDQUOT
 inline constexpr int kQuotaExceeded = EDQUOT;
@@ -112,6 +113,20 @@ struct Extent {
     std::int64_t length = 0;
     std::uint32_t flags = 0;
     bool operator==(const Extent&) const = default;
+};
+
+// An extended attribute of a file ("user.xdg.origin.url", where a download came from).
+struct FileAttribute {
+    std::string name; // whole, with its namespace
+    std::int64_t size = 0;
+    bool mayChange = true; // false where no user may write it (security.*), or not this one (trusted.*)
+};
+
+// A stretch of a file that holds data, in bytes; the rest of it is holes, which hold nothing.
+struct DataRange {
+    std::int64_t offset = 0;
+    std::int64_t length = 0;
+    bool operator==(const DataRange&) const = default;
 };
 
 using FileHandle = int;
@@ -267,6 +282,17 @@ public:
                                                    std::size_t size) = 0;
     // Cuts the open file to zero bytes and commits the cut to the device.
     virtual SysStatus cutToZero(FileHandle handle) = 0;
+
+    // The held file opened anew for the passes, whatever its path names by now: for a file whose
+    // last name another program deleted after the lookup. Otherwise as openForOverwrite.
+    virtual SysResult<OverwriteHandle> reopenForOverwrite(FileHandle pinned) = 0;
+    // Where the open file holds data: its whole length where the file system cannot tell holes.
+    virtual SysResult<std::vector<DataRange>> dataRangesOf(FileHandle handle) = 0;
+    // The extended attributes of the open file; none where the system keeps none.
+    virtual SysResult<std::vector<FileAttribute>> attributesOf(FileHandle handle) = 0;
+    // Gives the attribute of that whole name this value in place of its old one.
+    virtual SysStatus replaceAttributeValue(FileHandle handle, const std::string& name, const std::string& value) = 0;
+    virtual SysStatus removeAttribute(FileHandle handle, const std::string& name) = 0;
 };
 
 // A file system's log of its own metadata (ext4's journal, XFS's log), where old copies of
@@ -322,6 +348,9 @@ public:
     virtual bool stopRequested() = 0;
     // Stops holding them back; a request that came meanwhile ends the program now.
     virtual void releaseStopRequests() = 0;
+    // Whether the program runs with the system's full rights (root, an elevated administrator):
+    // a refusal then is none that more rights would lift.
+    virtual bool hasFullRights() = 0;
 };
 
 // What the desktop's records of a file need besides reading them.

@@ -62,6 +62,81 @@ std::string notDeleted(const std::string& path) {
     return "Die Datei " + path + " konnte nicht gelöscht werden! Starten sie das Programm als Administrator.";
 }
 
+namespace {
+
+constexpr const char* kAdministratorHint = " Starten sie das Programm als Administrator.";
+constexpr const char* kUnchanged = " Sie ist unverändert.";
+
+bool isRefusal(int error) {
+    return error == EACCES || error == EPERM;
+}
+
+std::string hintWhere(bool rightsWouldHelp) {
+    return rightsWouldHelp ? kAdministratorHint : "";
+}
+
+// Why the name could not be removed, as a sentence with a blank before it; nothing where unknown.
+std::string nameRefusal(int error) {
+    if (error == 0)
+        return "";
+    if (error == EROFS)
+        return " Das Dateisystem ist schreibgeschützt.";
+    if (isRefusal(error))
+        return " Ihr Ordner erlaubt nicht, dort Namen zu ändern.";
+    return " " + describeError(error);
+}
+
+} // namespace
+
+std::string contentFate(const Doubts& doubts) {
+    if (doubts.empty())
+        return "Ihr Inhalt ist überschrieben, und der Datenträger hat das beim Nachlesen bestätigt.";
+    return "Ihr Inhalt ist überschrieben, aber das ließ sich nicht nachweisen: " + reasons(doubts) + kUnprovenTail;
+}
+
+std::string cannotOpen(int error, bool fullRights) {
+    if (error == 0 || error == EBUSY || error == ETXTBSY)
+        return kCannotOpen;
+    if (error == EROFS)
+        return std::string("Die Datei kann nicht geöffnet werden: Das Dateisystem ist nur zum Lesen eingehängt, oder "
+                           "der Datenträger ist schreibgeschützt.") +
+               kUnchanged;
+    if (isRefusal(error))
+        return std::string("Die Datei kann nicht zum Schreiben geöffnet werden: Dieser Benutzer darf sie nicht "
+                           "ändern.") +
+               kUnchanged + hintWhere(!fullRights);
+    if (error == kFileUnchangeable)
+        return std::string("Die Datei ist gegen jede Änderung gesperrt (unveränderlich, nur zum Anhängen oder eine "
+                           "Systemdatei).") +
+               kUnchanged + hintWhere(!fullRights);
+    if (error == kFileReplaced)
+        return "Die Datei wurde seit der Auswahl durch eine andere ersetzt. Keine der beiden wurde verändert.";
+    return "Die Datei kann nicht geöffnet werden: " + describeError(error) + kUnchanged;
+}
+
+std::string notDeletedAfterPasses(const std::string& path, int error, const Doubts& doubts, bool fullRights) {
+    const bool rightsWouldHelp = !fullRights && (error == 0 || isRefusal(error));
+    return "Die Datei " + path + " konnte nicht gelöscht werden!" + nameRefusal(error) + hintWhere(rightsWouldHelp) +
+           " " + contentFate(doubts);
+}
+
+std::string unchangeable(const std::string& path, const Doubts& doubts, bool fullRights) {
+    return "Die Datei " + path +
+           " wurde während des Zerstörens gegen jede Änderung gesperrt (unveränderlich, nur zum Anhängen oder eine "
+           "Systemdatei) und bleibt unter ihrem Namen. " +
+           contentFate(doubts) + hintWhere(!fullRights);
+}
+
+std::string nameGone(const std::string& path, const Doubts& doubts) {
+    return "Der Name der Datei " + path + " wurde während des Zerstörens von einem anderen Programm gelöscht. " +
+           contentFate(doubts);
+}
+
+std::string newFileUnderName(const std::string& path, const Doubts& doubts) {
+    return "Während des Zerstörens hat ein anderes Programm eine neue Datei unter dem Namen " + path +
+           " gespeichert; sie wurde nicht verändert. Die bisherige Fassung ist gelöscht. " + contentFate(doubts);
+}
+
 std::string deletedUnproven(const std::string& path, const Doubts& doubts) {
     return kUnprovenHead + path + kUnprovenMiddle + reasons(doubts) + kUnprovenTail;
 }
@@ -144,6 +219,10 @@ std::string reason(const Doubt& doubt) {
         return "ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle";
     case DoubtKind::ReadBackDiffers:
         return "der Datenträger lieferte beim Nachlesen nicht das geschriebene Muster";
+    case DoubtKind::WrittenMeanwhile:
+        return "ein anderes Programm hat während des Zerstörens in sie geschrieben";
+    case DoubtKind::AttributesKept:
+        return "ihre erweiterten Attribute " + doubt.detail + " ließen sich nicht überschreiben";
     }
     return "die Lage ihrer Daten auf dem Datenträger ist nicht bekannt";
 }
@@ -155,25 +234,32 @@ std::string reasons(const Doubts& doubts) {
     return joined;
 }
 
-Box boxFor(const RunReport& report, const std::string& executableName) {
+Box boxFor(const RunReport& report, const std::string& executableName, bool fullRights) {
     const std::string path = shownName(report.path);
+    const std::string fate = report.overwritten ? " " + contentFate(report.doubts) : std::string();
     switch (report.notice) {
-    case RunNotice::FileVanished:
-        return {kFileVanished, kStyleOkOnly, kApplicationTitle};
     case RunNotice::CannotOpen:
-        return {kCannotOpen, kStyleWarning, kMessageTitle};
+        return {cannotOpen(report.error, fullRights), kStyleWarning, kMessageTitle};
     case RunNotice::CannotWrite:
         return {cannotWrite(report.error), kStyleWarning, kMessageTitle};
     case RunNotice::Cancelled:
         return {kCancelled, kStyleWarning, kMessageTitle};
     case RunNotice::NotDeleted:
+        if (report.overwritten)
+            return {notDeletedAfterPasses(path, report.error, report.doubts, fullRights), kStyleError, executableName};
         return {notDeleted(path), kStyleError, executableName};
     case RunNotice::Replaced:
-        return {replaced(path, shownName(report.strangerAt)), kStyleWarning, kMessageTitle};
+        return {replaced(path, shownName(report.strangerAt)) + fate, kStyleWarning, kMessageTitle};
     case RunNotice::DeletionUnflushed:
-        return {deletionUnflushed(path), kStyleWarning, kMessageTitle};
+        return {deletionUnflushed(path) + fate, kStyleWarning, kMessageTitle};
     case RunNotice::LeftEmptied:
-        return {leftEmptied(path), kStyleWarning, kMessageTitle};
+        return {leftEmptied(path) + fate, kStyleWarning, kMessageTitle};
+    case RunNotice::NameGone:
+        return {nameGone(path, report.doubts), kStyleWarning, kMessageTitle};
+    case RunNotice::NewFileUnderName:
+        return {newFileUnderName(path, report.doubts), kStyleWarning, kMessageTitle};
+    case RunNotice::Unchangeable:
+        return {unchangeable(path, report.doubts, fullRights), kStyleError, executableName};
     case RunNotice::DeletedUnproven:
         break;
     }

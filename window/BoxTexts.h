@@ -26,7 +26,6 @@ inline constexpr const char* kAllFilesFilter = "Alle Dateien (*.*)|*.*";
 inline constexpr const char* kAllFilesExtension = "*.*";
 
 // The run's boxes.
-inline constexpr const char* kFileVanished = "Datei nicht gefunden!";
 inline constexpr const char* kCannotOpen =
     "Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.";
 inline constexpr const char* kUnprovenHead = "Die Datei ";
@@ -39,6 +38,15 @@ std::string confirmation(const std::string& path);
 std::string cannotProcess(const std::string& path, const std::string& reason);
 std::string indistinguishableName(const std::string& path);
 std::string notDeleted(const std::string& path);
+// What became of the content after the passes: overwritten, and proven or why not.
+std::string contentFate(const Doubts& doubts);
+// Why the file could not be opened for the passes, in the words of the error.
+std::string cannotOpen(int error, bool fullRights);
+std::string notDeletedAfterPasses(const std::string& path, int error, const Doubts& doubts, bool fullRights);
+std::string unchangeable(const std::string& path, const Doubts& doubts, bool fullRights);
+// Another program deleted the name, or saved a new file under it, during the run.
+std::string nameGone(const std::string& path, const Doubts& doubts);
+std::string newFileUnderName(const std::string& path, const Doubts& doubts);
 std::string deletedUnproven(const std::string& path, const Doubts& doubts);
 // A pass that could not write the whole file, and why, in the words the error says.
 std::string cannotWrite(int error);
@@ -68,6 +76,8 @@ struct Box {
 };
 
 // The box a run's report is shown in; `executableName` titles the box of a file not deleted.
-Box boxFor(const RunReport& report, const std::string& executableName);
+// `fullRights`: the program runs as root or an elevated administrator, so the hint to start it
+// so would not help.
+Box boxFor(const RunReport& report, const std::string& executableName, bool fullRights = false);
 
 } // namespace kelvanter::boxTexts

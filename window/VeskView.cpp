@@ -37,7 +37,7 @@ void VeskView::report(const RunReport& report) {
     // The program ends as asked once the run is over: no box waits for the user meanwhile.
     if (process_.stopRequested())
         return;
-    const boxTexts::Box box = boxTexts::boxFor(report, port_.executableName());
+    const boxTexts::Box box = boxTexts::boxFor(report, port_.executableName(), process_.hasFullRights());
     progress_.messageBox(box.text, box.style, box.title);
 }
 

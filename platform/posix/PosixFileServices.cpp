@@ -250,11 +250,7 @@ SysResult<OverwriteHandle> PosixFileServices::openForOverwrite(const std::string
     const auto opened = openVerified(path, O_RDWR, &expected);
     if (!opened.ok())
         return {{}, opened.error};
-    // Direct only once the descriptor is known to be the file: EINVAL then says nothing but that
-    // its file system takes no direct writes (tmpfs on older kernels, some FUSE file systems).
-    const int flags = ::fcntl(opened.value, F_GETFL);
-    const bool direct = flags >= 0 && ::fcntl(opened.value, F_SETFL, flags | O_DIRECT) == 0;
-    return {{opened.value, direct ? WriteRoute::Direct : WriteRoute::Buffered}, 0};
+    return {posix::directWhereTaken(opened.value), 0};
 }
 
 SysResult<FileHandle> PosixFileServices::writeThroughCache(FileHandle handle, const std::string&, const FileIdentity&) {

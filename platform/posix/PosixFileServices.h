@@ -39,6 +39,11 @@ public:
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override;
     SysStatus cutToZero(FileHandle handle) override;
+    SysResult<OverwriteHandle> reopenForOverwrite(FileHandle pinned) override;
+    SysResult<std::vector<DataRange>> dataRangesOf(FileHandle handle) override;
+    SysResult<std::vector<FileAttribute>> attributesOf(FileHandle handle) override;
+    SysStatus replaceAttributeValue(FileHandle handle, const std::string& name, const std::string& value) override;
+    SysStatus removeAttribute(FileHandle handle, const std::string& name) override;
 
     // FolderServices
     SysResult<FileHandle> openFolder(const std::string& path) override;
@@ -78,6 +83,7 @@ public:
     void holdStopRequests() override;
     bool stopRequested() override;
     void releaseStopRequests() override;
+    bool hasFullRights() override;
 };
 
 } // namespace kelvanter

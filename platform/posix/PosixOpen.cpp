@@ -48,4 +48,12 @@ SysResult<int> openVerified(const std::string& path, int flags, const FileIdenti
     return {fd, 0};
 }
 
+OverwriteHandle directWhereTaken(int fd) {
+    // Direct only once the descriptor is known to be the file: EINVAL then says nothing but that
+    // its file system takes no direct writes (tmpfs on older kernels, some FUSE file systems).
+    const int flags = ::fcntl(fd, F_GETFL);
+    const bool direct = flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_DIRECT) == 0;
+    return {fd, direct ? WriteRoute::Direct : WriteRoute::Buffered};
+}
+
 } // namespace kelvanter::posix

@@ -27,4 +27,7 @@ void flushFolderOf(const std::string& path);
 // Returns the descriptor, or the errno of the open or of the refusal (the descriptor is then closed).
 SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected);
 
+// The descriptor opened for the passes, switched to direct writes where its file system takes them.
+OverwriteHandle directWhereTaken(int fd);
+
 } // namespace kelvanter::posix

@@ -151,6 +151,10 @@ bool PosixProcess::stopRequested() {
     return stopSignal != 0;
 }
 
+bool PosixProcess::hasFullRights() {
+    return ::geteuid() == 0;
+}
+
 void PosixProcess::releaseStopRequests() {
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;

@@ -18,8 +18,9 @@ int errnoFor(unsigned long error) {
     case ERROR_DIRECTORY:
         return ENOTDIR;
     case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
         return EACCES;
+    case ERROR_WRITE_PROTECT: // a medium locked against writing
+        return EROFS;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_USER_MAPPED_FILE:

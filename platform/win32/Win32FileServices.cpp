@@ -253,6 +253,42 @@ SysStatus Win32FileServices::cutToZero(FileHandle handle) {
     return {};
 }
 
+SysResult<OverwriteHandle> Win32FileServices::reopenForOverwrite(FileHandle pinned) {
+    // The held handle reaches the file whatever its name is now; others may read, not write.
+    const HANDLE opened = ::ReOpenFile(toHandle(pinned), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                       FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH);
+    if (opened == INVALID_HANDLE_VALUE)
+        return {{}, lastErrno()};
+    direct_.insert(fromHandle(opened));
+    return {{fromHandle(opened), WriteRoute::Direct}, 0};
+}
+
+SysResult<std::vector<DataRange>> Win32FileServices::dataRangesOf(FileHandle handle) {
+    const auto length = lengthOf(handle);
+    if (!length.ok())
+        return {{}, length.error};
+    FILE_ALLOCATED_RANGE_BUFFER asked{};
+    asked.Length.QuadPart = length.value;
+    std::vector<FILE_ALLOCATED_RANGE_BUFFER> found(64);
+    for (;;) {
+        DWORD bytes = 0;
+        const BOOL done =
+            ::DeviceIoControl(toHandle(handle), FSCTL_QUERY_ALLOCATED_RANGES, &asked, sizeof asked, found.data(),
+                              static_cast<DWORD>(found.size() * sizeof found[0]), &bytes, nullptr);
+        if (!done && ::GetLastError() == ERROR_MORE_DATA && found.size() < 65536) {
+            found.resize(found.size() * 4);
+            continue;
+        }
+        // A file system that cannot tell holes: all of the file is data.
+        if (!done)
+            return {{{0, length.value}}, 0};
+        std::vector<DataRange> ranges;
+        for (DWORD i = 0; i < bytes / sizeof found[0]; ++i)
+            ranges.push_back({found[i].FileOffset.QuadPart, found[i].Length.QuadPart});
+        return {ranges, 0};
+    }
+}
+
 SysResult<std::vector<NamedStream>> Win32FileServices::namedStreamsOf(const std::string& path,
                                                                       const FileIdentity& expected) {
     const auto opened = openVerified(path, 0, kShareAll, 0, &expected);
@@ -344,6 +380,18 @@ SysStatus Win32FileServices::removeFolderAt(FileHandle folder, const std::string
     return {};
 }
 
+bool Win32Process::hasFullRights() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const bool elevated = ::GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+                          elevation.TokenIsElevated != 0;
+    ::CloseHandle(token);
+    return elevated;
+}
+
 Holders Win32Process::holdersOf(FileHandle pinned) {
     // Reading while denying others the writing fails where another handle writes to the file.
     const HANDLE reader = ::ReOpenFile(toHandle(pinned), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, 0);
@@ -353,10 +401,20 @@ Holders Win32Process::holdersOf(FileHandle pinned) {
     return Holders::None;
 }
 
-// A folder's entries are committed by the moves' write-through; flushing a folder takes rights
-// that a normal user lacks.
-SysStatus Win32FileServices::flushFolder(FileHandle) {
-    return {};
+// The moves are written through; a folder is flushed besides where this user may write to it and
+// its file system can (NTFS). Where either is missing there is no such flush, which is no error.
+SysStatus Win32FileServices::flushFolder(FileHandle folder) {
+    const HANDLE writable =
+        ::ReOpenFile(toHandle(folder), GENERIC_READ | GENERIC_WRITE, kShareAll, FILE_FLAG_BACKUP_SEMANTICS);
+    if (writable == INVALID_HANDLE_VALUE)
+        return {};
+    const bool flushed = ::FlushFileBuffers(writable) != 0;
+    const DWORD error = ::GetLastError();
+    ::CloseHandle(writable);
+    if (flushed || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_HANDLE ||
+        error == ERROR_ACCESS_DENIED)
+        return {};
+    return {win32::errnoFor(error)};
 }
 
 SysResult<FileHandle> Win32FileServices::openFolderAt(FileHandle folder, const std::string& name) {

@@ -45,6 +45,14 @@ public:
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override;
     SysStatus cutToZero(FileHandle handle) override;
+    SysResult<OverwriteHandle> reopenForOverwrite(FileHandle pinned) override;
+    SysResult<std::vector<DataRange>> dataRangesOf(FileHandle handle) override;
+    // Windows keeps a file's other contents as named streams, which the passes overwrite.
+    SysResult<std::vector<FileAttribute>> attributesOf(FileHandle) override { return {{}, 0}; }
+    SysStatus replaceAttributeValue(FileHandle, const std::string&, const std::string&) override {
+        return {EOPNOTSUPP};
+    }
+    SysStatus removeAttribute(FileHandle, const std::string&) override { return {EOPNOTSUPP}; }
 
     // FolderServices
     SysResult<FileHandle> openFolder(const std::string& path) override;
@@ -100,6 +108,7 @@ public:
     void holdStopRequests() override {}
     bool stopRequested() override { return false; }
     void releaseStopRequests() override {}
+    bool hasFullRights() override;
 };
 
 namespace win32 {

@@ -57,8 +57,9 @@ TEST_F(Disposal, AFailedDeleteLeavingADelFileIsNoSuccess) {
                                         asideEntryIn(folder.path(), "07123509.del")}));
     EXPECT_FALSE(display.successVisible);
     // The box names where the emptied file lies, not the path where nothing is.
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{
-                                   {RunNotice::NotDeleted, folder.file(asideEntryIn(folder.path(), "07123509.del"))}}));
+    ASSERT_EQ(display.reports.size(), 1u);
+    EXPECT_EQ(display.reports[0].notice, RunNotice::NotDeleted);
+    EXPECT_EQ(display.reports[0].path, folder.file(asideEntryIn(folder.path(), "07123509.del")));
 }
 
 // Deleted, but the device was not seen to keep it: a power cut may bring the name back.
@@ -69,7 +70,8 @@ TEST_F(Disposal, ADeletionTheDeviceDidNotFlushIsNoSuccess) {
     EXPECT_FALSE(display.successVisible);
     // Not "could not be deleted" at a path where nothing lies: the deletion may come undone.
     EXPECT_FALSE(entryExists(path));
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::DeletionUnflushed, path}}));
+    EXPECT_EQ(display.reports,
+              (std::vector<RunReport>{RunReport::afterPasses(RunNotice::DeletionUnflushed, path, {})}));
     EXPECT_TRUE(files.openHandles().empty());
 }
 
@@ -97,7 +99,8 @@ TEST_F(Disposal, AFolderOthersMayChangeSeesNoDeletionByName) {
             EXPECT_EQ(display.successVisible, c.deleted) << refusal;
             if (!c.deleted) {
                 EXPECT_EQ(readBytes(at).size(), 0u) << "the content is gone all the same";
-                EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::LeftEmptied, at}}));
+                EXPECT_EQ(display.reports,
+                          (std::vector<RunReport>{RunReport::afterPasses(RunNotice::LeftEmptied, at, {})}));
                 std::filesystem::remove(at);
             }
         }
@@ -137,7 +140,7 @@ TEST_F(Disposal, AResetThatNeverTakesEffectEndsAfterABoundedNumberOfRounds) {
     EXPECT_EQ(files.resets, kMaxAttributeResets);
     EXPECT_EQ(display.count("pointer 11"), kMaxAttributeResets + 1);
     EXPECT_TRUE(entryExists(path));
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{RunReport::afterPasses(RunNotice::NotDeleted, path, {})}));
 }
 
 // Deleted by someone else mid-run, the file was still overwritten through the descriptor the run
@@ -147,7 +150,7 @@ TEST_F(Disposal, AFileDeletedByAnotherProgramMidRunIsStillOverwrittenAndProven) 
     const std::string other = writeSample(folder.file("andere"), 300);
     files.afterFlush = [&](int) { std::filesystem::remove(path); };
     destroy(path);
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::FileVanished, path}}));
+    EXPECT_EQ(display.reports, (std::vector<RunReport>{RunReport::afterPasses(RunNotice::NameGone, path, {})}));
     EXPECT_TRUE(display.successVisible);
     EXPECT_EQ(readBytes(other), sampleBytes(300));
     EXPECT_TRUE(disposalLeftovers(folder.path()).empty());
@@ -163,7 +166,7 @@ TEST_F(Disposal, AnImmutableFileLeftAtThePathIsNeverCalledDestroyed) {
         GTEST_SKIP() << "this file system or process cannot set the immutable flag";
     EXPECT_TRUE(entryExists(path));
     EXPECT_FALSE(display.successVisible);
-    EXPECT_EQ(notices(), (std::vector<RunNotice>{RunNotice::FileVanished, RunNotice::NotDeleted}));
+    EXPECT_EQ(notices(), (std::vector<RunNotice>{RunNotice::Unchangeable}));
 }
 
 TEST_F(Disposal, AttributeWordReflectsWriteBitAndUndeletableFlags) {

@@ -102,7 +102,9 @@ TEST_F(FailureRecovery, LinksFifosAndDevicesAreNeverOpened) {
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-TEST_F(FailureRecovery, AFileSwappedInAfterTheLookupIsNeverWritten) {
+// A save renames a new file over the name after the lookup: the new one is never written, and the
+// confirmed one, held, is destroyed all the same; the box says both.
+TEST_F(FailureRecovery, AFileSavedOverTheNameAfterTheLookupIsNeverWritten) {
     const std::string path = writeSample(folder.file("brief"), 5000);
     auto confirmed = DestructionTarget::lookUp(files, process, path);
     ASSERT_TRUE(confirmed.has_value());
@@ -111,9 +113,25 @@ TEST_F(FailureRecovery, AFileSwappedInAfterTheLookupIsNeverWritten) {
 
     destroy(std::move(*confirmed));
 
+    EXPECT_EQ(readBytes(path), sampleBytes(6000));
+    EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NewFileUnderName});
+    EXPECT_TRUE(display.successVisible);
+}
+
+// Moved away and replaced, the confirmed file keeps a name elsewhere: neither is written.
+TEST_F(FailureRecovery, AFileMovedAwayAfterTheLookupIsNeverWritten) {
+    const std::string path = writeSample(folder.file("brief"), 5000);
+    auto confirmed = DestructionTarget::lookUp(files, process, path);
+    ASSERT_TRUE(confirmed.has_value());
+    std::filesystem::rename(path, folder.file("beiseite"));
+    writeSample(path, 6000);
+
+    destroy(std::move(*confirmed));
+
     expectRecovery(display);
     EXPECT_EQ(display.reports[0].error, kFileReplaced);
     EXPECT_EQ(readBytes(path), sampleBytes(6000));
+    EXPECT_EQ(readBytes(folder.file("beiseite")), sampleBytes(5000));
 }
 
 // The run holds the file it opened: a file or a link put at the path between two passes is never
@@ -135,7 +153,7 @@ TEST_F(FailureRecovery, ReplacementsBetweenIntensivePassesAreNeverWritten) {
                 writeSample(path, 900);
         };
         destroy(path, true);
-        EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::FileVanished}) << byLink;
+        EXPECT_EQ(notices(), std::vector<RunNotice>{RunNotice::NewFileUnderName}) << byLink;
         EXPECT_TRUE(display.successVisible) << "the held file went through all seven passes";
         if (byLink)
             EXPECT_TRUE(std::filesystem::is_symlink(path));

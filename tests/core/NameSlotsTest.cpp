@@ -87,7 +87,8 @@ TEST_F(NameSlotsRun, AFileSwappedInDuringTheChurnSurvivesUnderTheName) {
     };
     destroy(path);
     EXPECT_EQ(readBytes(path), sampleBytes(3333));
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::Replaced, path, 0, {}, path}}));
+    EXPECT_EQ(display.reports,
+              (std::vector<RunReport>{RunReport::afterPasses(RunNotice::Replaced, path, {}, 0, path)}));
     EXPECT_FALSE(display.successVisible);
 }
 

@@ -70,7 +70,8 @@ TEST_F(SwapAtDisposal, AFileSwappedInAtAnyStepByNameSurvivesAndIsNamedInABox) {
         EXPECT_EQ(readBytes(path), sampleBytes(3333)) << "the swapped-in file is back under the name, unchanged";
         EXPECT_EQ(readBytes(movedAway).size(), 0u) << "the file the run held was emptied, not deleted";
         EXPECT_FALSE(display.successVisible);
-        EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::Replaced, path, 0, {}, path}}));
+        EXPECT_EQ(display.reports,
+                  (std::vector<RunReport>{RunReport::afterPasses(RunNotice::Replaced, path, {}, 0, path)}));
         EXPECT_TRUE(disposalLeftovers(place.path()).empty());
         EXPECT_TRUE(files.openHandles().empty());
     }
@@ -93,7 +94,8 @@ TEST_F(SwapAtDisposal, ASwappedInFileThatCannotGoBackIsNamedWhereItStays) {
 
     const std::string leftAt = folder.file("07123509.del");
     EXPECT_EQ(readBytes(leftAt), sampleBytes(3333));
-    EXPECT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::Replaced, path, 0, {}, leftAt}}));
+    EXPECT_EQ(display.reports,
+              (std::vector<RunReport>{RunReport::afterPasses(RunNotice::Replaced, path, {}, 0, leftAt)}));
     EXPECT_FALSE(display.successVisible);
 }
 
@@ -110,7 +112,8 @@ TEST_F(SwapAtDisposal, ABystanderUnderTheTemporaryNameSurvivesAndTheUserIsTold) 
     EXPECT_TRUE(entryExists(path));
     EXPECT_EQ(readBytes(path).size(), 0u);
     EXPECT_FALSE(display.successVisible);
-    ASSERT_EQ(display.reports, (std::vector<RunReport>{{RunNotice::NotDeleted, path}}));
+    ASSERT_EQ(display.reports,
+              (std::vector<RunReport>{RunReport::afterPasses(RunNotice::NotDeleted, path, {}, EEXIST)}));
     EXPECT_EQ(display.percentCaption, "0 %");
     EXPECT_EQ(display.background, kEmptyBarColor);
     EXPECT_TRUE(display.enabled);

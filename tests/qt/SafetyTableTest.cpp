@@ -133,7 +133,8 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
     case Verdict::DestroyedBehindReplacement:
         EXPECT_TRUE(t.window.Label3->isVisibleTo(&t.window));
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown.back().text.toStdString(), boxTexts::kFileVanished) << "its name went by another's hand";
+        EXPECT_EQ(shown.back().text.toStdString(), boxTexts::newFileUnderName(path, {}))
+            << "a new file under its name, left as it was";
         return;
     case Verdict::NotFound:
         ASSERT_EQ(shown.size(), 1u);
@@ -164,7 +165,10 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
     case Verdict::NotDeleted:
         ASSERT_FALSE(shown.empty());
         EXPECT_EQ(shown.back().style, kStyleError);
-        EXPECT_EQ(shown.back().text.toStdString(), boxTexts::notDeleted(path));
+        // Why the name stayed, and what became of the content.
+        EXPECT_EQ(shown.back().text.toStdString().rfind("Die Datei " + path + " konnte nicht gelöscht werden! ", 0),
+                  0u);
+        EXPECT_NE(shown.back().text.toStdString().find("Ihr Inhalt ist überschrieben"), std::string::npos);
         EXPECT_EQ(t.window.progress().Picture1->backColor(), kEmptyBarColor);
         break;
     }
@@ -324,7 +328,7 @@ const Row kRows[] = {
     // Faults injected during a run.
     {"LinkSwappedInAtConfirmation",
      [](SafetyTable& t) { return t.file("brief", 5000); },
-     Verdict::Recovered,
+     Verdict::DestroyedBehindReplacement,
      false,
      {},
      [](SafetyTable& t, const std::string& path) {
@@ -335,7 +339,7 @@ const Row kRows[] = {
      }},
     {"FileSwappedInAtConfirmation",
      [](SafetyTable& t) { return t.file("brief", 5000); },
-     Verdict::Recovered,
+     Verdict::DestroyedBehindReplacement,
      true,
      {},
      [](SafetyTable& t, const std::string& path) {

@@ -154,6 +154,11 @@ public:
                                         std::int64_t offset) override;
     SysResult<std::int64_t> readFromDevice(FileHandle, std::int64_t offset, void* buffer, std::size_t size) override;
     SysStatus cutToZero(FileHandle) override;
+    SysResult<OverwriteHandle> reopenForOverwrite(FileHandle) override { return {{3, WriteRoute::Direct}, 0}; }
+    SysResult<std::vector<DataRange>> dataRangesOf(FileHandle) override { return {{{0, length_}}, 0}; }
+    SysResult<std::vector<FileAttribute>> attributesOf(FileHandle) override { return {{}, 0}; }
+    SysStatus replaceAttributeValue(FileHandle, const std::string&, const std::string&) override { return {}; }
+    SysStatus removeAttribute(FileHandle, const std::string&) override { return {}; }
     SysResult<FileHandle> openFolder(const std::string&) override { return {4, 0}; }
     SysResult<EntryStatus> statusAt(FileHandle, const std::string&) override;
     SysResult<FileIdentity> identityOfFolder(FileHandle) override { return {{1, 2}, 0}; }
@@ -184,6 +189,7 @@ public:
     void holdStopRequests() override {}
     bool stopRequested() override { return false; }
     void releaseStopRequests() override {}
+    bool hasFullRights() override { return false; }
 };
 
 // The attribute word of the file at the path, as the lookup sees it.

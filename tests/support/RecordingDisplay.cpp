@@ -6,8 +6,6 @@ namespace kelvanter::testing {
 
 std::string noticeName(RunNotice notice) {
     switch (notice) {
-    case RunNotice::FileVanished:
-        return "vanished";
     case RunNotice::CannotOpen:
         return "cannot open";
     case RunNotice::CannotWrite:
@@ -22,6 +20,12 @@ std::string noticeName(RunNotice notice) {
         return "deletion unflushed";
     case RunNotice::LeftEmptied:
         return "left emptied";
+    case RunNotice::NameGone:
+        return "name gone";
+    case RunNotice::NewFileUnderName:
+        return "new file under name";
+    case RunNotice::Unchangeable:
+        return "unchangeable";
     case RunNotice::DeletedUnproven:
         break;
     }

@@ -73,7 +73,6 @@ TEST(BoxTexts, EachReportOfARunHasItsBox) {
         Box box;
     };
     const Case cases[] = {
-        {{RunNotice::FileVanished, "/a"}, {"Datei nicht gefunden!", kStyleOkOnly, "Kelvanter"}},
         {{RunNotice::CannotOpen, "/a", EBUSY},
          {"Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.",
           kStyleWarning, "Kelvanter - Nachricht"}},
@@ -118,6 +117,74 @@ TEST(BoxTexts, AFailedWriteSaysWhyAndThatTheFileIsStillThere) {
         EXPECT_EQ(box.style, kStyleWarning);
         EXPECT_STREQ(box.title.c_str(), kMessageTitle);
     }
+}
+
+// Each reason the passes could not open the file has its own words; the hint to start the program
+// as administrator comes only where more rights would help.
+TEST(BoxTexts, AnOpenThatFailedSaysWhyAndHintsAtRightsOnlyWhereTheyHelp) {
+    const std::string inUse = boxTexts::kCannotOpen;
+    const std::string hint = " Starten sie das Programm als Administrator.";
+    struct Case {
+        int error;
+        bool fullRights;
+        std::string text;
+    };
+    const std::string readOnly = "Die Datei kann nicht geöffnet werden: Das Dateisystem ist nur zum Lesen eingehängt, "
+                                 "oder der Datenträger ist schreibgeschützt. Sie ist unverändert.";
+    const std::string noRight = "Die Datei kann nicht zum Schreiben geöffnet werden: Dieser Benutzer darf sie nicht "
+                                "ändern. Sie ist unverändert.";
+    const std::string locked = "Die Datei ist gegen jede Änderung gesperrt (unveränderlich, nur zum Anhängen oder eine "
+                               "Systemdatei). Sie ist unverändert.";
+    const Case cases[] = {
+        {EBUSY, false, inUse},
+        {ETXTBSY, true, inUse},
+        {EROFS, false, readOnly},
+        {EACCES, false, noRight + hint},
+        {EACCES, true, noRight},
+        {kFileUnchangeable, false, locked + hint},
+        {kFileUnchangeable, true, locked},
+        {kFileReplaced, false,
+         "Die Datei wurde seit der Auswahl durch eine andere ersetzt. Keine der beiden wurde "
+         "verändert."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(boxFor({RunNotice::CannotOpen, "/a", c.error}, "k", c.fullRights).text, c.text) << c.error;
+}
+
+// After the passes every box says what became of the content, and why the name stayed.
+TEST(BoxTexts, ABoxAfterThePassesSaysWhatBecameOfTheContent) {
+    const std::string proven = "Ihr Inhalt ist überschrieben, und der Datenträger hat das beim Nachlesen bestätigt.";
+    const std::string unproven = "Ihr Inhalt ist überschrieben, aber das ließ sich nicht nachweisen: ein anderes "
+                                 "Programm hat während des Zerstörens in sie geschrieben. Ihr bisheriger Inhalt kann "
+                                 "noch auf dem Datenträger lesbar sein.";
+    const Doubts written = {{DoubtKind::WrittenMeanwhile}};
+    struct Case {
+        RunReport report;
+        bool fullRights;
+        std::string text;
+    };
+    const Case cases[] = {
+        {RunReport::afterPasses(RunNotice::NotDeleted, "/d/a", {}, EACCES), false,
+         "Die Datei /d/a konnte nicht gelöscht werden! Ihr Ordner erlaubt nicht, dort Namen zu ändern. Starten sie "
+         "das Programm als Administrator. " +
+             proven},
+        {RunReport::afterPasses(RunNotice::NotDeleted, "/d/a", written, EPERM), true,
+         "Die Datei /d/a konnte nicht gelöscht werden! Ihr Ordner erlaubt nicht, dort Namen zu ändern. " + unproven},
+        {RunReport::afterPasses(RunNotice::NotDeleted, "/d/a", {}, EROFS), false,
+         "Die Datei /d/a konnte nicht gelöscht werden! Das Dateisystem ist schreibgeschützt. " + proven},
+        {RunReport::afterPasses(RunNotice::NameGone, "/d/a", {}), false,
+         "Der Name der Datei /d/a wurde während des Zerstörens von einem anderen Programm gelöscht. " + proven},
+        {RunReport::afterPasses(RunNotice::NewFileUnderName, "/d/a", written), false,
+         "Während des Zerstörens hat ein anderes Programm eine neue Datei unter dem Namen /d/a gespeichert; sie "
+         "wurde nicht verändert. Die bisherige Fassung ist gelöscht. " +
+             unproven},
+        {RunReport::afterPasses(RunNotice::Unchangeable, "/d/a", {}), true,
+         "Die Datei /d/a wurde während des Zerstörens gegen jede Änderung gesperrt (unveränderlich, nur zum Anhängen "
+         "oder eine Systemdatei) und bleibt unter ihrem Namen. " +
+             proven},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(boxFor(c.report, "k", c.fullRights).text, c.text);
 }
 
 // The refusals of the lookup that are no plain "not found" name their cause in the box.
