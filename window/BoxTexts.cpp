@@ -75,6 +75,13 @@ std::string hintWhere(bool rightsWouldHelp) {
     return rightsWouldHelp ? kAdministratorHint : "";
 }
 
+// Built by appending: GCC 12 for mingw warns falsely on a short literal plus a temporary string.
+std::string afterBlank(const std::string& sentence) {
+    std::string spaced = " ";
+    spaced += sentence;
+    return spaced;
+}
+
 // Why the name could not be removed, as a sentence with a blank before it; nothing where unknown.
 std::string nameRefusal(int error) {
     if (error == 0)
@@ -83,7 +90,7 @@ std::string nameRefusal(int error) {
         return " Das Dateisystem ist schreibgeschützt.";
     if (isRefusal(error))
         return " Ihr Ordner erlaubt nicht, dort Namen zu ändern.";
-    return " " + describeError(error);
+    return afterBlank(describeError(error));
 }
 
 } // namespace
@@ -236,7 +243,7 @@ std::string reasons(const Doubts& doubts) {
 
 Box boxFor(const RunReport& report, const std::string& executableName, bool fullRights) {
     const std::string path = shownName(report.path);
-    const std::string fate = report.overwritten ? " " + contentFate(report.doubts) : std::string();
+    const std::string fate = report.overwritten ? afterBlank(contentFate(report.doubts)) : std::string();
     switch (report.notice) {
     case RunNotice::CannotOpen:
         return {cannotOpen(report.error, fullRights), kStyleWarning, kMessageTitle};
