@@ -43,7 +43,7 @@ public:
         const bool caughtUp = writer_->overwriteGrowth();
         // Proven before the cut, while the overwritten blocks are still the file's.
         Doubts unproven = proof_->failureAfter(context_.files, context_.clock, file_.handle(), writer_->lastPattern(),
-                                               [this] { writer_->serveIfDue(); });
+                                               writer_->sparseData(), [this] { writer_->serveIfDue(); });
         if (!caughtUp)
             unproven.push_back({DoubtKind::WrittenMeanwhile});
         if (const auto kept = wipeAttributes(context_.files, file_.handle()); !kept.empty())

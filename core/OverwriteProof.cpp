@@ -77,14 +77,15 @@ bool holdsOnly(const unsigned char* bytes, std::size_t size, unsigned char patte
     return size == first || std::memcmp(bytes, bytes + kBlockSize, size - kBlockSize) == 0;
 }
 
-// Whether every byte of [0, length) reads back from the device as `pattern`. The reads are whole
+// Whether every byte of [from, to) reads back from the device as `pattern`. The reads are whole
 // blocks, as direct reads must be, paced as the passes' writes so that the window is served.
-bool patternHeld(DestructionServices& files, Clock& clock, FileHandle written, std::int64_t length,
-                 unsigned char pattern, const std::function<void()>& serveWindow) {
+bool patternHeld(DestructionServices& files, Clock& clock, FileHandle written, DataRange range, unsigned char pattern,
+                 const std::function<void()>& serveWindow) {
     const AlignedBytes buffer = alignedBytes(static_cast<std::size_t>(TransferPace::kLargestBatch) * kBlockSize);
     TransferPace pace;
-    for (std::int64_t offset = 0; offset < length;) {
-        const std::int64_t wanted = std::min(pace.blocks() * kBlock, length - offset);
+    const std::int64_t to = range.offset + range.length;
+    for (std::int64_t offset = range.offset; offset < to;) {
+        const std::int64_t wanted = std::min(pace.blocks() * kBlock, to - offset);
         const std::int64_t blocks = (wanted + kBlock - 1) / kBlock;
         const std::int64_t start = clock.monotonicMicroseconds();
         const auto read =
@@ -96,6 +97,24 @@ bool patternHeld(DestructionServices& files, Clock& clock, FileHandle written, s
         serveWindow();
     }
     return true;
+}
+
+bool within(const DataRange& part, const std::vector<DataRange>& whole) {
+    return std::any_of(whole.begin(), whole.end(), [&](const DataRange& range) {
+        return part.offset >= range.offset && part.offset + part.length <= range.offset + range.length;
+    });
+}
+
+// What is to be read back: the whole file, or what was written of a sparse one, up to its end.
+std::vector<DataRange> rangesToRead(const std::optional<std::vector<DataRange>>& sparseData, std::int64_t length) {
+    if (!sparseData)
+        return {{0, length}};
+    std::vector<DataRange> ranges;
+    for (const DataRange& range : *sparseData) {
+        if (range.offset < length)
+            ranges.push_back({range.offset, std::min(range.length, length - range.offset)});
+    }
+    return ranges;
 }
 
 } // namespace
@@ -147,7 +166,8 @@ bool OverwriteProof::writesElsewhere() const {
 }
 
 Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, FileHandle written,
-                                    unsigned char lastPattern, const std::function<void()>& serveWindow) const {
+                                    unsigned char lastPattern, const std::optional<std::vector<DataRange>>& sparseData,
+                                    const std::function<void()>& serveWindow) const {
     if (extents_) {
         const auto after = files.extentsOf(written);
         if (!after.ok())
@@ -159,8 +179,18 @@ Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, Fi
     const auto length = files.lengthOf(written);
     if (!length.ok())
         return {{DoubtKind::LocationUnknown, {}}};
-    if (!patternHeld(files, clock, written, length.value, lastPattern, serveWindow))
-        return {{DoubtKind::ReadBackDiffers, {}}};
+    if (sparseData) {
+        const auto now = files.dataRangesOf(written);
+        if (!now.ok())
+            return {{DoubtKind::LocationUnknown, {}}};
+        if (!std::all_of(now.value.begin(), now.value.end(),
+                         [&](const DataRange& r) { return within(r, *sparseData); }))
+            return {{DoubtKind::WrittenMeanwhile, {}}};
+    }
+    for (const DataRange& range : rangesToRead(sparseData, length.value)) {
+        if (!patternHeld(files, clock, written, range, lastPattern, serveWindow))
+            return {{DoubtKind::ReadBackDiffers, {}}};
+    }
     // What cannot be measured from here (a journal, copy-on-write) still stands against the proof.
     return doubts_;
 }

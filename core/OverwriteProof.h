@@ -40,8 +40,10 @@ public:
 
     // After the last pass has been flushed, before the cut, asked of the pass's open file: why the
     // overwrite could not be proven, or nothing when its place held and every block it wrote reads
-    // back from the device as the last pattern. The window is served between the reads.
+    // back from the device as the last pattern. The window is served between the reads. Of a
+    // sparse file, `sparseData` names what was written; data found outside it was written by another.
     Doubts failureAfter(DestructionServices& files, Clock& clock, FileHandle written, unsigned char lastPattern,
+                        const std::optional<std::vector<DataRange>>& sparseData,
                         const std::function<void()>& serveWindow) const;
 
 private:

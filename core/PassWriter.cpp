@@ -24,6 +24,36 @@ std::int64_t progressStepFor(std::int64_t blocks, bool intensive) {
     return std::max<std::int64_t>(step, 1);
 }
 
+std::int64_t blocksIn(const std::vector<PassWriter::BlockSpan>& spans) {
+    std::int64_t blocks = 0;
+    for (const auto& span : spans)
+        blocks += span.end - span.first;
+    return blocks;
+}
+
+// The whole blocks around each stretch of data, merged where they touch; the last one takes the
+// extra block where it reaches the end. None where the data fills the file, or nobody can tell.
+std::optional<std::vector<PassWriter::BlockSpan>> spansOfData(const SysResult<std::vector<DataRange>>& ranges,
+                                                              std::int64_t length) {
+    if (!ranges.ok() || length <= 0)
+        return std::nullopt;
+    std::vector<PassWriter::BlockSpan> spans;
+    for (const DataRange& range : ranges.value) {
+        const std::int64_t to = range.offset + range.length;
+        const std::int64_t end = to >= length ? blocksFor(length) : (to + kBlock - 1) / kBlock;
+        const std::int64_t first = range.offset / kBlock;
+        if (first >= end)
+            continue;
+        if (!spans.empty() && first <= spans.back().end)
+            spans.back().end = std::max(spans.back().end, end);
+        else
+            spans.push_back({first, end});
+    }
+    if (spans.size() == 1 && spans.front().first == 0 && spans.front().end == blocksFor(length))
+        return std::nullopt;
+    return spans;
+}
+
 std::unique_ptr<PatternBlock> blockOf(unsigned char pattern) {
     auto block = std::make_unique<PatternBlock>();
     block->bytes.fill(pattern);
@@ -44,7 +74,46 @@ bool PassWriter::start(std::int64_t passes) {
         length += stream.size;
     counters_.lBytesTotal = passes * length;
     const SysStatus opened = openHeldFile();
-    return opened.ok() || fail(RunNotice::CannotOpen, opened.error);
+    if (!opened.ok())
+        return fail(RunNotice::CannotOpen, opened.error);
+    // A sparse file's holes hold nothing: its time is that of its data, and no pass fills the disk.
+    lengthAtStart_ = pin_.sizeAtLookup();
+    dataSpans_ = spansOfData(context_.files.dataRangesOf(file_.handle()), lengthAtStart_);
+    if (dataSpans_)
+        counters_.lBytesTotal = passes * (length - lengthAtStart_ + blocksIn(*dataSpans_) * kBlock);
+    return true;
+}
+
+std::optional<std::vector<DataRange>> PassWriter::sparseData() const {
+    if (!dataSpans_)
+        return std::nullopt;
+    std::vector<DataRange> ranges;
+    for (const BlockSpan& span : *dataSpans_)
+        ranges.push_back({span.first * kBlock, (span.end - span.first) * kBlock});
+    return ranges;
+}
+
+// Where the file had holes, what the growth's catching up wrote counts as written data too.
+void PassWriter::addWrittenSpan(BlockSpan span) {
+    if (!dataSpans_)
+        return;
+    if (!dataSpans_->empty() && span.first <= dataSpans_->back().end)
+        dataSpans_->back().end = std::max(dataSpans_->back().end, span.end);
+    else
+        dataSpans_->push_back(span);
+}
+
+// The file's blocks at `length`: all of them, or those that held data, as far as the file still reaches.
+std::vector<PassWriter::BlockSpan> PassWriter::spansFor(std::int64_t length) const {
+    if (!dataSpans_)
+        return {{0, blocksFor(length)}};
+    std::vector<BlockSpan> spans;
+    for (const BlockSpan& span : *dataSpans_) {
+        const BlockSpan clipped{span.first, std::min(span.end, blocksFor(length))};
+        if (clipped.first < clipped.end)
+            spans.push_back(clipped);
+    }
+    return spans;
 }
 
 // By its name, where that still names the held file; through the pin where another program
@@ -77,6 +146,7 @@ bool PassWriter::overwriteGrowth() {
         if (!written.ok() || !files.flushData(file_.handle()).ok())
             return false;
         overwrittenEnd_ = (first + count) * kBlock;
+        addWrittenSpan({first, first + count});
     }
     return false;
 }
@@ -100,15 +170,18 @@ bool PassWriter::overwritePass(const PassPlan& plan) {
     const auto length = context_.files.lengthOf(file_.handle());
     if (!length.ok())
         return fail(RunNotice::CannotWrite, length.error);
+    const std::vector<BlockSpan> spans = spansFor(length.value);
     // Fixed before the pass's first block, over all the blocks the pass will write.
-    std::int64_t allBlocks = blocksFor(length.value);
+    std::int64_t allBlocks = blocksIn(spans);
     for (const NamedStream& stream : streams_)
         allBlocks += blocksFor(stream.size);
     const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
     std::int64_t bytesBefore = 0;
-    if (!overwriteTarget(file_, length.value, plan, step, bytesBefore))
+    if (!overwriteTarget(file_, length.value, spans, plan, step, bytesBefore))
         return false;
-    overwrittenEnd_ = blocksFor(length.value) * kBlock;
+    // A hole at the end was not written, yet nothing of the file lay there.
+    const std::int64_t spansEnd = spans.empty() ? 0 : spans.back().end * kBlock;
+    overwrittenEnd_ = dataSpans_ ? std::max(spansEnd, std::min(length.value, lengthAtStart_)) : spansEnd;
     for (NamedStream& stream : streams_) {
         if (!overwriteStream(stream, plan, step, bytesBefore))
             return false;
@@ -125,7 +198,7 @@ bool PassWriter::overwriteStream(NamedStream& stream, const PassPlan& plan, std:
     if (!length.ok())
         return fail(RunNotice::CannotWrite, length.error);
     stream.size = blocksFor(length.value) * kBlock;
-    if (!overwriteTarget(file, length.value, plan, step, bytesBefore))
+    if (!overwriteTarget(file, length.value, {{0, blocksFor(length.value)}}, plan, step, bytesBefore))
         return false;
     const SysStatus closed = file.close();
     return closed.ok() || fail(RunNotice::CannotWrite, closed.error);
@@ -150,16 +223,18 @@ bool PassWriter::overwriteAtOwnLength(PassFile& file, std::int64_t length, unsig
 }
 
 // `bytesBefore`: what this pass wrote to earlier targets; moved on past this one.
-bool PassWriter::overwriteTarget(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
-                                 std::int64_t& bytesBefore) {
-    const std::int64_t blocks = blocksFor(length);
-    if (!overwriteAtOwnLength(file, length, plan.pattern) ||
-        !writeBlocks(file, blocks, length, plan, step, bytesBefore))
+bool PassWriter::overwriteTarget(PassFile& file, std::int64_t length, const std::vector<BlockSpan>& spans,
+                                 const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore) {
+    if (!overwriteAtOwnLength(file, length, plan.pattern))
         return false;
+    for (const BlockSpan& span : spans) {
+        if (!writeBlocks(file, span, length, plan, step, bytesBefore))
+            return false;
+        bytesBefore += (span.end - span.first) * kBlock;
+    }
     // Without the flush the blocks could still sit in the device's cache when the file is cut.
     const SysStatus flushed = context_.files.flushData(file.handle());
     serveIfDue();
-    bytesBefore += blocks * kBlock;
     return flushed.ok() || fail(RunNotice::CannotWrite, flushed.error);
 }
 
@@ -168,27 +243,27 @@ bool PassWriter::overwriteTarget(PassFile& file, std::int64_t length, const Pass
 // are no larger than the device writes in about 50 ms, so that the window is served between.
 // The blocks past the whole blocks of `length` go in batches of their own: where the file may
 // not grow (a full disk, a size limit), the pass is done once every byte it had is overwritten.
-bool PassWriter::writeBlocks(PassFile& file, std::int64_t blocks, std::int64_t length, const PassPlan& plan,
+bool PassWriter::writeBlocks(PassFile& file, BlockSpan span, std::int64_t length, const PassPlan& plan,
                              std::int64_t step, std::int64_t bytesBefore) {
     const auto block = blockOf(plan.pattern);
     lastPattern_ = plan.pattern;
-    const std::int64_t within = length / kBlock;
-    std::int64_t done = 0;
-    while (done < blocks) {
+    const std::int64_t within = std::min(span.end, length / kBlock);
+    std::int64_t done = span.first;
+    while (done < span.end) {
         // A request to end the program stops the passes at the next block; the file stays.
         if (context_.progress.cancelAsked())
             return fail(RunNotice::Cancelled, 0);
         const std::int64_t next = runningBlock_ + 1;
         if (next % step == 0)
             progressStep();
-        const std::int64_t upTo = done < within ? within : blocks;
+        const std::int64_t upTo = done < within ? within : span.end;
         const std::int64_t batch = std::min({upTo - done, step - next % step, pace_.blocks()});
         const std::int64_t start = context_.clock.monotonicMicroseconds();
         const auto written = writeBatch(file, block->bytes.data(), batch, done);
         pace_.record(batch, context_.clock.monotonicMicroseconds() - start);
         const std::int64_t whole = written.value / kBlock;
         runningBlock_ += whole;
-        counters_.lBytesDone = bytesDoneAfter(bytesBefore + (done + whole) * kBlock, plan);
+        counters_.lBytesDone = bytesDoneAfter(bytesBefore + (done - span.first + whole) * kBlock, plan);
         if (!written.ok())
             return (reasonOf(written.error) == Reason::NoRoom && done * kBlock + written.value >= length) ||
                    fail(RunNotice::CannotWrite, written.error);

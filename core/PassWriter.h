@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ inline constexpr std::array<unsigned char, 7> kIntensivePatterns{0, 255, 0, 255,
 // takes in about 50 ms, serving the window between them.
 class PassWriter {
 public:
+    // Blocks [first, end).
+    struct BlockSpan {
+        std::int64_t first = 0;
+        std::int64_t end = 0;
+    };
+
     struct Failure {
         RunNotice notice = RunNotice::CannotOpen;
         int error = 0;
@@ -40,6 +47,8 @@ public:
     bool overwriteGrowth();
     // How far the file is overwritten: the last pass's blocks, and the growth since.
     std::int64_t overwrittenEnd() const { return overwrittenEnd_; }
+    // The stretches written where the file had holes; none where it was written whole.
+    std::optional<std::vector<DataRange>> sparseData() const;
 
     unsigned char lastPattern() const { return lastPattern_; }
     const Failure& failure() const { return failure_; }
@@ -55,10 +64,12 @@ private:
     bool overwritePass(const PassPlan& plan);
     bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore);
     bool overwriteAtOwnLength(PassFile& file, std::int64_t length, unsigned char pattern);
-    bool overwriteTarget(PassFile& file, std::int64_t length, const PassPlan& plan, std::int64_t step,
-                         std::int64_t& bytesBefore);
-    bool writeBlocks(PassFile& file, std::int64_t blocks, std::int64_t length, const PassPlan& plan, std::int64_t step,
+    bool overwriteTarget(PassFile& file, std::int64_t length, const std::vector<BlockSpan>& spans, const PassPlan& plan,
+                         std::int64_t step, std::int64_t& bytesBefore);
+    bool writeBlocks(PassFile& file, BlockSpan span, std::int64_t length, const PassPlan& plan, std::int64_t step,
                      std::int64_t bytesBefore);
+    std::vector<BlockSpan> spansFor(std::int64_t length) const;
+    void addWrittenSpan(BlockSpan span);
     SysResult<std::int64_t> writeBatch(PassFile& file, const unsigned char* block, std::int64_t count,
                                        std::int64_t firstBlock);
     std::int64_t bytesDoneAfter(std::int64_t position, const PassPlan& plan) const;
@@ -72,6 +83,9 @@ private:
     const FilePin& pin_;
     PassFile& file_;
     std::vector<NamedStream> streams_;
+    // The blocks holding data at the start, where holes lie between them: only they are written.
+    std::optional<std::vector<BlockSpan>> dataSpans_;
+    std::int64_t lengthAtStart_ = 0;
     unsigned char lastPattern_ = kNormalPattern;
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.

@@ -267,6 +267,10 @@ SysResult<std::vector<DataRange>> Win32FileServices::dataRangesOf(FileHandle han
     const auto length = lengthOf(handle);
     if (!length.ok())
         return {{}, length.error};
+    // Only a file marked sparse can have holes; any other answer is not trusted to leave data out.
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(toHandle(handle), &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE))
+        return {{{0, length.value}}, 0};
     FILE_ALLOCATED_RANGE_BUFFER asked{};
     asked.Length.QuadPart = length.value;
     std::vector<FILE_ALLOCATED_RANGE_BUFFER> found(64);

@@ -249,5 +249,63 @@ TEST_F(FileContents, ExtendedAttributesLeaveNoValueOnTheDevice) {
     }
 }
 
+// Writes `count` copies of `mark` into the file at `offset`, which may lie past its end.
+void writeMarks(const std::string& path, std::int64_t offset, const std::string& mark, int count) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += mark;
+    ASSERT_EQ(::pwrite(fd, text.data(), text.size(), offset), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+}
+
+// A file of 1 GiB with some data at its start and 1 MiB at its end, on a 64 MiB disk: only its
+// data is written, so the disk does not fill, and every mark is gone. Data that another program
+// writes into a hole during the run stands against the proof.
+TEST_F(FileContents, ASparseFileIsOverwrittenWhereItsDataLies) {
+    const std::string mark = "SPARSAM-GEHEIM-";
+    struct Case {
+        const char* name;
+        bool intensive;
+        bool writeIntoHole;
+        Verdict verdict;
+    };
+    for (const Case& c :
+         {Case{"normal", false, false, Verdict::Destroyed}, Case{"intensiv", true, false, Verdict::Destroyed},
+          Case{"loch-beschrieben", false, true, Verdict::DeletedUnproven}}) {
+        SCOPED_TRACE(c.name);
+        TempFolder place;
+        LoopImage image{place.path()};
+        if (const auto refused = image.mount("mkfs.ext4 -q -F -b 4096", "", "64M")) {
+            std::cout << "skipped " << c.name << ": " << *refused << "\n";
+            return;
+        }
+        const std::string path = image.mountPoint() + "/platte.img";
+        constexpr std::int64_t kApparent = std::int64_t{1} << 30;
+        writeMarks(path, 0, mark, 4000);
+        writeMarks(path, kApparent - (1 << 20), mark, (1 << 20) / static_cast<int>(mark.size()));
+        run("sync");
+        display.reports.clear();
+        files.blocksWritten = 0;
+        bool written = false;
+        files.afterFlush = [&](int) {
+            if (c.writeIntoHole && !std::exchange(written, true))
+                writeMarks(path, kApparent / 2, mark, 10);
+        };
+        EXPECT_EQ(destroy(path, c.intensive), c.verdict);
+        files.afterFlush = nullptr;
+        EXPECT_LT(files.blocksWritten, 8 * 1024) << "the holes are not written";
+        EXPECT_LT(counters.lBytesTotal, kApparent / 100) << "the time is that of the data";
+        if (c.writeIntoHole) {
+            ASSERT_EQ(display.reports.size(), 1u);
+            EXPECT_TRUE(hasDoubt(display.reports[0], DoubtKind::WrittenMeanwhile));
+            continue;
+        }
+        ASSERT_TRUE(image.unmount());
+        EXPECT_EQ(countIn(image.image(), mark), 0u);
+    }
+}
+
 } // namespace
 } // namespace kelvanter::testing
