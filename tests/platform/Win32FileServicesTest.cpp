@@ -144,6 +144,35 @@ TEST_F(Win32Disposal, LinksAndJunctionsAreNotFoundAndTheirTargetsStayWhole) {
     EXPECT_EQ(readBytes(target), sampleBytes(3000));
 }
 
+// Whether the file has a stream of that name, as Windows lists them.
+bool hasStream(const std::string& path, const std::wstring& stream) {
+    WIN32_FIND_STREAM_DATA found{};
+    const HANDLE search = ::FindFirstStreamW(fsPath(path).wstring().c_str(), FindStreamInfoStandard, &found, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    bool listed = false;
+    do
+        listed = listed || stream == found.cStreamName;
+    while (::FindNextStreamW(search, &found));
+    ::FindClose(search);
+    return listed;
+}
+
+// Where a download came from, in its Zone.Identifier stream: overwritten with the file and gone.
+TEST_F(Win32Disposal, TheDownloadsZoneIdentifierStreamIsOverwrittenAndGone) {
+    const std::string path = writeSample(folder.file("download.pdf"), 5000);
+    const std::string zone = "[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://beispiel.invalid/HERKUNFT.pdf\r\n";
+    std::ofstream(fsPath(path + ":Zone.Identifier"), std::ios::binary) << zone;
+    if (!hasStream(path, L":Zone.Identifier:$DATA"))
+        GTEST_SKIP() << "this file system keeps no named streams (Wine stores files on the host's)";
+    std::vector<unsigned char> streamBeforeCut;
+    files.beforeCut = [&] { streamBeforeCut = readBytes(path + ":Zone.Identifier"); };
+    EXPECT_EQ(destroy(path), Verdict::Destroyed);
+    EXPECT_FALSE(fs::exists(fsPath(path)));
+    EXPECT_GE(streamBeforeCut.size(), zone.size());
+    EXPECT_TRUE(std::all_of(streamBeforeCut.begin(), streamBeforeCut.end(), [](unsigned char b) { return b == 0; }));
+}
+
 TEST(Win32Clock, ReadsTheLocalDateAndTime) {
     PlatformClock clock;
     SYSTEMTIME now{};
