@@ -15,6 +15,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -124,6 +125,9 @@ TEST_P(FreeSpaceImage, AfterTheDestroyAndTheFillTheNameIsNowhereOnTheImage) {
     fs::create_directory(mountPoint() + "/Akten");
     const std::string path = mountPoint() + "/Akten/" + name;
     std::ofstream(path, std::ios::binary) << markedText("NAME", 100);
+    // Where the download came from goes the same way as the name: its copies are in the log.
+    const std::string origin = "https://beispiel.invalid/HERKUNFT-des-Downloads.pdf";
+    ASSERT_EQ(::setxattr(path.c_str(), "user.xdg.origin.url", origin.data(), origin.size(), 0), 0);
     run("sync");
     QuietDisplay display;
     ByteCounters destroyed;
@@ -146,6 +150,7 @@ TEST_P(FreeSpaceImage, AfterTheDestroyAndTheFillTheNameIsNowhereOnTheImage) {
     RecordProperty("name_copies_left", static_cast<int>(left));
     if (logged) {
         EXPECT_EQ(left, 0u) << "a copy of the name is left on the image";
+        EXPECT_EQ(countIn(image(), "HERKUNFT-des-Downloads"), 0u) << "a copy of an attribute is left on the image";
     }
 }
 
