@@ -66,9 +66,12 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
         request.action = commandLine::Action::ShowVersion;
     else if (parser.isSet(freeSpace))
         request.action = commandLine::Action::OpenFreeSpaceWindow;
-    const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty() && files.front().startsWith(kStandIn))
-        request.file = argv[files.front().mid(1).toInt()];
+    for (const QString& file : parser.positionalArguments()) {
+        if (file.startsWith(kStandIn))
+            request.files.emplace_back(argv[file.mid(1).toInt()]);
+    }
+    if (!request.files.empty())
+        request.file = request.files.front();
     return request;
 }
 

@@ -5,6 +5,7 @@
 #include "qt/PictureBox.h"
 #include "qt/WindowPlacement.h"
 #include "qt/frmKelvanterInfo.h"
+#include "window/ListTexts.h"
 #include "window/ProgressBarGeometry.h"
 
 #include <QCloseEvent>
@@ -89,28 +90,32 @@ void frmVesk::Command4_Click() {
 
 namespace {
 
-// The first local file of a drop, as the bytes of its name: a file URL keeps the bytes that are
+// The local files of a drop, as the bytes of their names: a file URL keeps the bytes that are
 // not UTF-8 percent-encoded, where its text would have lost them.
-std::optional<std::string> firstDroppedFile(const QMimeData* data) {
-    if (data == nullptr || !data->hasUrls() || data->urls().isEmpty() || !data->urls().front().isLocalFile())
-        return std::nullopt;
-    const QUrl& url = data->urls().front();
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString();
+std::vector<std::string> droppedFiles(const QMimeData* data) {
+    std::vector<std::string> paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            paths.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+    }
+    return paths;
 }
 
 } // namespace
 
 void frmVesk::dragEnterEvent(QDragEnterEvent* event) {
-    if (!flow_.isRunInProgress() && firstDroppedFile(event->mimeData()))
+    if (!flow_.isRunInProgress() && !droppedFiles(event->mimeData()).empty())
         event->acceptProposedAction();
 }
 
 void frmVesk::dropEvent(QDropEvent* event) {
-    const auto path = firstDroppedFile(event->mimeData());
-    if (flow_.isRunInProgress() || !path)
+    const std::vector<std::string> paths = droppedFiles(event->mimeData());
+    if (flow_.isRunInProgress() || paths.empty())
         return;
     event->acceptProposedAction();
-    flow_.takeDroppedFile(*path);
+    flow_.takeDroppedFiles(paths);
 }
 
 void frmVesk::closeEvent(QCloseEvent* event) {
@@ -164,6 +169,14 @@ void frmVesk::setPathText(const std::string& text) {
 
 void frmVesk::setDestroyEnabled(bool enabled) {
     Command2->setEnabled(enabled);
+}
+
+void frmVesk::setPathToolTip(const std::string& text) {
+    Fname->setToolTip(fromUtf8(text));
+}
+
+void frmVesk::showFileAtHand(const std::string& name) {
+    setWindowTitle(fromUtf8(listTexts::titleWithFile(kMainWindow.form.caption, name)));
 }
 
 std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,

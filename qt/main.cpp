@@ -52,9 +52,9 @@ int main(int argc, char* argv[]) {
     }
     kelvanter::frmVesk window(services.boxes, services.dialogs, services.files, services.files, services.process,
                               services.clock, services.traces);
-    // "kelvanter FILE", as the file manager's "Open with" starts it: the file in the path box.
-    if (request.file)
-        window.flow().takeFileFromCommandLine(*request.file);
+    // "kelvanter FILE...", as the file manager's "Open with" starts it: the files in the path box.
+    if (!request.files.empty())
+        window.flow().takeFilesFromCommandLine(request.files);
     window.show();
     window.Form_Load();
     return application.exec();

@@ -74,9 +74,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return 0;
     }
     win32ui::frmVesk window(instance, boxes, dialogs, files, files, process, clock);
-    // "kelvanter.exe FILE", as a shortcut or "Senden an" starts it: the file in the path box.
-    if (request.file)
-        window.flow().takeFileFromCommandLine(*request.file);
+    // "kelvanter.exe FILE...", as a shortcut or "Senden an" starts it: the files in the path box.
+    if (!request.files.empty())
+        window.flow().takeFilesFromCommandLine(request.files);
     window.show();
     window.Form_Load();
     MSG message{};

@@ -6,6 +6,7 @@
 #include "win32/Resources.h"
 #include "win32/frmKelvanterInfo.h"
 #include "window/ControlTable.h"
+#include "window/ListTexts.h"
 #include "window/PathText.h"
 #include "window/ProgressBarGeometry.h"
 
@@ -136,14 +137,20 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
     return ::DefWindowProcW(window, message, w, l);
 }
 
-// The first of the dropped files, by its exact UTF-16 name.
+// The dropped files, by their exact UTF-16 names.
 void frmVesk::onDrop(HDROP drop) {
     if (!flow_->isRunInProgress()) {
-        const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
-        std::wstring path(length + 1, L'\0');
-        path.resize(::DragQueryFileW(drop, 0, path.data(), length + 1));
-        if (!path.empty())
-            flow_->takeDroppedFile(narrow(path));
+        std::vector<std::string> paths;
+        const UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < count; ++i) {
+            const UINT length = ::DragQueryFileW(drop, i, nullptr, 0);
+            std::wstring path(length + 1, L'\0');
+            path.resize(::DragQueryFileW(drop, i, path.data(), length + 1));
+            if (!path.empty())
+                paths.push_back(narrow(path));
+        }
+        if (!paths.empty())
+            flow_->takeDroppedFiles(paths);
     }
     ::DragFinish(drop);
 }
@@ -232,6 +239,13 @@ void frmVesk::setPathText(const std::string& text) {
 
 void frmVesk::setDestroyEnabled(bool enabled) {
     ::EnableWindow(Command2, enabled ? TRUE : FALSE);
+}
+
+// The path box's tooltip is left out here: the box itself shows the count and the first names.
+void frmVesk::setPathToolTip(const std::string&) {}
+
+void frmVesk::showFileAtHand(const std::string& name) {
+    ::SetWindowTextW(window, widen(listTexts::titleWithFile(design.form.caption, name)).c_str());
 }
 
 std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,

@@ -56,6 +56,8 @@ public:
     std::string pathBoxText() const override;
     void setPathText(const std::string& text) override;
     void setDestroyEnabled(bool enabled) override;
+    void setPathToolTip(const std::string& text) override;
+    void showFileAtHand(const std::string& name) override;
     void openFreeSpaceWindow(const std::string& folder) override;
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override;

@@ -42,15 +42,17 @@ Request parse(const std::vector<std::string>& arguments) {
             request.action = Action::Refuse;
             request.unknownOption = argument;
             return request;
-        } else if (!request.file) {
-            request.file = argument;
+        } else {
+            request.files.push_back(argument);
+            if (!request.file)
+                request.file = argument;
         }
     }
     return request;
 }
 
 std::string helpText(const std::string& programName) {
-    return "Aufruf: " + programName + " [Optionen] [--] [" + kFileName + "]\n       " + programName +
+    return "Aufruf: " + programName + " [Optionen] [--] [" + kFileName + " ...]\n       " + programName +
            " --free-space [ORDNER]\n\n" +
            "Kelvanter vernichtet eine Datei unwiederbringlich: Sie wird an ihrem Ort überschrieben, auf null Bytes "
            "gekürzt, umbenannt und gelöscht.\n\nOptionen:\n" +

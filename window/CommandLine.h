@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-// The program's command line, alike for every toolkit: kelvanter [--help] [--version] [--] [FILE].
+// The program's command line, alike for every toolkit: kelvanter [--help] [--version] [--] [FILE...].
 namespace kelvanter::commandLine {
 
 struct Option {
@@ -32,11 +32,13 @@ enum class Action { OpenWindow, OpenFreeSpaceWindow, ShowHelp, ShowVersion, Refu
 struct Request {
     Action action = Action::OpenWindow;
     std::optional<std::string> file; // the name's own bytes: the file, or with --free-space the folder
+    std::vector<std::string> files;  // every file named, in order; the first is `file`
     std::string unknownOption;       // the option the command line was refused for
 };
 
 // The arguments after the program's name. "--" ends the options, so that a file whose name
-// begins with a dash can be named; of several files the first is taken, as "Open with" does.
+// begins with a dash can be named. Several files are destroyed under one question; the
+// free-space window takes the first as its folder.
 Request parse(const std::vector<std::string>& arguments);
 
 std::string helpText(const std::string& programName);

@@ -27,6 +27,8 @@ void VeskFlow::Command1_Click() {
     } else {
         port_.setDestroyEnabled(false);
         exactPath_.reset();
+        chosenFiles_.clear();
+        port_.setPathToolTip("");
         port_.setPathText("");
     }
 }
@@ -35,7 +37,34 @@ void VeskFlow::Command1_Click() {
 void VeskFlow::showChosenFile(const std::string& path, bool exact) {
     port_.setDestroyEnabled(true);
     exactPath_ = exact ? std::optional(path) : std::nullopt;
+    chosenFiles_.clear();
+    port_.setPathToolTip("");
     port_.setPathText(shownName(path));
+}
+
+void VeskFlow::showChosenFiles(const std::vector<std::string>& paths) {
+    port_.setDestroyEnabled(true);
+    exactPath_.reset();
+    chosenFiles_ = paths;
+    port_.setPathToolTip(listTexts::everyName(paths));
+    port_.setPathText(listTexts::summary(paths, files_.pathSeparators()));
+}
+
+void VeskFlow::takeFilesFromCommandLine(const std::vector<std::string>& paths) {
+    if (paths.size() == 1)
+        return takeFileFromCommandLine(paths.front());
+    std::vector<std::string> absolute;
+    for (const std::string& path : paths) {
+        const auto made = files_.absolutePath(path);
+        absolute.push_back(made.ok() ? made.value : path);
+    }
+    showChosenFiles(absolute);
+}
+
+void VeskFlow::takeDroppedFiles(const std::vector<std::string>& paths) {
+    if (paths.size() == 1)
+        return takeDroppedFile(paths.front());
+    showChosenFiles(paths);
 }
 
 // A U+FFFD may stand for a byte that a toolkit could not turn into text: such a name is matched
@@ -87,6 +116,9 @@ void VeskFlow::Command2_Click() {
     const std::string text = port_.pathBoxText();
     if (text.empty())
         return;
+    // The list holds while the path box still shows it; text typed over it names one file.
+    if (!chosenFiles_.empty() && text == listTexts::summary(chosenFiles_, files_.pathSeparators()))
+        return list_.destroy(chosenFiles_);
     const auto path = pathToDestroy(text);
     if (!path)
         return;

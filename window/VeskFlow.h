@@ -4,6 +4,7 @@
 #include "core/OverwritePasses.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
+#include "window/ListRun.h"
 #include "window/ProgressPort.h"
 #include "window/VeskPort.h"
 #include "window/VeskView.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvanter {
 
@@ -22,7 +24,7 @@ public:
     VeskFlow(ProgressPort& progress, VeskPort& port, DestructionServices& files, ProcessServices& process, Clock& clock,
              FileTraces& traces)
         : progress_(progress), port_(port), view_(progress, port, process), files_(files), process_(process),
-          clock_(clock), traces_(traces) {}
+          clock_(clock), traces_(traces), list_(progress, port, files, process, clock, traces, counters, lSeconds) {}
 
     void Command1_Click();
     void Command2_Click();
@@ -34,15 +36,19 @@ public:
     void takeFileFromCommandLine(const std::string& path);
     // A file dropped onto the window, taken like one chosen in the open-file dialog.
     void takeDroppedFile(const std::string& path);
+    // Several files at once: the path box shows them in short, and one question covers them all.
+    void takeFilesFromCommandLine(const std::vector<std::string>& paths);
+    void takeDroppedFiles(const std::vector<std::string>& paths);
 
     // True from the confirmation to the end of the run: the window must not close meanwhile.
-    bool isRunInProgress() const { return runInProgress_; }
+    bool isRunInProgress() const { return runInProgress_ || list_.inProgress(); }
 
     std::int32_t lSeconds = 0;
     ByteCounters counters;
 
 private:
     void showChosenFile(const std::string& path, bool exact);
+    void showChosenFiles(const std::vector<std::string>& paths);
     void showHandedOverFile(const std::string& path);
     std::optional<std::string> pathToDestroy(const std::string& text);
     std::optional<DestructionTarget> lookUp(const std::string& path);
@@ -64,6 +70,9 @@ private:
     FileTraces& traces_;
     // The file system's own name of the file shown in the path box, where it came exactly.
     std::optional<std::string> exactPath_;
+    // The files the path box shows in short, where several were given.
+    std::vector<std::string> chosenFiles_;
+    ListRun list_;
     bool runInProgress_ = false;
 };
 

@@ -23,6 +23,10 @@ public:
     virtual std::string pathBoxText() const = 0;
     virtual void setPathText(const std::string& text) = 0;
     virtual void setDestroyEnabled(bool enabled) = 0; // Command2
+    // Every exact name where the path box shows several files in short; empty text for none.
+    virtual void setPathToolTip(const std::string& text) = 0;
+    // The name of the file a run of several is at, beside the window's title; empty text for none.
+    virtual void showFileAtHand(const std::string& name) = 0;
 
     // Opens the free-space window on a folder.
     virtual void openFreeSpaceWindow(const std::string& folder) = 0;

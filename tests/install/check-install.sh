@@ -39,7 +39,7 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx "Name=Kelvanter" "$desktop" || fail "desktop entry's Name"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry's Icon"
 grep -q "^Comment=.*vernichten" "$desktop" || fail "desktop entry's German Comment"
-grep -qx "Exec=kelvanter %f" "$desktop" || fail "desktop entry's Exec takes no file"
+grep -qx "Exec=kelvanter %F" "$desktop" || fail "desktop entry's Exec takes no list of files"
 appstreamcli validate --pedantic --no-net "$root/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
 
 # "Open with": the desktop entry starts the installed program with the file as its one argument,

@@ -36,6 +36,8 @@ TEST(QtCommandLine, TakesTheFileAsItsBytesAndTheOptionsAsQtParsesThem) {
         EXPECT_EQ(request.action, c.action) << shown;
         EXPECT_EQ(request.file, c.file) << shown;
     }
+    // Several files, each as its bytes, in order.
+    EXPECT_EQ(readFrom({"a.txt", "--", "-b", "c-\xE4"}).files, (std::vector<std::string>{"a.txt", "-b", "c-\xE4"}));
     // The refusal names the option as it was given, never one letter of it.
     for (const std::string option : {"--loeschen", "-platform", "--farbe=rot", "-x"})
         EXPECT_EQ(readFrom({option, "brief.txt"}).unknownOption, option);

@@ -31,16 +31,31 @@ protected:
     }
 };
 
-TEST_F(PathNames, ADroppedFileIsTakenByItsBytesAndOnlyItIsDestroyed) {
+// Two names that look alike as text: a drop of one destroys only it, a drop of several takes
+// each by its bytes, under one question, with one account; a file beside them stays whole.
+TEST_F(PathNames, DroppedFilesAreTakenByTheirBytesAndOnlyTheyAreDestroyed) {
     const std::string target = writeSample(folder.file(kUndecodable), 5000);
     const std::string other = writeSample(folder.file(kReplacement), 700);
-    drop({target, other});
+    drop({target});
     EXPECT_EQ(window.Fname->text(), QString::fromStdString(folder.file("geheim-\uFFFD.txt")));
     EXPECT_TRUE(window.Command2->isEnabled());
     EXPECT_TRUE(boxes.shown.empty()) << "nothing happens before the destroy click";
     window.Command2_Click();
     EXPECT_FALSE(entryExists(target));
     EXPECT_EQ(readBytes(other), sampleBytes(700));
+    EXPECT_TRUE(window.Label3->isVisibleTo(&window));
+
+    const std::string again = writeSample(folder.file(kUndecodable), 3000);
+    const std::string bystander = writeSample(folder.file("daneben.txt"), 900);
+    boxes.shown.clear();
+    drop({again, other});
+    EXPECT_EQ(window.Fname->text(), QString::fromUtf8("2 Dateien: geheim-\uFFFD.txt, geheim-\uFFFD.txt"));
+    window.Command2_Click();
+    EXPECT_FALSE(entryExists(again));
+    EXPECT_FALSE(entryExists(other));
+    EXPECT_EQ(readBytes(bystander), sampleBytes(900));
+    ASSERT_EQ(boxes.shown.size(), 2u) << "one question and one account";
+    EXPECT_EQ(boxes.shown[1].text, QString::fromUtf8("Von 2 Dateien sind 2 zerstört."));
     EXPECT_TRUE(window.Label3->isVisibleTo(&window));
 }
 

@@ -38,6 +38,8 @@ public:
     int eventsProcessed = 0;
 
     std::string path; // the path box
+    std::string pathToolTip;
+    std::vector<std::string> filesAtHand; // the names the title showed, in order
     bool optionSelected[2] = {true, false};
     bool enabled = true;
     bool destroyEnabled = false;
@@ -78,6 +80,8 @@ public:
     std::string pathBoxText() const override { return path; }
     void setPathText(const std::string& text) override { path = text; }
     void setDestroyEnabled(bool on) override { destroyEnabled = on; }
+    void setPathToolTip(const std::string& text) override { pathToolTip = text; }
+    void showFileAtHand(const std::string& name) override { filesAtHand.push_back(name); }
     void openFreeSpaceWindow(const std::string& folder) override { freeSpaceWindows.push_back(folder); }
     std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
                                const std::string& sFilter, const std::string& sDefExt) override {

@@ -72,6 +72,8 @@ private:
     std::string pathBoxText() const override { return {}; }
     void setPathText(const std::string&) override {}
     void setDestroyEnabled(bool) override {}
+    void setPathToolTip(const std::string&) override {}
+    void showFileAtHand(const std::string&) override {}
     void openFreeSpaceWindow(const std::string&) override {}
     std::string ShowOpenDialog(const std::string&, std::string&, const std::string&, const std::string&,
                                const std::string&) override {

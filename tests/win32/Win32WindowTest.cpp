@@ -143,9 +143,12 @@ TEST_F(Win32Window, TheOptionsChooseTheModeAndTheRunEndsInTheWindowsControls) {
 }
 
 // A file dropped from the Explorer arrives as WM_DROPFILES; the first one is taken, by its UTF-16 name.
-TEST_F(Win32Window, ADroppedFileIsShownAsIfChosenAndNothingIsDestroyedYet) {
+// Dropped files are shown in short, nothing is destroyed before the click, and then each of them
+// by its exact UTF-16 name; a file beside them stays whole.
+TEST_F(Win32Window, DroppedFilesAreShownAsIfChosenAndNothingIsDestroyedYet) {
     const std::string first = writeSample(folder.file("Отчёт über 日本.txt"), 100);
     const std::string second = writeSample(folder.file("zweite.txt"), 100);
+    const std::string bystander = writeSample(folder.file("daneben.txt"), 100);
     std::wstring names;
     for (const std::string& path : {first, second})
         names += fsPath(path).wstring() + L'\0';
@@ -158,13 +161,14 @@ TEST_F(Win32Window, ADroppedFileIsShownAsIfChosenAndNothingIsDestroyedYet) {
               reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES)));
     ::GlobalUnlock(memory);
     ::SendMessageW(window.window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
-    EXPECT_EQ(textOf(window.Fname), first);
+    EXPECT_EQ(textOf(window.Fname), "2 Dateien: Отчёт über 日本.txt, zweite.txt");
     EXPECT_TRUE(::IsWindowEnabled(window.Command2));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(readBytes(first), sampleBytes(100));
     click(window.Command2);
     EXPECT_FALSE(entryExists(first));
-    EXPECT_EQ(readBytes(second), sampleBytes(100));
+    EXPECT_FALSE(entryExists(second));
+    EXPECT_EQ(readBytes(bystander), sampleBytes(100));
 }
 
 // A screen reader names a picture button by its window text, and the path box by the label before it.

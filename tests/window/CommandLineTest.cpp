@@ -35,11 +35,13 @@ TEST(CommandLine, OptionsFileAndTheEndOfOptions) {
         EXPECT_EQ(request.file, c.file) << shown;
     }
     EXPECT_EQ(commandLine::refusal(commandLine::parse({"--loeschen"})), "Unbekannte Option: --loeschen");
+    // Every file is taken, in order, the end of options included.
+    EXPECT_EQ(commandLine::parse({"a.txt", "--", "-b", "c"}).files, (std::vector<std::string>{"a.txt", "-b", "c"}));
 }
 
 TEST(CommandLine, HelpAndVersionSpeakGerman) {
     const std::string help = commandLine::helpText("kelvanter");
-    EXPECT_EQ(help.rfind("Aufruf: kelvanter [Optionen] [--] [DATEI]\n", 0), 0u);
+    EXPECT_EQ(help.rfind("Aufruf: kelvanter [Optionen] [--] [DATEI ...]\n", 0), 0u);
     for (const char* part : {"  -h, --help      Zeigt diese Hilfe an", "  -v, --version   Zeigt die Version an",
                              "  --              Beendet die Optionen", "  DATEI           Die zu zerstörende Datei"})
         EXPECT_NE(help.find(part), std::string::npos) << part;

@@ -1,0 +1,258 @@
+#include "window/ListRun.h"
+
+#include "platform/PathParts.h"
+#include "window/BoxStyles.h"
+#include "window/BoxTexts.h"
+#include "window/ErrorTexts.h"
+#include "window/Palette.h"
+#include "window/PathText.h"
+#include "window/ProgressDisplay.h"
+#include "window/RunClock.h"
+
+#include <algorithm>
+#include <map>
+
+namespace kelvanter {
+
+namespace {
+
+constexpr std::int64_t kLeastWeight = 4096; // an empty file still takes a block's write
+
+std::int64_t weightOf(const DestructionTarget& target) {
+    return std::max(target.pin.sizeAtLookup(), kLeastWeight);
+}
+
+// The doubts of all the files, each once, with the number of files it concerns, in first-met order.
+std::vector<listTexts::GatheredDoubt> gatheredDoubts(const std::vector<DestructionTarget*>& targets) {
+    std::vector<listTexts::GatheredDoubt> gathered;
+    const auto count = [&](const std::string& reason) {
+        auto found = std::find_if(gathered.begin(), gathered.end(), [&](const auto& d) { return d.reason == reason; });
+        if (found == gathered.end())
+            gathered.push_back({reason, 1});
+        else
+            ++found->files;
+    };
+    for (const DestructionTarget* target : targets) {
+        for (const Doubt& doubt : doubtsFrom(target->storage))
+            count(boxTexts::reason(doubt));
+        if (target->pin.otherNamesAtLookup() > 0)
+            count("sie hat weitere Namen (harte Verknüpfungen), unter denen ihr Inhalt ebenso verschwindet");
+        if ((target->pin.attributesAtLookup() & kAttrReadOnly) != 0)
+            count("sie ist schreibgeschützt; der Schreibschutz wird entfernt");
+    }
+    return gathered;
+}
+
+// Each file's line in the account: its path, then what its boxes would have said.
+std::string joinedBoxes(const std::vector<RunReport>& reports, const std::string& path, const std::string& program,
+                        bool fullRights) {
+    std::string text = shownName(path) + ":";
+    for (const RunReport& report : reports) {
+        text += " ";
+        text += boxTexts::boxFor(report, program, fullRights).text;
+    }
+    return text;
+}
+
+} // namespace
+
+// The run of one file as the list shows it: its share of the bar, its bytes in the counters for
+// the estimate, and its reports kept for the account instead of a box each.
+class ListView final : public RunProgress, public RunReports {
+public:
+    ListView(ProgressPort& progress, VeskPort& port, ProcessServices& process, ByteCounters& overall,
+             std::int64_t weights, std::int64_t passes, std::int64_t bytes)
+        : progress_(progress), port_(port), process_(process), overall_(overall), weights_(weights), passes_(passes),
+          bytesLeft_(bytes) {}
+
+    void beginFile(std::int64_t weight, std::int64_t size) {
+        weightBefore_ += weight_;
+        bytesBefore_ += file_.lBytesTotal;
+        bytesLeft_ -= size;
+        weight_ = weight;
+        file_ = {};
+        reports_.clear();
+    }
+    ByteCounters& fileCounters() { return file_; }
+    const std::vector<RunReport>& reports() const { return reports_; }
+
+    void enterPhase(RunPhase phase) override {
+        if (phase == RunPhase::Begun)
+            port_.setWindowEnabled(false);
+        if (phase == RunPhase::Disposing)
+            progress_.setMousePointer(kPointerHourglass);
+    }
+    void advance(double fraction) override {
+        const double done = static_cast<double>(weightBefore_) + fraction * static_cast<double>(weight_);
+        progressDisplay::showShare(progress_, done / static_cast<double>(weights_));
+    }
+    void serve() override {
+        countBytes();
+        progress_.processEvents();
+    }
+    // The file's bytes in the list's counters, which the estimate reads.
+    void countBytes() {
+        overall_.lBytesDone = bytesBefore_ + file_.lBytesDone;
+        overall_.lBytesTotal = bytesBefore_ + file_.lBytesTotal + passes_ * bytesLeft_;
+    }
+    bool cancelAsked() override { return process_.stopRequested(); }
+    void report(const RunReport& report) override { reports_.push_back(report); }
+
+private:
+    ProgressPort& progress_;
+    VeskPort& port_;
+    ProcessServices& process_;
+    ByteCounters& overall_;
+    ByteCounters file_;
+    std::vector<RunReport> reports_;
+    std::int64_t weights_ = 1;
+    std::int64_t passes_ = 1;
+    std::int64_t bytesLeft_ = 0;
+    std::int64_t weightBefore_ = 0;
+    std::int64_t weight_ = 0;
+    std::int64_t bytesBefore_ = 0;
+};
+
+void ListRun::destroy(const std::vector<std::string>& paths) {
+    account_ = {};
+    freeSpaceFolder_.reset();
+    std::vector<Found> found = lookUpAll(paths);
+    const bool anyFound = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.target.has_value(); });
+    if (!anyFound) {
+        progress_.messageBox(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
+        return;
+    }
+    if (!confirmed(found))
+        return;
+    liftWriteProtection(found);
+    runAll(found);
+}
+
+std::vector<ListRun::Found> ListRun::lookUpAll(const std::vector<std::string>& paths) {
+    std::vector<Found> found;
+    for (const std::string& path : paths) {
+        DestructionTarget::Lookup lookup = DestructionTarget::find(files_, process_, path, HiddenFiles::Excluded);
+        found.push_back({path, std::move(lookup.target), lookup.error});
+        if (!found.back().target) {
+            const std::string why = lookup.error != 0 ? describeError(lookup.error) : listTexts::kNotFound;
+            account_.failed.push_back(shownName(path) + ": " + why);
+        }
+    }
+    return found;
+}
+
+bool ListRun::confirmed(std::vector<Found>& found) {
+    std::vector<DestructionTarget*> targets;
+    listTexts::Question asked;
+    for (Found& file : found) {
+        if (file.target)
+            targets.push_back(&*file.target);
+    }
+    std::stable_sort(targets.begin(), targets.end(), [](const DestructionTarget* a, const DestructionTarget* b) {
+        return a->pin.sizeAtLookup() > b->pin.sizeAtLookup();
+    });
+    for (const DestructionTarget* target : targets) {
+        asked.names.push_back(shownName(pathParts::nameOf(target->path, files_.pathSeparators())));
+        asked.totalBytes += target->pin.sizeAtLookup();
+    }
+    asked.doubts = gatheredDoubts(targets);
+    const int style = asked.doubts.empty() ? kStyleQuestion : kStyleWarningQuestion;
+    return progress_.messageBox(listTexts::question(asked), style, boxTexts::kConfirmationTitle) == kAnswerYes;
+}
+
+// Only the owner's write bit, which the question named; the disposal resets the rest.
+void ListRun::liftWriteProtection(std::vector<Found>& found) {
+    for (Found& file : found) {
+        if (!file.target || (file.target->pin.attributesAtLookup() & kAttrReadOnly) == 0)
+            continue;
+        const SysStatus lifted = files_.addOwnerWrite(file.target->pin.handle());
+        if (!lifted.ok()) {
+            account_.failed.push_back(shownName(file.path) + ": " + describeError(lifted.error));
+            file.target.reset();
+        }
+    }
+}
+
+void ListRun::runAll(std::vector<Found>& found) {
+    const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
+    const std::int64_t passes = modes.intensive ? 7 : 1;
+    std::int64_t weights = 0;
+    std::int64_t bytes = 0;
+    for (const Found& file : found) {
+        if (file.target) {
+            weights += weightOf(*file.target);
+            bytes += file.target->pin.sizeAtLookup();
+        }
+    }
+    ListView view(progress_, port_, process_, counters_, weights, passes, bytes);
+    inProgress_ = true;
+    progressDisplay::reset(progress_, port_);
+    runClock::start(progress_, seconds_);
+    progress_.setMousePointer(kPointerHourglass);
+    // A request to end the program ends the file at hand safely; the others are left as they are.
+    process_.holdStopRequests();
+    for (Found& file : found) {
+        if (!file.target)
+            continue;
+        if (process_.stopRequested()) {
+            account_.notReached.push_back(file.path);
+            continue;
+        }
+        destroyOne(file, view);
+    }
+    const bool stopped = process_.stopRequested();
+    progress_.setMousePointer(kPointerDefault);
+    runClock::stop(progress_);
+    port_.showFileAtHand("");
+    port_.setWindowEnabled(true);
+    inProgress_ = false;
+    const bool allDestroyed = account_.destroyed == found.size();
+    if (allDestroyed) {
+        progressDisplay::showFull(progress_);
+        port_.setSuccessLabelVisible(true);
+    }
+    if (!stopped)
+        showAccount(allDestroyed);
+    process_.releaseStopRequests();
+}
+
+void ListRun::destroyOne(Found& file, ListView& view) {
+    const std::string path = file.path;
+    const bool remedy = freeSpaceHoldsOldCopies(file.target->storage);
+    view.beginFile(weightOf(*file.target), file.target->pin.sizeAtLookup());
+    port_.showFileAtHand(shownName(pathParts::nameOf(path, files_.pathSeparators())));
+    const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
+    Verdict verdict = Verdict::NotDestroyed;
+    std::string escaped;
+    try {
+        verdict = kelvanter::vesk(CoreContext{view, view, files_, process_, clock_}, view.fileCounters(),
+                                  std::move(*file.target), modes);
+    } catch (const std::exception& error) {
+        escaped = shownName(path) + ": " + boxTexts::cannotProcess(shownName(path), error.what());
+    }
+    file.target.reset();
+    view.countBytes();
+    if (verdict != Verdict::NotDestroyed)
+        traces_.removeTracesOf(path);
+    const std::string words =
+        escaped.empty() ? joinedBoxes(view.reports(), path, port_.executableName(), process_.hasFullRights()) : escaped;
+    if (verdict == Verdict::Destroyed)
+        ++account_.destroyed;
+    else if (verdict == Verdict::DeletedUnproven)
+        account_.unproven.push_back(words);
+    else
+        account_.failed.push_back(words);
+    if (verdict == Verdict::DeletedUnproven && remedy && !freeSpaceFolder_)
+        freeSpaceFolder_ = pathParts::folderOf(path, files_.pathSeparators());
+}
+
+void ListRun::showAccount(bool allDestroyed) {
+    progress_.messageBox(listTexts::account(account_), allDestroyed ? kStyleOkOnly : kStyleWarning,
+                         boxTexts::kMessageTitle);
+    // Where the old copies lie in free space, overwriting it is what removes them.
+    if (freeSpaceFolder_ && progress_.messageBox(boxTexts::kOverwriteFreeSpaceNow, kStyleQuestionNoDefault,
+                                                 boxTexts::kMessageTitle) == kAnswerYes)
+        port_.openFreeSpaceWindow(*freeSpaceFolder_);
+}
+
+} // namespace kelvanter

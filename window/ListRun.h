@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/ByteCounters.h"
+#include "core/OverwritePasses.h"
+#include "platform/Clock.h"
+#include "platform/FileServices.h"
+#include "window/FileTraces.h"
+#include "window/ListTexts.h"
+#include "window/ProgressPort.h"
+#include "window/VeskPort.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvanter {
+
+// Several files, one after the other, through the one destroy flow: one question before, the bar,
+// the percent and the estimate over all of them by bytes, and one account at the end.
+class ListRun {
+public:
+    ListRun(ProgressPort& progress, VeskPort& port, DestructionServices& files, ProcessServices& process, Clock& clock,
+            FileTraces& traces, ByteCounters& counters, std::int32_t& seconds)
+        : progress_(progress), port_(port), files_(files), process_(process), clock_(clock), traces_(traces),
+          counters_(counters), seconds_(seconds) {}
+
+    void destroy(const std::vector<std::string>& paths);
+    bool inProgress() const { return inProgress_; }
+
+private:
+    struct Found {
+        std::string path;
+        std::optional<DestructionTarget> target;
+        int error = 0;
+    };
+
+    std::vector<Found> lookUpAll(const std::vector<std::string>& paths);
+    bool confirmed(std::vector<Found>& found);
+    void liftWriteProtection(std::vector<Found>& found);
+    void runAll(std::vector<Found>& found);
+    void destroyOne(Found& file, class ListView& view);
+    void showAccount(bool allDestroyed);
+
+    ProgressPort& progress_;
+    VeskPort& port_;
+    DestructionServices& files_;
+    ProcessServices& process_;
+    Clock& clock_;
+    FileTraces& traces_;
+    ByteCounters& counters_;
+    std::int32_t& seconds_;
+    listTexts::Account account_;
+    std::optional<std::string> freeSpaceFolder_; // where overwriting the free space would finish the job
+    bool inProgress_ = false;
+};
+
+} // namespace kelvanter

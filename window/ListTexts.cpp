@@ -1,0 +1,87 @@
+#include "window/ListTexts.h"
+
+#include "platform/PathParts.h"
+#include "window/FreeSpaceTexts.h"
+#include "window/PathText.h"
+
+namespace kelvanter::listTexts {
+
+namespace {
+
+constexpr std::size_t kNamesInSummary = 2;
+constexpr std::size_t kNamesInQuestion = 5;
+
+std::string filesCounted(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " Datei" : " Dateien");
+}
+
+std::string firstNames(const std::vector<std::string>& names, std::size_t most) {
+    std::string shown;
+    for (std::size_t i = 0; i < names.size() && i < most; ++i)
+        shown += (shown.empty() ? "" : ", ") + names[i];
+    return names.size() > most ? shown + ", …" : shown;
+}
+
+// Small files in kB, where "0,0 MB" would say nothing.
+std::string sizeText(std::int64_t bytes) {
+    if (bytes >= 1000000)
+        return freeSpaceTexts::megabytes(bytes);
+    std::string shown = freeSpaceTexts::megabytes(bytes * 1000);
+    return shown.replace(shown.size() - 2, 2, "kB");
+}
+
+std::string paragraph(const std::string& head, const std::vector<std::string>& lines) {
+    if (lines.empty())
+        return "";
+    std::string text = "\n\n" + head;
+    for (const std::string& line : lines)
+        text += "\n" + line;
+    return text;
+}
+
+} // namespace
+
+std::string summary(const std::vector<std::string>& paths, const char* separators) {
+    std::vector<std::string> names;
+    for (const std::string& path : paths)
+        names.push_back(shownName(pathParts::nameOf(path, separators)));
+    return filesCounted(paths.size()) + ": " + firstNames(names, kNamesInSummary);
+}
+
+std::string everyName(const std::vector<std::string>& paths) {
+    std::string lines;
+    for (const std::string& path : paths) {
+        if (!lines.empty())
+            lines += "\n";
+        lines += shownName(path);
+    }
+    return lines;
+}
+
+std::string question(const Question& asked) {
+    std::string text = "Sollen die " + filesCounted(asked.names.size()) + " (zusammen " + sizeText(asked.totalBytes) +
+                       ") jetzt unwiderruflich zerstört werden? " + firstNames(asked.names, kNamesInQuestion);
+    for (const GatheredDoubt& doubt : asked.doubts)
+        text += "\n\nBei " + filesCounted(doubt.files) + ": " + doubt.reason + ".";
+    return text;
+}
+
+std::string account(const Account& result) {
+    const std::size_t all = result.destroyed + result.unproven.size() + result.failed.size() + result.notReached.size();
+    std::string text = "Von " + filesCounted(all) + (result.destroyed == 1 ? " ist " : " sind ") +
+                       std::to_string(result.destroyed) + " zerstört.";
+    text += paragraph(std::to_string(result.unproven.size()) + " gelöscht, aber nicht nachgewiesen:", result.unproven);
+    text += paragraph(std::to_string(result.failed.size()) + " nicht zerstört:", result.failed);
+    std::vector<std::string> untouched;
+    for (const std::string& path : result.notReached)
+        untouched.push_back(shownName(path));
+    text +=
+        paragraph(std::to_string(untouched.size()) + " nicht bearbeitet, weil das Programm beendet wird:", untouched);
+    return text;
+}
+
+std::string titleWithFile(const std::string& title, const std::string& name) {
+    return name.empty() ? title : title + " - " + name;
+}
+
+} // namespace kelvanter::listTexts

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/RunReport.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The German texts for several files at once: the path box, the one question and the account.
+namespace kelvanter::listTexts {
+
+inline constexpr const char* kNotFound =
+    "nicht gefunden (nicht vorhanden, versteckt, eine Systemdatei oder keine gewöhnliche Datei)";
+
+// "3 Dateien: a.txt, b.pdf, …": the count and the first names, for the path box.
+std::string summary(const std::vector<std::string>& paths, const char* separators);
+// Every exact name, one per line, for the path box's tooltip.
+std::string everyName(const std::vector<std::string>& paths);
+
+// A doubt that concerns some of the files, once, with how many.
+struct GatheredDoubt {
+    std::string reason; // a fragment as boxTexts::reason words it
+    std::size_t files = 0;
+};
+
+struct Question {
+    std::vector<std::string> names; // the files' own names, largest first
+    std::int64_t totalBytes = 0;
+    std::vector<GatheredDoubt> doubts;
+};
+std::string question(const Question& asked);
+
+// What became of each file, named only where it is still there or not proven.
+struct Account {
+    std::size_t destroyed = 0;
+    std::vector<std::string> unproven;   // the box each had, naming the file and the reason
+    std::vector<std::string> failed;     // the same, for files that are still there
+    std::vector<std::string> notReached; // the paths of files left as they were after a stop
+};
+std::string account(const Account& result);
+
+// The window's title with the name of the file a run of several is at; the title alone for none.
+std::string titleWithFile(const std::string& title, const std::string& name);
+
+} // namespace kelvanter::listTexts
