@@ -25,9 +25,9 @@ QString plainSuffix(const QString& extension) {
 }
 
 void applyMode(QFileDialog& dialog, FileDialogMode mode) {
-    if (mode == FileDialogMode::Open) {
+    if (mode == FileDialogMode::Open || mode == FileDialogMode::OpenSeveral) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setFileMode(mode == FileDialogMode::Open ? QFileDialog::ExistingFile : QFileDialog::ExistingFiles);
         return;
     }
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -43,7 +43,7 @@ QString qtNameFilter(const FilterEntry& entry) {
     return entry.first + " (" + qtPatterns(entry.second) + ")";
 }
 
-QString QtFileDialogs::choose(const FileDialogRequest& request) {
+QStringList QtFileDialogs::choose(const FileDialogRequest& request) {
     QFileDialog dialog(request.owner, request.title, request.folder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -58,7 +58,7 @@ QString QtFileDialogs::choose(const FileDialogRequest& request) {
     dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().value(0);
+    return dialog.selectedFiles();
 }
 
 } // namespace kelvanter

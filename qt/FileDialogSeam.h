@@ -3,12 +3,13 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
 namespace kelvanter {
 
-enum class FileDialogMode { Open = 0, SaveWithOverwritePrompt = 1, Save = 2 };
+enum class FileDialogMode { Open = 0, SaveWithOverwritePrompt = 1, Save = 2, OpenSeveral = 3 };
 
 // One filter entry: the text the user sees and its patterns, as the program writes them ("*.*").
 using FilterEntry = QPair<QString, QString>;
@@ -24,17 +25,17 @@ struct FileDialogRequest {
 };
 
 // The program's one way to a file dialog, so tests can answer it.
-// Returns the chosen file's full path, or empty text when cancelled.
+// Returns the chosen files' full paths (one, or with OpenSeveral any number), none when cancelled.
 class FileDialogSeam {
 public:
     virtual ~FileDialogSeam() = default;
-    virtual QString choose(const FileDialogRequest& request) = 0;
+    virtual QStringList choose(const FileDialogRequest& request) = 0;
 };
 
 // Qt's own file dialog, modal to its owner.
 class QtFileDialogs final : public FileDialogSeam {
 public:
-    QString choose(const FileDialogRequest& request) override;
+    QStringList choose(const FileDialogRequest& request) override;
 };
 
 // The name filter Qt needs for one entry: "*.*" means every file, extension or not.

@@ -3,6 +3,7 @@
 #include "qt/FileDialogSeam.h"
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,6 +16,9 @@ public:
 
     QString ShowOpenDialog(QWidget* oOwner, const QString& sTitle, QString& sFolder, const QString& sInitFile,
                            const QString& sFilter, const QString& sDefExt);
+    // The same selecting several files of one folder: their names, none when cancelled.
+    QStringList ShowOpenFilesDialog(QWidget* oOwner, const QString& sTitle, QString& sFolder, const QString& sFilter,
+                                    const QString& sDefExt);
 
     // Returns the chosen file's name without its folder, or empty text when cancelled; only then
     // is `sFolder` set, to the chosen file's folder with its final separator.

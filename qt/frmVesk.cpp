@@ -179,15 +179,17 @@ void frmVesk::showFileAtHand(const std::string& name) {
     setWindowTitle(fromUtf8(listTexts::titleWithFile(kMainWindow.form.caption, name)));
 }
 
-std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
-                                    const std::string& sFilter, const std::string& sDefExt) {
+std::vector<std::string> frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string&,
+                                                 const std::string& sFilter, const std::string& sDefExt) {
     QString folder = QFile::decodeName(QByteArray::fromStdString(sFolder));
-    const QString name = dialoge_.ShowOpenDialog(this, fromUtf8(sTitle), folder, fromUtf8(sInitFile), fromUtf8(sFilter),
-                                                 fromUtf8(sDefExt));
-    if (name.isEmpty())
-        return {};
-    sFolder = QFile::encodeName(folder).toStdString();
-    return QFile::encodeName(name).toStdString();
+    const QStringList names =
+        dialoge_.ShowOpenFilesDialog(this, fromUtf8(sTitle), folder, fromUtf8(sFilter), fromUtf8(sDefExt));
+    std::vector<std::string> chosen;
+    for (const QString& name : names)
+        chosen.push_back(QFile::encodeName(name).toStdString());
+    if (!chosen.empty())
+        sFolder = QFile::encodeName(folder).toStdString();
+    return chosen;
 }
 
 } // namespace kelvanter

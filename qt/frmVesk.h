@@ -63,8 +63,9 @@ public:
     void setPathToolTip(const std::string& text) override;
     void showFileAtHand(const std::string& name) override;
     void openFreeSpaceWindow(const std::string& folder) override;
-    std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
-                               const std::string& sFilter, const std::string& sDefExt) override;
+    std::vector<std::string> ShowOpenDialog(const std::string& sTitle, std::string& sFolder,
+                                            const std::string& sInitFile, const std::string& sFilter,
+                                            const std::string& sDefExt) override;
 
     QLineEdit* Fname = nullptr;
     QPushButton* Command1 = nullptr;

@@ -3,6 +3,7 @@
 #include "win32/Win32Seams.h"
 
 #include <string>
+#include <vector>
 
 namespace kelvanter::win32ui {
 
@@ -14,6 +15,10 @@ public:
     std::wstring ShowOpenDialog(HWND oOwner, const std::wstring& sTitle, std::wstring& sFolder,
                                 const std::wstring& sInitFile, const std::wstring& sFilter,
                                 const std::wstring& sDefExt);
+
+    // The same selecting several files of one folder: their names, none when cancelled.
+    std::vector<std::wstring> ShowOpenFilesDialog(HWND oOwner, const std::wstring& sTitle, std::wstring& sFolder,
+                                                  const std::wstring& sFilter, const std::wstring& sDefExt);
 
     // The chosen file's name without its folder, which goes to `sFolder` with its final backslash;
     // empty when the dialog was cancelled or failed. iMode: 0 open, 1 save asking before it

@@ -248,15 +248,17 @@ void frmVesk::showFileAtHand(const std::string& name) {
     ::SetWindowTextW(window, widen(listTexts::titleWithFile(design.form.caption, name)).c_str());
 }
 
-std::string frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
-                                    const std::string& sFilter, const std::string& sDefExt) {
+std::vector<std::string> frmVesk::ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string&,
+                                                 const std::string& sFilter, const std::string& sDefExt) {
     std::wstring folder = widen(sFolder);
-    const std::wstring name =
-        dialoge_.ShowOpenDialog(window, widen(sTitle), folder, widen(sInitFile), widen(sFilter), widen(sDefExt));
-    if (name.empty())
-        return {};
-    sFolder = narrow(folder);
-    return narrow(name);
+    const std::vector<std::wstring> names =
+        dialoge_.ShowOpenFilesDialog(window, widen(sTitle), folder, widen(sFilter), widen(sDefExt));
+    std::vector<std::string> chosen;
+    for (const std::wstring& name : names)
+        chosen.push_back(narrow(name));
+    if (!chosen.empty())
+        sFolder = narrow(folder);
+    return chosen;
 }
 
 } // namespace kelvanter::win32ui

@@ -20,10 +20,12 @@ int VeskFlow::box(const std::string& text, int style, const std::string& title) 
 void VeskFlow::Command1_Click() {
     progressDisplay::reset(progress_, port_);
     std::string sFolder = files_.currentFolder().value;
-    const std::string name = port_.ShowOpenDialog(boxTexts::kOpenDialogTitle, sFolder, "", boxTexts::kAllFilesFilter,
-                                                  boxTexts::kAllFilesExtension);
-    if (!name.empty()) {
-        showHandedOverFile(pathParts::joined(sFolder, name, files_.pathSeparators()));
+    const std::vector<std::string> names = port_.ShowOpenDialog(
+        boxTexts::kOpenDialogTitle, sFolder, "", boxTexts::kAllFilesFilter, boxTexts::kAllFilesExtension);
+    if (names.size() == 1) {
+        showHandedOverFile(pathParts::joined(sFolder, names.front(), files_.pathSeparators()));
+    } else if (!names.empty()) {
+        showChosenFiles(exactNames(sFolder, names));
     } else {
         port_.setDestroyEnabled(false);
         exactPath_.reset();
@@ -40,6 +42,19 @@ void VeskFlow::showChosenFile(const std::string& path, bool exact) {
     chosenFiles_.clear();
     port_.setPathToolTip("");
     port_.setPathText(shownName(path));
+}
+
+// The file system's names of several files a dialog chose as text; a name that matches none or
+// more than one stays as it came, and its lookup finds nothing.
+std::vector<std::string> VeskFlow::exactNames(const std::string& folder, const std::vector<std::string>& names) {
+    std::vector<std::string> paths;
+    for (const std::string& name : names) {
+        const std::string path = pathParts::joined(folder, name, files_.pathSeparators());
+        const bool asText = path.find(kReplacementCharacter) != std::string::npos;
+        const ResolvedPath resolved = asText ? resolveShownPath(files_, path) : ResolvedPath{};
+        paths.push_back(resolved.outcome == ResolvedPath::Outcome::Found ? resolved.path : path);
+    }
+    return paths;
 }
 
 void VeskFlow::showChosenFiles(const std::vector<std::string>& paths) {

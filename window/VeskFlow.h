@@ -49,6 +49,7 @@ public:
 private:
     void showChosenFile(const std::string& path, bool exact);
     void showChosenFiles(const std::vector<std::string>& paths);
+    std::vector<std::string> exactNames(const std::string& folder, const std::vector<std::string>& names);
     void showHandedOverFile(const std::string& path);
     std::optional<std::string> pathToDestroy(const std::string& text);
     std::optional<DestructionTarget> lookUp(const std::string& path);

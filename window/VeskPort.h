@@ -3,6 +3,7 @@
 #include "window/FileTraces.h"
 
 #include <string>
+#include <vector>
 
 namespace kelvanter {
 
@@ -31,11 +32,13 @@ public:
     // Opens the free-space window on a folder.
     virtual void openFreeSpaceWindow(const std::string& folder) = 0;
 
-    // StdDialoge's open dialog: the chosen file's name, with `sFolder` set to its folder; or empty
-    // text, `sFolder` unchanged, when the user cancelled. A toolkit whose dialog knows names only
-    // as text hands them over as UTF-8 text; the flow matches them to the file system's names.
-    virtual std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
-                                       const std::string& sFilter, const std::string& sDefExt) = 0;
+    // StdDialoge's open dialog, selecting one file or several: their names, with `sFolder` set to
+    // their folder; or none, `sFolder` unchanged, when the user cancelled. A toolkit whose dialog
+    // knows names only as text hands them over as UTF-8 text; the flow matches them to the file
+    // system's names.
+    virtual std::vector<std::string> ShowOpenDialog(const std::string& sTitle, std::string& sFolder,
+                                                    const std::string& sInitFile, const std::string& sFilter,
+                                                    const std::string& sDefExt) = 0;
 };
 
 } // namespace kelvanter

@@ -21,9 +21,13 @@ TEST_F(BrowseCommand, TheDialogIsAskedInTheCurrentFolderAndItsChoiceFillsThePath
     EXPECT_TRUE(request.initialName.isEmpty());
     ASSERT_EQ(request.filters.size(), 1);
     EXPECT_EQ(request.filters[0], FilterEntry("Alle Dateien (*.*)", "*.*"));
-    EXPECT_EQ(request.mode, FileDialogMode::Open);
+    EXPECT_EQ(request.mode, FileDialogMode::OpenSeveral);
     EXPECT_EQ(window.Fname->text(), chosen);
     EXPECT_TRUE(window.Command2->isEnabled());
+    // Several chosen in one folder: the path box shows them in short.
+    dialogs.choices = {chosen + "\n" + QString::fromStdString(folder.file("karte.pdf"))};
+    window.Command1->click();
+    EXPECT_EQ(window.Fname->text(), "2 Dateien: brief.txt, karte.pdf");
 }
 
 } // namespace

@@ -74,7 +74,7 @@ TEST(QtFileDialogs, AllFilesMeansFilesWithoutExtensionTooAndTheFilterReadsAsWrit
     request.title = "Datei 1 öffnen";
     request.folder = folder;
     request.filters = {{"Alle Dateien (*.*)", "*.*"}};
-    const QString chosen = dialogs.choose(request);
+    const QString chosen = dialogs.choose(request).value(0);
     EXPECT_EQ(shownFilter, "Alle Dateien (*.*)");
     EXPECT_EQ(chosen, folder + "/README");
     QDir(folder).removeRecursively();

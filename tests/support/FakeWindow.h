@@ -83,17 +83,24 @@ public:
     void setPathToolTip(const std::string& text) override { pathToolTip = text; }
     void showFileAtHand(const std::string& name) override { filesAtHand.push_back(name); }
     void openFreeSpaceWindow(const std::string& folder) override { freeSpaceWindows.push_back(folder); }
-    std::string ShowOpenDialog(const std::string& sTitle, std::string& sFolder, const std::string& sInitFile,
-                               const std::string& sFilter, const std::string& sDefExt) override {
+    // A choice of several files is their full paths, one folder's, each on a line of its own.
+    std::vector<std::string> ShowOpenDialog(const std::string& sTitle, std::string& sFolder,
+                                            const std::string& sInitFile, const std::string& sFilter,
+                                            const std::string& sDefExt) override {
         dialogRequests.push_back({sTitle, sFolder, sInitFile, sFilter, sDefExt});
         const std::string choice = choices.empty() ? std::string() : choices.front();
         if (!choices.empty())
             choices.pop_front();
-        if (choice.empty())
-            return {};
-        const auto nameAt = choice.find_last_of("/\\") + 1;
-        sFolder = choice.substr(0, nameAt);
-        return choice.substr(nameAt);
+        std::vector<std::string> names;
+        for (std::size_t from = 0; from < choice.size();) {
+            const std::size_t end = std::min(choice.find('\n', from), choice.size());
+            const std::string path = choice.substr(from, end - from);
+            const auto nameAt = path.find_last_of("/\\") + 1;
+            sFolder = path.substr(0, nameAt);
+            names.push_back(path.substr(nameAt));
+            from = end + 1;
+        }
+        return names;
     }
 
     WindowState state(bool runInProgress) const {

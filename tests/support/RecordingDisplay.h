@@ -75,8 +75,8 @@ private:
     void setPathToolTip(const std::string&) override {}
     void showFileAtHand(const std::string&) override {}
     void openFreeSpaceWindow(const std::string&) override {}
-    std::string ShowOpenDialog(const std::string&, std::string&, const std::string&, const std::string&,
-                               const std::string&) override {
+    std::vector<std::string> ShowOpenDialog(const std::string&, std::string&, const std::string&, const std::string&,
+                                            const std::string&) override {
         return {};
     }
 

@@ -40,13 +40,14 @@ public:
     std::vector<FileDialogRequest> requests;
     std::deque<QString> choices;
 
-    QString choose(const FileDialogRequest& request) override {
+    // A choice of several files is their paths, each on a line of its own.
+    QStringList choose(const FileDialogRequest& request) override {
         requests.push_back(request);
         if (choices.empty())
             return {};
         const QString choice = choices.front();
         choices.pop_front();
-        return choice;
+        return choice.isEmpty() ? QStringList() : choice.split('\n');
     }
 };
 

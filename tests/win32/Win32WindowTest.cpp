@@ -11,6 +11,7 @@
 #include "win32/frmVesk.h"
 #include "window/BoxStyles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <shlobj.h>
@@ -58,6 +59,15 @@ public:
             choices.pop_front();
         if (choice.empty())
             return false;
+        // Several files, given as "folder|name|name": the folder, each name, a NUL after each, one more.
+        if (choice.find(L'|') != std::wstring::npos) {
+            std::wstring list = choice + L'|';
+            std::replace(list.begin(), list.end(), L'|', L'\0');
+            std::copy(list.begin(), list.end(), record.lpstrFile);
+            record.lpstrFile[list.size()] = L'\0';
+            record.nFileOffset = static_cast<WORD>(choice.find(L'|') + 1);
+            return true;
+        }
         std::copy(choice.begin(), choice.end(), record.lpstrFile);
         record.lpstrFile[choice.size()] = L'\0';
         record.nFileOffset = static_cast<WORD>(choice.rfind(L'\\') + 1);
@@ -105,19 +115,22 @@ TEST_F(Win32Window, StartsInItsDesignedStateWithTheControlsInTabOrder) {
     EXPECT_EQ(order, expected);
 }
 
-TEST_F(Win32Window, ABrowseFillsThePathBoxAndACancelEmptiesIt) {
-    dialogs.choices = {L"C:\\Daten\\brief.txt", L""};
+TEST_F(Win32Window, ABrowseFillsThePathBoxWithOneOrSeveralFilesAndACancelEmptiesIt) {
+    dialogs.choices = {L"C:\\Daten\\brief.txt", L"", L"C:\\Daten|a.txt|b.txt"};
     click(window.Command1);
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_EQ(dialogs.requests[0].title, L"Datei 1 öffnen");
     EXPECT_EQ(win32::narrow(dialogs.requests[0].folder), files.currentFolder().value);
-    EXPECT_EQ(dialogs.requests[0].flags, static_cast<DWORD>(0x1804));
+    EXPECT_EQ(dialogs.requests[0].flags, static_cast<DWORD>(0x1804 | OFN_ALLOWMULTISELECT | OFN_EXPLORER));
     EXPECT_EQ(dialogs.requests[0].filter, std::wstring(L"Alle Dateien (*.*)\0*.*\0\0", 24));
     EXPECT_EQ(textOf(window.Fname), "C:\\Daten\\brief.txt");
     EXPECT_TRUE(::IsWindowEnabled(window.Command2));
     click(window.Command1);
     EXPECT_EQ(textOf(window.Fname), "");
     EXPECT_FALSE(::IsWindowEnabled(window.Command2));
+    click(window.Command1);
+    EXPECT_EQ(textOf(window.Fname), "2 Dateien: a.txt, b.txt");
+    EXPECT_TRUE(::IsWindowEnabled(window.Command2));
 }
 
 // The wiring of a run: the option buttons choose the mode, and the run ends in the window's controls.

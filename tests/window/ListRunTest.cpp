@@ -61,6 +61,18 @@ TEST_F(SeveralFiles, ThePathBoxShowsTheCountAndFirstNamesAndTheTooltipEveryName)
     EXPECT_TRUE(entryExists(paths[0]) && entryExists(paths[1]));
 }
 
+// The open dialog chooses several files of one folder; only they are destroyed.
+TEST_F(SeveralFiles, TheDialogChoosesSeveralFilesAndOnlyTheyGo) {
+    const auto paths = makeFiles();
+    window.choices = {paths[0] + "\n" + paths[2]};
+    flow.Command1_Click();
+    EXPECT_EQ(window.path, "2 Dateien: a.txt, c.doc");
+    flow.Command2_Click();
+    EXPECT_FALSE(entryExists(paths[0]));
+    EXPECT_EQ(readBytes(paths[1]), sampleBytes(20000));
+    EXPECT_FALSE(entryExists(paths[2]));
+}
+
 // What happens to each file, and the one account at the end.
 TEST_F(SeveralFiles, OneQuestionOneRunOneAccount) {
     struct Case {
