@@ -1,5 +1,6 @@
-; The German installer of the Windows program: Program Files, a Start-menu entry and an
-; uninstaller registered under "Apps & Features". /S installs silently.
+; The German installer of the Windows program: Program Files, a Start-menu entry, Explorer's
+; "Mit Kelvanter vernichten" for files and an uninstaller registered under "Apps & Features".
+; /S installs silently.
 ;   makensis -DEXE=path\kelvanter.exe -DOUTFILE=Setup.exe -DVERSION=1.0.0 -DICON=magnet.ico kelvanter.nsi
 ; A 64-bit installer: the program is 64-bit, and so is a Wine without 32-bit support.
 Target amd64-unicode
@@ -7,6 +8,8 @@ Target amd64-unicode
 !include "x64.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvanter"
+; "Mit Kelvanter vernichten" in Explorer's context menu of files, in the user's own classes.
+!define VERB_KEY "Software\Classes\*\shell\KelvanterVernichten"
 
 Name "Kelvanter"
 OutFile "${OUTFILE}"
@@ -49,6 +52,11 @@ Section "Kelvanter"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Deinstallieren.exe" /S'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    WriteRegStr HKCU "${VERB_KEY}" "" "Mit Kelvanter vernichten"
+    WriteRegStr HKCU "${VERB_KEY}" "Icon" "$INSTDIR\kelvanter.exe"
+    ; Offered for a selection of any size, not only of up to 15 files.
+    WriteRegStr HKCU "${VERB_KEY}" "MultiSelectModel" "Player"
+    WriteRegStr HKCU "${VERB_KEY}\command" "" '"$INSTDIR\kelvanter.exe" -- "%1"'
 SectionEnd
 
 Section "Uninstall"
@@ -58,4 +66,5 @@ Section "Uninstall"
     Delete "$INSTDIR\Deinstallieren.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey HKCU "${VERB_KEY}"
 SectionEnd

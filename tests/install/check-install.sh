@@ -27,7 +27,9 @@ for size in 16 32 48; do
     height=$(( (header[6] << 8) | header[7] ))
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$icon is ${width}x${height}, not ${size}x${size}"
 done
-unexpected=$(cd "$root" && find . -type f | grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons|man)/)" || true)
+unexpected=$(cd "$root" && find . -type f |
+    grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons|man|kio/servicemenus|nemo/actions|kelvanter)/)" ||
+    true)
 for page in share/man/man1/kelvanter.1 share/man/de/man1/kelvanter.1; do
     [ -f "$root/$page" ] || fail "missing $page"
     if command -v man >/dev/null; then man -l "$root/$page" >/dev/null 2>&1 || fail "$page does not format"; fi
@@ -40,6 +42,22 @@ grep -qx "Name=Kelvanter" "$desktop" || fail "desktop entry's Name"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry's Icon"
 grep -q "^Comment=.*vernichten" "$desktop" || fail "desktop entry's German Comment"
 grep -qx "Exec=kelvanter %F" "$desktop" || fail "desktop entry's Exec takes no list of files"
+# The file managers' context menus. Dolphin's service menu is a desktop entry of KDE's own type, so
+# only the validator's words on that type are forgiven; Nemo's action is no desktop entry at all.
+menu="$root/share/kio/servicemenus/$id.vernichten.desktop"
+complaints=$(desktop-file-validate "$menu" 2>&1 |
+    grep -v -E 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service"' || true)
+[ -z "$complaints" ] || fail "desktop-file-validate on the service menu: $complaints"
+action="$root/share/nemo/actions/kelvanter-vernichten.nemo_action"
+for file in "$menu" "$action"; do
+    [ -f "$file" ] || fail "missing $file"
+    grep -qx "Name=Mit Kelvanter vernichten" "$file" || fail "$file does not say \"Mit Kelvanter vernichten\""
+    grep -qx "Exec=kelvanter %F" "$file" || fail "$file does not hand over every selected file"
+done
+[ "$(sed -n 1p "$action")" = "[Nemo Action]" ] || fail "$action has no [Nemo Action] group"
+script="$root/share/kelvanter/nautilus-scripts/mit-kelvanter-vernichten"
+[ -x "$script" ] || fail "the GNOME Files script is missing or not executable"
+sh -n "$script" || fail "the GNOME Files script does not parse"
 appstreamcli validate --pedantic --no-net "$root/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
 
 # "Open with": the desktop entry starts the installed program with the file as its one argument,
@@ -68,7 +86,9 @@ deb=$(ls "$stage"/package/kelvanter_*.deb)
 contents=$(dpkg-deb --contents "$deb")
 for file in usr/bin/kelvanter usr/share/applications/$id.desktop usr/share/icons/hicolor/48x48/apps/$id.png \
     usr/share/man/man1/kelvanter.1.gz usr/share/man/de/man1/kelvanter.1.gz usr/share/doc/kelvanter/copyright \
-    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml; do
+    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml \
+    usr/share/kio/servicemenus/$id.vernichten.desktop usr/share/nemo/actions/kelvanter-vernichten.nemo_action \
+    usr/share/kelvanter/nautilus-scripts/mit-kelvanter-vernichten; do
     grep -q "\./$file\$" <<<"$contents" || fail "package lacks $file"
 done
 depends=$(dpkg-deb --field "$deb" Depends)

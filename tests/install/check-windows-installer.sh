@@ -11,6 +11,7 @@ trap 'wineserver -k 2>/dev/null || true; rm -rf "$prefix"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvanter'
+verb='HKCU\Software\Classes\*\shell\KelvanterVernichten'
 folder="$prefix/drive_c/Program Files/Kelvanter"
 link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kelvanter.lnk"
 free_space_link="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kelvanter - Freien Speicher überschreiben.lnk"
@@ -26,6 +27,10 @@ wineserver -w
 [ -f "$free_space_link" ] || fail "no Start-menu entry for overwriting the free space"
 wine reg query "$key" /v DisplayName /reg:64 2>/dev/null | grep -q Kelvanter || fail "not registered under Apps & Features"
 wine reg query "$key" /v QuietUninstallString /reg:64 2>/dev/null | grep -q '/S' || fail "no quiet uninstall"
+wine reg query "$verb" /ve /reg:64 2>/dev/null | grep -q "Mit Kelvanter vernichten" || fail "no context-menu verb"
+wine reg query "$verb" /v MultiSelectModel /reg:64 2>/dev/null | grep -q Player || fail "the verb is not offered for many files"
+wine reg query "$verb\command" /ve /reg:64 2>/dev/null | grep -qF 'kelvanter.exe" -- "%1"' ||
+    fail "the verb does not start the program with the file"
 
 # The installed program starts and shows its window.
 wine "C:\\Program Files\\Kelvanter\\kelvanter.exe" &
@@ -45,6 +50,7 @@ wineserver -w
 [ ! -e "$link" ] || fail "the Start-menu entry is left"
 [ ! -e "$free_space_link" ] || fail "the free-space Start-menu entry is left"
 if wine reg query "$key" /reg:64 >/dev/null 2>&1; then fail "the uninstall registration is left"; fi
+if wine reg query "$verb" /reg:64 >/dev/null 2>&1; then fail "the context-menu verb is left"; fi
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
