@@ -39,6 +39,8 @@ public:
     SysResult<EntryStatus> statusOf(const std::string& name) const { return files_.statusAt(handle_, name); }
     // Which folder this one is.
     SysResult<FileIdentity> identity() const { return files_.identityOfFolder(handle_); }
+    // Whether something from elsewhere is mounted on it.
+    SysResult<bool> isMountRoot() const { return files_.isMountRoot(handle_); }
     // Who else may change the names here.
     SysResult<FolderAccess> access() const { return files_.accessOf(handle_); }
     // Whether the name names the file of this identity now.

@@ -204,6 +204,9 @@ public:
     }
     // Which folder the held one is.
     virtual SysResult<FileIdentity> identityOfFolder(FileHandle folder) = 0;
+    // Whether something is mounted on the held folder (a bind mount, a Windows mount point or
+    // junction): what lies there is no part of the folder above it.
+    virtual SysResult<bool> isMountRoot(FileHandle folder) = 0;
     // Who else may change the names in the held folder.
     virtual SysResult<FolderAccess> accessOf(FileHandle folder) = 0;
     // Renames within or between held folders; EEXIST rather than replace an existing entry, and

@@ -28,6 +28,8 @@ Reason reasonOf(int error) {
         return Reason::NoRoom;
     case EOPNOTSUPP:
         return Reason::Unsupported;
+    case ENOTEMPTY:
+        return Reason::NotEmpty;
     case kRunCancelled:
         return Reason::Cancelled;
     default:

@@ -11,6 +11,7 @@ enum class Reason {
     Busy,        // another process holds it (a lock, a fill)
     NameTaken,   // the name is taken, and nothing was replaced
     NoRoom,      // the file may not grow: a full disk, a quota, a size limit
+    NotEmpty,    // a folder that still holds entries
     Unsupported, // the file system offers no such operation (for a rename: none that never replaces)
     Cancelled,   // the user or a request to end the program stopped the run
     Other,       // a refusal or a failure of the device

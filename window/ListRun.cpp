@@ -10,6 +10,7 @@
 #include "window/RunClock.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace kelvanter {
@@ -44,6 +45,15 @@ std::vector<listTexts::GatheredDoubt> gatheredDoubts(const std::vector<Destructi
 }
 
 // Each file's line in the account: its path, then what its boxes would have said.
+// "/x/Akten/" names the folder "Akten" in "/x"; a root ("/", "C:\\") keeps its separator, as
+// "C:" alone would name the drive's current folder.
+std::string withoutFinalSeparators(std::string path, const char* separators) {
+    const auto isRoot = [](const std::string& p) { return p.size() == 1 || (p.size() == 3 && p[1] == ':'); };
+    while (!path.empty() && !isRoot(path) && std::strchr(separators, path.back()) != nullptr)
+        path.pop_back();
+    return path;
+}
+
 std::string joinedBoxes(const std::vector<RunReport>& reports, const std::string& path, const std::string& program,
                         bool fullRights) {
     std::string text = shownName(path) + ":";
@@ -116,9 +126,11 @@ private:
 void ListRun::destroy(const std::vector<std::string>& paths) {
     account_ = {};
     freeSpaceFolder_.reset();
-    std::vector<Found> found = lookUpAll(paths);
+    trees_.clear();
+    namesKept_ = false;
+    std::vector<Found> found = lookUpAll(withFoldersExpanded(paths));
     const bool anyFound = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.target.has_value(); });
-    if (!anyFound) {
+    if (!anyFound && trees_.empty()) {
         progress_.messageBox(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
         return;
     }
@@ -126,6 +138,41 @@ void ListRun::destroy(const std::vector<std::string>& paths) {
         return;
     liftWriteProtection(found);
     runAll(found);
+}
+
+bool ListRun::namesFolder(const std::string& path) {
+    const auto pinned = files_.pin(path);
+    if (pinned.ok())
+        files_.unpin(pinned.value.handle);
+    return pinned.error == kNotARegularFile && pinned.value.status.kind == EntryKind::Directory;
+}
+
+// Each folder in its place by the regular files beneath it; what is no file to destroy is named.
+std::vector<std::string> ListRun::withFoldersExpanded(const std::vector<std::string>& paths) {
+    std::vector<std::string> expanded;
+    for (const std::string& path : paths) {
+        const auto pinned = files_.pin(path);
+        if (pinned.ok())
+            files_.unpin(pinned.value.handle);
+        if (pinned.error != kNotARegularFile || pinned.value.status.kind != EntryKind::Directory) {
+            expanded.push_back(path);
+            continue;
+        }
+        FolderTree tree = treeBeneath(files_, withoutFinalSeparators(path, files_.pathSeparators()),
+                                      pinned.value.status.identity, files_.pathSeparators());
+        expanded.insert(expanded.end(), tree.files.begin(), tree.files.end());
+        for (const LeftEntry& entry : tree.left)
+            account_.left.push_back(listTexts::leftLine(entry));
+        trees_.push_back(std::move(tree));
+    }
+    return expanded;
+}
+
+void ListRun::removeEmptiedFolders() {
+    for (const FolderTree& tree : trees_) {
+        for (const LeftEntry& entry : removeFolders(files_, tree, namesKept_, files_.pathSeparators()))
+            account_.left.push_back(listTexts::leftLine(entry));
+    }
 }
 
 std::vector<ListRun::Found> ListRun::lookUpAll(const std::vector<std::string>& paths) {
@@ -156,7 +203,11 @@ bool ListRun::confirmed(std::vector<Found>& found) {
         asked.totalBytes += target->pin.sizeAtLookup();
     }
     asked.doubts = gatheredDoubts(targets);
-    const int style = asked.doubts.empty() ? kStyleQuestion : kStyleWarningQuestion;
+    for (const FolderTree& tree : trees_)
+        asked.folders.push_back(shownName(tree.root));
+    // A folder may hold more than its owner remembers: "Nein" is the default there.
+    const bool warn = !asked.doubts.empty() || !trees_.empty();
+    const int style = warn ? kStyleWarningQuestion : kStyleQuestion;
     return progress_.messageBox(listTexts::question(asked), style, boxTexts::kConfirmationTitle) == kAnswerYes;
 }
 
@@ -201,12 +252,14 @@ void ListRun::runAll(std::vector<Found>& found) {
         destroyOne(file, view);
     }
     const bool stopped = process_.stopRequested();
+    if (!stopped)
+        removeEmptiedFolders();
     progress_.setMousePointer(kPointerDefault);
     runClock::stop(progress_);
     port_.showFileAtHand("");
     port_.setWindowEnabled(true);
     inProgress_ = false;
-    const bool allDestroyed = account_.destroyed == found.size();
+    const bool allDestroyed = account_.destroyed == found.size() && account_.left.empty();
     if (allDestroyed) {
         progressDisplay::showFull(progress_);
         port_.setSuccessLabelVisible(true);
@@ -219,6 +272,8 @@ void ListRun::runAll(std::vector<Found>& found) {
 void ListRun::destroyOne(Found& file, ListView& view) {
     const std::string path = file.path;
     const bool remedy = freeSpaceHoldsOldCopies(file.target->storage);
+    const auto& facts = file.target->storage.facts;
+    namesKept_ = namesKept_ || (facts.ok() && facts.value.keepsDeletedNames);
     view.beginFile(weightOf(*file.target), file.target->pin.sizeAtLookup());
     port_.showFileAtHand(shownName(pathParts::nameOf(path, files_.pathSeparators())));
     const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};

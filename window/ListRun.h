@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ByteCounters.h"
+#include "core/FolderTree.h"
 #include "core/OverwritePasses.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
@@ -26,6 +27,8 @@ public:
 
     void destroy(const std::vector<std::string>& paths);
     bool inProgress() const { return inProgress_; }
+    // Whether the path names a folder itself, not through a link: it stands for the files beneath.
+    bool namesFolder(const std::string& path);
 
 private:
     struct Found {
@@ -34,6 +37,8 @@ private:
         int error = 0;
     };
 
+    std::vector<std::string> withFoldersExpanded(const std::vector<std::string>& paths);
+    void removeEmptiedFolders();
     std::vector<Found> lookUpAll(const std::vector<std::string>& paths);
     bool confirmed(std::vector<Found>& found);
     void liftWriteProtection(std::vector<Found>& found);
@@ -51,6 +56,8 @@ private:
     std::int32_t& seconds_;
     listTexts::Account account_;
     std::optional<std::string> freeSpaceFolder_; // where overwriting the free space would finish the job
+    std::vector<FolderTree> trees_;              // the given folders, walked
+    bool namesKept_ = false;                     // a destroyed file lay where deleted names stay (FAT, exFAT)
     bool inProgress_ = false;
 };
 

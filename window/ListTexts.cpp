@@ -1,6 +1,7 @@
 #include "window/ListTexts.h"
 
 #include "platform/PathParts.h"
+#include "window/ErrorTexts.h"
 #include "window/FreeSpaceTexts.h"
 #include "window/PathText.h"
 
@@ -59,8 +60,17 @@ std::string everyName(const std::vector<std::string>& paths) {
 }
 
 std::string question(const Question& asked) {
-    std::string text = "Sollen die " + filesCounted(asked.names.size()) + " (zusammen " + sizeText(asked.totalBytes) +
-                       ") jetzt unwiderruflich zerstört werden? " + firstNames(asked.names, kNamesInQuestion);
+    const std::size_t count = asked.names.size();
+    if (count == 0)
+        return "In " + firstNames(asked.folders, kNamesInQuestion) +
+               " liegt keine Datei, die zu zerstören wäre. Sollen die leeren Ordner jetzt entfernt werden?";
+    std::string text = std::string(count == 1 ? "Soll die " : "Sollen die ") + filesCounted(count) + " (zusammen " +
+                       sizeText(asked.totalBytes) + ") jetzt unwiderruflich zerstört werden? " +
+                       firstNames(asked.names, kNamesInQuestion);
+    if (!asked.folders.empty())
+        text += "\n\nEs sind alle Dateien in " + firstNames(asked.folders, kNamesInQuestion) +
+                " und den Ordnern darin; danach werden die geleerten Ordner entfernt. Verknüpfungen, eingehängte "
+                "Ordner, andere Dateisysteme und alles, was keine gewöhnliche Datei ist, bleiben unberührt.";
     for (const GatheredDoubt& doubt : asked.doubts)
         text += "\n\nBei " + filesCounted(doubt.files) + ": " + doubt.reason + ".";
     return text;
@@ -77,7 +87,36 @@ std::string account(const Account& result) {
         untouched.push_back(shownName(path));
     text +=
         paragraph(std::to_string(untouched.size()) + " nicht bearbeitet, weil das Programm beendet wird:", untouched);
+    text += paragraph("Unberührt geblieben:", result.left);
     return text;
+}
+
+std::string leftLine(const LeftEntry& entry) {
+    const std::string path = shownName(entry.path) + ": ";
+    switch (entry.because) {
+    case LeftBecause::NoRegularFile:
+        return path + "keine gewöhnliche Datei";
+    case LeftBecause::SymbolicLink:
+        return path + "eine Verknüpfung; ihr Ziel wurde nicht berührt";
+    case LeftBecause::OtherFileSystem:
+        return path + "liegt auf einem anderen Dateisystem";
+    case LeftBecause::MountPoint:
+        return path + "dort ist etwas anderes eingehängt";
+    case LeftBecause::TooDeep:
+        return path + "zu tief verschachtelt";
+    case LeftBecause::NotEmpty:
+        return path + "der Ordner ist nicht leer";
+    case LeftBecause::Unreadable:
+    case LeftBecause::NotRemoved:
+        break;
+    }
+    const std::string what = entry.because == LeftBecause::Unreadable ? "der Ordner ließ sich nicht lesen"
+                                                                      : "der Ordner ließ sich nicht entfernen";
+    if (entry.error == 0)
+        return path + what;
+    std::string line = path + what + ": ";
+    line += describeError(entry.error);
+    return line;
 }
 
 std::string titleWithFile(const std::string& title, const std::string& name) {

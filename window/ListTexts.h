@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FolderTree.h"
 #include "core/RunReport.h"
 
 #include <cstdint>
@@ -27,6 +28,7 @@ struct Question {
     std::vector<std::string> names; // the files' own names, largest first
     std::int64_t totalBytes = 0;
     std::vector<GatheredDoubt> doubts;
+    std::vector<std::string> folders; // the given folders' paths, removed once their files are gone
 };
 std::string question(const Question& asked);
 
@@ -36,7 +38,11 @@ struct Account {
     std::vector<std::string> unproven;   // the box each had, naming the file and the reason
     std::vector<std::string> failed;     // the same, for files that are still there
     std::vector<std::string> notReached; // the paths of files left as they were after a stop
+    std::vector<std::string> left;       // what beneath a folder was no file to destroy, or stays
 };
+
+// An entry beneath a given folder that is left, and why, for the account.
+std::string leftLine(const LeftEntry& entry);
 std::string account(const Account& result);
 
 // The window's title with the name of the file a run of several is at; the title alone for none.

@@ -137,6 +137,8 @@ void VeskFlow::Command2_Click() {
     const auto path = pathToDestroy(text);
     if (!path)
         return;
+    if (list_.namesFolder(*path))
+        return list_.destroy({*path});
     auto target = lookUp(*path);
     if (!target)
         return;

@@ -100,7 +100,7 @@ SysStatus writeAll(int fd, const void* data, std::size_t size) {
 
 // Whether the open file is the root of a mount of its own (a bind-mounted file, or a file system
 // mounted on it): then its path names something else than a file in its folder.
-bool isMountRoot(int fd, const std::string& path, const struct stat& info) {
+bool isMountedOn(int fd, const std::string& path, const struct stat& info) {
     struct statx extended {};
     if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &extended) == 0 &&
         (extended.stx_attributes_mask & kMountRootAttribute) != 0)
@@ -201,7 +201,7 @@ SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
         refusal = errno;
     else if (identityOf(held) != identityOf(named))
         refusal = kFileReplaced; // swapped between the look and the open
-    else if (isMountRoot(opened.value, path, held))
+    else if (isMountedOn(opened.value, path, held))
         refusal = kMountPoint;
     if (refusal != 0) {
         ::close(opened.value);
@@ -338,6 +338,16 @@ SysResult<FileIdentity> PosixFileServices::identityOfFolder(FileHandle folder) {
     if (::fstat(folder, &info) != 0)
         return {{}, errno};
     return {identityOf(info), 0};
+}
+
+// Kernels before 5.8 cannot say; the caller's comparison of devices then catches other file systems.
+SysResult<bool> PosixFileServices::isMountRoot(FileHandle folder) {
+    struct statx extended {};
+    if (::statx(folder, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &extended) != 0)
+        return {false, errno};
+    return {(extended.stx_attributes_mask & kMountRootAttribute) != 0 &&
+                (extended.stx_attributes & kMountRootAttribute) != 0,
+            0};
 }
 
 SysResult<FolderAccess> PosixFileServices::accessOf(FileHandle folder) {

@@ -51,6 +51,7 @@ public:
     SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
     SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) override;
     SysResult<FileIdentity> identityOfFolder(FileHandle folder) override;
+    SysResult<bool> isMountRoot(FileHandle folder) override;
     SysResult<FolderAccess> accessOf(FileHandle folder) override;
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;

@@ -28,6 +28,8 @@ int errnoFor(unsigned long error) {
     case ERROR_ALREADY_EXISTS:
     case ERROR_FILE_EXISTS:
         return EEXIST;
+    case ERROR_DIR_NOT_EMPTY:
+        return ENOTEMPTY;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return ENOSPC;

@@ -350,6 +350,14 @@ SysResult<FileIdentity> Win32FileServices::identityOfFolder(FileHandle folder) {
     return {identityOf(info), 0};
 }
 
+// A mount point or a junction is a reparse point; so is every other link to elsewhere.
+SysResult<bool> Win32FileServices::isMountRoot(FileHandle folder) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(toHandle(folder), &info))
+        return {false, lastErrno()};
+    return {(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0, 0};
+}
+
 SysStatus Win32FileServices::renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                                       const std::string& to) {
     // Without MOVEFILE_REPLACE_EXISTING an existing name is never replaced; write-through commits the move.

@@ -146,7 +146,7 @@ void expectVerdict(SafetyTable& t, const Row& row, const std::string& path) {
         break;
     case Verdict::Declined:
         ASSERT_FALSE(shown.empty());
-        EXPECT_EQ(shown.back().style, kStyleQuestion);
+        EXPECT_TRUE(asksYesOrNo(shown.back().style));
         break;
     case Verdict::Recovered:
         ASSERT_FALSE(shown.empty());
@@ -237,8 +237,13 @@ std::string makeLongPath(SafetyTable& t) {
 const Row kRows[] = {
     // Inputs that name no destroyable file.
     {"MissingPath", [](SafetyTable& t) { return t.folder.file("gibtsnicht"); }, Verdict::NotFound},
-    {"Folder", [](SafetyTable& t) { return t.folder.path().string(); }, Verdict::NotFound},
-    {"FolderWithSlash", [](SafetyTable& t) { return t.folder.path().string() + "/"; }, Verdict::NotFound},
+    // A folder stands for the files beneath it: the question names it, and No leaves all of them.
+    {"Folder", [](SafetyTable& t) { return t.folder.path().string(); }, Verdict::Declined, false, {kAnswerNo}},
+    {"FolderWithSlash",
+     [](SafetyTable& t) { return t.folder.path().string() + "/"; },
+     Verdict::Declined,
+     false,
+     {kAnswerNo}},
     {"Wildcard", [](SafetyTable& t) { return t.folder.path().string() + "/*"; }, Verdict::NotFound},
     {"EmptyPath", [](SafetyTable&) { return std::string(); }, Verdict::NoBox},
     {"Blanks", [](SafetyTable&) { return std::string("   "); }, Verdict::NotFound},

@@ -162,6 +162,7 @@ public:
     SysResult<FileHandle> openFolder(const std::string&) override { return {4, 0}; }
     SysResult<EntryStatus> statusAt(FileHandle, const std::string&) override;
     SysResult<FileIdentity> identityOfFolder(FileHandle) override { return {{1, 2}, 0}; }
+    SysResult<bool> isMountRoot(FileHandle) override { return {false, 0}; }
     SysResult<FolderAccess> accessOf(FileHandle) override { return {{}, 0}; }
     SysStatus renameAt(FileHandle, const std::string&, FileHandle, const std::string&) override { return {}; }
     SysStatus removeAt(FileHandle, const std::string&) override;

@@ -147,8 +147,7 @@ TEST_F(MainWindowFlow, AFileWithAnotherNameIsAskedAboutAndTheOtherNameIsNamedAft
 
 TEST_F(MainWindowFlow, WhatNamesNoDestroyableFileGetsTheNotFoundBoxAndNothingElse) {
     const std::string bystander = writeSample(folder.file("zeuge"), 100);
-    for (const std::string& path : {folder.file("fehlt"), utf8Of(folder.path()), utf8Of(folder.path()) + separator(),
-                                    folder.file("brie?.txt"), std::string("   ")}) {
+    for (const std::string& path : {folder.file("fehlt"), folder.file("brie?.txt"), std::string("   ")}) {
         window.boxes.clear();
         destroyThroughFlow(path);
         ASSERT_EQ(window.boxes.size(), 1u) << path;
@@ -158,6 +157,23 @@ TEST_F(MainWindowFlow, WhatNamesNoDestroyableFileGetsTheNotFoundBoxAndNothingEls
     }
     EXPECT_EQ(files.opens, 0);
     EXPECT_TRUE(traces.removed.empty());
+    EXPECT_EQ(readBytes(bystander), sampleBytes(100));
+}
+
+// A folder stands for the files beneath it: one question names it, with "Nein" the default, and
+// No leaves everything as it was.
+TEST_F(MainWindowFlow, AFolderIsAskedAboutWithNoAsTheDefaultAndNoLeavesItWhole) {
+    const std::string bystander = writeSample(folder.file("zeuge"), 100);
+    for (const std::string& path : {utf8Of(folder.path()), utf8Of(folder.path()) + separator()}) {
+        window.boxes.clear();
+        window.answers = {kAnswerNo};
+        destroyThroughFlow(path);
+        ASSERT_EQ(window.boxes.size(), 1u) << path;
+        EXPECT_EQ(window.boxes[0].style, kStyleWarningQuestion);
+        EXPECT_NE(window.boxes[0].text.find(shownName(utf8Of(folder.path()))), std::string::npos)
+            << window.boxes[0].text;
+    }
+    EXPECT_EQ(files.opens, 0);
     EXPECT_EQ(readBytes(bystander), sampleBytes(100));
 }
 

@@ -1,0 +1,92 @@
+// A folder given for destruction stands for the regular files beneath it: on a real file system,
+// with a link to a folder outside, a FIFO and a bind mount inside, through the main window's flow.
+#include "support/CoreFixture.h"
+#include "support/FakeWindow.h"
+#include "support/LoopImage.h"
+#include "window/VeskFlow.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sys/mount.h>
+#include <sys/stat.h>
+
+namespace kelvanter::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class NoTraces : public FileTraces {
+public:
+    void removeTracesOf(const std::string&) override {}
+};
+
+class FolderTree : public CoreFixture {
+protected:
+    void writeMarked(const std::string& path, int lines, const std::string& mark = "ORDNERBAUM-GEHEIM-") {
+        std::ofstream out(path);
+        for (int i = 0; i < lines; ++i)
+            out << mark << i << "\n";
+    }
+
+    bool accountSays(const std::string& words) const {
+        return !window.boxes.empty() && window.boxes.back().text.find(words) != std::string::npos;
+    }
+
+    FakeWindow window;
+    NoTraces traces;
+    VeskFlow flow{window, window, files, process, clock, traces};
+};
+
+TEST_F(FolderTree, TheTreeGoesButLinksFifosAndMountsInsideAreLeftAndNamed) {
+    TempFolder place;
+    LoopImage image{place.path()};
+    if (const auto refused = image.mount("mkfs.ext4 -q -F -b 4096 -O ^has_journal", "", "64M"))
+        GTEST_SKIP() << *refused;
+    const std::string tree = image.mountPoint() + "/Akten";
+    fs::create_directories(tree + "/2026/Steuern");
+    fs::create_directories(tree + "/leer");
+    writeMarked(tree + "/brief.txt", 300);
+    writeMarked(tree + "/2026/rechnung.txt", 2000);
+    writeMarked(tree + "/2026/Steuern/bescheid.txt", 50);
+    // Outside the tree: reached only through a link, and through a bind mount.
+    const std::string outside = folder.file("draussen");
+    fs::create_directories(outside);
+    writeMarked(outside + "/fremd.txt", 10, "DRAUSSEN-BLEIBT-");
+    fs::create_directory_symlink(outside, tree + "/verweis");
+    ASSERT_EQ(::mkfifo((tree + "/rohr").c_str(), 0600), 0);
+    // Beside the tree on the same file system, bound into it: the same device, yet no part of it.
+    const std::string beside = image.mountPoint() + "/anderswo";
+    fs::create_directories(beside);
+    writeMarked(beside + "/fremd.txt", 10, "DRAUSSEN-BLEIBT-");
+    fs::create_directories(tree + "/eingehaengt");
+    const bool bound = ::mount(beside.c_str(), (tree + "/eingehaengt").c_str(), nullptr, MS_BIND, nullptr) == 0;
+
+    flow.takeFilesFromCommandLine({tree + "/"});
+    flow.Command2_Click();
+
+    if (bound)
+        ::umount2((tree + "/eingehaengt").c_str(), MNT_DETACH);
+    const std::size_t tenLines = 10u * std::string("DRAUSSEN-BLEIBT-0\n").size();
+    EXPECT_EQ(readBytes(outside + "/fremd.txt").size(), tenLines);
+    EXPECT_EQ(readBytes(beside + "/fremd.txt").size(), tenLines);
+    ASSERT_EQ(window.boxes.size(), 2u) << "one question and one account";
+    EXPECT_NE(window.boxes[0].text.find("Sollen die 3 Dateien"), std::string::npos) << window.boxes[0].text;
+    EXPECT_TRUE(accountSays("Von 3 Dateien sind 3 zerstört.")) << window.boxes.back().text;
+    EXPECT_TRUE(accountSays("/Akten/rohr: keine gewöhnliche Datei")) << window.boxes.back().text;
+    EXPECT_TRUE(accountSays("/Akten/verweis: eine Verknüpfung"));
+    if (bound) {
+        EXPECT_TRUE(accountSays("/Akten/eingehaengt: dort ist etwas anderes eingehängt"));
+    }
+    // What the account names stays, with the folders that hold it; everything else is gone.
+    EXPECT_FALSE(fs::exists(tree + "/2026"));
+    EXPECT_FALSE(fs::exists(tree + "/leer"));
+    EXPECT_FALSE(fs::exists(tree + "/brief.txt"));
+    EXPECT_TRUE(fs::is_symlink(tree + "/verweis"));
+    EXPECT_TRUE(fs::is_fifo(tree + "/rohr"));
+    EXPECT_TRUE(accountSays("/Akten: der Ordner ist nicht leer"));
+    ASSERT_TRUE(image.unmount());
+    EXPECT_EQ(countIn(image.image(), "ORDNERBAUM-GEHEIM-"), 0u);
+}
+
+} // namespace
+} // namespace kelvanter::testing
