@@ -51,15 +51,10 @@ QStringList StdDialoge::ShowOpenFilesDialog(QWidget* oOwner, const QString& sTit
 
 QString StdDialoge::ShowFileDialog(QWidget* oOwner, const QString& sTitle, QString& sFolder, const QString& sInitFile,
                                    const QString& sFilter, const QString& sDefExt, int iMode) {
-    FileDialogRequest request;
-    request.owner = oOwner;
-    request.title = sTitle;
-    request.folder = sFolder;
-    request.initialName = sInitFile;
-    request.filters = parseFilter(sFilter);
-    request.defaultExtension = sDefExt;
-    request.mode = static_cast<FileDialogMode>(iMode);
-    const QString chosen = dialogs_.choose(request).value(0);
+    const QString chosen = dialogs_
+                               .choose(requestFor(oOwner, sTitle, sFolder, sInitFile, sFilter, sDefExt,
+                                                  static_cast<FileDialogMode>(iMode)))
+                               .value(0);
     if (chosen.isEmpty())
         return {};
     const qsizetype nameOffset = chosen.lastIndexOf('/') + 1;

@@ -20,6 +20,23 @@ DWORD flagsFor(int iMode) {
     }
 }
 
+// The dialog's record over `buffer`, which receives the choice; `filter` as dialogFilter makes it.
+OPENFILENAMEW recordFor(HWND oOwner, const std::wstring& sTitle, const std::wstring& sFolder,
+                        const std::wstring& filter, const std::wstring& sDefExt, std::wstring& buffer, DWORD flags) {
+    OPENFILENAMEW record{};
+    record.lStructSize = sizeof record;
+    record.hwndOwner = oOwner;
+    record.lpstrFilter = filter.c_str();
+    record.nFilterIndex = 1;
+    record.lpstrFile = buffer.data();
+    record.nMaxFile = static_cast<DWORD>(buffer.size());
+    record.lpstrInitialDir = sFolder.c_str();
+    record.lpstrTitle = sTitle.c_str();
+    record.Flags = flags;
+    record.lpstrDefExt = sDefExt.c_str();
+    return record;
+}
+
 } // namespace
 
 std::wstring dialogFilter(const std::wstring& sFilter) {
@@ -41,17 +58,8 @@ std::vector<std::wstring> StdDialoge::ShowOpenFilesDialog(HWND oOwner, const std
                                                           const std::wstring& sDefExt) {
     std::wstring buffer(kFileBufferChars, L'\0');
     const std::wstring filter = dialogFilter(sFilter);
-    OPENFILENAMEW record{};
-    record.lStructSize = sizeof record;
-    record.hwndOwner = oOwner;
-    record.lpstrFilter = filter.c_str();
-    record.nFilterIndex = 1;
-    record.lpstrFile = buffer.data();
-    record.nMaxFile = static_cast<DWORD>(buffer.size());
-    record.lpstrInitialDir = sFolder.c_str();
-    record.lpstrTitle = sTitle.c_str();
-    record.Flags = flagsFor(0) | OFN_ALLOWMULTISELECT | OFN_EXPLORER;
-    record.lpstrDefExt = sDefExt.c_str();
+    OPENFILENAMEW record =
+        recordFor(oOwner, sTitle, sFolder, filter, sDefExt, buffer, flagsFor(0) | OFN_ALLOWMULTISELECT | OFN_EXPLORER);
     if (!dialogs_.run(record, false))
         return {};
     const std::size_t offset = std::min<std::size_t>(record.nFileOffset, buffer.size() - 1);
@@ -78,17 +86,7 @@ std::wstring StdDialoge::ShowFileDialog(HWND oOwner, const std::wstring& sTitle,
     std::wstring buffer = sInitFile.substr(0, kFileBufferChars - 1);
     buffer.resize(kFileBufferChars, L'\0');
     const std::wstring filter = dialogFilter(sFilter);
-    OPENFILENAMEW record{};
-    record.lStructSize = sizeof record;
-    record.hwndOwner = oOwner;
-    record.lpstrFilter = filter.c_str();
-    record.nFilterIndex = 1;
-    record.lpstrFile = buffer.data();
-    record.nMaxFile = static_cast<DWORD>(buffer.size());
-    record.lpstrInitialDir = sFolder.c_str();
-    record.lpstrTitle = sTitle.c_str();
-    record.Flags = flagsFor(iMode);
-    record.lpstrDefExt = sDefExt.c_str();
+    OPENFILENAMEW record = recordFor(oOwner, sTitle, sFolder, filter, sDefExt, buffer, flagsFor(iMode));
     if (!dialogs_.run(record, iMode != 0))
         return {};
     const std::wstring chosen = buffer.substr(0, buffer.find(L'\0'));

@@ -3,6 +3,7 @@
 #include "support/CoreFixture.h"
 #include "support/FakeWindow.h"
 #include "support/LoopImage.h"
+#include "support/NotedTraces.h"
 #include "window/VeskFlow.h"
 
 #include <filesystem>
@@ -14,11 +15,6 @@ namespace kelvanter::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoTraces : public FileTraces {
-public:
-    void removeTracesOf(const std::string&) override {}
-};
 
 class FolderTree : public CoreFixture {
 protected:
@@ -33,7 +29,7 @@ protected:
     }
 
     FakeWindow window;
-    NoTraces traces;
+    NotedTraces traces;
     VeskFlow flow{window, window, files, process, clock, traces};
 };
 

@@ -1,6 +1,7 @@
 // Several files under one question, one run and one account, through the main window's flow.
 #include "support/CoreFixture.h"
 #include "support/FakeWindow.h"
+#include "support/NotedTraces.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
 #include "window/PathText.h"
@@ -12,11 +13,6 @@ namespace kelvanter::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-class NoTraces : public FileTraces {
-public:
-    void removeTracesOf(const std::string&) override {}
-};
 
 // No other program holds the files; a request to end the program arrives when a test says so.
 class StoppableProcess final : public ProcessServices {
@@ -43,7 +39,7 @@ protected:
     }
 
     FakeWindow window;
-    NoTraces traces;
+    NotedTraces traces;
     StoppableProcess stoppable;
     VeskFlow flow{window, window, files, stoppable, clock, traces};
 };
@@ -154,6 +150,7 @@ TEST_F(SeveralFiles, TheRunCountsAllBytesAndNamesEachFileInTurn) {
     EXPECT_GE(flow.counters.lBytesDone, flow.counters.lBytesTotal);
     EXPECT_EQ(window.percentCaption, "100 %");
     EXPECT_EQ(window.filesAtHand, (std::vector<std::string>{"a.txt", "b.pdf", "c.doc", ""}));
+    EXPECT_EQ(traces.removed, paths) << "each destroyed file's traces go with it";
 }
 
 // The doubts of all the files are asked once, each with the number of files it concerns.

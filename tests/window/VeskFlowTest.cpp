@@ -3,6 +3,7 @@
 #include "window/VeskFlow.h"
 #include "support/CoreFixture.h"
 #include "support/FakeWindow.h"
+#include "support/NotedTraces.h"
 #include "support/SimulatedSpeed.h"
 #include "support/WrittenNames.h"
 #include "window/BoxStyles.h"
@@ -17,13 +18,6 @@ namespace kelvanter::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Counts the paths whose traces were to be removed.
-class NotedTraces : public FileTraces {
-public:
-    std::vector<std::string> removed;
-    void removeTracesOf(const std::string& path) override { removed.push_back(path); }
-};
 
 class MainWindowFlow : public CoreFixture {
 protected:
