@@ -3,6 +3,8 @@
 // long name), not in its 8.3 alias.
 #include "GuestDevices.h"
 #include "GuestFileSystems.h"
+#include "core/FolderTree.h"
+#include "core/HeldFolder.h"
 #include "core/OverwritePasses.h"
 #include "support/FakeClock.h"
 #include "support/InstrumentedFileServices.h"
@@ -102,6 +104,52 @@ TEST_P(DeletedNames, NoPartOfTheDestroyedFilesNameIsLeftOnTheDevice) {
     ASSERT_TRUE(again.ok());
     EXPECT_EQ(readBytes(mountPoint + "/Akten/" + bystanders[0]), sampleBytes(4000));
     EXPECT_EQ(readBytes(mountPoint + "/Akten/" + bystanders[2]), sampleBytes(6000));
+}
+
+// A folder given for destruction: its files go, then the folder, its name first through the
+// neutral renames; no part of the folder's name or of its files' names is left on the device.
+TEST_P(DeletedNames, NoPartOfADestroyedFoldersNamesIsLeftOnTheDevice) {
+    const GuestFileSystem& system = *GetParam();
+    const std::string image = folder.file("stick.img");
+    const std::string mountPoint = folder.file("mnt");
+    fs::create_directory(mountPoint);
+    ASSERT_TRUE(makeImage(system, image));
+    LoopDevice loop(image);
+    const std::string folderName = "Vertrauliche_Unterlagen_Mueller";
+    const std::vector<std::string> names = {"Arbeitsvertrag_Entwurf_2026.pdf", "Gehaltsabrechnung_Oktober.txt"};
+    {
+        Mounted mounted(loop.path(), mountPoint);
+        ASSERT_TRUE(mounted.ok());
+        const std::string tree = mountPoint + "/" + folderName;
+        fs::create_directories(tree + "/Unterordner_Privat");
+        std::ofstream(tree + "/" + names[0]) << markedLines("KELVANTER-MARKE-", 300);
+        std::ofstream(tree + "/Unterordner_Privat/" + names[1]) << markedLines("KELVANTER-MARKE-", 300);
+        writeSample(mountPoint + "/Notizen_zum_Umzug.txt", 3000);
+        ASSERT_TRUE(run("sync"));
+        const auto identity = files.identityAt(HeldFolder(files, mountPoint).handle(), folderName);
+        ASSERT_TRUE(identity.ok());
+        const FolderTree walked = treeBeneath(files, tree, identity.value, "/");
+        ASSERT_EQ(walked.files.size(), 2u);
+        for (const std::string& path : walked.files) {
+            RecordingDisplay display;
+            ByteCounters counters;
+            vesk(CoreContext{display, display, files, process, clock}, counters, path, display.modes());
+            EXPECT_TRUE(display.successVisible) << path;
+        }
+        EXPECT_TRUE(removeFolders(files, walked, true, "/").empty());
+        EXPECT_FALSE(entryExists(tree));
+    }
+    EXPECT_TRUE(run(std::string(system.fsck) + " " + loop.path())) << "the file system is clean afterwards";
+    std::vector<std::string> found;
+    for (const std::string& name : {folderName, std::string("Unterordner_Privat"), names[0], names[1]}) {
+        for (const std::string& run : runsOfFive(name)) {
+            if (countIn(image, utf16le(run)) > 0)
+                found.push_back(name + ": " + run);
+        }
+    }
+    EXPECT_TRUE(found.empty()) << found.size() << " runs of the names are on the device, the first: " << found[0];
+    EXPECT_EQ(countIn(image, "KELVANTER-MARKE-"), 0u);
+    EXPECT_GT(countIn(image, utf16le("Notiz")), 0u) << "the bystander's name stays";
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, DeletedNames, ::testing::Values(&kFat32, &kExfat),
