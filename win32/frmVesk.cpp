@@ -11,6 +11,7 @@
 #include "window/ProgressBarGeometry.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <shellapi.h>
 
 namespace kelvanter::win32ui {
@@ -241,8 +242,16 @@ void frmVesk::setDestroyEnabled(bool enabled) {
     ::EnableWindow(Command2, enabled ? TRUE : FALSE);
 }
 
-// The path box's tooltip is left out here: the box itself shows the count and the first names.
-void frmVesk::setPathToolTip(const std::string&) {}
+// Several files' every exact name, one per line, over the path box that shows them in short.
+void frmVesk::setPathToolTip(const std::string& text) {
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = window;
+    info.uId = reinterpret_cast<UINT_PTR>(Fname);
+    ::SendMessageW(toolTips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    if (!text.empty())
+        addToolTip(Fname, text.c_str());
+}
 
 void frmVesk::showFileAtHand(const std::string& name) {
     ::SetWindowTextW(window, widen(listTexts::titleWithFile(design.form.caption, name)).c_str());

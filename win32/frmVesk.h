@@ -72,6 +72,7 @@ public:
     HWND Label2 = nullptr;
     HWND Label3 = nullptr;
     std::array<HWND, 2> Option1{};
+    HWND toolTips() const { return toolTips_; }
 
 private:
     template <typename Owner> friend LRESULT CALLBACK routeMessages(HWND, UINT, WPARAM, LPARAM);

@@ -62,6 +62,8 @@ void frmVesk::buildControls(HINSTANCE instance) {
 
     toolTips_ = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+    // A width makes the tooltip break its text at each line's end, as the path box's list needs.
+    ::SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0, 800);
     for (const auto& [button, spec] : {std::pair{Command1, &design.Command1}, std::pair{Command3, &design.Command3},
                                        std::pair{Command4, &design.Command4}})
         addToolTip(button, spec->toolTip);

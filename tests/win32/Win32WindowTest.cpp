@@ -175,6 +175,15 @@ TEST_F(Win32Window, DroppedFilesAreShownAsIfChosenAndNothingIsDestroyedYet) {
     ::GlobalUnlock(memory);
     ::SendMessageW(window.window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
     EXPECT_EQ(textOf(window.Fname), "2 Dateien: Отчёт über 日本.txt, zweite.txt");
+    // Every exact name in the path box's tooltip.
+    std::wstring tip(1024, L'\0');
+    TOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = window.window;
+    info.uId = reinterpret_cast<UINT_PTR>(window.Fname);
+    info.lpszText = tip.data();
+    ::SendMessageW(window.toolTips(), TTM_GETTEXTW, tip.size(), reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(win32::narrow(tip.c_str()), first + "\n" + second);
     EXPECT_TRUE(::IsWindowEnabled(window.Command2));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(readBytes(first), sampleBytes(100));
