@@ -43,13 +43,13 @@ private:
         case EntryKind::Other:
             return leave(entry, LeftBecause::NoRegularFile);
         case EntryKind::Directory:
-            return enter(folder, path, name, status.value.identity, depth);
+            return enter(folder, entry, name, status.value.identity, depth);
         }
     }
 
-    void enter(HeldFolder& folder, const std::string& path, const std::string& name, const FileIdentity& named,
+    // `entry`: the folder's path, `name` in `folder`.
+    void enter(HeldFolder& folder, const std::string& entry, const std::string& name, const FileIdentity& named,
                int depth) {
-        const std::string entry = pathParts::joined(path, name, separators_);
         if (named.device != device_)
             return leave(entry, LeftBecause::OtherFileSystem);
         if (depth >= kDeepest)
@@ -64,7 +64,7 @@ private:
         if (mounted.value)
             return leave(entry, LeftBecause::MountPoint);
         walk(inner, entry, depth + 1);
-        tree_.folders.push_back({path, name, named});
+        tree_.folders.push_back({pathParts::folderOf(entry, separators_), name, named});
     }
 
     void leave(const std::string& path, LeftBecause because, int error = 0) {

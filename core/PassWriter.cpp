@@ -77,10 +77,9 @@ bool PassWriter::start(std::int64_t passes) {
     if (!opened.ok())
         return fail(RunNotice::CannotOpen, opened.error);
     // A sparse file's holes hold nothing: its time is that of its data, and no pass fills the disk.
-    lengthAtStart_ = pin_.sizeAtLookup();
-    dataSpans_ = spansOfData(context_.files.dataRangesOf(file_.handle()), lengthAtStart_);
+    dataSpans_ = spansOfData(context_.files.dataRangesOf(file_.handle()), pin_.sizeAtLookup());
     if (dataSpans_)
-        counters_.lBytesTotal = passes * (length - lengthAtStart_ + blocksIn(*dataSpans_) * kBlock);
+        counters_.lBytesTotal = passes * (length - pin_.sizeAtLookup() + blocksIn(*dataSpans_) * kBlock);
     return true;
 }
 
@@ -181,7 +180,7 @@ bool PassWriter::overwritePass(const PassPlan& plan) {
         return false;
     // A hole at the end was not written, yet nothing of the file lay there.
     const std::int64_t spansEnd = spans.empty() ? 0 : spans.back().end * kBlock;
-    overwrittenEnd_ = dataSpans_ ? std::max(spansEnd, std::min(length.value, lengthAtStart_)) : spansEnd;
+    overwrittenEnd_ = dataSpans_ ? std::max(spansEnd, std::min(length.value, pin_.sizeAtLookup())) : spansEnd;
     for (NamedStream& stream : streams_) {
         if (!overwriteStream(stream, plan, step, bytesBefore))
             return false;

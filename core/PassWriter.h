@@ -85,7 +85,6 @@ private:
     std::vector<NamedStream> streams_;
     // The blocks holding data at the start, where holes lie between them: only they are written.
     std::optional<std::vector<BlockSpan>> dataSpans_;
-    std::int64_t lengthAtStart_ = 0;
     unsigned char lastPattern_ = kNormalPattern;
     std::int32_t percent_ = 0;
     // Runs on across the passes; the progress steps are counted against it.

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <optional>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -98,13 +99,21 @@ SysStatus writeAll(int fd, const void* data, std::size_t size) {
     return {};
 }
 
+// Whether the kernel says the open file or folder is the root of a mount; nothing where it cannot
+// say (kernels before 5.8).
+std::optional<bool> mountRootAttribute(int fd) {
+    struct statx extended {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &extended) != 0 ||
+        (extended.stx_attributes_mask & kMountRootAttribute) == 0)
+        return std::nullopt;
+    return (extended.stx_attributes & kMountRootAttribute) != 0;
+}
+
 // Whether the open file is the root of a mount of its own (a bind-mounted file, or a file system
 // mounted on it): then its path names something else than a file in its folder.
 bool isMountedOn(int fd, const std::string& path, const struct stat& info) {
-    struct statx extended {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &extended) == 0 &&
-        (extended.stx_attributes_mask & kMountRootAttribute) != 0)
-        return (extended.stx_attributes & kMountRootAttribute) != 0;
+    if (const auto said = mountRootAttribute(fd))
+        return *said;
     // Kernels before 5.8 cannot say so: a file from another device is no file of its folder's.
     struct stat folder {};
     return ::stat(pathParts::folderOf(path, "/").c_str(), &folder) == 0 && folder.st_dev != info.st_dev;
@@ -342,12 +351,7 @@ SysResult<FileIdentity> PosixFileServices::identityOfFolder(FileHandle folder) {
 
 // Kernels before 5.8 cannot say; the caller's comparison of devices then catches other file systems.
 SysResult<bool> PosixFileServices::isMountRoot(FileHandle folder) {
-    struct statx extended {};
-    if (::statx(folder, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &extended) != 0)
-        return {false, errno};
-    return {(extended.stx_attributes_mask & kMountRootAttribute) != 0 &&
-                (extended.stx_attributes & kMountRootAttribute) != 0,
-            0};
+    return {mountRootAttribute(folder).value_or(false), 0};
 }
 
 SysResult<FolderAccess> PosixFileServices::accessOf(FileHandle folder) {
