@@ -140,26 +140,31 @@ void ListRun::destroy(const std::vector<std::string>& paths) {
     runAll(found);
 }
 
-bool ListRun::namesFolder(const std::string& path) {
+// The folder the path names itself, never through a link; nothing where it names none.
+std::optional<FileIdentity> ListRun::folderAt(const std::string& path) {
     const auto pinned = files_.pin(path);
     if (pinned.ok())
         files_.unpin(pinned.value.handle);
-    return pinned.error == kNotARegularFile && pinned.value.status.kind == EntryKind::Directory;
+    if (pinned.error != kNotARegularFile || pinned.value.status.kind != EntryKind::Directory)
+        return std::nullopt;
+    return pinned.value.status.identity;
+}
+
+bool ListRun::namesFolder(const std::string& path) {
+    return folderAt(path).has_value();
 }
 
 // Each folder in its place by the regular files beneath it; what is no file to destroy is named.
 std::vector<std::string> ListRun::withFoldersExpanded(const std::vector<std::string>& paths) {
     std::vector<std::string> expanded;
     for (const std::string& path : paths) {
-        const auto pinned = files_.pin(path);
-        if (pinned.ok())
-            files_.unpin(pinned.value.handle);
-        if (pinned.error != kNotARegularFile || pinned.value.status.kind != EntryKind::Directory) {
+        const auto folder = folderAt(path);
+        if (!folder) {
             expanded.push_back(path);
             continue;
         }
-        FolderTree tree = treeBeneath(files_, withoutFinalSeparators(path, files_.pathSeparators()),
-                                      pinned.value.status.identity, files_.pathSeparators());
+        FolderTree tree = treeBeneath(files_, withoutFinalSeparators(path, files_.pathSeparators()), *folder,
+                                      files_.pathSeparators());
         expanded.insert(expanded.end(), tree.files.begin(), tree.files.end());
         for (const LeftEntry& entry : tree.left)
             account_.left.push_back(listTexts::leftLine(entry));
@@ -226,7 +231,8 @@ void ListRun::liftWriteProtection(std::vector<Found>& found) {
 
 void ListRun::runAll(std::vector<Found>& found) {
     const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
-    const std::int64_t passes = modes.intensive ? 7 : 1;
+    const auto intensivePasses = static_cast<std::int64_t>(kIntensivePatterns.size());
+    const std::int64_t passes = (modes.normal ? 1 : 0) + (modes.intensive ? intensivePasses : 0);
     std::int64_t weights = 0;
     std::int64_t bytes = 0;
     for (const Found& file : found) {
@@ -249,7 +255,7 @@ void ListRun::runAll(std::vector<Found>& found) {
             account_.notReached.push_back(file.path);
             continue;
         }
-        destroyOne(file, view);
+        destroyOne(file, view, modes);
     }
     const bool stopped = process_.stopRequested();
     if (!stopped)
@@ -269,14 +275,13 @@ void ListRun::runAll(std::vector<Found>& found) {
     process_.releaseStopRequests();
 }
 
-void ListRun::destroyOne(Found& file, ListView& view) {
+void ListRun::destroyOne(Found& file, ListView& view, PassModes modes) {
     const std::string path = file.path;
     const bool remedy = freeSpaceHoldsOldCopies(file.target->storage);
     const auto& facts = file.target->storage.facts;
     namesKept_ = namesKept_ || (facts.ok() && facts.value.keepsDeletedNames);
     view.beginFile(weightOf(*file.target), file.target->pin.sizeAtLookup());
     port_.showFileAtHand(shownName(pathParts::nameOf(path, files_.pathSeparators())));
-    const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
     Verdict verdict = Verdict::NotDestroyed;
     std::string escaped;
     try {

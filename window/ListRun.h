@@ -37,13 +37,14 @@ private:
         int error = 0;
     };
 
+    std::optional<FileIdentity> folderAt(const std::string& path);
     std::vector<std::string> withFoldersExpanded(const std::vector<std::string>& paths);
     void removeEmptiedFolders();
     std::vector<Found> lookUpAll(const std::vector<std::string>& paths);
     bool confirmed(std::vector<Found>& found);
     void liftWriteProtection(std::vector<Found>& found);
     void runAll(std::vector<Found>& found);
-    void destroyOne(Found& file, class ListView& view);
+    void destroyOne(Found& file, class ListView& view, PassModes modes);
     void showAccount(bool allDestroyed);
 
     ProgressPort& progress_;
