@@ -182,13 +182,14 @@ private:
 };
 
 // A process alone on its machine, for files that exist only in a test double: no other program
-// holds them, and there is no state folder and no request to end.
+// holds them, and there is no state folder; a request to end arrives only where a test sets `stop`.
 class LoneProcess final : public ProcessServices {
 public:
+    bool stop = false;
     Holders holdersOf(FileHandle) override { return Holders::None; }
     SysResult<std::string> stateFolder() override { return {{}, ENOENT}; }
     void holdStopRequests() override {}
-    bool stopRequested() override { return false; }
+    bool stopRequested() override { return stop; }
     void releaseStopRequests() override {}
     bool hasFullRights() override { return false; }
 };

@@ -41,7 +41,11 @@ std::vector<std::string> runsOfFive(const std::string& text) {
 
 class DeletedNames : public ::testing::TestWithParam<const GuestFileSystem*> {
 protected:
+    DeletedNames() { fs::create_directory(mountPoint); }
+
     TempFolder folder{"/tmp"};
+    const std::string image = folder.file("stick.img");
+    const std::string mountPoint = folder.file("mnt");
     InstrumentedFileServices files;
     PlatformProcess process;
     FakeClock clock;
@@ -49,9 +53,6 @@ protected:
 
 TEST_P(DeletedNames, NoPartOfTheDestroyedFilesNameIsLeftOnTheDevice) {
     const GuestFileSystem& system = *GetParam();
-    const std::string image = folder.file("stick.img");
-    const std::string mountPoint = folder.file("mnt");
-    fs::create_directory(mountPoint);
     ASSERT_TRUE(makeImage(system, image));
     LoopDevice loop(image);
     const std::string name = "Kuendigung_Mueller_Geheim_2026_Akte.txt"; // 39 characters
@@ -110,9 +111,6 @@ TEST_P(DeletedNames, NoPartOfTheDestroyedFilesNameIsLeftOnTheDevice) {
 // neutral renames; no part of the folder's name or of its files' names is left on the device.
 TEST_P(DeletedNames, NoPartOfADestroyedFoldersNamesIsLeftOnTheDevice) {
     const GuestFileSystem& system = *GetParam();
-    const std::string image = folder.file("stick.img");
-    const std::string mountPoint = folder.file("mnt");
-    fs::create_directory(mountPoint);
     ASSERT_TRUE(makeImage(system, image));
     LoopDevice loop(image);
     const std::string folderName = "Vertrauliche_Unterlagen_Mueller";

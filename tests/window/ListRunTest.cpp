@@ -14,18 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// No other program holds the files; a request to end the program arrives when a test says so.
-class StoppableProcess final : public ProcessServices {
-public:
-    bool stop = false;
-    Holders holdersOf(FileHandle) override { return Holders::None; }
-    SysResult<std::string> stateFolder() override { return {{}, ENOENT}; }
-    void holdStopRequests() override {}
-    bool stopRequested() override { return stop; }
-    void releaseStopRequests() override {}
-    bool hasFullRights() override { return true; }
-};
-
 class SeveralFiles : public CoreFixture {
 protected:
     std::vector<std::string> makeFiles() {
@@ -40,7 +28,7 @@ protected:
 
     FakeWindow window;
     NotedTraces traces;
-    StoppableProcess stoppable;
+    LoneProcess stoppable;
     VeskFlow flow{window, window, files, stoppable, clock, traces};
 };
 
