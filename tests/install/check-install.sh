@@ -28,7 +28,7 @@ for size in 16 32 48; do
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$icon is ${width}x${height}, not ${size}x${size}"
 done
 unexpected=$(cd "$root" && find . -type f |
-    grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons|man|kio/servicemenus|nemo/actions|kelvanter)/)" ||
+    grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons|man|kio/servicemenus|nemo/actions|file-manager/actions|kelvanter)/)" ||
     true)
 for page in share/man/man1/kelvanter.1 share/man/de/man1/kelvanter.1; do
     [ -f "$root/$page" ] || fail "missing $page"
@@ -42,14 +42,22 @@ grep -qx "Name=Kelvanter" "$desktop" || fail "desktop entry's Name"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry's Icon"
 grep -q "^Comment=.*vernichten" "$desktop" || fail "desktop entry's German Comment"
 grep -qx "Exec=kelvanter %F" "$desktop" || fail "desktop entry's Exec takes no list of files"
-# The file managers' context menus. Dolphin's service menu is a desktop entry of KDE's own type, so
-# only the validator's words on that type are forgiven; Nemo's action is no desktop entry at all.
+# The file managers' context menus. Dolphin's service menu and the file-manager action (Caja,
+# PCManFM) are desktop entries of their own types, so only the validator's words on those types are
+# forgiven; Nemo's action is no desktop entry at all.
 menu="$root/share/kio/servicemenus/$id.vernichten.desktop"
-complaints=$(desktop-file-validate "$menu" 2>&1 |
-    grep -v -E 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service"' || true)
-[ -z "$complaints" ] || fail "desktop-file-validate on the service menu: $complaints"
+fm_action="$root/share/file-manager/actions/kelvanter-vernichten.desktop"
+for file in "$menu" "$fm_action"; do
+    complaints=$(desktop-file-validate "$file" 2>&1 |
+        grep -v -E 'key "(MimeType|Actions)" is present in group "Desktop Entry", but the type is "Service"' |
+        grep -v -E 'value "Action" for key "Type"|file contains key "(Tooltip|Profiles)" in group "Desktop Entry"' || true)
+    [ -z "$complaints" ] || fail "desktop-file-validate on $file: $complaints"
+done
+grep -q "^MimeType=.*inode/directory;" "$menu" || fail "the service menu is not offered for folders"
+grep -qx "MimeTypes=all/all;" "$fm_action" || fail "the file-manager action is not offered for files and folders"
 action="$root/share/nemo/actions/kelvanter-vernichten.nemo_action"
-for file in "$menu" "$action"; do
+grep -qx "Extensions=any;" "$action" || fail "the Nemo action is not offered for files and folders"
+for file in "$menu" "$action" "$fm_action"; do
     [ -f "$file" ] || fail "missing $file"
     grep -qx "Name=Mit Kelvanter vernichten" "$file" || fail "$file does not say \"Mit Kelvanter vernichten\""
     grep -qx "Exec=kelvanter %F" "$file" || fail "$file does not hand over every selected file"
@@ -88,6 +96,7 @@ for file in usr/bin/kelvanter usr/share/applications/$id.desktop usr/share/icons
     usr/share/man/man1/kelvanter.1.gz usr/share/man/de/man1/kelvanter.1.gz usr/share/doc/kelvanter/copyright \
     usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml \
     usr/share/kio/servicemenus/$id.vernichten.desktop usr/share/nemo/actions/kelvanter-vernichten.nemo_action \
+    usr/share/file-manager/actions/kelvanter-vernichten.desktop \
     usr/share/kelvanter/nautilus-scripts/mit-kelvanter-vernichten; do
     grep -q "\./$file\$" <<<"$contents" || fail "package lacks $file"
 done
