@@ -354,6 +354,9 @@ public:
     // Whether the program runs with the system's full rights (root, an elevated administrator):
     // a refusal then is none that more rights would lift.
     virtual bool hasFullRights() = 0;
+    // How many files a run of many may hold open at once, after raising the system's limit for
+    // this process as far as it allows; a few are left for the run itself.
+    virtual std::int64_t filesOpenAtOnce() = 0;
 };
 
 // What the desktop's records of a file need besides reading them.

@@ -19,27 +19,34 @@ namespace {
 
 constexpr std::int64_t kLeastWeight = 4096; // an empty file still takes a block's write
 
-std::int64_t weightOf(const DestructionTarget& target) {
-    return std::max(target.pin.sizeAtLookup(), kLeastWeight);
+std::int64_t weightOf(std::int64_t size) {
+    return std::max(size, kLeastWeight);
+}
+
+// The doubts a file's question raises, as fragments of the one question.
+std::vector<std::string> doubtsOf(const DestructionTarget& target) {
+    std::vector<std::string> doubts;
+    for (const Doubt& doubt : doubtsFrom(target.storage))
+        doubts.push_back(boxTexts::reason(doubt));
+    if (target.pin.otherNamesAtLookup() > 0)
+        doubts.emplace_back("sie hat weitere Namen (harte Verknüpfungen), unter denen ihr Inhalt ebenso verschwindet");
+    if ((target.pin.attributesAtLookup() & kAttrReadOnly) != 0)
+        doubts.emplace_back("sie ist schreibgeschützt; der Schreibschutz wird entfernt");
+    return doubts;
 }
 
 // The doubts of all the files, each once, with the number of files it concerns, in first-met order.
-std::vector<listTexts::GatheredDoubt> gatheredDoubts(const std::vector<DestructionTarget*>& targets) {
+std::vector<listTexts::GatheredDoubt> gatheredDoubts(const std::vector<std::vector<std::string>>& eachFiles) {
     std::vector<listTexts::GatheredDoubt> gathered;
-    const auto count = [&](const std::string& reason) {
-        auto found = std::find_if(gathered.begin(), gathered.end(), [&](const auto& d) { return d.reason == reason; });
-        if (found == gathered.end())
-            gathered.push_back({reason, 1});
-        else
-            ++found->files;
-    };
-    for (const DestructionTarget* target : targets) {
-        for (const Doubt& doubt : doubtsFrom(target->storage))
-            count(boxTexts::reason(doubt));
-        if (target->pin.otherNamesAtLookup() > 0)
-            count("sie hat weitere Namen (harte Verknüpfungen), unter denen ihr Inhalt ebenso verschwindet");
-        if ((target->pin.attributesAtLookup() & kAttrReadOnly) != 0)
-            count("sie ist schreibgeschützt; der Schreibschutz wird entfernt");
+    for (const auto& doubts : eachFiles) {
+        for (const std::string& reason : doubts) {
+            auto found =
+                std::find_if(gathered.begin(), gathered.end(), [&](const auto& d) { return d.reason == reason; });
+            if (found == gathered.end())
+                gathered.push_back({reason, 1});
+            else
+                ++found->files;
+        }
     }
     return gathered;
 }
@@ -82,6 +89,13 @@ public:
         weight_ = weight;
         file_ = {};
         reports_.clear();
+    }
+    // A file that is not run: its share of the bar passes, and its bytes leave the estimate.
+    void skipFile(std::int64_t weight, std::int64_t size) {
+        beginFile(weight, size);
+        file_.lBytesTotal = 0;
+        advance(1.0);
+        countBytes();
     }
     ByteCounters& fileCounters() { return file_; }
     const std::vector<RunReport>& reports() const { return reports_; }
@@ -129,14 +143,13 @@ void ListRun::destroy(const std::vector<std::string>& paths) {
     trees_.clear();
     namesKept_ = false;
     std::vector<Found> found = lookUpAll(withFoldersExpanded(paths));
-    const bool anyFound = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.target.has_value(); });
+    const bool anyFound = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.asked.has_value(); });
     if (!anyFound && trees_.empty()) {
         progress_.messageBox(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
         return;
     }
     if (!confirmed(found))
         return;
-    liftWriteProtection(found);
     runAll(found);
 }
 
@@ -180,34 +193,47 @@ void ListRun::removeEmptiedFolders() {
     }
 }
 
+// Each file is held from its lookup, as far as the system lets the process hold files open; the
+// rest are let go once the question knows them, and held again at their turn.
 std::vector<ListRun::Found> ListRun::lookUpAll(const std::vector<std::string>& paths) {
     std::vector<Found> found;
+    std::int64_t held = 0;
+    const std::int64_t holdable = process_.filesOpenAtOnce();
     for (const std::string& path : paths) {
         DestructionTarget::Lookup lookup = DestructionTarget::find(files_, process_, path, HiddenFiles::Excluded);
-        found.push_back({path, std::move(lookup.target), lookup.error});
-        if (!found.back().target) {
+        Found file{path, std::move(lookup.target), std::nullopt};
+        if (file.target) {
+            const FilePin& pin = file.target->pin;
+            file.asked = Asked{pin.identity(), pin.sizeAtLookup(), doubtsOf(*file.target),
+                               (pin.attributesAtLookup() & kAttrReadOnly) != 0};
+            if (++held > holdable)
+                file.target.reset();
+        } else {
             const std::string why = lookup.error != 0 ? describeError(lookup.error) : listTexts::kNotFound;
             account_.failed.push_back(shownName(path) + ": " + why);
         }
+        found.push_back(std::move(file));
     }
     return found;
 }
 
 bool ListRun::confirmed(std::vector<Found>& found) {
-    std::vector<DestructionTarget*> targets;
+    std::vector<const Found*> known;
     listTexts::Question asked;
-    for (Found& file : found) {
-        if (file.target)
-            targets.push_back(&*file.target);
+    std::vector<std::vector<std::string>> doubts;
+    for (const Found& file : found) {
+        if (file.asked) {
+            known.push_back(&file);
+            doubts.push_back(file.asked->doubts);
+        }
     }
-    std::stable_sort(targets.begin(), targets.end(), [](const DestructionTarget* a, const DestructionTarget* b) {
-        return a->pin.sizeAtLookup() > b->pin.sizeAtLookup();
-    });
-    for (const DestructionTarget* target : targets) {
-        asked.names.push_back(shownName(pathParts::nameOf(target->path, files_.pathSeparators())));
-        asked.totalBytes += target->pin.sizeAtLookup();
+    std::stable_sort(known.begin(), known.end(),
+                     [](const Found* a, const Found* b) { return a->asked->size > b->asked->size; });
+    for (const Found* file : known) {
+        asked.names.push_back(shownName(pathParts::nameOf(file->path, files_.pathSeparators())));
+        asked.totalBytes += file->asked->size;
     }
-    asked.doubts = gatheredDoubts(targets);
+    asked.doubts = gatheredDoubts(doubts);
     for (const FolderTree& tree : trees_)
         asked.folders.push_back(shownName(tree.root));
     // A folder may hold more than its owner remembers: "Nein" is the default there.
@@ -217,16 +243,34 @@ bool ListRun::confirmed(std::vector<Found>& found) {
 }
 
 // Only the owner's write bit, which the question named; the disposal resets the rest.
-void ListRun::liftWriteProtection(std::vector<Found>& found) {
-    for (Found& file : found) {
-        if (!file.target || (file.target->pin.attributesAtLookup() & kAttrReadOnly) == 0)
-            continue;
-        const SysStatus lifted = files_.addOwnerWrite(file.target->pin.handle());
-        if (!lifted.ok()) {
-            account_.failed.push_back(shownName(file.path) + ": " + describeError(lifted.error));
-            file.target.reset();
-        }
+bool ListRun::liftWriteProtection(Found& file) {
+    if ((file.target->pin.attributesAtLookup() & kAttrReadOnly) == 0)
+        return true;
+    const SysStatus lifted = files_.addOwnerWrite(file.target->pin.handle());
+    if (!lifted.ok()) {
+        account_.failed.push_back(shownName(file.path) + ": " + describeError(lifted.error));
+        file.target.reset();
     }
+    return lifted.ok();
+}
+
+// A file let go after the question is held again only where its name still names the very file
+// the question counted.
+bool ListRun::heldAgain(Found& file) {
+    if (file.target)
+        return true;
+    DestructionTarget::Lookup lookup = DestructionTarget::find(files_, process_, file.path, HiddenFiles::Excluded);
+    std::string why;
+    if (!lookup.target)
+        why = lookup.error != 0 ? describeError(lookup.error) : listTexts::kNotFound;
+    else if (!(lookup.target->pin.identity() == file.asked->identity))
+        why = listTexts::kReplacedSinceQuestion;
+    if (!why.empty()) {
+        account_.failed.push_back(shownName(file.path) + ": " + why);
+        return false;
+    }
+    file.target.emplace(std::move(*lookup.target));
+    return true;
 }
 
 void ListRun::runAll(std::vector<Found>& found) {
@@ -236,9 +280,9 @@ void ListRun::runAll(std::vector<Found>& found) {
     std::int64_t weights = 0;
     std::int64_t bytes = 0;
     for (const Found& file : found) {
-        if (file.target) {
-            weights += weightOf(*file.target);
-            bytes += file.target->pin.sizeAtLookup();
+        if (file.asked) {
+            weights += weightOf(file.asked->size);
+            bytes += file.asked->size;
         }
     }
     ListView view(progress_, port_, process_, counters_, weights, passes, bytes);
@@ -249,13 +293,16 @@ void ListRun::runAll(std::vector<Found>& found) {
     // A request to end the program ends the file at hand safely; the others are left as they are.
     process_.holdStopRequests();
     for (Found& file : found) {
-        if (!file.target)
+        if (!file.asked)
             continue;
         if (process_.stopRequested()) {
             account_.notReached.push_back(file.path);
             continue;
         }
-        destroyOne(file, view, modes);
+        if (heldAgain(file) && liftWriteProtection(file))
+            destroyOne(file, view, modes);
+        else
+            view.skipFile(weightOf(file.asked->size), file.asked->size);
     }
     const bool stopped = process_.stopRequested();
     if (!stopped)
@@ -280,7 +327,7 @@ void ListRun::destroyOne(Found& file, ListView& view, PassModes modes) {
     const bool remedy = freeSpaceHoldsOldCopies(file.target->storage);
     const auto& facts = file.target->storage.facts;
     namesKept_ = namesKept_ || (facts.ok() && facts.value.keepsDeletedNames);
-    view.beginFile(weightOf(*file.target), file.target->pin.sizeAtLookup());
+    view.beginFile(weightOf(file.asked->size), file.asked->size);
     port_.showFileAtHand(shownName(pathParts::nameOf(path, files_.pathSeparators())));
     Verdict verdict = Verdict::NotDestroyed;
     std::string escaped;

@@ -31,10 +31,17 @@ public:
     bool namesFolder(const std::string& path);
 
 private:
+    // What the question told of a file found: it stands, even where the file was let go until its turn.
+    struct Asked {
+        FileIdentity identity;
+        std::int64_t size = 0;
+        std::vector<std::string> doubts;
+        bool readOnly = false;
+    };
     struct Found {
         std::string path;
-        std::optional<DestructionTarget> target;
-        int error = 0;
+        std::optional<DestructionTarget> target; // held from the lookup, or again from its turn
+        std::optional<Asked> asked;              // for every file found
     };
 
     std::optional<FileIdentity> folderAt(const std::string& path);
@@ -42,7 +49,8 @@ private:
     void removeEmptiedFolders();
     std::vector<Found> lookUpAll(const std::vector<std::string>& paths);
     bool confirmed(std::vector<Found>& found);
-    void liftWriteProtection(std::vector<Found>& found);
+    bool liftWriteProtection(Found& file);
+    bool heldAgain(Found& file);
     void runAll(std::vector<Found>& found);
     void destroyOne(Found& file, class ListView& view, PassModes modes);
     void showAccount(bool allDestroyed);

@@ -13,6 +13,9 @@ namespace kelvanter::listTexts {
 inline constexpr const char* kNotFound =
     "nicht gefunden (nicht vorhanden, versteckt, eine Systemdatei oder keine gewöhnliche Datei)";
 
+inline constexpr const char* kReplacedSinceQuestion =
+    "seit der Frage liegt unter dem Namen eine andere Datei; sie blieb unverändert";
+
 // "3 Dateien: a.txt, b.pdf, …": the count and the first names, for the path box.
 std::string summary(const std::vector<std::string>& paths, const char* separators);
 // Every exact name, one per line, for the path box's tooltip.

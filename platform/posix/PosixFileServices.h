@@ -85,6 +85,7 @@ public:
     bool stopRequested() override;
     void releaseStopRequests() override;
     bool hasFullRights() override;
+    std::int64_t filesOpenAtOnce() override;
 };
 
 } // namespace kelvanter

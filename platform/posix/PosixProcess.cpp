@@ -13,6 +13,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -153,6 +154,25 @@ bool PosixProcess::stopRequested() {
 
 bool PosixProcess::hasFullRights() {
     return ::geteuid() == 0;
+}
+
+// The soft limit (often 1024) raised to the hard one; one file held per selected file would
+// otherwise end a list of a thousand files in "Too many open files".
+std::int64_t PosixProcess::filesOpenAtOnce() {
+    constexpr rlim_t kReserve = 128;
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 64;
+    if (limit.rlim_cur != limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max;
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0)
+            limit = raised;
+    }
+    if (limit.rlim_cur == RLIM_INFINITY)
+        return std::int64_t{1} << 20;
+    return limit.rlim_cur > 2 * kReserve ? static_cast<std::int64_t>(limit.rlim_cur - kReserve)
+                                         : static_cast<std::int64_t>(limit.rlim_cur / 2);
 }
 
 void PosixProcess::releaseStopRequests() {

@@ -110,6 +110,8 @@ public:
     bool stopRequested() override { return false; }
     void releaseStopRequests() override {}
     bool hasFullRights() override;
+    // Windows gives a process millions of handles.
+    std::int64_t filesOpenAtOnce() override { return std::int64_t{1} << 20; }
 };
 
 namespace win32 {

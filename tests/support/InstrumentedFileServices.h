@@ -192,6 +192,8 @@ public:
     bool stopRequested() override { return stop; }
     void releaseStopRequests() override {}
     bool hasFullRights() override { return false; }
+    std::int64_t openAtOnce = std::int64_t{1} << 20;
+    std::int64_t filesOpenAtOnce() override { return openAtOnce; }
 };
 
 // The attribute word of the file at the path, as the lookup sees it.

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace kelvanter::testing {
@@ -82,6 +83,27 @@ TEST_F(FolderTree, TheTreeGoesButLinksFifosAndMountsInsideAreLeftAndNamed) {
     EXPECT_TRUE(accountSays("/Akten: der Ordner ist nicht leer"));
     ASSERT_TRUE(image.unmount());
     EXPECT_EQ(countIn(image.image(), "ORDNERBAUM-GEHEIM-"), 0u);
+}
+
+// A download folder holds more files than a desktop session's usual limit of open files (1024,
+// here lowered to 64): every one of them is destroyed all the same.
+TEST_F(FolderTree, MoreFilesThanTheProcessMayHoldOpenAreAllDestroyed) {
+    rlimit before{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
+    if (before.rlim_max != RLIM_INFINITY && before.rlim_max < 1024)
+        GTEST_SKIP() << "the hard limit of open files is " << before.rlim_max;
+    const std::string downloads = folder.file("Downloads");
+    fs::create_directory(downloads);
+    for (int i = 0; i < 300; ++i)
+        writeMarked(downloads + "/datei-" + std::to_string(i) + ".txt", 2);
+    rlimit low = before;
+    low.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+    window.path = downloads;
+    flow.Command2_Click();
+    ::setrlimit(RLIMIT_NOFILE, &before);
+    EXPECT_FALSE(fs::exists(downloads));
+    EXPECT_TRUE(accountSays("Von 300 Dateien sind 300 zerstört.")) << window.boxes.back().text;
 }
 
 } // namespace
