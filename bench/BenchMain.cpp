@@ -1,11 +1,14 @@
 // Destroys one file with the real core and reports the wall time and the process's peak memory.
 //   kelvanter-bench destroy normal|intensive FILE
+//   kelvanter-bench destroy-list normal|intensive FILE...   (the main window's run of several files)
 //   kelvanter-bench drop-cache FILE     (flush the file, then drop its pages from the cache)
 //   kelvanter-bench free-space FOLDER   (overwrite the free space of its file system)
 #include "core/FreeSpace.h"
 #include "core/OverwritePasses.h"
 #include "core/QuietDisplay.h"
 #include "platform/PlatformServices.h"
+#include "window/BoxStyles.h"
+#include "window/ListRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +18,9 @@
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -130,6 +135,65 @@ int destroy(const std::string& mode, const std::string& path) {
     return destroyed ? 0 : 1;
 }
 
+// The main window with nothing drawn: "normal" or "intensiv" chosen, the question answered yes,
+// the account written to stderr.
+class HeadlessWindow final : public ProgressPort, public VeskPort {
+public:
+    explicit HeadlessWindow(bool intensive) : intensive_(intensive) {}
+    void setPercentCaption(const std::string&) override {}
+    void setBarBackground(std::uint32_t) override {}
+    void showProgressBar(std::int32_t, std::uint32_t, double) override {}
+    void setTimerRunning(bool) override {}
+    std::string elapsedCaption() const override { return ""; }
+    void setElapsedCaption(const std::string&) override {}
+    void setEstimateCaption(const std::string&) override {}
+    void setMousePointer(int) override {}
+    void processEvents() override {}
+    int messageBox(const std::string& text, int style, const std::string&) override {
+        std::fprintf(stderr, "box: %s\n", text.c_str());
+        return asksYesOrNo(style) ? kAnswerYes : kAnswerOk;
+    }
+    void setWindowEnabled(bool) override {}
+    bool isOptionSelected(int index) const override { return (index == 1) == intensive_; }
+    void setSuccessLabelVisible(bool) override {}
+    std::string executableName() const override { return "kelvanter"; }
+    std::string pathBoxText() const override { return ""; }
+    void setPathText(const std::string&) override {}
+    void setDestroyEnabled(bool) override {}
+    void setPathToolTip(const std::string&) override {}
+    void showFileAtHand(const std::string&) override {}
+    void openFreeSpaceWindow(const std::string&) override {}
+    std::vector<std::string> ShowOpenDialog(const std::string&, std::string&, const std::string&, const std::string&,
+                                            const std::string&) override {
+        return {};
+    }
+
+private:
+    bool intensive_;
+};
+
+// Several files under one question, as the main window destroys them; the seconds, and how many are gone.
+int destroyList(const std::string& mode, const std::vector<std::string>& paths) {
+    HeadlessWindow window(mode == "intensive");
+    PlatformFileServices files;
+    PlatformProcess process;
+    PlatformClock clock;
+    NoFileTraces traces;
+    ByteCounters counters;
+    std::int32_t seconds = 0;
+    ListRun list(window, window, files, process, clock, traces, counters, seconds);
+    const auto start = std::chrono::steady_clock::now();
+    list.destroy(paths);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    const auto left = std::count_if(paths.begin(), paths.end(), [](const std::string& path) {
+        struct stat status {};
+        return ::lstat(path.c_str(), &status) == 0;
+    });
+    std::printf("seconds=%.3f files=%zu left=%ld peak_rss_kib=%ld\n", elapsed.count(), paths.size(),
+                static_cast<long>(left), peakResidentKiB());
+    return left == 0 ? 0 : 1;
+}
+
 // Overwrites the free space of the file system under the folder and reports what it wrote.
 int fillFreeSpace(const std::string& folder) {
     PlatformFileServices files;
@@ -163,10 +227,15 @@ int dropCache(const std::string& path) {
 int main(int argc, char* argv[]) {
     if (argc == 4 && std::strcmp(argv[1], "destroy") == 0)
         return destroy(argv[2], argv[3]);
+    if (argc >= 4 && std::strcmp(argv[1], "destroy-list") == 0)
+        return destroyList(argv[2], std::vector<std::string>(argv + 3, argv + argc));
     if (argc == 3 && std::strcmp(argv[1], "drop-cache") == 0)
         return dropCache(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "free-space") == 0)
         return fillFreeSpace(argv[2]);
-    std::fprintf(stderr, "usage: %s destroy normal|intensive FILE | drop-cache FILE | free-space FOLDER\n", argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s destroy normal|intensive FILE | destroy-list normal|intensive FILE... | drop-cache FILE | "
+                 "free-space FOLDER\n",
+                 argv[0]);
     return 2;
 }

@@ -8,7 +8,6 @@ namespace kelvanter {
 
 namespace {
 
-constexpr int kAnswerOk = 1;
 // The style word's parts: buttons in the low four bits, the icon above them, then the default button.
 constexpr int kButtonBits = 0x0F;
 constexpr int kIconBits = 0xF0;

@@ -17,6 +17,7 @@ inline constexpr int kStyleWarningQuestion = 308;
 inline constexpr int kStyleQuestionNoDefault = 292;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
+inline constexpr int kAnswerOk = 1;
 
 // Whether a style asks Yes or No, whatever its icon and default button.
 inline bool asksYesOrNo(int style) {

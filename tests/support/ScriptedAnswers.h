@@ -10,8 +10,6 @@ namespace kelvanter::testing {
 // scripted answer, Yes when none is left; every other box with OK.
 class ScriptedAnswers {
 public:
-    static constexpr int kAnswerOk = 1;
-
     std::deque<int> answers;
 
     int answer(int style) {
