@@ -1,5 +1,6 @@
 #include "platform/PlatformServices.h"
 #include "platform/WideText.h"
+#include "win32/HandOver.h"
 #include "win32/TopLevelWindow.h"
 #include "win32/Win32Seams.h"
 #include "win32/frmVesk.h"
@@ -8,7 +9,9 @@
 
 #include <commctrl.h>
 #include <objbase.h>
+#include <optional>
 #include <shellapi.h>
+#include <vector>
 
 namespace {
 
@@ -47,6 +50,42 @@ std::optional<int> answerInABox(const commandLine::Request& request) {
     return std::nullopt;
 }
 
+std::vector<std::string> absolutePaths(PlatformFileServices& files, const std::vector<std::string>& paths) {
+    std::vector<std::string> absolute;
+    for (const std::string& path : paths) {
+        const auto made = files.absolutePath(path);
+        absolute.push_back(made.ok() ? made.value : path);
+    }
+    return absolute;
+}
+
+int runMainWindow(HINSTANCE instance, const commandLine::Request& request, PlatformFileServices& files,
+                  PlatformProcess& process, PlatformClock& clock) {
+    win32ui::Win32MessageBoxes boxes;
+    win32ui::Win32FileDialogs dialogs;
+    // "kelvanter.exe --add FILE", as the Explorer verb starts it once per selected file: a window
+    // that gathers takes the file, or this start opens that window.
+    std::optional<win32ui::handOver::StartLock> lock;
+    if (request.addToOpenWindow) {
+        lock.emplace();
+        if (win32ui::handOver::toGatheringWindow(absolutePaths(files, request.files)))
+            return 0;
+    }
+    win32ui::frmVesk window(instance, boxes, dialogs, files, files, process, clock);
+    // "kelvanter.exe FILE...", as a shortcut or "Senden an" starts it: the files in the path box.
+    if (!request.files.empty())
+        window.flow().takeFilesFromCommandLine(request.files);
+    if (request.addToOpenWindow)
+        window.gatherHandedOverFiles();
+    window.show();
+    lock.reset();
+    window.Form_Load();
+    MSG message{};
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
+        win32ui::dispatchMessage(message);
+    return static_cast<int>(message.wParam);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -59,7 +98,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     PlatformProcess process;
     PlatformClock clock;
     win32ui::Win32MessageBoxes boxes;
-    win32ui::Win32FileDialogs dialogs;
     // "kelvanter.exe --free-space [FOLDER]": the free-space window alone, until it is closed.
     if (request.action == commandLine::Action::OpenFreeSpaceWindow) {
         ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // the folder dialog's new style needs it
@@ -73,14 +111,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             win32ui::dispatchMessage(message);
         return 0;
     }
-    win32ui::frmVesk window(instance, boxes, dialogs, files, files, process, clock);
-    // "kelvanter.exe FILE...", as a shortcut or "Senden an" starts it: the files in the path box.
-    if (!request.files.empty())
-        window.flow().takeFilesFromCommandLine(request.files);
-    window.show();
-    window.Form_Load();
-    MSG message{};
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0)
-        win32ui::dispatchMessage(message);
-    return static_cast<int>(message.wParam);
+    return runMainWindow(instance, request, files, process, clock);
 }

@@ -3,6 +3,7 @@
 #include "platform/WideText.h"
 #include "win32/ControlIds.h"
 #include "win32/Controls.h"
+#include "win32/HandOver.h"
 #include "win32/Resources.h"
 #include "win32/frmKelvanterInfo.h"
 #include "window/ControlTable.h"
@@ -103,6 +104,8 @@ LRESULT frmVesk::handle(UINT message, WPARAM w, LPARAM l) {
     case WM_DROPFILES:
         onDrop(reinterpret_cast<HDROP>(w));
         return 0;
+    case WM_COPYDATA:
+        return onHandOver(*reinterpret_cast<const COPYDATASTRUCT*>(l));
     case WM_TIMER:
         if (w == Win32Progress::kTimer1 && flow_)
             Timer1_Timer();
@@ -154,6 +157,20 @@ void frmVesk::onDrop(HDROP drop) {
             flow_->takeDroppedFiles(paths);
     }
     ::DragFinish(drop);
+}
+
+void frmVesk::gatherHandedOverFiles() {
+    handOver::gatherInto(window);
+}
+
+// A disabled window is in a run or behind a box (the question among them): a file added then
+// would escape the question, so the start that brought it opens its own window instead.
+LRESULT frmVesk::onHandOver(const COPYDATASTRUCT& data) {
+    const auto paths = handOver::filesIn(data);
+    if (!paths || !::IsWindowEnabled(window) || !flow_->addFilesFromCommandLine(*paths))
+        return FALSE;
+    ::SetForegroundWindow(window);
+    return handOver::kTaken;
 }
 
 void frmVesk::onCommand(int id) {

@@ -32,6 +32,8 @@ public:
     frmVesk& operator=(const frmVesk&) = delete;
 
     void show();
+    // Takes the files later starts with --add hand over, while it waits for the confirmation.
+    void gatherHandedOverFiles();
 
     void O_ShowProgressBar(PictureBox* pPicBox, std::int32_t lValue, std::uint32_t lColor, double dMaxValue);
 
@@ -83,6 +85,7 @@ private:
     void addToolTip(HWND control, const char* text);
     void onCommand(int id);
     void onDrop(HDROP drop);
+    LRESULT onHandOver(const COPYDATASTRUCT& data);
     LRESULT colorFor(HWND control, HDC dc);
     void drawDestroyButton(const DRAWITEMSTRUCT& item);
     void paintFrame();

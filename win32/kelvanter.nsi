@@ -1,5 +1,5 @@
 ; The German installer of the Windows program: Program Files, a Start-menu entry, Explorer's
-; "Mit Kelvanter vernichten" for files and an uninstaller registered under "Apps & Features".
+; "Mit Kelvanter vernichten" for files and folders, and an uninstaller registered under "Apps & Features".
 ; /S installs silently.
 ;   makensis -DEXE=path\kelvanter.exe -DOUTFILE=Setup.exe -DVERSION=1.0.0 -DICON=magnet.ico kelvanter.nsi
 ; A 64-bit installer: the program is 64-bit, and so is a Wine without 32-bit support.
@@ -8,8 +8,18 @@ Target amd64-unicode
 !include "x64.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kelvanter"
-; "Mit Kelvanter vernichten" in Explorer's context menu of files, in the user's own classes.
+; "Mit Kelvanter vernichten" in Explorer's context menu of files and of folders, in the user's own classes.
 !define VERB_KEY "Software\Classes\*\shell\KelvanterVernichten"
+!define FOLDER_VERB_KEY "Software\Classes\Directory\shell\KelvanterVernichten"
+
+; Explorer starts the command once per selected item: --add hands each to the one window that gathers them.
+!macro WriteVerb KEY
+    WriteRegStr HKCU "${KEY}" "" "Mit Kelvanter vernichten"
+    WriteRegStr HKCU "${KEY}" "Icon" "$INSTDIR\kelvanter.exe"
+    ; Offered for a selection of any size, not only of up to 15 items.
+    WriteRegStr HKCU "${KEY}" "MultiSelectModel" "Player"
+    WriteRegStr HKCU "${KEY}\command" "" '"$INSTDIR\kelvanter.exe" --add -- "%1"'
+!macroend
 
 Name "Kelvanter"
 OutFile "${OUTFILE}"
@@ -52,11 +62,8 @@ Section "Kelvanter"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Deinstallieren.exe" /S'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-    WriteRegStr HKCU "${VERB_KEY}" "" "Mit Kelvanter vernichten"
-    WriteRegStr HKCU "${VERB_KEY}" "Icon" "$INSTDIR\kelvanter.exe"
-    ; Offered for a selection of any size, not only of up to 15 files.
-    WriteRegStr HKCU "${VERB_KEY}" "MultiSelectModel" "Player"
-    WriteRegStr HKCU "${VERB_KEY}\command" "" '"$INSTDIR\kelvanter.exe" -- "%1"'
+    !insertmacro WriteVerb "${VERB_KEY}"
+    !insertmacro WriteVerb "${FOLDER_VERB_KEY}"
 SectionEnd
 
 Section "Uninstall"
@@ -67,4 +74,5 @@ Section "Uninstall"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
     DeleteRegKey HKCU "${VERB_KEY}"
+    DeleteRegKey HKCU "${FOLDER_VERB_KEY}"
 SectionEnd

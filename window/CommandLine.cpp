@@ -38,6 +38,8 @@ Request parse(const std::vector<std::string>& arguments) {
             return request;
         } else if (!optionsEnded && names(kFreeSpace, argument)) {
             request.action = Action::OpenFreeSpaceWindow;
+        } else if (!optionsEnded && names(kAdd, argument)) {
+            request.addToOpenWindow = true;
         } else if (!optionsEnded && argument.size() > 1 && argument.front() == '-') {
             request.action = Action::Refuse;
             request.unknownOption = argument;
@@ -56,7 +58,7 @@ std::string helpText(const std::string& programName) {
            " --free-space [ORDNER]\n\n" +
            "Kelvanter vernichtet eine Datei unwiederbringlich: Sie wird an ihrem Ort überschrieben, auf null Bytes "
            "gekürzt, umbenannt und gelöscht.\n\nOptionen:\n" +
-           optionLine(kHelp) + optionLine(kVersion) + optionLine(kFreeSpace) +
+           optionLine(kHelp) + optionLine(kVersion) + optionLine(kFreeSpace) + optionLine(kAdd) +
            helpLine("  --", "Beendet die Optionen, etwa vor einem Dateinamen, der mit einem Bindestrich beginnt.") +
            "\nArgumente:\n" + helpLine(std::string("  ") + kFileName, kFileDescription);
 }

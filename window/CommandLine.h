@@ -18,6 +18,10 @@ inline constexpr Option kVersion{"v", "version", "Zeigt die Version an und beend
 inline constexpr Option kFreeSpace{"", "free-space",
                                    "Öffnet das Fenster, das den freien Speicher des Laufwerks überschreibt, auf dem "
                                    "ORDNER (sonst der aktuelle Ordner) liegt."};
+inline constexpr Option kAdd{"", "add",
+                             "Gibt die Dateien einem offenen Kelvanter-Fenster dazu, das mit dieser Option geöffnet "
+                             "wurde und auf die Bestätigung wartet, sonst öffnet es eines (unter Windows: das "
+                             "Kontextmenü übergibt jede gewählte Datei einzeln)."};
 inline constexpr const char* kFileName = "DATEI";
 inline constexpr const char* kFileDescription =
     "Die zu zerstörende Datei; sie erscheint im Fenster und wird erst nach Ihrer Bestätigung zerstört.";
@@ -33,6 +37,7 @@ struct Request {
     Action action = Action::OpenWindow;
     std::optional<std::string> file; // the name's own bytes: the file, or with --free-space the folder
     std::vector<std::string> files;  // every file named, in order; the first is `file`
+    bool addToOpenWindow = false;    // --add: hand the files to a window that gathers them
     std::string unknownOption;       // the option the command line was refused for
 };
 

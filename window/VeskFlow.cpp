@@ -9,6 +9,7 @@
 #include "window/ProgressDisplay.h"
 #include "window/RunClock.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace kelvanter {
@@ -82,6 +83,37 @@ void VeskFlow::takeDroppedFiles(const std::vector<std::string>& paths) {
     showChosenFiles(paths);
 }
 
+bool VeskFlow::addFilesFromCommandLine(const std::vector<std::string>& paths) {
+    if (isRunInProgress())
+        return false;
+    std::vector<std::string> files = filesShown();
+    for (const std::string& path : paths) {
+        const auto made = files_.absolutePath(path);
+        const std::string absolute = made.ok() ? made.value : path;
+        if (std::find(files.begin(), files.end(), absolute) == files.end())
+            files.push_back(absolute);
+    }
+    if (files.size() == 1)
+        showChosenFile(files.front(), true);
+    else if (!files.empty())
+        showChosenFiles(files);
+    return true;
+}
+
+bool VeskFlow::showsList(const std::string& text) const {
+    return !chosenFiles_.empty() && text == listTexts::summary(chosenFiles_, files_.pathSeparators());
+}
+
+// The exact names the path box stands for; typed text names none.
+std::vector<std::string> VeskFlow::filesShown() const {
+    const std::string text = port_.pathBoxText();
+    if (showsList(text))
+        return chosenFiles_;
+    if (exactPath_ && text == shownName(*exactPath_))
+        return {*exactPath_};
+    return {};
+}
+
 // A U+FFFD may stand for a byte that a toolkit could not turn into text: such a name is matched
 // to the folder's entries at the destroy click. Anything else a toolkit hands over is exact.
 void VeskFlow::showHandedOverFile(const std::string& path) {
@@ -132,7 +164,7 @@ void VeskFlow::Command2_Click() {
     if (text.empty())
         return;
     // The list holds while the path box still shows it; text typed over it names one file.
-    if (!chosenFiles_.empty() && text == listTexts::summary(chosenFiles_, files_.pathSeparators()))
+    if (showsList(text))
         return list_.destroy(chosenFiles_);
     const auto path = pathToDestroy(text);
     if (!path)

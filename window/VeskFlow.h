@@ -39,6 +39,10 @@ public:
     // Several files at once: the path box shows them in short, and one question covers them all.
     void takeFilesFromCommandLine(const std::vector<std::string>& paths);
     void takeDroppedFiles(const std::vector<std::string>& paths);
+    // Files another start of the program hands over (a file manager that starts it once per
+    // selected file): added to those the path box shows, under the one question. Refused (false)
+    // during a run.
+    bool addFilesFromCommandLine(const std::vector<std::string>& paths);
 
     // True from the confirmation to the end of the run: the window must not close meanwhile.
     bool isRunInProgress() const { return runInProgress_ || list_.inProgress(); }
@@ -51,6 +55,8 @@ private:
     void showChosenFiles(const std::vector<std::string>& paths);
     std::vector<std::string> exactNames(const std::string& folder, const std::vector<std::string>& names);
     void showHandedOverFile(const std::string& path);
+    bool showsList(const std::string& text) const;
+    std::vector<std::string> filesShown() const;
     std::optional<std::string> pathToDestroy(const std::string& text);
     std::optional<DestructionTarget> lookUp(const std::string& path);
     bool askToRemoveWriteProtection(const DestructionTarget& target);

@@ -6,6 +6,7 @@
 #include "support/WrittenNames.h"
 #include "win32/ControlIds.h"
 #include "win32/Controls.h"
+#include "win32/TopLevelWindow.h"
 #include "win32/frmFreierSpeicher.h"
 #include "win32/frmKelvanterInfo.h"
 #include "win32/frmVesk.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <shlobj.h>
 
 namespace kelvanter::testing {
@@ -187,6 +189,57 @@ TEST_F(Win32Window, DroppedFilesAreShownAsIfChosenAndNothingIsDestroyedYet) {
     EXPECT_TRUE(::IsWindowEnabled(window.Command2));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(readBytes(first), sampleBytes(100));
+    click(window.Command2);
+    EXPECT_FALSE(entryExists(first));
+    EXPECT_FALSE(entryExists(second));
+    EXPECT_EQ(readBytes(bystander), sampleBytes(100));
+}
+
+// The command Explorer's verb runs, as the installer registers it (KELVANTER_VERB_COMMAND, set by
+// the installer's check), or else the same for the kelvanter.exe built beside the tests.
+std::wstring verbCommand() {
+    if (const char* installed = std::getenv("KELVANTER_VERB_COMMAND"))
+        return win32::widen(installed);
+    std::wstring tests(MAX_PATH, L'\0');
+    tests.resize(::GetModuleFileNameW(nullptr, tests.data(), MAX_PATH));
+    const std::filesystem::path program = std::filesystem::path(tests).parent_path().parent_path() / L"kelvanter.exe";
+    return L"\"" + program.wstring() + L"\" --add -- \"%1\"";
+}
+
+// Starts the verb for one file as Explorer does, serving this thread's windows until it ends.
+DWORD runVerbFor(const std::string& path) {
+    std::wstring command = verbCommand();
+    command.replace(command.find(L"%1"), 2, win32::widen(path));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return ::GetLastError();
+    const ULONGLONG deadline = ::GetTickCount64() + 60000;
+    while (::MsgWaitForMultipleObjects(1, &started.hProcess, FALSE, 1000, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+           ::GetTickCount64() < deadline)
+        pumpPendingMessages();
+    DWORD exitCode = STILL_ACTIVE;
+    ::GetExitCodeProcess(started.hProcess, &exitCode);
+    if (exitCode == STILL_ACTIVE)
+        ::TerminateProcess(started.hProcess, 1);
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return exitCode;
+}
+
+// Explorer starts the verb once per selected file: each start hands its file to the gathering
+// window and ends, and one confirmation there destroys both.
+TEST_F(Win32Window, TheVerbStartedOncePerFileGathersTheFilesIntoOneWindow) {
+    const std::string first = writeSample(folder.file("Kündigung.txt"), 100);
+    const std::string second = writeSample(folder.file("zweite.txt"), 100);
+    const std::string bystander = writeSample(folder.file("daneben.txt"), 100);
+    window.gatherHandedOverFiles();
+    for (const std::string& path : {first, second})
+        EXPECT_EQ(runVerbFor(path), 0u) << path;
+    EXPECT_EQ(textOf(window.Fname), "2 Dateien: Kündigung.txt, zweite.txt");
+    EXPECT_EQ(readBytes(first), sampleBytes(100));
+    boxes.answers = {IDYES};
     click(window.Command2);
     EXPECT_FALSE(entryExists(first));
     EXPECT_FALSE(entryExists(second));

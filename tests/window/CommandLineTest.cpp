@@ -37,6 +37,9 @@ TEST(CommandLine, OptionsFileAndTheEndOfOptions) {
     EXPECT_EQ(commandLine::refusal(commandLine::parse({"--loeschen"})), "Unbekannte Option: --loeschen");
     // Every file is taken, in order, the end of options included.
     EXPECT_EQ(commandLine::parse({"a.txt", "--", "-b", "c"}).files, (std::vector<std::string>{"a.txt", "-b", "c"}));
+    // --add only asks for a gathering window; after "--" it is a file's name.
+    EXPECT_TRUE(commandLine::parse({"--add", "--", "a.txt"}).addToOpenWindow);
+    EXPECT_FALSE(commandLine::parse({"--", "--add"}).addToOpenWindow);
 }
 
 TEST(CommandLine, HelpAndVersionSpeakGerman) {

@@ -45,6 +45,33 @@ TEST_F(SeveralFiles, ThePathBoxShowsTheCountAndFirstNamesAndTheTooltipEveryName)
     EXPECT_TRUE(entryExists(paths[0]) && entryExists(paths[1]));
 }
 
+// A file manager that starts the program once per file hands each to the gathering window: the
+// list grows once per file, typed text gives way, and nothing is taken during a run.
+TEST_F(SeveralFiles, FilesHandedOverOneByOneJoinTheListUnderOneQuestion) {
+    const auto paths = makeFiles();
+    struct Step {
+        std::vector<std::string> handed;
+        std::string shown;
+    };
+    window.path = "getippt.txt";
+    for (const Step& step : {Step{{paths[0]}, paths[0]}, Step{{paths[1], paths[0]}, "2 Dateien: a.txt, b.pdf"},
+                             Step{{paths[2]}, "3 Dateien: a.txt, b.pdf, …"}}) {
+        EXPECT_TRUE(flow.addFilesFromCommandLine(step.handed));
+        EXPECT_EQ(window.path, step.shown);
+    }
+    const std::string late = writeSample(folder.file("spät.txt"), 100);
+    std::vector<bool> takenDuringRun;
+    files.afterWrite = [&](std::int64_t) { takenDuringRun.push_back(flow.addFilesFromCommandLine({late})); };
+    window.answers = {kAnswerYes};
+    flow.Command2_Click();
+    for (const std::string& path : paths)
+        EXPECT_FALSE(entryExists(path)) << path;
+    EXPECT_TRUE(boxSays("Von 3 Dateien sind 3 zerstört."));
+    EXPECT_FALSE(takenDuringRun.empty());
+    EXPECT_EQ(std::count(takenDuringRun.begin(), takenDuringRun.end(), true), 0);
+    EXPECT_EQ(readBytes(late), sampleBytes(100));
+}
+
 // The open dialog chooses several files of one folder; only they are destroyed.
 TEST_F(SeveralFiles, TheDialogChoosesSeveralFilesAndOnlyTheyGo) {
     const auto paths = makeFiles();
@@ -88,6 +115,24 @@ TEST_F(SeveralFiles, OneQuestionOneRunOneAccount) {
          kAnswerYes,
          {false, true, false},
          {"Von 3 Dateien sind 2 zerstört.", "1 nicht zerstört:", "b.pdf: Die Datei kann nicht ganz überschrieben"}},
+        {"held one at a time",
+         [this](const std::vector<std::string>&) { stoppable.openAtOnce = 1; },
+         kAnswerYes,
+         none,
+         {"Von 3 Dateien sind 3 zerstört."}},
+        {"one let go after the question is replaced meanwhile",
+         [this](const std::vector<std::string>& paths) {
+             stoppable.openAtOnce = 1;
+             files.afterWrite = [this, paths](std::int64_t) {
+                 if (!entryExists(folder.file("neu.doc")) && entryExists(paths[2])) {
+                     writeSample(folder.file("neu.doc"), 700);
+                     fs::rename(folder.file("neu.doc"), paths[2]);
+                 }
+             };
+         },
+         kAnswerYes,
+         {false, false, true},
+         {"Von 3 Dateien sind 2 zerstört.", "c.doc: seit der Frage liegt unter dem Namen eine andere Datei"}},
         {"stopped within the first",
          [this](const std::vector<std::string>&) {
              files.afterWrite = [this](std::int64_t) { stoppable.stop = true; };
@@ -126,6 +171,7 @@ TEST_F(SeveralFiles, OneQuestionOneRunOneAccount) {
         files.afterWrite = nullptr;
         files.afterClose = nullptr;
         stoppable.stop = false;
+        stoppable.openAtOnce = LoneProcess{}.openAtOnce;
     }
 }
 
