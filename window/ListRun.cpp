@@ -338,6 +338,8 @@ void ListRun::destroyOne(Found& file, ListView& view, PassModes modes) {
         escaped = shownName(path) + ": " + boxTexts::cannotProcess(shownName(path), error.what());
     }
     file.target.reset();
+    // The file's share of the bar is over, whatever became of it.
+    view.advance(1.0);
     view.countBytes();
     if (verdict != Verdict::NotDestroyed)
         traces_.removeTracesOf(path);
