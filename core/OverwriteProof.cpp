@@ -20,7 +20,9 @@ std::optional<Doubt> extentDoubt(const std::vector<Extent>& extents) {
             return Doubt{DoubtKind::SharedBlocks, {}};
         if (extent.flags & kExtentEncoded)
             return Doubt{DoubtKind::Compressed, {}};
-        if (extent.flags & (kExtentInline | kExtentUnknown))
+        if (extent.flags & kExtentInline)
+            return Doubt{DoubtKind::InsideRecord, {}};
+        if (extent.flags & kExtentUnknown)
             return Doubt{DoubtKind::LocationUnknown, {}};
     }
     return std::nullopt;
@@ -156,8 +158,13 @@ bool stillInPlace(const std::vector<Extent>& before, const std::vector<Extent>& 
 
 OverwriteProof::OverwriteProof(const StorageView& before, std::int64_t originalLength)
     : doubts_(doubtsFrom(before)), originalLength_(originalLength) {
-    if (before.extents.ok())
+    // Data in a record of the file system's own has no place the passes' blocks could keep.
+    const bool placed = before.extents.ok() && std::none_of(before.extents.value.begin(), before.extents.value.end(),
+                                                            [](const Extent& e) { return e.flags & kExtentInline; });
+    if (placed)
         extents_ = before.extents.value;
+    if (before.facts.ok() && before.facts.value.readBackThroughDriver)
+        throughDriver_ = before.facts.value.fileSystem;
 }
 
 bool OverwriteProof::writesElsewhere() const {
@@ -192,7 +199,10 @@ Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, Fi
             return {{DoubtKind::ReadBackDiffers, {}}};
     }
     // What cannot be measured from here (a journal, copy-on-write) still stands against the proof.
-    return doubts_;
+    Doubts remaining = doubts_;
+    if (throughDriver_)
+        remaining.push_back({DoubtKind::ReadBackThroughDriver, *throughDriver_});
+    return remaining;
 }
 
 } // namespace kelvanter

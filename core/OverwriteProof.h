@@ -51,6 +51,7 @@ private:
 
     Doubts doubts_;
     std::optional<std::vector<Extent>> extents_; // none where the file system cannot tell
+    std::optional<std::string> throughDriver_;   // the file system whose driver alone the read-back reaches
     std::int64_t originalLength_ = 0;
 };
 

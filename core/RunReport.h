@@ -18,11 +18,21 @@ enum class DoubtKind {
     SharedBlocks,     // another file or a snapshot shares the blocks
     Compressed,
     LocationUnknown,
-    BlocksMoved,      // the blocks lay elsewhere after the passes
-    ReadBackDiffers,  // the device returned other bytes than the pattern
-    WrittenMeanwhile, // another program wrote to the file during the run, past what was overwritten
-    AttributesKept,   // extended attributes that could not be overwritten; `detail` names them
+    BlocksMoved,           // the blocks lay elsewhere after the passes
+    ReadBackDiffers,       // the device returned other bytes than the pattern
+    WrittenMeanwhile,      // another program wrote to the file during the run, past what was overwritten
+    AttributesKept,        // extended attributes that could not be overwritten; `detail` names them
+    InsideRecord,          // a small file's data lies in the file system's own record (NTFS's MFT)
+    ReadBackThroughDriver, // read back only through the file system's driver, not from the device
+    // What remains of the name, not of the content:
+    NameKept,        // its folder may still hold the name, which could not be written over there
+    NameInSystemLog, // NTFS's log and change journal keep the name, out of any program's reach
 };
+
+// Whether a doubt is about the name alone: the content is proven all the same.
+inline bool isAboutTheName(DoubtKind kind) {
+    return kind == DoubtKind::NameKept || kind == DoubtKind::NameInSystemLog;
+}
 
 struct Doubt {
     Doubt(DoubtKind kind, std::string detail = {}, bool encrypted = false)

@@ -78,13 +78,26 @@ enum class MediaKind {
     Flash,    // SSDs, USB sticks, memory cards: changed blocks go to new cells, old ones linger
 };
 
+// Where a file system keeps a deleted file's name in its folder, and so how the name is written
+// over before the file leaves it.
+enum class DeletedNames {
+    Reused,       // nowhere a program could reach from here
+    FatSlots,     // FAT: in the folder's slots; a new name takes the first free run of slots anywhere
+    ExfatEntries, // exFAT: in the folder's entries, which a rename of the same length rewrites in place
+    NtfsIndex,    // NTFS: in the slack of the folder's index and of its own record
+};
+
 struct StorageFacts {
     std::string fileSystem; // its name as the mount table gives it: "ext4", "btrfs", ...
     StorageKind kind = StorageKind::Unknown;
-    bool journalsData = false;      // contents pass through a journal first (data=journal, or the inode's flag)
-    bool noCopyOnWrite = false;     // the inode is marked to be overwritten in place on a copy-on-write system
-    bool logStructured = false;     // writes everything, its own records too, as a log of segments (f2fs, nilfs2)
-    bool keepsDeletedNames = false; // a deleted entry keeps its name in its folder's slots (FAT, exFAT)
+    bool journalsData = false;  // contents pass through a journal first (data=journal, or the inode's flag)
+    bool noCopyOnWrite = false; // the inode is marked to be overwritten in place on a copy-on-write system
+    bool logStructured = false; // writes everything, its own records too, as a log of segments (f2fs, nilfs2)
+    DeletedNames deletedNames = DeletedNames::Reused;
+    bool namesInSystemLog = false; // Windows' NTFS keeps names in its log and its change journal
+    // A read-back reaches only the file system's own driver (a FUSE driver over a device this
+    // process may not read), not the device.
+    bool readBackThroughDriver = false;
     MediaKind media = MediaKind::Unknown;
     bool encryptedBelow = false; // an encrypting layer (dm-crypt, BitLocker) lies between it and the device
     bool synchronised = false;   // a service mirrors the file's folder elsewhere
@@ -193,7 +206,8 @@ public:
     // The folder of that name in the held one, never through a link (ELOOP); ENOTDIR where it is
     // no folder.
     virtual SysResult<FileHandle> openFolderAt(FileHandle folder, const std::string& name) = 0;
-    // The names in the held folder, without "." and "..".
+    // The names in the held folder, without "." and "..", in the file system's own order (on FAT
+    // the order of the folder's slots).
     virtual SysResult<std::vector<std::string>> namesIn(FileHandle folder) = 0;
     // What a name in the held folder names now, without following a link.
     virtual SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) = 0;
@@ -225,6 +239,10 @@ public:
     // An error says the changes may not last; a file system that cannot flush a folder at all
     // (EINVAL, EBADF, EISDIR, as GNU shred takes them) is no error.
     virtual SysStatus flushFolder(FileHandle folder) = 0;
+    // Writes over the unused end of the held folder's own record, where NTFS keeps the entries
+    // a small folder's index has shed: a named stream of the largest size that fits there, made
+    // and removed at once. EOPNOTSUPP where the system can make none.
+    virtual SysStatus fillFolderRecordSlack(FileHandle folder) = 0;
     // A new file of that name in the held folder, for writing, never an existing one (EEXIST),
     // written straight to the device where its file system takes that, else through the cache.
     virtual SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) = 0;

@@ -1,5 +1,8 @@
 #include "platform/StorageAnswers.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kelvanter::storageAnswers {
 
 namespace {
@@ -41,6 +44,38 @@ std::string syncProviderFromEntries(const std::vector<std::string>& names) {
         if (name == ".stfolder")
             return "Syncthing";
     }
+    return {};
+}
+
+DeletedNames deletedNamesOf(const std::string& fileSystem) {
+    if (fileSystem == "vfat" || fileSystem == "msdos")
+        return DeletedNames::FatSlots;
+    if (fileSystem == "exfat")
+        return DeletedNames::ExfatEntries;
+    if (fileSystem == "ntfs" || fileSystem == "ntfs3")
+        return DeletedNames::NtfsIndex;
+    return DeletedNames::Reused;
+}
+
+FuseFileSystem fuseFileSystem(const std::string& mountType, const std::string& localType) {
+    if (!localType.empty()) {
+        // The drivers a FUSE mount of a local disk runs: ntfs-3g, exfat-fuse, fusefat, fuse2fs.
+        static const char* const kInPlace[] = {"ntfs", "exfat", "vfat", "msdos", "ext2", "ext3", "ext4", "hfsplus"};
+        const bool inPlace = std::find(std::begin(kInPlace), std::end(kInPlace), localType) != std::end(kInPlace);
+        return {localType, inPlace ? StorageKind::InPlace : StorageKind::Unknown, deletedNamesOf(localType)};
+    }
+    // Over a network, a cloud or another file system: where the data lies is out of sight.
+    const std::string driver = mountType.rfind("fuse.", 0) == 0 ? mountType.substr(5) : mountType;
+    return {driver, StorageKind::Remote, DeletedNames::Reused};
+}
+
+WindowsNames namesFromWindows(const std::string& fileSystem, bool underWine) {
+    if (fileSystem == "FAT" || fileSystem == "FAT32")
+        return {DeletedNames::FatSlots, false};
+    if (fileSystem == "exFAT")
+        return {DeletedNames::ExfatEntries, false};
+    if (fileSystem == "NTFS" && !underWine)
+        return {DeletedNames::NtfsIndex, true};
     return {};
 }
 

@@ -35,4 +35,26 @@ std::optional<std::string> syncProviderFromWindows(std::uint32_t attributes,
 // Dropbox's ".dropbox.cache" and ".dropbox", Syncthing's ".stfolder"); empty where none is.
 std::string syncProviderFromEntries(const std::vector<std::string>& names);
 
+// How a file system of this name, as Linux names it ("vfat", "exfat", "ntfs3", or "ntfs" as
+// libblkid names what ntfs-3g serves), keeps a deleted file's name.
+DeletedNames deletedNamesOf(const std::string& fileSystem);
+
+// What a FUSE mount holds, from the mount table's type ("fuseblk", "fuse", "fuse.sshfs") and the
+// file system found on its source where that is a local device or image file ("ntfs"; empty
+// where there is none).
+struct FuseFileSystem {
+    std::string name; // the local file system's, else the FUSE driver's
+    StorageKind kind;
+    DeletedNames deletedNames;
+};
+FuseFileSystem fuseFileSystem(const std::string& mountType, const std::string& localType);
+
+// What Windows keeps of a deleted file's name on a volume of this file system ("FAT32", "exFAT",
+// "NTFS"): in its folder, and in NTFS's log and change journal. Wine calls every disk NTFS.
+struct WindowsNames {
+    DeletedNames deletedNames = DeletedNames::Reused;
+    bool inSystemLog = false;
+};
+WindowsNames namesFromWindows(const std::string& fileSystem, bool underWine);
+
 } // namespace kelvanter::storageAnswers

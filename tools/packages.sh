@@ -17,7 +17,7 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-BUILD_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n fonts-liberation2)
+BUILD_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libblkid-dev libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n fonts-liberation2)
 # The install test validates the desktop entry and the metainfo, and builds the package;
 # the trace test reads the system calls with strace and checks them with a Python script;
 # the proof tests make and mount real btrfs, xfs and ext4 images; the install test starts the

@@ -5,6 +5,9 @@
 #include "window/ErrorTexts.h"
 #include "window/PathText.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kelvanter::boxTexts {
 
 std::string readOnlyQuestion(const std::string& path) {
@@ -25,10 +28,17 @@ std::string otherNames(std::uint64_t count) {
 } // namespace
 
 std::string killedDisposalsRemoved(const std::vector<std::string>& files) {
+    constexpr std::size_t kNamed = 5; // a run on FAT may leave many placeholders
     std::string named;
-    for (const std::string& file : files)
-        named += (named.empty() ? "" : ", ") + shownName(file);
-    return "Ein abgebrochenes Zerstören hatte eine leere Datei zurückgelassen; sie ist jetzt gelöscht: " + named + ".";
+    for (std::size_t at = 0; at < files.size() && at < kNamed; ++at)
+        named += (named.empty() ? "" : ", ") + shownName(files[at]);
+    if (files.size() > kNamed)
+        named += " und " + std::to_string(files.size() - kNamed) + " weitere";
+    if (files.size() == 1)
+        return "Ein abgebrochenes Zerstören hatte eine leere Datei zurückgelassen; sie ist jetzt gelöscht: " + named +
+               ".";
+    return "Abgebrochenes Zerstören hatte " + std::to_string(files.size()) +
+           " leere Dateien zurückgelassen; sie sind jetzt gelöscht: " + named + ".";
 }
 
 std::string otherNamesQuestion(const std::string& path, std::uint64_t count) {
@@ -95,10 +105,23 @@ std::string nameRefusal(int error) {
 
 } // namespace
 
+namespace {
+
+// The doubts about the content, or those about the name alone.
+Doubts aboutTheName(const Doubts& doubts, bool name) {
+    Doubts chosen;
+    std::copy_if(doubts.begin(), doubts.end(), std::back_inserter(chosen),
+                 [&](const Doubt& doubt) { return isAboutTheName(doubt.kind) == name; });
+    return chosen;
+}
+
+} // namespace
+
 std::string contentFate(const Doubts& doubts) {
-    if (doubts.empty())
+    const Doubts content = aboutTheName(doubts, false);
+    if (content.empty())
         return "Ihr Inhalt ist überschrieben, und der Datenträger hat das beim Nachlesen bestätigt.";
-    return "Ihr Inhalt ist überschrieben, aber das ließ sich nicht nachweisen: " + reasons(doubts) + kUnprovenTail;
+    return "Ihr Inhalt ist überschrieben, aber das ließ sich nicht nachweisen: " + reasons(content) + kUnprovenTail;
 }
 
 std::string cannotOpen(int error, bool fullRights) {
@@ -145,7 +168,17 @@ std::string newFileUnderName(const std::string& path, const Doubts& doubts) {
 }
 
 std::string deletedUnproven(const std::string& path, const Doubts& doubts) {
-    return kUnprovenHead + path + kUnprovenMiddle + reasons(doubts) + kUnprovenTail;
+    const Doubts content = aboutTheName(doubts, false);
+    const Doubts name = aboutTheName(doubts, true);
+    if (content.empty())
+        return "Die Datei " + path +
+               " ist überschrieben und gelöscht, und der Datenträger hat das Überschreiben beim Nachlesen bestätigt. "
+               "Ihr Name kann aber noch lesbar sein: " +
+               reasons(name) + ".";
+    std::string text = kUnprovenHead + path + kUnprovenMiddle + reasons(content) + kUnprovenTail;
+    if (!name.empty())
+        text += afterBlank("Auch ihr Name kann noch lesbar sein: " + reasons(name) + ".");
+    return text;
 }
 
 namespace {
@@ -230,6 +263,17 @@ std::string reason(const Doubt& doubt) {
         return "ein anderes Programm hat während des Zerstörens in sie geschrieben";
     case DoubtKind::AttributesKept:
         return "ihre erweiterten Attribute " + doubt.detail + " ließen sich nicht überschreiben";
+    case DoubtKind::InsideRecord:
+        return "sie ist so klein, dass das Dateisystem ihren Inhalt in seinen eigenen Verwaltungsdaten hält (bei NTFS "
+               "im Eintrag der Datei in der MFT), wo sich das Überschreiben nicht nachlesen lässt";
+    case DoubtKind::ReadBackThroughDriver:
+        return "sie ließ sich nur über den Treiber des Dateisystems " + doubt.detail +
+               " nachlesen, nicht vom Datenträger selbst, den nur ein Administrator lesen darf";
+    case DoubtKind::NameKept:
+        return "er ließ sich in ihrem Ordner nicht überschreiben";
+    case DoubtKind::NameInSystemLog:
+        return "NTFS hält ihn in seinem Protokoll ($LogFile) und im Änderungsjournal ($UsnJrnl), solange Windows ihn "
+               "dort aufbewahrt, wo kein Programm ihn erreicht";
     }
     return "die Lage ihrer Daten auf dem Datenträger ist nicht bekannt";
 }

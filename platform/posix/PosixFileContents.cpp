@@ -113,4 +113,31 @@ SysStatus PosixFileServices::removeAttribute(FileHandle handle, const std::strin
     return {};
 }
 
+namespace {
+
+// Larger than any MFT record: the first sizes go out of the record, the largest that fits stays in it.
+constexpr std::size_t kLargestRecordFill = 4096;
+constexpr std::size_t kRecordFillStep = 8;
+
+} // namespace
+
+SysStatus PosixFileServices::fillFolderRecordSlack(FileHandle folder) {
+    // ntfs-3g keeps a user attribute as a named stream, resident in the record while it fits.
+    const std::string name = "user._";
+    const std::string zeros(kLargestRecordFill, '\0');
+    bool anyMade = false;
+    for (std::size_t size = kLargestRecordFill; size >= kRecordFillStep; size -= kRecordFillStep) {
+        if (::fsetxattr(folder, name.c_str(), zeros.data(), size, XATTR_CREATE) != 0) {
+            // A stream of that name is the user's own: it is left alone.
+            if (errno == ENOTSUP || errno == EEXIST || errno == EPERM || errno == EACCES || errno == EROFS)
+                return lastError();
+            continue;
+        }
+        anyMade = true;
+        if (::fremovexattr(folder, name.c_str()) != 0)
+            return lastError();
+    }
+    return anyMade ? SysStatus{} : SysStatus{ENOSPC};
+}
+
 } // namespace kelvanter

@@ -3,6 +3,7 @@
 #include "platform/posix/PosixFileServices.h"
 
 #include "platform/PathParts.h"
+#include "platform/posix/FuseMounts.h"
 #include "platform/posix/PosixOpen.h"
 
 #include <algorithm>
@@ -299,6 +300,9 @@ SysResult<std::int64_t> PosixFileServices::writeBlocks(FileHandle handle, const 
 
 SysResult<std::int64_t> PosixFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                                           std::size_t size) {
+    // A FUSE driver reads through its own cache of the device: the device itself is read instead.
+    if (const auto device = posix::readableDeviceUnder(handle))
+        return posix::readMappedFromDevice(handle, *device, offset, buffer, size);
     const int flags = ::fcntl(handle, F_GETFL);
     // Through the cache, the flushed pages are dropped first, so that the read goes to the device.
     if (flags >= 0 && (flags & O_DIRECT) == 0)

@@ -2,6 +2,7 @@
 // flags and the extents from FIEMAP, all asked of the open file.
 #include "platform/StorageAnswers.h"
 #include "platform/posix/BlockDevices.h"
+#include "platform/posix/FuseMounts.h"
 #include "platform/posix/PosixFileServices.h"
 
 #include <array>
@@ -29,15 +30,14 @@ struct KnownFileSystem {
     const char* name;
     StorageKind kind;
     bool logStructured = false;
-    bool keepsDeletedNames = false;
 };
 
 // statfs magic numbers of the file systems whose way of storing changed data is known.
 constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
     {posix::kExt4Magic, "ext4", StorageKind::InPlace},
     {posix::kXfsMagic, "xfs", StorageKind::InPlace},
-    {0x4d44, "vfat", StorageKind::InPlace, false, true},
-    {0x2011BAB0, "exfat", StorageKind::InPlace, false, true},
+    {0x4d44, "vfat", StorageKind::InPlace},
+    {0x2011BAB0, "exfat", StorageKind::InPlace},
     {0x7366746e, "ntfs3", StorageKind::InPlace},
     {0x3153464a, "jfs", StorageKind::InPlace},
     {0x52654973, "reiserfs", StorageKind::InPlace},
@@ -54,7 +54,7 @@ constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
     {0x517B, "smb", StorageKind::Remote},
     {0xFF534D42, "cifs", StorageKind::Remote},
     {0xFE534D42, "smb2", StorageKind::Remote},
-    {0x65735546, "fuse", StorageKind::Remote},
+    {posix::kFuseMagic, "fuse", StorageKind::Remote},
     {0x794c7630, "overlay", StorageKind::Remote},
     {0x01021997, "9p", StorageKind::Remote},
     {0x00c36400, "ceph", StorageKind::Remote},
@@ -64,32 +64,6 @@ constexpr std::array<KnownFileSystem, 27> kKnownFileSystems{{
 }};
 
 constexpr std::uint32_t kFiemapBatch = 256;
-
-// The mount table's file-system type, source and super-block options for the device `dev`.
-struct MountEntry {
-    std::string type;
-    std::string source;
-    std::string options;
-};
-
-MountEntry mountEntryOf(dev_t dev) {
-    std::ifstream table("/proc/self/mountinfo");
-    const std::string wanted = std::to_string(major(dev)) + ":" + std::to_string(minor(dev));
-    MountEntry found;
-    std::string line;
-    // Lines: id parent maj:min root mountpoint options [optional fields] - type source super-options
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, device;
-        fields >> id >> parent >> device;
-        const auto separator = line.find(" - ");
-        if (device != wanted || separator == std::string::npos)
-            continue;
-        std::istringstream tail(line.substr(separator + 3));
-        tail >> found.type >> found.source >> found.options;
-    }
-    return found;
-}
 
 bool hasOption(const std::string& options, const std::string& option) {
     return ("," + options + ",").find("," + option + ",") != std::string::npos;
@@ -143,9 +117,14 @@ std::vector<std::string> blockDevicesOf(dev_t dev) {
     if (::access(("/sys/dev/block/" + posix::majorMinor(dev)).c_str(), F_OK) == 0)
         return {posix::majorMinor(dev)};
     struct stat source {};
-    const MountEntry mount = mountEntryOf(dev);
-    if (mount.source.rfind("/dev/", 0) == 0 && ::stat(mount.source.c_str(), &source) == 0 && S_ISBLK(source.st_mode))
+    const posix::MountEntry mount = posix::mountEntryOf(dev);
+    if (::stat(mount.source.c_str(), &source) != 0)
+        return {};
+    if (S_ISBLK(source.st_mode))
         return {posix::majorMinor(source.st_rdev)};
+    // An image file mounted through FUSE lies on the devices of the file system that holds it.
+    if (S_ISREG(source.st_mode) && source.st_dev != dev)
+        return blockDevicesOf(source.st_dev);
     return {};
 }
 
@@ -179,6 +158,16 @@ std::string syncProviderAbove(FileBasics& files, const std::string& path, dev_t 
     return {};
 }
 
+// A FUSE mount of a local disk (ntfs-3g on a stick) is that disk's file system, read back from
+// the device where this process may; only one over a network or another file system is remote.
+void describeFuseMount(StorageFacts& facts, const posix::MountEntry& mount, int file) {
+    const auto found = storageAnswers::fuseFileSystem(mount.type, posix::localFileSystemOf(mount.source));
+    facts.fileSystem = found.name;
+    facts.kind = found.kind;
+    facts.deletedNames = found.deletedNames;
+    facts.readBackThroughDriver = found.kind != StorageKind::Remote && !posix::readableDeviceUnder(file);
+}
+
 } // namespace
 
 SysResult<StorageFacts> PosixFileServices::storageOf(FileHandle handle, const std::string& path) {
@@ -187,17 +176,19 @@ SysResult<StorageFacts> PosixFileServices::storageOf(FileHandle handle, const st
     if (::fstatfs(handle, &system) != 0 || ::fstat(handle, &info) != 0)
         return {{}, errno};
     StorageFacts facts;
-    const MountEntry mount = mountEntryOf(info.st_dev);
+    const posix::MountEntry mount = posix::mountEntryOf(info.st_dev);
     facts.fileSystem = mount.type;
     for (const KnownFileSystem& known : kKnownFileSystems) {
         if (known.magic == static_cast<std::uint32_t>(system.f_type)) {
             facts.kind = known.kind;
             facts.logStructured = known.logStructured;
-            facts.keepsDeletedNames = known.keepsDeletedNames;
             if (facts.fileSystem.empty())
                 facts.fileSystem = known.name;
         }
     }
+    facts.deletedNames = storageAnswers::deletedNamesOf(facts.fileSystem);
+    if (static_cast<std::uint32_t>(system.f_type) == posix::kFuseMagic)
+        describeFuseMount(facts, mount, handle);
     int flags = 0;
     if (::ioctl(handle, FS_IOC_GETFLAGS, &flags) != 0)
         flags = 0;
@@ -220,7 +211,10 @@ SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
         return {{}, errno};
     const auto block = static_cast<std::int64_t>(space.f_frsize);
     FileSystemSpace found;
-    found.fileSystem = mountEntryOf(info.st_dev).type;
+    const posix::MountEntry mount = posix::mountEntryOf(info.st_dev);
+    found.fileSystem = static_cast<std::uint32_t>(system.f_type) == posix::kFuseMagic
+                           ? storageAnswers::fuseFileSystem(mount.type, posix::localFileSystemOf(mount.source)).name
+                           : mount.type;
     found.blockSize = block;
     found.total = static_cast<std::int64_t>(space.f_blocks) * block;
     found.free = static_cast<std::int64_t>(space.f_bfree) * block;
@@ -233,7 +227,11 @@ SysResult<FileSystemSpace> PosixFileServices::spaceOf(const std::string& path) {
 }
 
 SysResult<std::vector<Extent>> PosixFileServices::extentsOf(FileHandle handle) {
-    return fiemapOf(handle);
+    auto extents = fiemapOf(handle);
+    // FUSE passes no FIEMAP; a driver of a block device maps block by block.
+    if (extents.error == EOPNOTSUPP && posix::readableDeviceUnder(handle))
+        return posix::blockMapOf(handle);
+    return extents;
 }
 
 } // namespace kelvanter

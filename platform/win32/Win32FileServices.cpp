@@ -429,6 +429,29 @@ SysStatus Win32FileServices::flushFolder(FileHandle folder) {
     return {win32::errnoFor(error)};
 }
 
+// A named stream of the folder, resident in its record while it fits, as on ntfs-3g.
+SysStatus Win32FileServices::fillFolderRecordSlack(FileHandle folder) {
+    const auto found = folders_.find(folder);
+    if (found == folders_.end())
+        return {EBADF};
+    const std::wstring stream = widePath(found->second) + L":_";
+    const std::vector<char> zeros(4096, 0);
+    bool anyMade = false;
+    for (DWORD size = 4096; size >= 8; size -= 8) {
+        const HANDLE made =
+            ::CreateFileW(stream.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        // One of that name is the user's own, and a volume without streams has none to make.
+        if (made == INVALID_HANDLE_VALUE)
+            return {::GetLastError() == ERROR_FILE_EXISTS ? EEXIST : EOPNOTSUPP};
+        DWORD written = 0;
+        anyMade |= ::WriteFile(made, zeros.data(), size, &written, nullptr) != 0;
+        ::CloseHandle(made);
+        if (!::DeleteFileW(stream.c_str()))
+            return {lastErrno()};
+    }
+    return anyMade ? SysStatus{} : SysStatus{ENOSPC};
+}
+
 SysResult<FileHandle> Win32FileServices::openFolderAt(FileHandle folder, const std::string& name) {
     const std::string path = inFolder(folder, name);
     // The entry itself, never what a link or junction points to.

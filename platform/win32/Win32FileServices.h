@@ -69,6 +69,7 @@ public:
     SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus removeFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus flushFolder(FileHandle folder) override;
+    SysStatus fillFolderRecordSlack(FileHandle folder) override;
     SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) override;
     SysStatus createSmallFileAt(FileHandle folder, const std::string& name, const std::string& contents) override;
     SysStatus lockFolder(FileHandle folder) override;

@@ -153,8 +153,9 @@ SysResult<StorageFacts> Win32FileServices::storageOf(FileHandle handle, const st
     StorageFacts facts;
     facts.fileSystem = win32::narrow(name);
     facts.kind = kindOfFileSystem(name);
-    const std::wstring fileSystem = name;
-    facts.keepsDeletedNames = fileSystem == L"FAT" || fileSystem == L"FAT32" || fileSystem == L"exFAT";
+    const auto names = storageAnswers::namesFromWindows(facts.fileSystem, underWine());
+    facts.deletedNames = names.deletedNames;
+    facts.namesInSystemLog = names.inSystemLog;
     const std::wstring root = volumeRootOf(path);
     if (path.rfind("\\\\", 0) == 0 || (!root.empty() && ::GetDriveTypeW(root.c_str()) == DRIVE_REMOTE))
         facts.kind = StorageKind::Remote;

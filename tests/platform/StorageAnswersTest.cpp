@@ -49,5 +49,47 @@ TEST(StorageAnswers, MarkersInAFolderNameTheService) {
         EXPECT_EQ(syncProviderFromEntries(c.names), c.provider) << (c.names.empty() ? "" : c.names.front());
 }
 
+// A FUSE mount of a local disk is that disk's file system; only one without a local source is remote.
+TEST(StorageAnswers, FuseMountsOfLocalDisksAreTheirFileSystems) {
+    struct Case {
+        const char* type;
+        const char* local;
+        std::string name;
+        StorageKind kind;
+        DeletedNames names;
+    };
+    for (const Case& c : {Case{"fuseblk", "ntfs", "ntfs", StorageKind::InPlace, DeletedNames::NtfsIndex},
+                          Case{"fuse", "ntfs", "ntfs", StorageKind::InPlace, DeletedNames::NtfsIndex},
+                          Case{"fuseblk", "exfat", "exfat", StorageKind::InPlace, DeletedNames::ExfatEntries},
+                          Case{"fuseblk", "vfat", "vfat", StorageKind::InPlace, DeletedNames::FatSlots},
+                          Case{"fuseblk", "crypto_LUKS", "crypto_LUKS", StorageKind::Unknown, DeletedNames::Reused},
+                          Case{"fuse.sshfs", "", "sshfs", StorageKind::Remote, DeletedNames::Reused},
+                          Case{"fuse.rclone", "", "rclone", StorageKind::Remote, DeletedNames::Reused},
+                          Case{"fuse", "", "fuse", StorageKind::Remote, DeletedNames::Reused}}) {
+        const FuseFileSystem found = fuseFileSystem(c.type, c.local);
+        EXPECT_EQ(found.name, c.name) << c.type << " " << c.local;
+        EXPECT_EQ(found.kind, c.kind) << c.type << " " << c.local;
+        EXPECT_EQ(found.deletedNames, c.names) << c.type << " " << c.local;
+    }
+}
+
+// Windows names its file systems itself; Wine calls every disk NTFS, which it is not.
+TEST(StorageAnswers, WindowsFileSystemsSayWhereTheyKeepNames) {
+    struct Case {
+        const char* fileSystem;
+        bool wine;
+        DeletedNames names;
+        bool inLog;
+    };
+    for (const Case& c :
+         {Case{"FAT32", false, DeletedNames::FatSlots, false}, Case{"FAT", false, DeletedNames::FatSlots, false},
+          Case{"exFAT", false, DeletedNames::ExfatEntries, false}, Case{"NTFS", false, DeletedNames::NtfsIndex, true},
+          Case{"NTFS", true, DeletedNames::Reused, false}, Case{"ReFS", false, DeletedNames::Reused, false}}) {
+        const WindowsNames found = namesFromWindows(c.fileSystem, c.wine);
+        EXPECT_EQ(found.deletedNames, c.names) << c.fileSystem << (c.wine ? " under Wine" : "");
+        EXPECT_EQ(found.inSystemLog, c.inLog) << c.fileSystem << (c.wine ? " under Wine" : "");
+    }
+}
+
 } // namespace
 } // namespace kelvanter::testing

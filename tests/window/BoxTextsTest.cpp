@@ -57,6 +57,12 @@ TEST(BoxTexts, EachDoubtCompletesTheSentenceAndSeveralAreJoined) {
         {{DoubtKind::LocationUnknown}, "die Lage ihrer Daten auf dem Datenträger ist nicht bekannt"},
         {{DoubtKind::BlocksMoved}, "ihre Blöcke lagen nach dem Überschreiben an einer anderen Stelle"},
         {{DoubtKind::ReadBackDiffers}, "der Datenträger lieferte beim Nachlesen nicht das geschriebene Muster"},
+        {{DoubtKind::InsideRecord},
+         "sie ist so klein, dass das Dateisystem ihren Inhalt in seinen eigenen Verwaltungsdaten hält (bei NTFS im "
+         "Eintrag der Datei in der MFT), wo sich das Überschreiben nicht nachlesen lässt"},
+        {{DoubtKind::ReadBackThroughDriver, "ntfs"},
+         "sie ließ sich nur über den Treiber des Dateisystems ntfs nachlesen, nicht vom Datenträger selbst, den nur "
+         "ein Administrator lesen darf"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(reason(c.doubt), c.text);
@@ -83,6 +89,19 @@ TEST(BoxTexts, EachReportOfARunHasItsBox) {
          {"Die Datei /a wurde gelöscht, aber das Überschreiben ließ sich nicht nachweisen: der Datenträger lieferte "
           "beim Nachlesen nicht das geschriebene Muster. Ihr bisheriger Inhalt kann noch auf dem Datenträger lesbar "
           "sein.",
+          kStyleWarning, "Kelvanter - Nachricht"}},
+        // What stays of the name is said apart from the content, which the device confirmed.
+        {{RunNotice::DeletedUnproven, "C:\\Akten\\a.txt", 0, {{DoubtKind::NameInSystemLog}}},
+         {"Die Datei C:\\Akten\\a.txt ist überschrieben und gelöscht, und der Datenträger hat das Überschreiben beim "
+          "Nachlesen bestätigt. Ihr Name kann aber noch lesbar sein: NTFS hält ihn in seinem Protokoll ($LogFile) und "
+          "im Änderungsjournal ($UsnJrnl), solange Windows ihn dort aufbewahrt, wo kein Programm ihn erreicht.",
+          kStyleWarning, "Kelvanter - Nachricht"}},
+        {{RunNotice::DeletedUnproven, "/a", 0, {{DoubtKind::Flash}, {DoubtKind::NameKept}}},
+         {"Die Datei /a wurde gelöscht, aber das Überschreiben ließ sich nicht nachweisen: sie liegt auf einem "
+          "Flash-Datenträger (SSD, USB-Stick oder Speicherkarte), der geänderte Daten an neue Stellen schreibt und "
+          "alte "
+          "Kopien zurückbehalten kann. Ihr bisheriger Inhalt kann noch auf dem Datenträger lesbar sein. Auch ihr Name "
+          "kann noch lesbar sein: er ließ sich in ihrem Ordner nicht überschreiben.",
           kStyleWarning, "Kelvanter - Nachricht"}},
     };
     for (const Case& c : cases) {
