@@ -26,7 +26,11 @@ DisposalOutcome outcomeOf(modDestroyFile::KillOutcome killed) {
     return DisposalOutcome::DeleteFailed;
 }
 
-DisposalResult disposalOf(const modDestroyFile::KillResult& killed, Doubts raised) {
+DisposalResult disposalOf(const modDestroyFile::KillResult& killed, Doubts raised, bool namesLogged) {
+    if (killed.nameKept)
+        raised.push_back({DoubtKind::NameKept});
+    if (namesLogged)
+        raised.push_back({DoubtKind::NameInSystemLog});
     return {outcomeOf(killed.outcome), killed.fileAt, killed.strangerAt, killed.error, std::move(raised)};
 }
 
@@ -80,10 +84,9 @@ DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
     Doubts raised = writesByOthers(context, file, grown);
     if (!cut)
         return {DisposalOutcome::TruncateFailed, {}, {}, 0, std::move(raised)};
-    const auto slots =
-        file.folderKeepsDeletedNames ? modDestroyFile::DeletedNames::KeptInSlots : modDestroyFile::DeletedNames::Reused;
-    return disposalOf(modDestroyFile::RenameAndKill(files, context.process, context.clock, file.path, file.pin, slots),
-                      std::move(raised));
+    return disposalOf(
+        modDestroyFile::RenameAndKill(files, context.process, context.clock, file.path, file.pin, file.deletedNames),
+        std::move(raised), file.namesLogged);
 }
 
 } // namespace kelvanter

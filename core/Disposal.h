@@ -28,7 +28,7 @@ struct DisposalResult {
     std::string fileAt = {};     // where the emptied file lies, where not at its path
     std::string strangerAt = {}; // where the file that stood under its name lies, for Replaced
     int error = 0;               // why the name could not be removed
-    Doubts raised = {};          // what the disposal found against the proof: writes by others
+    Doubts raised = {};          // what the disposal found against the proof: writes by others, the name kept
 };
 
 // The reset-and-check cycle gives up after this many rounds; the file then stays.
@@ -39,8 +39,9 @@ struct HeldFile {
     const std::string& path; // as the file system names it
     FilePin& pin;
     PassFile& written;
-    std::int64_t overwrittenEnd = 0;      // how far the passes overwrote it
-    bool folderKeepsDeletedNames = false; // FAT, exFAT: the name's slots are written over first
+    std::int64_t overwrittenEnd = 0;                  // how far the passes overwrote it
+    DeletedNames deletedNames = DeletedNames::Reused; // how its folder keeps a deleted name
+    bool namesLogged = false;                         // the file system logs names out of reach
 };
 
 // Cuts the file to zero bytes, renames it to its temporary name in its folder and deletes it there.

@@ -77,22 +77,21 @@ private:
 };
 
 // One folder's removal, by its name in its parent held open, while that names the folder walked.
-std::optional<LeftEntry> removeFolder(FolderServices& files, const FolderTree::Folder& folder, bool keepsDeletedNames,
+std::optional<LeftEntry> removeFolder(FolderServices& files, ProcessServices& process, const FolderTree::Folder& folder,
                                       const char* separators) {
     const std::string path = pathParts::joined(folder.parent, folder.name, separators);
     HeldFolder parent(files, folder.parent);
     if (!parent.isOpen() || !parent.names(folder.name, folder.identity))
         return LeftEntry{path, LeftBecause::NotRemoved, parent.openError()};
-    std::string name = folder.name;
-    if (keepsDeletedNames) {
-        const auto renamed = modDestroyFile::overwriteNameSlots(parent, name, folder.identity);
-        if (renamed.swapped)
-            return LeftEntry{path, LeftBecause::NotRemoved, kFileReplaced};
-        name = renamed.name;
-    }
-    const SysStatus removed = parent.removeFolder(name);
+    const auto facts = files.storageOf(parent.handle(), folder.parent);
+    const auto renamed = modDestroyFile::overwriteNameSlots(
+        parent, folder.name, folder.identity, facts.ok() ? facts.value.deletedNames : DeletedNames::Reused,
+        {process, folder.parent});
+    if (renamed.swapped)
+        return LeftEntry{path, LeftBecause::NotRemoved, kFileReplaced};
+    const SysStatus removed = parent.removeFolder(renamed.name);
     if (removed.ok())
-        return std::nullopt;
+        return renamed.complete ? std::nullopt : std::optional<LeftEntry>(LeftEntry{path, LeftBecause::NameKept});
     const bool notEmpty = reasonOf(removed.error) == Reason::NotEmpty;
     return LeftEntry{path, notEmpty ? LeftBecause::NotEmpty : LeftBecause::NotRemoved, removed.error};
 }
@@ -114,11 +113,11 @@ FolderTree treeBeneath(FolderServices& files, const std::string& folder, const F
     return tree;
 }
 
-std::vector<LeftEntry> removeFolders(FolderServices& files, const FolderTree& tree, bool keepsDeletedNames,
+std::vector<LeftEntry> removeFolders(FolderServices& files, ProcessServices& process, const FolderTree& tree,
                                      const char* separators) {
     std::vector<LeftEntry> stay;
     for (const FolderTree::Folder& folder : tree.folders) {
-        if (auto left = removeFolder(files, folder, keepsDeletedNames, separators))
+        if (auto left = removeFolder(files, process, folder, separators))
             stay.push_back(*left);
     }
     return stay;

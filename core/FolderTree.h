@@ -17,6 +17,7 @@ enum class LeftBecause {
     TooDeep,
     NotEmpty,   // a folder that kept entries after its files were destroyed
     NotRemoved, // a folder whose removal failed or whose name came to name another
+    NameKept,   // a folder removed, whose name its parent may still hold: it could not be written over there
 };
 
 struct LeftEntry {
@@ -44,9 +45,9 @@ FolderTree treeBeneath(FolderServices& files, const std::string& folder, const F
                        const char* separators);
 
 // Removes the tree's folders, deepest first, each only while its name still names the folder
-// walked; on FAT and exFAT (`keepsDeletedNames`) its name first goes through the neutral names.
-// What stays is returned.
-std::vector<LeftEntry> removeFolders(FolderServices& files, const FolderTree& tree, bool keepsDeletedNames,
+// walked; where its parent keeps deleted names (FAT, exFAT, NTFS) the name is first written over
+// there, as a file's is. What stays, or whose name may, is returned.
+std::vector<LeftEntry> removeFolders(FolderServices& files, ProcessServices& process, const FolderTree& tree,
                                      const char* separators);
 
 } // namespace kelvanter

@@ -69,6 +69,11 @@ SysStatus HeldFolder::createSmallFile(const std::string& name, const std::string
     return files_.createSmallFileAt(handle_, name, contents);
 }
 
+bool HeldFolder::othersMayTakeNames() const {
+    const auto found = access();
+    return !found.ok() || (found.value.othersMayWrite && !found.value.sticky);
+}
+
 bool HeldFolder::flush() {
     const bool flushed = files_.flushFolder(handle_).ok();
     flushFailed_ |= !flushed;

@@ -47,6 +47,12 @@ public:
     bool names(const std::string& name, const FileIdentity& identity) const;
     // Holds the folder for this process alone until it is closed; EBUSY where another holds it.
     SysStatus lock() { return files_.lockFolder(handle_); }
+    // Whether others may change names here while no sticky bit keeps them from this user's: a
+    // name checked a moment ago may name another user's file by the time it is deleted.
+    bool othersMayTakeNames() const;
+    // Writes over the unused end of the folder's own record (see FolderServices).
+    SysStatus fillRecordSlack() { return files_.fillFolderRecordSlack(handle_); }
+    FolderServices& files() const { return files_; }
 
     // Renames `from` here to `to` in `target` (this folder or another), never replacing anything.
     SysStatus move(const std::string& from, HeldFolder& target, const std::string& to);

@@ -87,13 +87,6 @@ std::optional<HeldFolder> makeAsideFolder(HeldFolder& folder, const std::string&
     return std::nullopt;
 }
 
-// Where others may change names and no sticky bit keeps them from this user's, a name checked a
-// moment ago may name another file by the time it is deleted.
-bool deletingByNameIsUnsafe(const HeldFolder& folder) {
-    const auto access = folder.access();
-    return !access.ok() || (access.value.othersMayWrite && !access.value.sticky);
-}
-
 // A file found where the held one was expected goes back under the file's own name, else under
 // the temporary name in the file's folder, else it stays where it is. Where it lies then.
 std::string giveBack(HeldFolder& from, const std::string& temporary, HeldFolder& folder, const std::string& path,
@@ -123,44 +116,31 @@ KillResult deleteUnderItsName(HeldFolder& folder, const std::string& name, const
     return {folder.everyChangeFlushed() ? KillOutcome::Deleted : KillOutcome::DeletionUnflushed};
 }
 
-} // namespace
+// The file's folder, held, and how to name what lies in it.
+struct FileFolder {
+    HeldFolder& held;
+    const std::string& path;     // the folder's
+    const std::string& filePath; // the file's own
+    const char* separators;
+    std::string at(const std::string& name) const { return pathParts::joined(path, name, separators); }
+};
 
-KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
-                         FilePin& pin, DeletedNames slots) {
-    // The date first, then the time: never in the order a compiler happens to choose.
-    const CalendarDay date = clock.currentDate();
-    const ClockReading time = clock.currentTime();
-    const std::string temporary = TemporaryName(date, time);
-    const char* separators = files.pathSeparators();
-    const std::string folderPath = pathParts::folderOf(path, separators);
-    const auto inFolder = [&](const std::string& name) { return pathParts::joined(folderPath, name, separators); };
-    HeldFolder folder(files, folderPath);
-    if (!folder.isOpen())
-        return {KillOutcome::RenameFailed, {}, {}, folder.openError()};
-    const std::string ownName = pathParts::nameOf(path, separators);
-    // Whatever the name names now, if not the held file, is left as it is.
-    const auto named = folder.identityOf(ownName);
-    if (!named.ok())
-        return {KillOutcome::RenameFailed, {}, {}, named.error};
-    if (named.value != pin.identity())
-        return {KillOutcome::Replaced, {}, path};
-    std::string name = ownName;
-    if (slots == DeletedNames::KeptInSlots) {
-        const OverwrittenName churned = overwriteNameSlots(folder, name, pin.identity());
-        if (churned.swapped)
-            return {KillOutcome::Replaced,
-                    {},
-                    giveBack(folder, churned.name, folder, path, separators, inFolder(churned.name))};
-        name = churned.name;
-    }
+// The file, now under `name` in its folder, moved under its temporary name into a private folder
+// beside it (or within its folder) and deleted there.
+KillResult moveAsideAndDelete(DestructionServices& files, ProcessServices& process, const FileFolder& in,
+                              const std::string& name, const std::string& ownName, const std::string& temporary,
+                              FilePin& pin) {
+    HeldFolder& folder = in.held;
+    const char* separators = in.separators;
+    const auto inFolder = [&](const std::string& entry) { return in.at(entry); };
+    const std::string& path = in.filePath;
     std::string asideName;
     std::optional<HeldFolder> aside = makeAsideFolder(folder, temporary, asideName);
     std::optional<RunRecord> record;
     if (aside)
         record.emplace(files, process, diskNames::kDisposalRecordsFolder, inFolder(asideName), aside->identity().value);
     HeldFolder& target = aside ? *aside : folder;
-    const std::string temporaryPath =
-        pathParts::joined(aside ? inFolder(asideName) : folderPath, temporary, separators);
+    const std::string temporaryPath = pathParts::joined(aside ? inFolder(asideName) : in.path, temporary, separators);
     const auto dropAside = [&] {
         if (!aside)
             return;
@@ -170,7 +150,7 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
     const SysStatus moved = folder.move(name, target, temporary);
     if (reasonOf(moved.error) == Reason::Unsupported) {
         dropAside();
-        if (deletingByNameIsUnsafe(folder))
+        if (folder.othersMayTakeNames())
             return {KillOutcome::LeftEmptied, inFolder(name)};
         return deleteUnderItsName(folder, name, inFolder(name), name == ownName, pin);
     }
@@ -189,7 +169,7 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
             dropAside();
         return {KillOutcome::Replaced, {}, strangerAt};
     }
-    if (!aside && deletingByNameIsUnsafe(folder))
+    if (!aside && folder.othersMayTakeNames())
         return {KillOutcome::LeftEmptied, temporaryPath};
     // A file still held open is only marked for deletion on Windows, its name still there.
     pin.release();
@@ -204,6 +184,36 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
     if (!lasts || !folder.everyChangeFlushed())
         return {KillOutcome::DeletionUnflushed};
     return {KillOutcome::Deleted};
+}
+
+} // namespace
+
+KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
+                         FilePin& pin, DeletedNames kept) {
+    // The date first, then the time: never in the order a compiler happens to choose.
+    const CalendarDay date = clock.currentDate();
+    const ClockReading time = clock.currentTime();
+    const std::string temporary = TemporaryName(date, time);
+    const char* separators = files.pathSeparators();
+    const std::string folderPath = pathParts::folderOf(path, separators);
+    HeldFolder folder(files, folderPath);
+    if (!folder.isOpen())
+        return {KillOutcome::RenameFailed, {}, {}, folder.openError()};
+    const std::string ownName = pathParts::nameOf(path, separators);
+    // Whatever the name names now, if not the held file, is left as it is.
+    const auto named = folder.identityOf(ownName);
+    if (!named.ok())
+        return {KillOutcome::RenameFailed, {}, {}, named.error};
+    if (named.value != pin.identity())
+        return {KillOutcome::Replaced, {}, path};
+    const FileFolder in{folder, folderPath, path, separators};
+    const OverwrittenName churned = overwriteNameSlots(folder, ownName, pin.identity(), kept, {process, folderPath});
+    if (churned.swapped)
+        return {
+            KillOutcome::Replaced, {}, giveBack(folder, churned.name, folder, path, separators, in.at(churned.name))};
+    KillResult killed = moveAsideAndDelete(files, process, in, churned.name, ownName, temporary, pin);
+    killed.nameKept = !churned.complete;
+    return killed;
 }
 
 } // namespace kelvanter::modDestroyFile

@@ -39,20 +39,18 @@ struct KillResult {
     std::string fileAt = {};     // where the emptied file lies, where not at its own path
     std::string strangerAt = {}; // where the file found under the name lies, for Replaced
     int error = 0;               // why the rename or the deletion was refused
+    bool nameKept = false;       // the folder may still hold the file's name, not written over there
 };
-
-// Whether the folder keeps a deleted entry's name in its slots (FAT, exFAT), which are then written
-// over first.
-enum class DeletedNames { Reused, KeptInSlots };
 
 // Moves the file under its temporary name into a folder of this user's own beside it (or, where
 // none can be made, within its folder), never replacing anything; checks before and after that the
-// name names the held file; lets the file go and deletes it there. Where the file system offers no
+// name names the held file; lets the file go and deletes it there. Where its folder keeps deleted
+// names (`kept`), the name is written over there first. Where the file system offers no
 // rename that never replaces, deletes it under its own name; a rename refused for any other reason
 // leaves the emptied file under its own name.
 // While the private folder stands, the state folder has a record of it: a kill leaves nothing that a
 // start would not find.
 KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
-                         FilePin& pin, DeletedNames slots = DeletedNames::Reused);
+                         FilePin& pin, DeletedNames kept = DeletedNames::Reused);
 
 } // namespace kelvanter::modDestroyFile

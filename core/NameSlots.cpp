@@ -1,15 +1,29 @@
 #include "core/NameSlots.h"
 
+#include "core/RunRecords.h"
+#include "platform/DiskNames.h"
 #include "platform/Reasons.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <utility>
 #include <vector>
 
 namespace kelvanter::modDestroyFile {
 
 namespace {
 
-constexpr int kSameLengthRenames = 3;
 constexpr const char* kVariants = "0123456789";
+// Eight characters without an extension, none of them lower case: one FAT slot, no long name.
+constexpr std::size_t kOneSlotLength = 8;
+constexpr std::size_t kStemLength = 4;
+constexpr std::size_t kFirstPlaceholders = 8;
+constexpr std::size_t kLargestBatch = 1024;
+constexpr std::size_t kMostPlaceholders = 9999; // four digits
+constexpr std::size_t kLongNameUnitsPerSlot = 13;
 
 // The neutral names of a length, in the order they are tried: all underscores, then with a digit last.
 std::vector<std::string> neutralNames(std::size_t length) {
@@ -21,7 +35,7 @@ std::vector<std::string> neutralNames(std::size_t length) {
 
 enum class Step { Renamed, Skipped, Refused };
 
-// Renames the file to the first of the names that is free; Refused where the folder takes none.
+// Renames the file to the first of the names from `from` on that is free; Refused where the folder takes none.
 Step renameToFirstFree(HeldFolder& folder, OverwrittenName& current, const std::vector<std::string>& names,
                        std::size_t from, const FileIdentity& identity) {
     for (std::size_t index = from; index < names.size(); ++index) {
@@ -39,6 +53,159 @@ Step renameToFirstFree(HeldFolder& folder, OverwrittenName& current, const std::
     return Step::Skipped;
 }
 
+// One rename of a plan: a length, and which of its neutral names to try first.
+struct PlannedName {
+    std::size_t length;
+    std::size_t firstVariant = 0;
+};
+
+// Renames through the plan in turn; the churn ends at a refused rename or a swap, incomplete.
+OverwrittenName renameThrough(HeldFolder& folder, const std::string& name, const FileIdentity& identity,
+                              const std::vector<PlannedName>& plan) {
+    OverwrittenName current{name};
+    for (const PlannedName& step : plan) {
+        const Step done = renameToFirstFree(folder, current, neutralNames(step.length), step.firstVariant, identity);
+        if (done == Step::Refused || current.swapped) {
+            current.complete = false;
+            return current;
+        }
+    }
+    return current;
+}
+
+void addHalvings(std::vector<PlannedName>& plan, std::size_t from) {
+    for (std::size_t shorter = from; shorter >= 1; shorter /= 2)
+        plan.push_back({shorter});
+}
+
+// exFAT: three renames of the name's own length rewrite its entries in place, then shorter ones.
+std::vector<PlannedName> exfatPlan(std::size_t length) {
+    std::vector<PlannedName> plan = {{length, 0}, {length, 1}, {length, 2}};
+    addHalvings(plan, length / 2);
+    return plan;
+}
+
+// NTFS: one character first, so that the index grows by the least; then the name's own length,
+// whose entry lies over what the first left of the old one.
+std::vector<PlannedName> ntfsPlan(std::size_t length) {
+    std::vector<PlannedName> plan = {{1, 0}, {length, 0}, {length, 1}};
+    addHalvings(plan, length / 2);
+    plan.back().firstVariant = 1;
+    return plan;
+}
+
+std::string randomStem() {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+    std::string stem;
+    while (stem.size() < kStemLength)
+        stem += kAlphabet[pick(source)];
+    return stem;
+}
+
+// A FAT entry's slots at most: its long name's, and its 8.3 name's.
+std::size_t fatSlotsAtMost(const std::string& name) {
+    return (utf16Length(name) + kLongNameUnitsPerSlot - 1) / kLongNameUnitsPerSlot + 1;
+}
+
+// Empty files of one FAT slot each, under a random stem and a number, noted in the state folder
+// while they stand. They go with this object, each only while its name still names it.
+class Placeholders {
+public:
+    Placeholders(HeldFolder& folder, const PlaceholderNotes& notes) : folder_(folder), stem_(randomStem()) {
+        const auto identity = folder.identity();
+        if (identity.ok())
+            record_.emplace(folder.files(), notes.process, diskNames::kPlaceholderRecordsFolder, notes.folderPath,
+                            identity.value, stem_);
+    }
+    Placeholders(const Placeholders&) = delete;
+    Placeholders& operator=(const Placeholders&) = delete;
+
+    ~Placeholders() {
+        bool allGone = true;
+        for (const auto& [name, identity] : made_) {
+            if (folder_.names(name, identity))
+                allGone &= folder_.removeUnflushed(name).ok();
+        }
+        // Kept where one stays, or the folder may bring them back after a crash, for a later start.
+        if (!made_.empty() && (!folder_.flush() || !allGone) && record_)
+            record_->keep();
+    }
+
+    // Whether a kill would leave nothing that a start would not find.
+    bool noted() const { return record_ && record_->written(); }
+
+    // Adds `count` more; false where the folder refused one.
+    bool add(std::size_t count) {
+        for (std::size_t added = 0; added < count;) {
+            if (made_.size() + skipped_ >= kMostPlaceholders)
+                return false;
+            const std::string name = nextName();
+            const auto made = folder_.createFile(name);
+            if (reasonOf(made.error) == Reason::NameTaken) {
+                ++skipped_;
+                continue;
+            }
+            if (!made.ok())
+                return false;
+            folder_.files().close(made.value);
+            const auto status = folder_.statusOf(name);
+            if (!status.ok() || !status.value.ours || status.value.kind != EntryKind::Regular)
+                return false;
+            made_.emplace_back(name, status.value.identity);
+            ++added;
+        }
+        return true;
+    }
+
+    // Adds placeholders until one of them lies behind `name` in the folder's order: every free slot
+    // ahead of it is then taken. False where that could not be reached or seen.
+    bool fillAheadOf(const std::string& name) {
+        for (std::size_t batch = kFirstPlaceholders; add(batch); batch = std::min(batch * 2, kLargestBatch)) {
+            const std::vector<std::string> names = folder_.names();
+            const auto at = std::find(names.begin(), names.end(), name);
+            if (at == names.end())
+                return false;
+            if (std::any_of(at, names.end(), [&](const std::string& n) { return isPlaceholderName(n, stem_); }))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::string nextName() {
+        char number[8];
+        std::snprintf(number, sizeof number, "%04zu", made_.size() + skipped_ + 1);
+        return stem_ + number;
+    }
+
+    HeldFolder& folder_;
+    std::string stem_;
+    std::vector<std::pair<std::string, FileIdentity>> made_;
+    std::size_t skipped_ = 0;
+    std::optional<RunRecord> record_;
+};
+
+// FAT: the free slots ahead of the file taken, the file moves behind its own slots, and those are
+// taken too.
+OverwrittenName overwriteFatSlots(HeldFolder& folder, const std::string& name, const FileIdentity& identity,
+                                  const PlaceholderNotes& notes) {
+    OverwrittenName current{name};
+    // Deleting the placeholders by name is safe only where no other user may put a file under it.
+    current.complete = false;
+    if (folder.othersMayTakeNames())
+        return current;
+    Placeholders placeholders(folder, notes);
+    if (!placeholders.noted() || !placeholders.fillAheadOf(name))
+        return current;
+    if (renameToFirstFree(folder, current, neutralNames(kOneSlotLength), 0, identity) != Step::Renamed ||
+        current.swapped)
+        return current;
+    current.complete = placeholders.add(fatSlotsAtMost(name));
+    return current;
+}
+
 } // namespace
 
 std::size_t utf16Length(const std::string& name) {
@@ -51,20 +218,30 @@ std::size_t utf16Length(const std::string& name) {
     return units;
 }
 
-OverwrittenName overwriteNameSlots(HeldFolder& folder, const std::string& name, const FileIdentity& identity) {
-    OverwrittenName current{name};
+bool isPlaceholderName(const std::string& name, const std::string& stem) {
+    // FAT may show an 8.3 name in lower case (shortname=lower).
+    const auto sameLetter = [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; };
+    return name.size() == stem.size() + 4 && std::equal(stem.begin(), stem.end(), name.begin(), sameLetter) &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()), name.end(),
+                       [](char c) { return c >= '0' && c <= '9'; });
+}
+
+OverwrittenName overwriteNameSlots(HeldFolder& folder, const std::string& name, const FileIdentity& identity,
+                                   DeletedNames kept, const PlaceholderNotes& notes) {
     const std::size_t length = utf16Length(name);
-    const std::vector<std::string> sameLength = neutralNames(length);
-    for (int round = 0; round < kSameLengthRenames; ++round) {
-        const Step step = renameToFirstFree(folder, current, sameLength, static_cast<std::size_t>(round), identity);
-        if (step == Step::Refused || current.swapped)
-            return current;
+    switch (kept) {
+    case DeletedNames::Reused:
+        return {name};
+    case DeletedNames::FatSlots:
+        return overwriteFatSlots(folder, name, identity, notes);
+    case DeletedNames::ExfatEntries:
+        return renameThrough(folder, name, identity, exfatPlan(length));
+    case DeletedNames::NtfsIndex:
+        break;
     }
-    for (std::size_t shorter = length / 2; shorter >= 1; shorter /= 2) {
-        const Step step = renameToFirstFree(folder, current, neutralNames(shorter), 0, identity);
-        if (step == Step::Refused || current.swapped)
-            return current;
-    }
+    OverwrittenName current = renameThrough(folder, name, identity, ntfsPlan(length));
+    if (current.complete && !current.swapped)
+        current.complete = folder.fillRecordSlack().ok();
     return current;
 }
 

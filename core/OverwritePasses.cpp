@@ -48,10 +48,11 @@ public:
             unproven.push_back({DoubtKind::WrittenMeanwhile});
         if (const auto kept = wipeAttributes(context_.files, file_.handle()); !kept.empty())
             unproven.push_back({DoubtKind::AttributesKept, joined(kept)});
-        const StorageView& storage = target_->storage;
-        const bool keepsNames = storage.facts.ok() && storage.facts.value.keepsDeletedNames;
+        const auto& facts = target_->storage.facts;
         const DisposalResult disposal =
-            vesk_total(context_, {path_, target_->pin, file_, writer_->overwrittenEnd(), keepsNames});
+            vesk_total(context_, {path_, target_->pin, file_, writer_->overwrittenEnd(),
+                                  facts.ok() ? facts.value.deletedNames : DeletedNames::Reused,
+                                  facts.ok() && facts.value.namesInSystemLog});
         target_.reset();
         return verdictAfter(context_, path_, disposal, unproven);
     }

@@ -1,6 +1,7 @@
 #include "core/RunRecords.h"
 
 #include "core/FillFolder.h"
+#include "core/NameSlots.h"
 #include "platform/DiskNames.h"
 #include "platform/PathParts.h"
 #include "platform/Reasons.h"
@@ -39,14 +40,16 @@ std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& 
 }
 
 // A record: the fill folder's absolute path on its first line (as earlier versions wrote it alone),
-// then its device and inode.
+// then its device and inode, then what else the run notes of it.
 struct Record {
     std::string path;
     std::optional<FileIdentity> identity;
+    std::string note;
 };
 
-std::string recordText(const std::string& path, const FileIdentity& identity) {
-    return path + "\n" + std::to_string(identity.device) + " " + std::to_string(identity.inode) + "\n";
+std::string recordText(const std::string& path, const FileIdentity& identity, const std::string& note) {
+    return path + "\n" + std::to_string(identity.device) + " " + std::to_string(identity.inode) + "\n" +
+           (note.empty() ? "" : note + "\n");
 }
 
 Record recordFrom(const std::string& text) {
@@ -56,6 +59,7 @@ Record recordFrom(const std::string& text) {
     FileIdentity identity;
     if (lines >> identity.device >> identity.inode)
         record.identity = identity;
+    lines >> record.note;
     return record;
 }
 
@@ -162,19 +166,39 @@ Cleanup removeKilledDisposal(FolderServices& files, const Record& record, std::v
     return Cleanup::Removed;
 }
 
+// The placeholders the record's stem names in the folder at its path, where a run on FAT left
+// them: regular, empty files of this user's. The folder is found by its path alone, for FAT numbers
+// its files anew at each mount; the stem is random, so no other file is ever taken for one.
+Cleanup removeKilledPlaceholders(FolderServices& files, const Record& record, std::vector<std::string>& removed) {
+    if (record.note.empty() || files.absolutePath(record.path).value != record.path)
+        return Cleanup::Dropped;
+    HeldFolder folder(files, record.path);
+    if (!folder.isOpen())
+        return Cleanup::Dropped;
+    for (const std::string& entry : folder.names()) {
+        const auto status = folder.statusOf(entry);
+        if (modDestroyFile::isPlaceholderName(entry, record.note) && status.ok() &&
+            status.value.kind == EntryKind::Regular && status.value.ours && status.value.size == 0 &&
+            folder.removeUnflushed(entry).ok())
+            removed.push_back(pathParts::joined(record.path, entry, files.pathSeparators()));
+    }
+    return folder.flush() ? Cleanup::Removed : Cleanup::Kept;
+}
+
 } // namespace
 
 RunRecord::RunRecord(FolderServices& files, ProcessServices& process, const char* kind, const std::string& folderPath,
-                     const FileIdentity& folder)
+                     const FileIdentity& folder, const std::string& note)
     : records_(recordsFolder(files, process, kind, error_)) {
     if (!records_)
         return;
     const auto absolute = files.absolutePath(folderPath);
     // Named as the folder and by which folder it is: folders of two disks never share a record.
     const std::string name = pathParts::nameOf(folderPath, files.pathSeparators()) + "-" +
-                             std::to_string(folder.device) + "-" + std::to_string(folder.inode);
+                             std::to_string(folder.device) + "-" + std::to_string(folder.inode) +
+                             (note.empty() ? "" : "-" + note);
     error_ = absolute.error != 0 ? absolute.error
-                                 : records_->createSmallFile(name, recordText(absolute.value, folder)).error;
+                                 : records_->createSmallFile(name, recordText(absolute.value, folder, note)).error;
     if (error_ == 0)
         name_ = name;
 }
@@ -201,6 +225,8 @@ std::vector<std::string> removeKilledDisposals(FolderServices& files, ProcessSer
     std::vector<std::string> removed;
     cleanUpRecords(files, process, diskNames::kDisposalRecordsFolder,
                    [&](const Record& record) { return removeKilledDisposal(files, record, removed); });
+    cleanUpRecords(files, process, diskNames::kPlaceholderRecordsFolder,
+                   [&](const Record& record) { return removeKilledPlaceholders(files, record, removed); });
     return removed;
 }
 

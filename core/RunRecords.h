@@ -14,9 +14,9 @@ namespace kelvanter {
 // record goes with the object, once the folder has gone.
 class RunRecord {
 public:
-    // `kind`: the records' folder in the state folder.
+    // `kind`: the records' folder in the state folder; `note`: a word more the record keeps.
     RunRecord(FolderServices& files, ProcessServices& process, const char* kind, const std::string& folderPath,
-              const FileIdentity& folder);
+              const FileIdentity& folder, const std::string& note = {});
     ~RunRecord();
     RunRecord(const RunRecord&) = delete;
     RunRecord& operator=(const RunRecord&) = delete;
@@ -45,8 +45,9 @@ struct KilledFills {
 KilledFills removeKilledFills(FillServices& files, ProcessServices& process);
 
 // Removes the private folders that disposals killed midway left, as their records name them,
-// with the emptied file in each (a regular, empty file of this user's under a temporary name);
-// the emptied files removed.
+// with the emptied file in each (a regular, empty file of this user's under a temporary name),
+// and the placeholder files of their renames on FAT (regular, empty files of this user's under
+// the record's random stem); the files removed.
 std::vector<std::string> removeKilledDisposals(FolderServices& files, ProcessServices& process);
 
 } // namespace kelvanter

@@ -16,6 +16,8 @@ inline constexpr const char* kWindowsStateFolder = "Kelvanter"; // in the user's
 inline constexpr const char* kRecordsFolder = "fuellungen";
 // And the records of disposals under way, each naming its private folder.
 inline constexpr const char* kDisposalRecordsFolder = "entsorgungen";
+// And those of the empty placeholder files a disposal on FAT makes for a moment beside the file.
+inline constexpr const char* kPlaceholderRecordsFolder = "platzhalter";
 // Windows's locks: one per volume in the state folder, one inside a fill folder.
 inline constexpr const char* kVolumeLockPrefix = "fuellung-";
 inline constexpr const char* kLockSuffix = ".sperre";

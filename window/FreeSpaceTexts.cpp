@@ -72,7 +72,7 @@ std::string unreachedParts(const FillReport& report) {
         parts += " die Verwaltungsblöcke des Dateisystems und seine alten Segmente, die noch Inhalte und Namen kleiner "
                  "Dateien halten können;";
     if (report.namesInLog != NamesInLog::Reached && report.storage.kind != StorageKind::MemoryOnly)
-        parts += report.storage.keepsDeletedNames
+        parts += report.storage.deletedNames != DeletedNames::Reused
                      ? " die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner;"
                      : " Namen gelöschter Dateien in den Verwaltungsdaten des Dateisystems;";
     if (report.storage.media == MediaKind::Flash)

@@ -141,7 +141,6 @@ void ListRun::destroy(const std::vector<std::string>& paths) {
     account_ = {};
     freeSpaceFolder_.reset();
     trees_.clear();
-    namesKept_ = false;
     std::vector<Found> found = lookUpAll(withFoldersExpanded(paths));
     const bool anyFound = std::any_of(found.begin(), found.end(), [](const Found& f) { return f.asked.has_value(); });
     if (!anyFound && trees_.empty()) {
@@ -188,8 +187,10 @@ std::vector<std::string> ListRun::withFoldersExpanded(const std::vector<std::str
 
 void ListRun::removeEmptiedFolders() {
     for (const FolderTree& tree : trees_) {
-        for (const LeftEntry& entry : removeFolders(files_, tree, namesKept_, files_.pathSeparators()))
-            account_.left.push_back(listTexts::leftLine(entry));
+        for (const LeftEntry& entry : removeFolders(files_, process_, tree, files_.pathSeparators())) {
+            auto& lines = entry.because == LeftBecause::NameKept ? account_.namesKept : account_.left;
+            lines.push_back(listTexts::leftLine(entry));
+        }
     }
 }
 
@@ -312,7 +313,7 @@ void ListRun::runAll(std::vector<Found>& found) {
     port_.showFileAtHand("");
     port_.setWindowEnabled(true);
     inProgress_ = false;
-    const bool allDestroyed = account_.destroyed == found.size() && account_.left.empty();
+    const bool allDestroyed = account_.destroyed == found.size() && account_.left.empty() && account_.namesKept.empty();
     if (allDestroyed) {
         progressDisplay::showFull(progress_);
         port_.setSuccessLabelVisible(true);
@@ -325,8 +326,6 @@ void ListRun::runAll(std::vector<Found>& found) {
 void ListRun::destroyOne(Found& file, ListView& view, PassModes modes) {
     const std::string path = file.path;
     const bool remedy = freeSpaceHoldsOldCopies(file.target->storage);
-    const auto& facts = file.target->storage.facts;
-    namesKept_ = namesKept_ || (facts.ok() && facts.value.keepsDeletedNames);
     view.beginFile(weightOf(file.asked->size), file.asked->size);
     port_.showFileAtHand(shownName(pathParts::nameOf(path, files_.pathSeparators())));
     Verdict verdict = Verdict::NotDestroyed;

@@ -66,7 +66,6 @@ private:
     listTexts::Account account_;
     std::optional<std::string> freeSpaceFolder_; // where overwriting the free space would finish the job
     std::vector<FolderTree> trees_;              // the given folders, walked
-    bool namesKept_ = false;                     // a destroyed file lay where deleted names stay (FAT, exFAT)
     bool inProgress_ = false;
 };
 

@@ -88,6 +88,7 @@ std::string account(const Account& result) {
     text +=
         paragraph(std::to_string(untouched.size()) + " nicht bearbeitet, weil das Programm beendet wird:", untouched);
     text += paragraph("Unberührt geblieben:", result.left);
+    text += paragraph("Entfernt, aber der Name kann noch lesbar sein:", result.namesKept);
     return text;
 }
 
@@ -106,6 +107,8 @@ std::string leftLine(const LeftEntry& entry) {
         return path + "zu tief verschachtelt";
     case LeftBecause::NotEmpty:
         return path + "der Ordner ist nicht leer";
+    case LeftBecause::NameKept:
+        return path + "sein Name ließ sich in seinem Ordner nicht überschreiben";
     case LeftBecause::Unreadable:
     case LeftBecause::NotRemoved:
         break;

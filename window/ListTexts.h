@@ -42,6 +42,7 @@ struct Account {
     std::vector<std::string> failed;     // the same, for files that are still there
     std::vector<std::string> notReached; // the paths of files left as they were after a stop
     std::vector<std::string> left;       // what beneath a folder was no file to destroy, or stays
+    std::vector<std::string> namesKept;  // folders removed whose names their parents may still hold
 };
 
 // An entry beneath a given folder that is left, and why, for the account.

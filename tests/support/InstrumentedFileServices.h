@@ -39,8 +39,8 @@ public:
     int refuseRenamesWith = 0;
     // Refuses the renames it returns an errno for.
     std::function<int(const std::string& from, const std::string& to)> renameRefusal;
-    // A folder that keeps a deleted entry's name in its slots, as FAT's and exFAT's do.
-    bool keepsDeletedNames = false;
+    // A folder that keeps a deleted entry's name, as FAT's, exFAT's and NTFS's do.
+    DeletedNames deletedNames = DeletedNames::Reused;
     // Calls back before and after each rename in a held folder, with the names it moves.
     std::function<void(const std::string& from, const std::string& to)> beforeRename;
     // Calls back before each deletion of a name in a held folder.
@@ -97,7 +97,8 @@ public:
     SysResult<FileHandle> openFolder(const std::string& path) override;
     SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) override {
         auto facts = PlatformFileServices::storageOf(handle, path);
-        facts.value.keepsDeletedNames |= keepsDeletedNames;
+        if (deletedNames != DeletedNames::Reused)
+            facts.value.deletedNames = deletedNames;
         return facts;
     }
     SysStatus flushFolder(FileHandle folder) override {
@@ -167,6 +168,7 @@ public:
     SysStatus renameAt(FileHandle, const std::string&, FileHandle, const std::string&) override { return {}; }
     SysStatus removeAt(FileHandle, const std::string&) override;
     SysStatus flushFolder(FileHandle) override { return {}; }
+    SysStatus fillFolderRecordSlack(FileHandle) override { return {EOPNOTSUPP}; }
     SysResult<FileHandle> makePrivateFolderAt(FileHandle, const std::string&) override { return {5, 0}; }
     SysStatus removeFolderAt(FileHandle, const std::string&) override { return {}; }
     // The simulated file's folder holds nothing else, and takes no new files.

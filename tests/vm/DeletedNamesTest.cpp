@@ -134,7 +134,7 @@ TEST_P(DeletedNames, NoPartOfADestroyedFoldersNamesIsLeftOnTheDevice) {
             vesk(CoreContext{display, display, files, process, clock}, counters, path, display.modes());
             EXPECT_TRUE(display.successVisible) << path;
         }
-        EXPECT_TRUE(removeFolders(files, walked, true, "/").empty());
+        EXPECT_TRUE(removeFolders(files, process, walked, "/").empty());
         EXPECT_FALSE(entryExists(tree));
     }
     EXPECT_TRUE(run(std::string(system.fsck) + " " + loop.path())) << "the file system is clean afterwards";

@@ -27,7 +27,7 @@ FillReport logStructured(FillReport report) {
 
 FillReport namesLeft(FillReport report, NamesInLog names, bool inFolders = false) {
     report.namesInLog = names;
-    report.storage.keepsDeletedNames = inFolders;
+    report.storage.deletedNames = inFolders ? DeletedNames::FatSlots : DeletedNames::Reused;
     return report;
 }
 
