@@ -20,11 +20,12 @@ ensure_packages() {
 BUILD_PACKAGES=(g++ cmake make pkg-config libglib2.0-dev libblkid-dev libgtest-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n fonts-liberation2)
 # The install test validates the desktop entry and the metainfo, and builds the package;
 # the trace test reads the system calls with strace and checks them with a Python script;
-# the proof tests make and mount real btrfs, xfs and ext4 images; the install test starts the
+# the proof tests make and mount real btrfs, xfs, ext4 and NTFS (ntfs-3g, and sleuthkit's fls to
+# list what deleted names a folder still shows) images; the install test starts the
 # installed program from its desktop entry with "gio launch" under Xvfb.
 TEST_PACKAGES=(desktop-file-utils appstream dpkg-dev debhelper lintian strace python3 btrfs-progs xfsprogs e2fsprogs
     xvfb xauth python3-pyatspi at-spi2-core dbus-daemon
-    libglib2.0-bin procps)
+    libglib2.0-bin procps ntfs-3g sleuthkit)
 
 # The virtual-machine lane: qemu runs the distribution's kernel over a busybox initramfs, and the
 # guest makes FAT32, exFAT and f2fs images and device-mapper devices with this machine's tools.

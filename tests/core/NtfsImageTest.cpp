@@ -1,0 +1,143 @@
+// NTFS as Linux reaches it: ntfs-3g over FUSE on a loop-mounted image, as on a USB disk sold
+// formatted so. After the run, with the image unmounted: no line of the file and no five
+// characters of its name anywhere on it (its folder's index and records included), the bystanders
+// whole, the file system clean; and the words true: a local disk, destroyed where the read-back
+// reached the device.
+#include "core/OverwritePasses.h"
+#include "support/FakeClock.h"
+#include "support/InstrumentedFileServices.h"
+#include "support/LoopImage.h"
+#include "support/RecordingDisplay.h"
+#include "support/TempFolder.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace kelvanter::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kMark = "KELVANTER-MARKE-";
+const std::string kName = "Kuendigung_Mueller_Geheim_2026.txt";
+
+std::string markedLines(int lines) {
+    std::string text;
+    for (int line = 0; line < lines; ++line)
+        text += kMark + std::to_string(100000 + line) + " vertraulich\n";
+    return text;
+}
+
+std::string utf16le(const std::string& ascii) {
+    std::string units;
+    for (const char c : ascii) {
+        units += c;
+        units += '\0';
+    }
+    return units;
+}
+
+// The runs of five characters of the name that stand anywhere on the image.
+std::vector<std::string> nameRunsOn(const std::string& image) {
+    std::vector<std::string> found;
+    for (std::size_t at = 0; at + 5 <= kName.size(); ++at) {
+        if (countIn(image, utf16le(kName.substr(at, 5))) > 0)
+            found.push_back(kName.substr(at, 5));
+    }
+    return found;
+}
+
+// Bystanders' names share no five characters with the file's.
+std::string bystanderName(int index) {
+    return "Notiz_" + std::string(1, static_cast<char>('a' + index % 26)) +
+           std::string(1, static_cast<char>('a' + index / 26)) + ".odt";
+}
+
+struct NtfsCase {
+    const char* label;
+    int lines;  // of the file: 20,000 fill blocks of their own, 8 (280 bytes) fit in its MFT record
+    int folder; // files in its folder, the file among them
+    bool intensive;
+};
+
+void PrintTo(const NtfsCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class NtfsImages : public ::testing::TestWithParam<NtfsCase> {
+protected:
+    std::optional<std::string> refusal() {
+        if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0 || !run("command -v mkntfs ntfs-3g"))
+            return std::string("needs root, /dev/fuse, mkntfs and ntfs-3g");
+        return image.mount("mkntfs -F -q -f", "", "64M");
+    }
+
+    std::string folderPath() const { return image.mountPoint() + "/Akten"; }
+
+    void fillFolder(int files, const std::string& target) {
+        fs::create_directory(folderPath());
+        for (int index = 0; index + 1 < files; ++index)
+            writeSample(folderPath() + "/" + bystanderName(index), 700 + static_cast<std::size_t>(index) * 1000);
+        std::ofstream(folderPath() + "/" + kName, std::ios::binary) << target;
+        ASSERT_TRUE(run("sync"));
+    }
+
+    TempFolder folder{"/tmp"};
+    LoopImage image{folder.path()};
+    InstrumentedFileServices files;
+    PlatformProcess process;
+    FakeClock clock;
+    RecordingDisplay display;
+    ByteCounters counters;
+};
+
+TEST_P(NtfsImages, NoLineAndNoPartOfTheNameIsLeftAndTheWordsAreTrue) {
+    const NtfsCase& c = GetParam();
+    if (const auto refused = refusal())
+        GTEST_SKIP() << *refused;
+    fillFolder(c.folder, markedLines(c.lines));
+    const std::string path = folderPath() + "/" + kName;
+    auto target = DestructionTarget::lookUp(files, process, path);
+    ASSERT_TRUE(target.has_value());
+    const StorageFacts facts = target->storage.facts.value;
+    EXPECT_EQ(facts.fileSystem, "ntfs");
+    EXPECT_EQ(facts.kind, StorageKind::InPlace) << "a local disk, not a network";
+    EXPECT_FALSE(facts.readBackThroughDriver) << "root reads the device itself";
+    const bool resident = c.lines < 100;
+    EXPECT_EQ(doubtsFrom(target->storage), resident ? Doubts{{DoubtKind::InsideRecord}} : Doubts{});
+
+    display.selectMode(c.intensive);
+    const Verdict verdict =
+        vesk(CoreContext{display, display, files, process, clock}, counters, std::move(*target), display.modes());
+    EXPECT_FALSE(entryExists(path));
+    EXPECT_EQ(verdict, resident ? Verdict::DeletedUnproven : Verdict::Destroyed);
+    EXPECT_EQ(display.successVisible, !resident);
+    ASSERT_TRUE(image.unmount());
+
+    EXPECT_EQ(countIn(image.image(), kMark), 0u) << "lines of the file on the image";
+    EXPECT_EQ(nameRunsOn(image.image()), std::vector<std::string>{}) << "pieces of the name on the image";
+    EXPECT_TRUE(run("ntfsfix -n " + image.image())) << "the file system is clean";
+    const std::string listing = folder.file("fls.txt");
+    ASSERT_TRUE(run("fls -r -d -p " + image.image() + " > " + listing + " 2>&1 || true"));
+    EXPECT_TRUE(nameRunsOn(listing).empty() && countIn(listing, kName.substr(0, 5)) == 0)
+        << "fls lists the deleted name";
+    ASSERT_TRUE(run("mount -o loop,ro " + image.image() + " " + image.mountPoint()));
+    for (int index = 0; index + 1 < c.folder; ++index)
+        EXPECT_EQ(readBytes(folderPath() + "/" + bystanderName(index)),
+                  sampleBytes(700 + static_cast<std::size_t>(index) * 1000))
+            << bystanderName(index);
+    EXPECT_TRUE(run("umount " + image.mountPoint()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, NtfsImages,
+    ::testing::Values(NtfsCase{"LargeInTwoNormal", 20000, 2, false}, NtfsCase{"LargeInTwoIntensive", 20000, 2, true},
+                      NtfsCase{"LargeInFortyNormal", 20000, 40, false},
+                      NtfsCase{"LargeInFortyIntensive", 20000, 40, true}, NtfsCase{"SmallInTwoNormal", 8, 2, false},
+                      NtfsCase{"SmallInTwoIntensive", 8, 2, true}, NtfsCase{"SmallInFortyNormal", 8, 40, false},
+                      NtfsCase{"SmallInFortyIntensive", 8, 40, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
+} // namespace kelvanter::testing
