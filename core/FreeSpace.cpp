@@ -64,10 +64,40 @@ public:
         return report;
     }
 
+    // Empty files, each in a free record of its own, where NTFS keeps the names and contents of
+    // small files deleted earlier, until the table of records has to grow for one: none is free
+    // then. Before the data, which would leave no room for the fill folder's index. Whether every
+    // free record was taken, and how many.
+    std::pair<bool, int> takeFreeRecords(const std::string& fillPath) {
+        FillServices& files = context_.files;
+        const auto table = files.fileRecordsOf(fillPath);
+        int taken = 0;
+        while (table.ok() && !serveIfDue() && createFillFile().ok()) {
+            files.close(createdLast_);
+            ++taken;
+            const auto now = files.fileRecordsOf(fillPath);
+            if (!now.ok())
+                break;
+            if (now.value > table.value)
+                return {true, taken};
+        }
+        return {false, taken};
+    }
+
 private:
+    // Our own private folder holds no other names: a name said to be taken is a full file system
+    // refusing a new file, as ntfs-3g says once its MFT can take no more records.
+    SysResult<FileHandle> createFillFile() {
+        auto opened = fill_.createFile(diskNames::kFillFilePrefix + std::to_string(++filesMade_));
+        if (reasonOf(opened.error) == Reason::NameTaken)
+            opened.error = ENOSPC;
+        createdLast_ = opened.value;
+        return opened;
+    }
+
     // One fill file of up to `size` bytes, flushed: 0 when it was written whole, else why it stopped.
     int writeFile(std::int64_t size) {
-        const auto opened = fill_.createFile(diskNames::kFillFilePrefix + std::to_string(++filesMade_));
+        const auto opened = createFillFile();
         if (!opened.ok())
             return opened.error;
         FillServices& files = context_.files;
@@ -121,6 +151,7 @@ private:
     ServingPace serving_;
     std::int32_t percent_ = 0;
     int filesMade_ = 0;
+    FileHandle createdLast_ = kNoHandle;
 };
 
 // Where the fill was not even begun: nothing to fill, or no fill folder to be made there.
@@ -163,8 +194,13 @@ FillReport fillThrough(const FillContext& context, HeldFolder& chosen, HeldFolde
         return report;
     }
     const StorageFacts storage = storageOfFolder(files, fill, fillPath);
-    FillReport report = FillRun(context, fill).fill();
+    FillRun run(context, fill);
+    const auto [recordsReached, recordsTaken] =
+        storage.deletedNames == DeletedNames::NtfsIndex ? run.takeFreeRecords(fillPath) : std::pair<bool, int>{};
+    FillReport report = run.fill();
     report.storage = storage;
+    report.recordsReached = recordsReached;
+    report.recordsTaken = recordsTaken;
     // What is still free with the fill in place is what no file of this process could take.
     const auto full = files.spaceOf(folder);
     report.unreached = full.ok() && report.end == FillEnd::Done ? full.value.free : 0;

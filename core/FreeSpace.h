@@ -20,12 +20,14 @@ enum class FillEnd {
 
 struct FillReport {
     FillEnd end = FillEnd::Failed;
-    int error = 0;              // why it failed
-    std::int64_t written = 0;   // bytes of fill written and flushed
-    std::int64_t unreached = 0; // free bytes the fill could not take: the administrator's reserve
-    int filesMade = 0;          // fill files made, and deleted again
-    int leftoversRemoved = 0;   // fill folders of a killed run, removed first
-    StorageFacts storage;       // how the file system and its device keep data
+    int error = 0;               // why it failed
+    std::int64_t written = 0;    // bytes of fill written and flushed
+    std::int64_t unreached = 0;  // free bytes the fill could not take: the administrator's reserve
+    int filesMade = 0;           // fill files made, and deleted again
+    int recordsTaken = 0;        // empty files made before the data, each in a free record of NTFS's MFT
+    bool recordsReached = false; // they took every free record
+    int leftoversRemoved = 0;    // fill folders of a killed run, removed first
+    StorageFacts storage;        // how the file system and its device keep data
     NamesInLog namesInLog = NamesInLog::NoLog;
     std::int64_t churnLogged = 0;       // bytes its metadata log took while names were churned
     std::int64_t churnMicroseconds = 0; // and how long that took

@@ -343,6 +343,9 @@ public:
     // The metadata log of the file system under the folder; EOPNOTSUPP where it has none this
     // program can read.
     virtual SysResult<MetadataLog> metadataLogOf(const std::string& folder) = 0;
+    // The space in bytes that the table of file records of the file system under the folder takes
+    // (NTFS's $MFT), which grows only where no free record is left; EOPNOTSUPP where it cannot be read.
+    virtual SysResult<std::int64_t> fileRecordsOf(const std::string& folder) = 0;
 };
 
 // Who else holds a file open or mapped.

@@ -75,6 +75,8 @@ std::string unreachedParts(const FillReport& report) {
         parts += report.storage.deletedNames != DeletedNames::Reused
                      ? " die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner;"
                      : " Namen gelöschter Dateien in den Verwaltungsdaten des Dateisystems;";
+    if (report.storage.deletedNames == DeletedNames::NtfsIndex && !report.recordsReached)
+        parts += " die freien Einträge der MFT, die Namen und Inhalte kleiner gelöschter Dateien halten können;";
     if (report.storage.media == MediaKind::Flash)
         parts += " die Reservezellen des Flash-Datenträgers, die kein Programm erreicht;";
     if (!parts.empty())

@@ -85,14 +85,16 @@ MountEntry mountEntryOf(dev_t dev) {
     // Lines: id parent maj:min root mountpoint options [optional fields] - type source super-options
     while (std::getline(table, line)) {
         std::istringstream fields(line);
-        std::string id, parent, device;
-        fields >> id >> parent >> device;
+        std::string id, parent, device, root, mountPoint;
+        fields >> id >> parent >> device >> root >> mountPoint;
         const auto separator = line.find(" - ");
         if (device != wanted || separator == std::string::npos)
             continue;
         std::istringstream tail(line.substr(separator + 3));
         tail >> found.type >> found.source >> found.options;
         found.source = unescapedMountField(found.source);
+        found.root = unescapedMountField(root);
+        found.mountPoint = unescapedMountField(mountPoint);
     }
     return found;
 }

@@ -14,8 +14,11 @@ namespace kelvanter::posix {
 
 inline constexpr std::uint32_t kFuseMagic = 0x65735546;
 
-// The mount table's file-system type, source and super-block options for the device `dev`.
+// The mount table's entry for the device `dev`: which folder of the file system is mounted where,
+// its type, source and super-block options.
 struct MountEntry {
+    std::string root;
+    std::string mountPoint;
     std::string type;
     std::string source;
     std::string options;

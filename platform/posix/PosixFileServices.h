@@ -71,6 +71,7 @@ public:
                                       std::int64_t offset) override;
     SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
     SysResult<MetadataLog> metadataLogOf(const std::string& folder) override;
+    SysResult<std::int64_t> fileRecordsOf(const std::string& folder) override;
     SysStatus setAttribute(FileHandle file, const std::string& name, const std::string& value) override;
 
     // DesktopServices

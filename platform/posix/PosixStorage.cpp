@@ -234,4 +234,22 @@ SysResult<std::vector<Extent>> PosixFileServices::extentsOf(FileHandle handle) {
     return extents;
 }
 
+// ntfs-3g answers for the volume's own $MFT at the root of its mount, though it lists it nowhere.
+SysResult<std::int64_t> PosixFileServices::fileRecordsOf(const std::string& folder) {
+    struct statfs system {};
+    struct stat info {};
+    if (::statfs(folder.c_str(), &system) != 0 || ::stat(folder.c_str(), &info) != 0)
+        return {0, errno};
+    const posix::MountEntry mount = posix::mountEntryOf(info.st_dev);
+    if (static_cast<std::uint32_t>(system.f_type) != posix::kFuseMagic || mount.root != "/" ||
+        posix::localFileSystemOf(mount.source) != "ntfs")
+        return {0, EOPNOTSUPP};
+    struct stat table {};
+    if (::stat((mount.mountPoint + "/$MFT").c_str(), &table) != 0)
+        return {0, errno};
+    // The space it takes, not its length: ntfs-3g lengthens it into space taken already, and
+    // takes more only once no record is free.
+    return {static_cast<std::int64_t>(table.st_blocks) * 512, 0};
+}
+
 } // namespace kelvanter

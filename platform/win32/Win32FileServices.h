@@ -82,6 +82,8 @@ public:
     SysResult<FileHandle> lockFileSystemOf(const std::string& path) override;
     // NTFS's log file is the system's alone.
     SysResult<MetadataLog> metadataLogOf(const std::string&) override { return {{}, EOPNOTSUPP}; }
+    // Only an administrator may ask a volume for its MFT's size.
+    SysResult<std::int64_t> fileRecordsOf(const std::string&) override { return {0, EOPNOTSUPP}; }
     SysStatus setAttribute(FileHandle, const std::string&, const std::string&) override { return {EOPNOTSUPP}; }
 
     // DesktopServices

@@ -15,9 +15,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
-#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace kelvanter::testing {

@@ -20,6 +20,15 @@ std::size_t countIn(const std::string& path, const std::string& mark) {
     return count;
 }
 
+std::string utf16le(const std::string& ascii) {
+    std::string units;
+    for (const char c : ascii) {
+        units += c;
+        units += '\0';
+    }
+    return units;
+}
+
 LoopImage::LoopImage(const std::filesystem::path& folder) : folder_(folder) {}
 
 LoopImage::~LoopImage() {

@@ -12,6 +12,9 @@ bool run(const std::string& command);
 // How often `mark` stands in the file's bytes.
 std::size_t countIn(const std::string& path, const std::string& mark);
 
+// ASCII text as UTF-16LE, as NTFS, FAT's long names and exFAT store names.
+std::string utf16le(const std::string& ascii);
+
 // A file system of its own in an image file, loop-mounted in a folder of the test's, so that no
 // test writes to the machine's own file systems; unmounted when it goes.
 class LoopImage {

@@ -25,9 +25,14 @@ FillReport logStructured(FillReport report) {
     return report;
 }
 
-FillReport namesLeft(FillReport report, NamesInLog names, bool inFolders = false) {
+FillReport namesLeft(FillReport report, NamesInLog names, DeletedNames inFolders = DeletedNames::Reused) {
     report.namesInLog = names;
-    report.storage.deletedNames = inFolders ? DeletedNames::FatSlots : DeletedNames::Reused;
+    report.storage.deletedNames = inFolders;
+    return report;
+}
+
+FillReport recordsReached(FillReport report) {
+    report.recordsReached = true;
     return report;
 }
 
@@ -62,8 +67,14 @@ TEST(FreeSpaceTexts, TheResultSaysWhatWasWrittenAndWhatWasNotReached) {
                  "Dateien in den Verwaltungsdaten des Dateisystems."},
         {"a journal this program cannot read", namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog),
          asFar + " Nicht erreicht: Namen gelöschter Dateien in den Verwaltungsdaten des Dateisystems."},
-        {"FAT", namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog, true),
+        {"FAT", namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog, DeletedNames::FatSlots),
          asFar + " Nicht erreicht: die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner."},
+        {"NTFS, every free MFT record taken",
+         recordsReached(namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog, DeletedNames::NtfsIndex)),
+         asFar + " Nicht erreicht: die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner."},
+        {"NTFS, its MFT out of reach", namesLeft(done(1'234'567'890, 0), NamesInLog::NoLog, DeletedNames::NtfsIndex),
+         asFar + " Nicht erreicht: die Namen früher gelöschter Dateien in den Einträgen ihrer Ordner; die freien "
+                 "Einträge der MFT, die Namen und Inhalte kleiner gelöschter Dateien halten können."},
         {"memory", namesLeft(done(1'234'567'890, 4096, StorageKind::MemoryOnly), NamesInLog::NoLog), all},
     };
     for (const Case& c : cases)
