@@ -2,13 +2,13 @@
 
 #include "core/HeldFolder.h"
 #include "core/NameSlots.h"
+#include "core/RandomText.h"
 #include "core/RunRecords.h"
 #include "platform/DiskNames.h"
 #include "platform/PathParts.h"
 #include "platform/Reasons.h"
 
 #include <cstdio>
-#include <random>
 
 namespace kelvanter::modDestroyFile {
 
@@ -69,13 +69,7 @@ constexpr int kAsideFolderTries = 8;
 constexpr std::size_t kRandomLetters = 12;
 
 std::string randomLetters() {
-    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device source;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
-    std::string letters;
-    while (letters.size() < kRandomLetters)
-        letters += kAlphabet[pick(source)];
-    return letters;
+    return randomText("abcdefghijklmnopqrstuvwxyz0123456789", kRandomLetters);
 }
 
 std::optional<HeldFolder> makeAsideFolder(HeldFolder& folder, const std::string& temporary, std::string& name) {
@@ -122,6 +116,7 @@ struct FileFolder {
     const std::string& path;     // the folder's
     const std::string& filePath; // the file's own
     const char* separators;
+    DeletedNames kept; // how the folder keeps deleted names
     std::string at(const std::string& name) const { return pathParts::joined(path, name, separators); }
 };
 
@@ -141,11 +136,18 @@ KillResult moveAsideAndDelete(DestructionServices& files, ProcessServices& proce
         record.emplace(files, process, diskNames::kDisposalRecordsFolder, inFolder(asideName), aside->identity().value);
     HeldFolder& target = aside ? *aside : folder;
     const std::string temporaryPath = pathParts::joined(aside ? inFolder(asideName) : in.path, temporary, separators);
+    // Its name, which tells when the program ran, goes through the same renames as the file's.
     const auto dropAside = [&] {
         if (!aside)
             return;
+        const auto identity = aside->identity();
         aside->close();
-        folder.removeFolder(asideName);
+        std::string name = asideName;
+        if (identity.ok()) {
+            const auto churned = overwriteNameSlots(folder, asideName, identity.value, in.kept, {process, in.path});
+            name = churned.swapped ? asideName : churned.name;
+        }
+        folder.removeFolder(name);
     };
     const SysStatus moved = folder.move(name, target, temporary);
     if (reasonOf(moved.error) == Reason::Unsupported) {
@@ -206,7 +208,7 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
         return {KillOutcome::RenameFailed, {}, {}, named.error};
     if (named.value != pin.identity())
         return {KillOutcome::Replaced, {}, path};
-    const FileFolder in{folder, folderPath, path, separators};
+    const FileFolder in{folder, folderPath, path, separators, kept};
     const OverwrittenName churned = overwriteNameSlots(folder, ownName, pin.identity(), kept, {process, folderPath});
     if (churned.swapped)
         return {

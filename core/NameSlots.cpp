@@ -1,5 +1,6 @@
 #include "core/NameSlots.h"
 
+#include "core/RandomText.h"
 #include "core/RunRecords.h"
 #include "platform/DiskNames.h"
 #include "platform/Reasons.h"
@@ -7,8 +8,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <optional>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -20,7 +22,9 @@ constexpr const char* kVariants = "0123456789";
 // Eight characters without an extension, none of them lower case: one FAT slot, no long name.
 constexpr std::size_t kOneSlotLength = 8;
 constexpr std::size_t kStemLength = 4;
-constexpr std::size_t kFirstPlaceholders = 8;
+// One first: each placeholder past the file may make the folder grow, which FAT does not do
+// atomically.
+constexpr std::size_t kFirstPlaceholders = 1;
 constexpr std::size_t kLargestBatch = 1024;
 constexpr std::size_t kMostPlaceholders = 9999; // four digits
 constexpr std::size_t kLongNameUnitsPerSlot = 13;
@@ -94,26 +98,39 @@ std::vector<PlannedName> ntfsPlan(std::size_t length) {
     return plan;
 }
 
-std::string randomStem() {
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device source;
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
-    std::string stem;
-    while (stem.size() < kStemLength)
-        stem += kAlphabet[pick(source)];
-    return stem;
+// Whether the name fits an 8.3 entry alone: at most eight and three characters, none lower case.
+bool isShortFatName(const std::string& name) {
+    const auto dot = name.find('.');
+    const auto fits = [](const std::string& part, std::size_t most) {
+        return part.size() <= most && std::all_of(part.begin(), part.end(), [](char c) {
+                   return std::isupper(static_cast<unsigned char>(c)) || std::isdigit(static_cast<unsigned char>(c)) ||
+                          std::strchr("!#$%&'()-@^_`{}~", c) != nullptr;
+               });
+    };
+    const std::string base = name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    return !base.empty() && fits(base, 8) && fits(extension, 3);
 }
 
 // A FAT entry's slots at most: its long name's, and its 8.3 name's.
 std::size_t fatSlotsAtMost(const std::string& name) {
+    if (isShortFatName(name))
+        return 1;
     return (utf16Length(name) + kLongNameUnitsPerSlot - 1) / kLongNameUnitsPerSlot + 1;
+}
+
+bool sameLetters(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+           });
 }
 
 // Empty files of one FAT slot each, under a random stem and a number, noted in the state folder
 // while they stand. They go with this object, each only while its name still names it.
 class Placeholders {
 public:
-    Placeholders(HeldFolder& folder, const PlaceholderNotes& notes) : folder_(folder), stem_(randomStem()) {
+    Placeholders(HeldFolder& folder, const PlaceholderNotes& notes)
+        : folder_(folder), stem_(randomText("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789", kStemLength)) {
         const auto identity = folder.identity();
         if (identity.ok())
             record_.emplace(folder.files(), notes.process, diskNames::kPlaceholderRecordsFolder, notes.folderPath,
@@ -129,7 +146,7 @@ public:
                 allGone &= folder_.removeUnflushed(name).ok();
         }
         // Kept where one stays, or the folder may bring them back after a crash, for a later start.
-        if (!made_.empty() && (!folder_.flush() || !allGone) && record_)
+        if (issued_ > 0 && (!folder_.flush() || !allGone) && record_)
             record_->keep();
     }
 
@@ -139,14 +156,12 @@ public:
     // Adds `count` more; false where the folder refused one.
     bool add(std::size_t count) {
         for (std::size_t added = 0; added < count;) {
-            if (made_.size() + skipped_ >= kMostPlaceholders)
+            if (issued_ >= kMostPlaceholders)
                 return false;
             const std::string name = nextName();
             const auto made = folder_.createFile(name);
-            if (reasonOf(made.error) == Reason::NameTaken) {
-                ++skipped_;
+            if (reasonOf(made.error) == Reason::NameTaken)
                 continue;
-            }
             if (!made.ok())
                 return false;
             folder_.files().close(made.value);
@@ -160,15 +175,22 @@ public:
     }
 
     // Adds placeholders until one of them lies behind `name` in the folder's order: every free slot
-    // ahead of it is then taken. False where that could not be reached or seen.
+    // ahead of it is then taken. Those behind it go again, to leave their slots to the file's next
+    // name. False where that could not be reached or seen.
     bool fillAheadOf(const std::string& name) {
         for (std::size_t batch = kFirstPlaceholders; add(batch); batch = std::min(batch * 2, kLargestBatch)) {
             const std::vector<std::string> names = folder_.names();
             const auto at = std::find(names.begin(), names.end(), name);
             if (at == names.end())
                 return false;
-            if (std::any_of(at, names.end(), [&](const std::string& n) { return isPlaceholderName(n, stem_); }))
+            std::vector<std::string> behind;
+            std::copy_if(at, names.end(), std::back_inserter(behind),
+                         [&](const std::string& n) { return isPlaceholderName(n, stem_); });
+            if (!behind.empty()) {
+                for (const std::string& listed : behind)
+                    removeOne(listed);
                 return true;
+            }
         }
         return false;
     }
@@ -176,14 +198,23 @@ public:
 private:
     std::string nextName() {
         char number[8];
-        std::snprintf(number, sizeof number, "%04zu", made_.size() + skipped_ + 1);
+        std::snprintf(number, sizeof number, "%04zu", ++issued_);
         return stem_ + number;
+    }
+
+    // The placeholder as the folder lists it (FAT may list an 8.3 name in lower case), while it is ours.
+    void removeOne(const std::string& listed) {
+        const auto found =
+            std::find_if(made_.begin(), made_.end(), [&](const auto& m) { return sameLetters(m.first, listed); });
+        if (found != made_.end() && folder_.names(found->first, found->second) &&
+            folder_.removeUnflushed(found->first).ok())
+            made_.erase(found);
     }
 
     HeldFolder& folder_;
     std::string stem_;
     std::vector<std::pair<std::string, FileIdentity>> made_;
-    std::size_t skipped_ = 0;
+    std::size_t issued_ = 0; // names tried, taken ones too
     std::optional<RunRecord> record_;
 };
 

@@ -48,9 +48,13 @@ TEST_F(NameSlotsRun, TheNameIsRenamedThroughNeutralNamesAsItsFileSystemNeedsThem
         files.deletedNames = c.kept;
         moves.clear();
         destroy(writeSample(folder.file(name), 5000));
+        // The file's own moves, up to its temporary name; its private folder's follow.
+        const auto last =
+            std::find_if(moves.begin(), moves.end(), [](const auto& m) { return m.second == "07123509.del"; });
+        ASSERT_NE(last, moves.end());
+        moves.erase(last + 1, moves.end());
         ASSERT_GE(moves.size(), c.first.size() + 1);
         EXPECT_EQ(moves.front().first, name);
-        EXPECT_EQ(moves.back().second, "07123509.del");
         std::vector<std::size_t> lengths;
         for (std::size_t step = 0; step + 1 < moves.size(); ++step) {
             EXPECT_TRUE(isNeutral(moves[step].second)) << moves[step].second;
