@@ -17,6 +17,8 @@ struct GuestFileSystem {
 inline const GuestFileSystem kExt4{"ext4", "mkfs.ext4 -q -F", "fsck.ext4 -n -f", "24M"};
 // FAT32 needs about 65,000 clusters: half-kilobyte clusters on 40 MiB.
 inline const GuestFileSystem kFat32{"vfat", "mkfs.vfat -F 32 -s 1", "fsck.vfat -n", "40M"};
+// FAT16, as on SD cards up to 2 GB.
+inline const GuestFileSystem kFat16{"vfat", "mkfs.vfat -F 16", "fsck.vfat -n", "16M"};
 inline const GuestFileSystem kExfat{"exfat", "mkfs.exfat", "fsck.exfat -n", "40M"};
 inline const GuestFileSystem kF2fs{"f2fs", "mkfs.f2fs -q -f", "fsck.f2fs", "64M"};
 

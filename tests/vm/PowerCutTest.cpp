@@ -64,15 +64,20 @@ std::set<std::string> namesIn(const std::string& folder) {
 }
 
 // What a run may leave of the file it destroys, besides the file itself: its temporary name,
-// empty, in its folder or in the program's private folder beside it, and that folder.
+// empty, in its folder or in the program's private folder beside it, and that folder; on FAT the
+// empty placeholders that take the folder's free slots for a moment.
 bool isDisposalLeftover(const std::string& folder, const std::string& name) {
     static const std::regex temporary("[0-9]{8}\\.del");
-    // On FAT the name is first renamed through names of underscores and a digit.
+    // On FAT the name is first renamed through names of underscores and a digit, as is the
+    // private folder's before it goes.
     static const std::regex neutral("_+[0-9]?|[0-9]");
+    static const std::regex placeholder("[A-Za-z0-9]{4}[0-9]{4}");
     const std::string path = folder + "/" + name;
-    if (std::regex_match(name, temporary) || std::regex_match(name, neutral))
+    const bool neutralName = std::regex_match(name, neutral);
+    if (std::regex_match(name, temporary) || std::regex_match(name, placeholder) ||
+        (neutralName && fs::is_regular_file(path)))
         return fs::is_regular_file(path) && fs::file_size(path) == 0;
-    if (!isAsideFolderName(name) || !fs::is_directory(path))
+    if (!(isAsideFolderName(name) || neutralName) || !fs::is_directory(path))
         return false;
     for (const std::string& inner : namesIn(path)) {
         if (!std::regex_match(inner, temporary) || fs::file_size(path + "/" + inner) != 0)
