@@ -39,6 +39,18 @@ std::vector<std::string> neutralNames(std::size_t length) {
 
 enum class Step { Renamed, Skipped, Refused };
 
+// FAT writes a renamed folder's new entry without its first cluster, and fills that in only when
+// the folder itself is written: flushed at once, before the parent, or a power cut between the
+// two loses the folder's cluster.
+void flushRenamedFolder(HeldFolder& folder, const std::string& name) {
+    const auto status = folder.statusOf(name);
+    if (!status.ok() || status.value.kind != EntryKind::Directory)
+        return;
+    HeldFolder renamed(folder, name);
+    if (renamed.isOpen())
+        renamed.flush();
+}
+
 // Renames the file to the first of the names from `from` on that is free; Refused where the folder takes none.
 Step renameToFirstFree(HeldFolder& folder, OverwrittenName& current, const std::vector<std::string>& names,
                        std::size_t from, const FileIdentity& identity) {
@@ -52,6 +64,8 @@ Step renameToFirstFree(HeldFolder& folder, OverwrittenName& current, const std::
             return Step::Refused;
         current.name = names[index];
         current.swapped = !folder.names(current.name, identity);
+        if (!current.swapped)
+            flushRenamedFolder(folder, current.name);
         return Step::Renamed;
     }
     return Step::Skipped;
