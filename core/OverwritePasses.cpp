@@ -34,6 +34,7 @@ public:
             return recover({RunNotice::CannotOpen, ENOENT});
         writer_ = std::make_unique<PassWriter>(context_, counters_, path_, target_->pin, file_);
         proof_.emplace(target_->storage, target_->pin.sizeAtLookup());
+        writer_->readBackAlongside(readsBackAlongside(target_->storage));
         const bool written = intensive ? writer_->intensiveMode() : writer_->normalMode();
         return written || recover(writer_->failure());
     }
@@ -42,8 +43,9 @@ public:
         // What another program wrote past the passes' end meanwhile goes too, or stands against the proof.
         const bool caughtUp = writer_->overwriteGrowth();
         // Proven before the cut, while the overwritten blocks are still the file's.
-        Doubts unproven = proof_->failureAfter(context_.files, context_.clock, file_.handle(), writer_->lastPattern(),
-                                               writer_->sparseData(), [this] { writer_->serveIfDue(); });
+        Doubts unproven =
+            proof_->failureAfter(context_.files, context_.clock, file_.handle(), writer_->lastPattern(),
+                                 writer_->sparseData(), writer_->readBack(), [this] { writer_->serveIfDue(); });
         if (!caughtUp)
             unproven.push_back({DoubtKind::WrittenMeanwhile});
         if (const auto kept = wipeAttributes(context_.files, file_.handle()); !kept.empty())

@@ -107,10 +107,12 @@ bool within(const DataRange& part, const std::vector<DataRange>& whole) {
     });
 }
 
-// What is to be read back: the whole file, or what was written of a sparse one, up to its end.
-std::vector<DataRange> rangesToRead(const std::optional<std::vector<DataRange>>& sparseData, std::int64_t length) {
+// What is to be read back: the whole file past what was proven already, or what was written of a
+// sparse one, up to its end.
+std::vector<DataRange> rangesToRead(const std::optional<std::vector<DataRange>>& sparseData, std::int64_t length,
+                                    std::int64_t proven) {
     if (!sparseData)
-        return {{0, length}};
+        return {{proven, length - proven}};
     std::vector<DataRange> ranges;
     for (const DataRange& range : *sparseData) {
         if (range.offset < length)
@@ -120,6 +122,40 @@ std::vector<DataRange> rangesToRead(const std::optional<std::vector<DataRange>>&
 }
 
 } // namespace
+
+bool readsBackAlongside(const StorageView& storage) {
+    return !storage.facts.ok() || storage.facts.value.media != MediaKind::Rotating;
+}
+
+SysStatus ReadBackWindows::wrote(FileHandle handle, std::int64_t end) {
+    if (failed_ || end - flushedEnd_ < kWindowBytes)
+        return {};
+    if (const SysStatus flushed = files_.flushData(handle); !flushed.ok())
+        return flushed;
+    settle();
+    if (failed_)
+        return {};
+    // A window ends after the batch that filled it, which is at most the largest batch long.
+    if (!buffer_)
+        buffer_ = alignedBytes(static_cast<std::size_t>(kWindowBytes + TransferPace::kLargestBatch * kBlock));
+    reading_ = {flushedEnd_, end - flushedEnd_};
+    inFlight_ =
+        files_.startDeviceRead(handle, reading_.offset, buffer_.get(), static_cast<std::size_t>(reading_.length));
+    flushedEnd_ = end;
+    return {};
+}
+
+void ReadBackWindows::settle() {
+    if (!inFlight_)
+        return;
+    const auto read = files_.awaitDeviceRead(*inFlight_);
+    inFlight_.reset();
+    if (read.ok() && read.value >= reading_.length &&
+        holdsOnly(buffer_.get(), static_cast<std::size_t>(reading_.length), pattern_))
+        provenEnd_ = reading_.offset + reading_.length;
+    else
+        failed_ = true;
+}
 
 StorageView StorageView::of(DestructionServices& files, ProcessServices& process, const FilePin& pin,
                             const std::string& path) {
@@ -174,7 +210,7 @@ bool OverwriteProof::writesElsewhere() const {
 
 Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, FileHandle written,
                                     unsigned char lastPattern, const std::optional<std::vector<DataRange>>& sparseData,
-                                    const std::function<void()>& serveWindow) const {
+                                    const ReadBackWindows* windows, const std::function<void()>& serveWindow) const {
     if (extents_) {
         const auto after = files.extentsOf(written);
         if (!after.ok())
@@ -194,7 +230,10 @@ Doubts OverwriteProof::failureAfter(DestructionServices& files, Clock& clock, Fi
                          [&](const DataRange& r) { return within(r, *sparseData); }))
             return {{DoubtKind::WrittenMeanwhile, {}}};
     }
-    for (const DataRange& range : rangesToRead(sparseData, length.value)) {
+    if (windows && windows->failed())
+        return {{DoubtKind::ReadBackDiffers, {}}};
+    const std::int64_t proven = windows ? std::min(windows->provenEnd(), length.value) : 0;
+    for (const DataRange& range : rangesToRead(sparseData, length.value, proven)) {
         if (!patternHeld(files, clock, written, range, lastPattern, serveWindow))
             return {{DoubtKind::ReadBackDiffers, {}}};
     }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "core/AlignedBytes.h"
 #include "core/FilePin.h"
 #include "core/RunReport.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +35,42 @@ bool freeSpaceHoldsOldCopies(const StorageView& storage);
 // Whether every byte of [0, length) that `before` placed on the device lies at the same place in `after`.
 bool stillInPlace(const std::vector<Extent>& before, const std::vector<Extent>& after, std::int64_t length);
 
+// Whether the last pass may be read back while it is written: not on a rotating disk, where the
+// reads between the writes cost seeks.
+bool readsBackAlongside(const StorageView& storage);
+
+// The last pass read back while it is written, window by window: each window once its flush has
+// returned, so that no read is served from the device's volatile cache, the read running while
+// the next window is written.
+class ReadBackWindows {
+public:
+    static constexpr std::int64_t kWindowBytes = std::int64_t{8} << 20;
+
+    ReadBackWindows(DestructionServices& files, unsigned char pattern) : files_(files), pattern_(pattern) {}
+    ReadBackWindows(const ReadBackWindows&) = delete;
+    ReadBackWindows& operator=(const ReadBackWindows&) = delete;
+    ~ReadBackWindows() { settle(); }
+
+    // The pass has written the file up to `end`: a full window is flushed, and its read begins.
+    SysStatus wrote(FileHandle handle, std::int64_t end);
+    // Ends the read in flight: before the handle changes, and at the pass's end.
+    void settle();
+    // What read back as the pattern, from the file's start.
+    std::int64_t provenEnd() const { return provenEnd_; }
+    // Whether a window read back short, with an error or with other bytes.
+    bool failed() const { return failed_; }
+
+private:
+    DestructionServices& files_;
+    unsigned char pattern_;
+    AlignedBytes buffer_; // made with the first window: a small file never needs it
+    std::optional<DeviceRead> inFlight_;
+    DataRange reading_{};
+    std::int64_t flushedEnd_ = 0;
+    std::int64_t provenEnd_ = 0;
+    bool failed_ = false;
+};
+
 // What the passes are measured against: where the file's data lay before the first of them.
 class OverwriteProof {
 public:
@@ -42,8 +80,9 @@ public:
     // overwrite could not be proven, or nothing when its place held and every block it wrote reads
     // back from the device as the last pattern. The window is served between the reads. Of a
     // sparse file, `sparseData` names what was written; data found outside it was written by another.
+    // What `windows` read back during the last pass is not read again.
     Doubts failureAfter(DestructionServices& files, Clock& clock, FileHandle written, unsigned char lastPattern,
-                        const std::optional<std::vector<DataRange>>& sparseData,
+                        const std::optional<std::vector<DataRange>>& sparseData, const ReadBackWindows* windows,
                         const std::function<void()>& serveWindow) const;
 
 private:

@@ -73,6 +73,7 @@ bool PassWriter::start(std::int64_t passes) {
     for (const NamedStream& stream : streams_)
         length += stream.size;
     counters_.lBytesTotal = passes * length;
+    passes_ = passes;
     const SysStatus opened = openHeldFile();
     if (!opened.ok())
         return fail(RunNotice::CannotOpen, opened.error);
@@ -176,7 +177,7 @@ bool PassWriter::overwritePass(const PassPlan& plan) {
         allBlocks += blocksFor(stream.size);
     const std::int64_t step = progressStepFor(allBlocks, plan.intensive);
     std::int64_t bytesBefore = 0;
-    if (!overwriteTarget(file_, length.value, spans, plan, step, bytesBefore))
+    if (!overwriteMainFile(length.value, spans, plan, step, bytesBefore))
         return false;
     // A hole at the end was not written, yet nothing of the file lay there.
     const std::int64_t spansEnd = spans.empty() ? 0 : spans.back().end * kBlock;
@@ -186,6 +187,20 @@ bool PassWriter::overwritePass(const PassPlan& plan) {
             return false;
     }
     return true;
+}
+
+// The last pass of a file written whole is read back window by window as it goes.
+bool PassWriter::overwriteMainFile(std::int64_t length, const std::vector<BlockSpan>& spans, const PassPlan& plan,
+                                   std::int64_t step, std::int64_t& bytesBefore) {
+    if (plan.passNumber == passes_ && readBackAllowed_ && !dataSpans_) {
+        readBack_ = std::make_unique<ReadBackWindows>(context_.files, plan.pattern);
+        windowsNow_ = readBack_.get();
+    }
+    const bool written = overwriteTarget(file_, length, spans, plan, step, bytesBefore);
+    windowsNow_ = nullptr;
+    if (readBack_)
+        readBack_->settle();
+    return written;
 }
 
 bool PassWriter::overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step,
@@ -267,6 +282,10 @@ bool PassWriter::writeBlocks(PassFile& file, BlockSpan span, std::int64_t length
             return (reasonOf(written.error) == Reason::NoRoom && done * kBlock + written.value >= length) ||
                    fail(RunNotice::CannotWrite, written.error);
         done += whole;
+        if (windowsNow_) {
+            if (const SysStatus read = windowsNow_->wrote(file.handle(), done * kBlock); !read.ok())
+                return fail(RunNotice::CannotWrite, read.error);
+        }
         serveIfDue();
     }
     return true;
@@ -283,6 +302,9 @@ SysResult<std::int64_t> PassWriter::writeBatch(PassFile& file, const unsigned ch
     auto written = files.writeBlocks(file.handle(), block, kBlockSize, count, offset);
     // Some devices refuse direct writes only when one comes; the run goes on through the cache.
     if (written.error == kDirectIoRefused && file.route() == WriteRoute::Direct) {
+        // The handle may change: no read of the old one may still run.
+        if (windowsNow_)
+            windowsNow_->settle();
         if (const SysStatus switched = file.useCache(); !switched.ok())
             return {written.value, switched.error};
         const std::int64_t whole = written.value / kBlock * kBlock;

@@ -3,12 +3,14 @@
 #include "core/ByteCounters.h"
 #include "core/CoreContext.h"
 #include "core/FilePin.h"
+#include "core/OverwriteProof.h"
 #include "core/PassFile.h"
 #include "core/ServingPace.h"
 #include "core/TransferPace.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +52,11 @@ public:
     // The stretches written where the file had holes; none where it was written whole.
     std::optional<std::vector<DataRange>> sparseData() const;
 
+    // Reads the last pass back while it is written, where the device serves that (see ReadBackWindows).
+    void readBackAlongside(bool allowed) { readBackAllowed_ = allowed; }
+    // What the last pass's windows read back; none where it was not read alongside.
+    const ReadBackWindows* readBack() const { return readBack_.get(); }
+
     unsigned char lastPattern() const { return lastPattern_; }
     const Failure& failure() const { return failure_; }
     void serveIfDue();
@@ -62,6 +69,8 @@ private:
     };
 
     bool overwritePass(const PassPlan& plan);
+    bool overwriteMainFile(std::int64_t length, const std::vector<BlockSpan>& spans, const PassPlan& plan,
+                           std::int64_t step, std::int64_t& bytesBefore);
     bool overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step, std::int64_t& bytesBefore);
     bool overwriteAtOwnLength(PassFile& file, std::int64_t length, unsigned char pattern);
     bool overwriteTarget(PassFile& file, std::int64_t length, const std::vector<BlockSpan>& spans, const PassPlan& plan,
@@ -93,6 +102,10 @@ private:
     TransferPace pace_;
     ServingPace serving_;
     Failure failure_;
+    std::int64_t passes_ = 1;
+    bool readBackAllowed_ = false;
+    std::unique_ptr<ReadBackWindows> readBack_;
+    ReadBackWindows* windowsNow_ = nullptr; // while the last pass writes the file itself
 };
 
 } // namespace kelvanter

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,13 @@ public:
     virtual SysStatus lockFolder(FileHandle folder) = 0;
 };
 
+// A read started by startDeviceRead: the result where it ran at once, else the system's own
+// record of the read in flight.
+struct DeviceRead {
+    SysResult<std::int64_t> result;
+    std::shared_ptr<void> inFlight;
+};
+
 // What the destruction of one file needs. After the lookup every query is made on the file held
 // open; only the pass's open and the names in the file's folder go by name.
 class DestructionServices : public virtual FolderServices {
@@ -301,6 +309,13 @@ public:
     // aligned to 4096 bytes; the bytes read, fewer only at the file's end.
     virtual SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                                    std::size_t size) = 0;
+    // The same read, run alongside whatever the caller does next (the next writes): started here,
+    // its result taken by awaitDeviceRead, which every started read must get. The buffer and the
+    // handle are the read's until then. Where the system cannot run it alongside, it runs here.
+    virtual DeviceRead startDeviceRead(FileHandle handle, std::int64_t offset, void* buffer, std::size_t size) {
+        return {readFromDevice(handle, offset, buffer, size), nullptr};
+    }
+    virtual SysResult<std::int64_t> awaitDeviceRead(DeviceRead& read) { return read.result; }
     // Cuts the open file to zero bytes and commits the cut to the device.
     virtual SysStatus cutToZero(FileHandle handle) = 0;
 

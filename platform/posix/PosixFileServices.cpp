@@ -12,12 +12,14 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <future>
 #include <linux/fs.h>
 #include <optional>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace kelvanter {
@@ -298,8 +300,9 @@ SysResult<std::int64_t> PosixFileServices::writeBlocks(FileHandle handle, const 
     return {done, 0};
 }
 
-SysResult<std::int64_t> PosixFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
-                                                          std::size_t size) {
+namespace {
+
+SysResult<std::int64_t> readPastCache(FileHandle handle, std::int64_t offset, void* buffer, std::size_t size) {
     // A FUSE driver reads through its own cache of the device: the device itself is read instead.
     if (const auto device = posix::readableDeviceUnder(handle))
         return posix::readMappedFromDevice(handle, *device, offset, buffer, size);
@@ -320,6 +323,35 @@ SysResult<std::int64_t> PosixFileServices::readFromDevice(FileHandle handle, std
         got += static_cast<std::size_t>(read);
     }
     return {static_cast<std::int64_t>(got), 0};
+}
+
+using ReadInFlight = std::future<SysResult<std::int64_t>>;
+
+} // namespace
+
+SysResult<std::int64_t> PosixFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
+                                                          std::size_t size) {
+    return readPastCache(handle, offset, buffer, size);
+}
+
+// On a thread of its own: pread and pwrite on one descriptor may run at once. Where no thread can
+// be had, the read runs here.
+DeviceRead PosixFileServices::startDeviceRead(FileHandle handle, std::int64_t offset, void* buffer, std::size_t size) {
+    try {
+        auto flight =
+            std::make_shared<ReadInFlight>(std::async(std::launch::async, readPastCache, handle, offset, buffer, size));
+        return {{0, 0}, flight};
+    } catch (const std::system_error&) {
+        return {readPastCache(handle, offset, buffer, size), nullptr};
+    }
+}
+
+SysResult<std::int64_t> PosixFileServices::awaitDeviceRead(DeviceRead& read) {
+    if (read.inFlight) {
+        read.result = std::static_pointer_cast<ReadInFlight>(read.inFlight)->get();
+        read.inFlight.reset();
+    }
+    return read.result;
 }
 
 SysStatus PosixFileServices::cutToZero(FileHandle handle) {

@@ -38,6 +38,8 @@ public:
                                         std::int64_t offset) override;
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override;
+    DeviceRead startDeviceRead(FileHandle handle, std::int64_t offset, void* buffer, std::size_t size) override;
+    SysResult<std::int64_t> awaitDeviceRead(DeviceRead& read) override;
     SysStatus cutToZero(FileHandle handle) override;
     SysResult<OverwriteHandle> reopenForOverwrite(FileHandle pinned) override;
     SysResult<std::vector<DataRange>> dataRangesOf(FileHandle handle) override;

@@ -1,4 +1,5 @@
 #include "core/OverwriteProof.h"
+#include "core/AlignedBytes.h"
 #include "support/CoreFixture.h"
 
 #include <functional>
@@ -189,6 +190,88 @@ TEST_F(OverwriteProofRun, AShortOrFailedReadBackIsNoProof) {
             << fault;
         EXPECT_EQ(shown.reports.at(0).doubts, (Doubts{{DoubtKind::ReadBackDiffers}})) << fault;
     }
+}
+
+// Where the device serves reads beside writes, the last pass is read back window by window while
+// it is written, each window once its flush has returned, so that no read comes from the device's
+// volatile cache. A block dropped or a read failed in any window, or in the tail read after the
+// pass, is no proof.
+TEST_F(OverwriteProofRun, AlongsideThePassEachWindowIsReadBackAfterItsFlush) {
+    constexpr std::int64_t kWindow = ReadBackWindows::kWindowBytes / 4096;
+    constexpr std::size_t kLength = 3 * ReadBackWindows::kWindowBytes + (2 << 20);
+    struct Case {
+        const char* where;
+        std::int64_t droppedBlock; // none below 0
+        int failedRead;            // the Nth read from the device; none at 0
+    };
+    const Case cases[] = {{"no fault", -1, 0},
+                          {"a block dropped in the first window", 10, 0},
+                          {"in a middle window", kWindow + 5, 0},
+                          {"in the last window", 2 * kWindow + 100, 0},
+                          {"in the tail read after the pass", 3 * kWindow + 10, 0},
+                          {"the first window's read fails", -1, 1},
+                          {"the second's", -1, 2},
+                          {"the third's", -1, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        InstrumentedFileServices faulty;
+        faulty.media = MediaKind::Unknown;
+        if (c.droppedBlock >= 0)
+            faulty.droppedBlocks = {c.droppedBlock, 1};
+        faulty.failReadBackAt = c.failedRead;
+        faulty.failReadBackWith = EIO;
+        const std::string path = writeSample(folder.file("f"), kLength);
+        auto target = DestructionTarget::lookUp(faulty, process, path);
+        ASSERT_TRUE(target.has_value());
+        if (!doubtsFrom(target->storage).empty())
+            GTEST_SKIP() << "the temporary folder's file system cannot be proven here";
+        RecordingDisplay shown;
+        ByteCounters counts;
+        const bool fault = c.droppedBlock >= 0 || c.failedRead > 0;
+        EXPECT_EQ(vesk(CoreContext{shown, shown, faulty, process, clock}, counts, std::move(*target), shown.modes()),
+                  fault ? Verdict::DeletedUnproven : Verdict::Destroyed);
+        if (fault) {
+            EXPECT_EQ(shown.reports.at(0).doubts, (Doubts{{DoubtKind::ReadBackDiffers}}));
+        }
+        std::int64_t flushedEnd = 0;
+        int readsBeforeTheLastFlush = 0;
+        for (const auto& step : faulty.deviceSteps) {
+            if (step.kind == InstrumentedFileServices::DeviceStep::Kind::Flush)
+                flushedEnd = step.end;
+            else
+                EXPECT_LE(step.end, flushedEnd) << "a read past what was flushed";
+        }
+        for (const auto& step : faulty.deviceSteps) {
+            if (step.kind == InstrumentedFileServices::DeviceStep::Kind::Flush && step.end == flushedEnd)
+                break;
+            readsBeforeTheLastFlush += step.kind == InstrumentedFileServices::DeviceStep::Kind::Read;
+        }
+        EXPECT_GE(readsBeforeTheLastFlush, fault ? 1 : 3) << "windows read while the pass went on";
+    }
+}
+
+// A read started to run beside the writes gives what a read from the device gives: the bytes at
+// its place, fewer at the file's end.
+TEST_F(OverwriteProofRun, AReadBesideTheWritesReadsWhatTheDeviceHolds) {
+    constexpr std::size_t kLength = 300000;
+    const std::string path = writeSample(folder.file("f"), kLength);
+    PlatformFileServices platform; // the test double reads at once
+    const auto pinned = platform.pin(path);
+    ASSERT_TRUE(pinned.ok());
+    const auto opened = platform.openForOverwrite(path, pinned.value.status.identity);
+    ASSERT_TRUE(opened.ok());
+    const std::vector<unsigned char> sample = sampleBytes(kLength);
+    const AlignedBytes buffer = alignedBytes(1 << 16);
+    for (const std::int64_t offset : {std::int64_t{0}, std::int64_t{12288}, std::int64_t{4096 * 70}}) {
+        DeviceRead read = platform.startDeviceRead(opened.value.handle, offset, buffer.get(), 1 << 16);
+        const auto got = platform.awaitDeviceRead(read);
+        const auto expected = std::min<std::int64_t>(1 << 16, static_cast<std::int64_t>(kLength) - offset);
+        ASSERT_TRUE(got.ok()) << offset;
+        ASSERT_EQ(got.value, expected) << offset;
+        EXPECT_TRUE(std::equal(buffer.get(), buffer.get() + expected, sample.begin() + offset)) << offset;
+    }
+    platform.close(opened.value.handle);
+    platform.unpin(pinned.value.handle);
 }
 
 TEST_F(OverwriteProofRun, OnThisDiskBothModesAreProvenAndCalledDestroyed) {

@@ -70,6 +70,7 @@ SysResult<std::int64_t> InstrumentedFileServices::writeBlocks(FileHandle handle,
         blocksWritten += count;
         written = writeAllButDropped(handle, block, blockSize, count, offset);
     }
+    writtenEnd_ = std::max(writtenEnd_, offset + written.value);
     if (afterWrite)
         afterWrite(blocksWritten);
     return written;
@@ -97,6 +98,8 @@ SysStatus InstrumentedFileServices::flushData(FileHandle handle) {
     if (++flushes == failFlushAt)
         return {EIO};
     const SysStatus flushed = PlatformFileServices::flushData(handle);
+    if (flushed.ok())
+        deviceSteps.push_back({DeviceStep::Kind::Flush, writtenEnd_});
     if (afterFlush && flushed.ok())
         afterFlush(flushes);
     return flushed;
@@ -128,6 +131,7 @@ SysResult<std::vector<Extent>> InstrumentedFileServices::extentsOf(FileHandle ha
 
 SysResult<std::int64_t> InstrumentedFileServices::readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                                                  std::size_t size) {
+    deviceSteps.push_back({DeviceStep::Kind::Read, offset + static_cast<std::int64_t>(size)});
     auto read = PlatformFileServices::readFromDevice(handle, offset, buffer, size);
     if (++readBacks_ == failReadBackAt)
         read = failReadBackWith != 0 ? SysResult<std::int64_t>{0, failReadBackWith}

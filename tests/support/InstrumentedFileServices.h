@@ -3,6 +3,7 @@
 #include "platform/PlatformServices.h"
 
 #include <functional>
+#include <optional>
 #include <set>
 
 namespace kelvanter::testing {
@@ -41,6 +42,8 @@ public:
     std::function<int(const std::string& from, const std::string& to)> renameRefusal;
     // A folder that keeps a deleted entry's name, as FAT's, exFAT's and NTFS's do.
     DeletedNames deletedNames = DeletedNames::Reused;
+    // What the device says it is made of, in place of this machine's answer.
+    std::optional<MediaKind> media;
     // Calls back before and after each rename in a held folder, with the names it moves.
     std::function<void(const std::string& from, const std::string& to)> beforeRename;
     // Calls back before each deletion of a name in a held folder.
@@ -60,6 +63,14 @@ public:
     int failReadBackWith = 0;
     // Files beside the file that stand in for its named streams, where the system has none to make.
     std::vector<std::string> streamFiles;
+
+    // The order of the flushes and the reads from the device: for each, the end of what the passes
+    // had written by the flush, or the end of the read.
+    struct DeviceStep {
+        enum class Kind { Flush, Read } kind;
+        std::int64_t end = 0;
+    };
+    std::vector<DeviceStep> deviceSteps;
 
     int opens = 0;
     int directOpens = 0;
@@ -82,6 +93,13 @@ public:
     SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override;
+    // At once, as a system without reads alongside: the faults and the order stay the test's.
+    DeviceRead startDeviceRead(FileHandle handle, std::int64_t offset, void* buffer, std::size_t size) override {
+        return DestructionServices::startDeviceRead(handle, offset, buffer, size);
+    }
+    SysResult<std::int64_t> awaitDeviceRead(DeviceRead& read) override {
+        return DestructionServices::awaitDeviceRead(read);
+    }
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path, const FileIdentity& expected) override;
     SysStatus resetAttributes(FileHandle pinned) override;
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
@@ -99,6 +117,7 @@ public:
         auto facts = PlatformFileServices::storageOf(handle, path);
         if (deletedNames != DeletedNames::Reused)
             facts.value.deletedNames = deletedNames;
+        facts.value.media = media.value_or(facts.value.media);
         return facts;
     }
     SysStatus flushFolder(FileHandle folder) override {
@@ -116,6 +135,7 @@ private:
     int extentQueries_ = 0;
     int readBacks_ = 0;
     FileHandle directHandle_ = kNoHandle;
+    std::int64_t writtenEnd_ = 0;
 };
 
 // One file that exists only as a length, for counter arithmetic on sizes no test should write.
