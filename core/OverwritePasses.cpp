@@ -34,7 +34,7 @@ public:
             return recover({RunNotice::CannotOpen, ENOENT});
         writer_ = std::make_unique<PassWriter>(context_, counters_, path_, target_->pin, file_);
         proof_.emplace(target_->storage, target_->pin.sizeAtLookup());
-        writer_->readBackAlongside(readsBackAlongside(target_->storage));
+        writer_->readBackAlongside(readsBackAlongside(context_.files, target_->storage));
         const bool written = intensive ? writer_->intensiveMode() : writer_->normalMode();
         return written || recover(writer_->failure());
     }

@@ -1,6 +1,7 @@
 #include "core/OverwriteProof.h"
 
 #include "core/AlignedBytes.h"
+#include "core/ServingPace.h"
 #include "core/TransferPace.h"
 
 #include <algorithm>
@@ -123,8 +124,8 @@ std::vector<DataRange> rangesToRead(const std::optional<std::vector<DataRange>>&
 
 } // namespace
 
-bool readsBackAlongside(const StorageView& storage) {
-    return !storage.facts.ok() || storage.facts.value.media != MediaKind::Rotating;
+bool readsBackAlongside(DestructionServices& files, const StorageView& storage) {
+    return files.readsAlongside() && (!storage.facts.ok() || storage.facts.value.media != MediaKind::Rotating);
 }
 
 SysStatus ReadBackWindows::wrote(FileHandle handle, std::int64_t end) {
@@ -148,6 +149,9 @@ SysStatus ReadBackWindows::wrote(FileHandle handle, std::int64_t end) {
 void ReadBackWindows::settle() {
     if (!inFlight_)
         return;
+    // Half the serving pace at a time, so that a slow read never keeps the window waiting long.
+    while (!files_.waitForDeviceRead(*inFlight_, kServeEveryMicroseconds / 2))
+        serve_();
     const auto read = files_.awaitDeviceRead(*inFlight_);
     inFlight_.reset();
     if (read.ok() && read.value >= reading_.length &&

@@ -35,9 +35,9 @@ bool freeSpaceHoldsOldCopies(const StorageView& storage);
 // Whether every byte of [0, length) that `before` placed on the device lies at the same place in `after`.
 bool stillInPlace(const std::vector<Extent>& before, const std::vector<Extent>& after, std::int64_t length);
 
-// Whether the last pass may be read back while it is written: not on a rotating disk, where the
-// reads between the writes cost seeks.
-bool readsBackAlongside(const StorageView& storage);
+// Whether the last pass may be read back while it is written: where the system reads beside its
+// caller, and not on a rotating disk, where the reads between the writes cost seeks.
+bool readsBackAlongside(DestructionServices& files, const StorageView& storage);
 
 // The last pass read back while it is written, window by window: each window once its flush has
 // returned, so that no read is served from the device's volatile cache, the read running while
@@ -46,7 +46,9 @@ class ReadBackWindows {
 public:
     static constexpr std::int64_t kWindowBytes = std::int64_t{8} << 20;
 
-    ReadBackWindows(DestructionServices& files, unsigned char pattern) : files_(files), pattern_(pattern) {}
+    // `serve` serves the window while a read keeps the pass waiting.
+    ReadBackWindows(DestructionServices& files, unsigned char pattern, std::function<void()> serve)
+        : files_(files), pattern_(pattern), serve_(std::move(serve)) {}
     ReadBackWindows(const ReadBackWindows&) = delete;
     ReadBackWindows& operator=(const ReadBackWindows&) = delete;
     ~ReadBackWindows() { settle(); }
@@ -63,6 +65,7 @@ public:
 private:
     DestructionServices& files_;
     unsigned char pattern_;
+    std::function<void()> serve_;
     AlignedBytes buffer_; // made with the first window: a small file never needs it
     std::optional<DeviceRead> inFlight_;
     DataRange reading_{};

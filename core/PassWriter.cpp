@@ -193,7 +193,7 @@ bool PassWriter::overwritePass(const PassPlan& plan) {
 bool PassWriter::overwriteMainFile(std::int64_t length, const std::vector<BlockSpan>& spans, const PassPlan& plan,
                                    std::int64_t step, std::int64_t& bytesBefore) {
     if (plan.passNumber == passes_ && readBackAllowed_ && !dataSpans_) {
-        readBack_ = std::make_unique<ReadBackWindows>(context_.files, plan.pattern);
+        readBack_ = std::make_unique<ReadBackWindows>(context_.files, plan.pattern, [this] { serveIfDue(); });
         windowsNow_ = readBack_.get();
     }
     const bool written = overwriteTarget(file_, length, spans, plan, step, bytesBefore);

@@ -316,6 +316,11 @@ public:
         return {readFromDevice(handle, offset, buffer, size), nullptr};
     }
     virtual SysResult<std::int64_t> awaitDeviceRead(DeviceRead& read) { return read.result; }
+    // Whether the read has ended within that many microseconds, so that awaitDeviceRead will not wait.
+    virtual bool waitForDeviceRead(DeviceRead&, std::int64_t) { return true; }
+    // Whether startDeviceRead runs a read beside its caller; where it does not, a read would hold
+    // the caller for as long as the device takes.
+    virtual bool readsAlongside() const { return false; }
     // Cuts the open file to zero bytes and commits the cut to the device.
     virtual SysStatus cutToZero(FileHandle handle) = 0;
 

@@ -7,6 +7,7 @@
 #include "platform/posix/PosixOpen.h"
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <csignal>
 #include <cstdio>
@@ -344,6 +345,12 @@ DeviceRead PosixFileServices::startDeviceRead(FileHandle handle, std::int64_t of
     } catch (const std::system_error&) {
         return {readPastCache(handle, offset, buffer, size), nullptr};
     }
+}
+
+bool PosixFileServices::waitForDeviceRead(DeviceRead& read, std::int64_t microseconds) {
+    return !read.inFlight ||
+           std::static_pointer_cast<ReadInFlight>(read.inFlight)->wait_for(std::chrono::microseconds(microseconds)) ==
+               std::future_status::ready;
 }
 
 SysResult<std::int64_t> PosixFileServices::awaitDeviceRead(DeviceRead& read) {

@@ -40,6 +40,8 @@ public:
                                            std::size_t size) override;
     DeviceRead startDeviceRead(FileHandle handle, std::int64_t offset, void* buffer, std::size_t size) override;
     SysResult<std::int64_t> awaitDeviceRead(DeviceRead& read) override;
+    bool waitForDeviceRead(DeviceRead& read, std::int64_t microseconds) override;
+    bool readsAlongside() const override { return true; }
     SysStatus cutToZero(FileHandle handle) override;
     SysResult<OverwriteHandle> reopenForOverwrite(FileHandle pinned) override;
     SysResult<std::vector<DataRange>> dataRangesOf(FileHandle handle) override;

@@ -283,6 +283,13 @@ DeviceRead Win32FileServices::startDeviceRead(FileHandle handle, std::int64_t of
     return {{0, ::GetLastError() == ERROR_HANDLE_EOF ? 0 : lastErrno()}, nullptr};
 }
 
+bool Win32FileServices::waitForDeviceRead(DeviceRead& read, std::int64_t microseconds) {
+    if (!read.inFlight)
+        return true;
+    const auto flight = std::static_pointer_cast<OverlappedRead>(read.inFlight);
+    return ::WaitForSingleObject(flight->position.hEvent, static_cast<DWORD>(microseconds / 1000)) == WAIT_OBJECT_0;
+}
+
 SysResult<std::int64_t> Win32FileServices::awaitDeviceRead(DeviceRead& read) {
     if (!read.inFlight)
         return read.result;

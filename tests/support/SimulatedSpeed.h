@@ -21,6 +21,9 @@ public:
         return InstrumentedFileServices::writeBlocks(handle, block, blockSize, count, offset);
     }
 
+    // One device, one thing at a time: the reads follow the pass, paced as its writes.
+    bool readsAlongside() const override { return false; }
+
     SysResult<std::int64_t> readFromDevice(FileHandle handle, std::int64_t offset, void* buffer,
                                            std::size_t size) override {
         reads.push_back(size);
