@@ -265,8 +265,7 @@ std::size_t utf16Length(const std::string& name) {
 
 bool isPlaceholderName(const std::string& name, const std::string& stem) {
     // FAT may show an 8.3 name in lower case (shortname=lower).
-    const auto sameLetter = [](char a, char b) { return std::toupper(static_cast<unsigned char>(a)) == b; };
-    return name.size() == stem.size() + 4 && std::equal(stem.begin(), stem.end(), name.begin(), sameLetter) &&
+    return name.size() == stem.size() + 4 && sameLetters(name.substr(0, stem.size()), stem) &&
            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(stem.size()), name.end(),
                        [](char c) { return c >= '0' && c <= '9'; });
 }
