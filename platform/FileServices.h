@@ -365,6 +365,7 @@ public:
     virtual SysResult<MetadataLog> metadataLogOf(const std::string& folder) = 0;
     // The space in bytes that the table of file records of the file system under the folder takes
     // (NTFS's $MFT), which grows only where no free record is left; EOPNOTSUPP where it cannot be read.
+    // Asked only of a file system known to be NTFS.
     virtual SysResult<std::int64_t> fileRecordsOf(const std::string& folder) = 0;
 };
 
