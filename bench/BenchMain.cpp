@@ -8,7 +8,7 @@
 #include "core/QuietDisplay.h"
 #include "platform/PlatformServices.h"
 #include "window/BoxStyles.h"
-#include "window/ListRun.h"
+#include "window/DestroyRun.h"
 
 #include <algorithm>
 #include <chrono>
@@ -181,9 +181,9 @@ int destroyList(const std::string& mode, const std::vector<std::string>& paths) 
     NoFileTraces traces;
     ByteCounters counters;
     std::int32_t seconds = 0;
-    ListRun list(window, window, files, process, clock, traces, counters, seconds);
+    DestroyRun run(window, window, files, process, clock, traces, counters, seconds);
     const auto start = std::chrono::steady_clock::now();
-    list.destroy(paths);
+    run.destroy(paths);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     const auto left = std::count_if(paths.begin(), paths.end(), [](const std::string& path) {
         struct stat status {};

@@ -4,6 +4,8 @@
 #include "core/ModDestroyFile.h"
 #include "platform/PathParts.h"
 
+#include <optional>
+
 namespace kelvanter {
 
 namespace {
@@ -34,18 +36,34 @@ DisposalResult disposalOf(const modDestroyFile::KillResult& killed, Doubts raise
     return {outcomeOf(killed.outcome), killed.fileAt, killed.strangerAt, killed.error, std::move(raised)};
 }
 
-// Whether another file now stands under the path: a program saved a new version over it.
-bool nameTakenByAnother(DestructionServices& files, const std::string& path) {
-    const char* separators = files.pathSeparators();
-    const HeldFolder folder(files, pathParts::folderOf(path, separators));
-    return folder.isOpen() && folder.identityOf(pathParts::nameOf(path, separators)).ok();
+// Whether another file now stands under the name: a program saved a new version over it.
+bool nameTakenByAnother(DestructionServices& files, const FileName& at) {
+    const HeldFolder folder = HeldFolder::borrowing(files, at.folder);
+    return folder.isOpen() && folder.identityOf(at.name).ok();
 }
 
 // The file's last name is gone: its emptied blocks go back to the file system all the same.
 DisposalResult nameGone(DestructionServices& files, HeldFile& file) {
     modDestroyFile::TruncateFile(files, file.written.handle());
     file.written.close();
-    return {nameTakenByAnother(files, file.path) ? DisposalOutcome::NewFileUnderName : DisposalOutcome::Vanished};
+    return {nameTakenByAnother(files, file.at) ? DisposalOutcome::NewFileUnderName : DisposalOutcome::Vanished};
+}
+
+// The file's other names the user chose go first, while it is still held; the first that stays, if any.
+// `nameKept`: one of their names could not be written over in its folder.
+std::optional<modDestroyFile::KillResult> killOtherNames(const CoreContext& context, HeldFile& file, bool& nameKept) {
+    std::optional<modDestroyFile::KillResult> stays;
+    for (const FileName& other : file.otherNames) {
+        auto killed = modDestroyFile::RenameAndKill(context.files, context.process, context.clock, other, file.pin,
+                                                    file.deletedNames, false);
+        nameKept |= killed.nameKept;
+        if (killed.outcome == modDestroyFile::KillOutcome::Deleted || stays)
+            continue;
+        if (killed.fileAt.empty() && killed.outcome != modDestroyFile::KillOutcome::DeletionUnflushed)
+            killed.fileAt = other.path;
+        stays = std::move(killed);
+    }
+    return stays;
 }
 
 // What another program did to the file since the passes: wrote past their end, or holds it open
@@ -84,9 +102,15 @@ DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
     Doubts raised = writesByOthers(context, file, grown);
     if (!cut)
         return {DisposalOutcome::TruncateFailed, {}, {}, 0, std::move(raised)};
-    return disposalOf(
-        modDestroyFile::RenameAndKill(files, context.process, context.clock, file.path, file.pin, file.deletedNames),
-        std::move(raised), file.namesLogged);
+    bool otherNameKept = false;
+    const auto otherStays = killOtherNames(context, file, otherNameKept);
+    auto killed =
+        modDestroyFile::RenameAndKill(files, context.process, context.clock, file.at, file.pin, file.deletedNames);
+    killed.nameKept |= otherNameKept;
+    // Gone under its own name, yet still under another the user chose: that one is where it lies.
+    if (otherStays && killed.outcome == modDestroyFile::KillOutcome::Deleted)
+        killed = *otherStays;
+    return disposalOf(killed, std::move(raised), file.namesLogged);
 }
 
 } // namespace kelvanter

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/CoreContext.h"
+#include "core/FileName.h"
 #include "core/FilePin.h"
 #include "core/PassFile.h"
 
 #include <string>
+#include <vector>
 
 namespace kelvanter {
 
@@ -36,7 +38,8 @@ inline constexpr int kMaxAttributeResets = 3;
 
 // The file the disposal works on: held since its lookup, and still open from the passes.
 struct HeldFile {
-    const std::string& path; // as the file system names it
+    const FileName& at;                      // its name in the folder the run holds
+    const std::vector<FileName>& otherNames; // its other names the user chose too
     FilePin& pin;
     PassFile& written;
     std::int64_t overwrittenEnd = 0;                  // how far the passes overwrote it

@@ -14,7 +14,15 @@ bool namesNoFile(int error) {
 } // namespace
 
 FilePin::Lookup FilePin::lookUp(DestructionServices& files, const std::string& path, HiddenFiles hidden) {
-    const auto pinned = files.pin(path);
+    return held(files, files.pin(path), hidden);
+}
+
+FilePin::Lookup FilePin::lookUpAt(DestructionServices& files, FileHandle folder, const std::string& name,
+                                  HiddenFiles hidden) {
+    return held(files, files.pinAt(folder, name), hidden);
+}
+
+FilePin::Lookup FilePin::held(DestructionServices& files, const SysResult<PinnedEntry>& pinned, HiddenFiles hidden) {
     if (!pinned.ok())
         return {std::nullopt, namesNoFile(pinned.error) ? 0 : pinned.error};
     FilePin pin(files, pinned.value.handle, pinned.value.status);

@@ -21,6 +21,9 @@ public:
     // hidden one only where admitted.
     static Lookup lookUp(DestructionServices& files, const std::string& path,
                          HiddenFiles hidden = HiddenFiles::Admitted);
+    // The same for the name in the held folder.
+    static Lookup lookUpAt(DestructionServices& files, FileHandle folder, const std::string& name,
+                           HiddenFiles hidden = HiddenFiles::Admitted);
     static std::optional<FilePin> of(DestructionServices& files, const std::string& path,
                                      HiddenFiles hidden = HiddenFiles::Admitted);
 
@@ -40,6 +43,7 @@ public:
 private:
     FilePin(DestructionServices& files, FileHandle handle, const EntryStatus& status)
         : files_(files), handle_(handle), status_(status) {}
+    static Lookup held(DestructionServices& files, const SysResult<PinnedEntry>& pinned, HiddenFiles hidden);
 
     DestructionServices& files_;
     FileHandle handle_;

@@ -16,55 +16,60 @@ constexpr int kDeepest = 128; // no tree a user keeps goes deeper; a loop or a t
 
 class TreeWalk {
 public:
-    TreeWalk(FolderTree& tree, std::uint64_t device, const char* separators)
-        : tree_(tree), device_(device), separators_(separators) {}
+    TreeWalk(FolderTree& tree, HeldFolders& folders, std::uint64_t device)
+        : tree_(tree), folders_(folders), device_(device) {}
 
-    void walk(HeldFolder& folder, const std::string& path, int depth) {
+    void walk(HeldFolders::Id id, int depth) {
+        const auto held = folders_.hold(id);
+        if (!held.ok())
+            return leave(folders_.path(id), LeftBecause::Unreadable, held.error);
+        const HeldFolder folder = HeldFolder::borrowing(folders_.files(), held.value);
         std::vector<std::string> names = folder.names();
         std::sort(names.begin(), names.end());
         for (const std::string& name : names)
-            take(folder, path, name, depth);
+            take(id, name, depth);
+        folders_.letGoBeyondBudget(id);
     }
 
 private:
-    void take(HeldFolder& folder, const std::string& path, const std::string& name, int depth) {
-        const std::string entry = pathParts::joined(path, name, separators_);
-        const auto status = folder.statusOf(name);
+    void take(HeldFolders::Id id, const std::string& name, int depth) {
+        const std::string entry = pathParts::joined(folders_.path(id), name, folders_.files().pathSeparators());
+        const auto held = folders_.hold(id);
+        const auto status =
+            held.ok() ? folders_.files().statusAt(held.value, name) : SysResult<EntryStatus>{{}, held.error};
         if (!status.ok())
             return leave(entry, LeftBecause::Unreadable, status.error);
         switch (status.value.kind) {
         case EntryKind::Regular:
             if (status.value.identity.device != device_)
                 return leave(entry, LeftBecause::OtherFileSystem);
-            tree_.files.push_back(entry);
+            tree_.files.push_back({id, name, status.value.identity});
             return;
         case EntryKind::Symlink:
             return leave(entry, LeftBecause::SymbolicLink);
         case EntryKind::Other:
             return leave(entry, LeftBecause::NoRegularFile);
         case EntryKind::Directory:
-            return enter(folder, entry, name, status.value.identity, depth);
+            return enter(id, entry, name, status.value.identity, depth);
         }
     }
 
-    // `entry`: the folder's path, `name` in `folder`.
-    void enter(HeldFolder& folder, const std::string& entry, const std::string& name, const FileIdentity& named,
+    void enter(HeldFolders::Id parent, const std::string& entry, const std::string& name, const FileIdentity& named,
                int depth) {
         if (named.device != device_)
             return leave(entry, LeftBecause::OtherFileSystem);
         if (depth >= kDeepest)
             return leave(entry, LeftBecause::TooDeep);
-        HeldFolder inner(folder, name);
-        if (!inner.isOpen())
-            return leave(entry, LeftBecause::Unreadable, inner.openError());
-        const auto held = inner.identity();
-        if (!held.ok() || held.value != named)
-            return leave(entry, LeftBecause::Unreadable, held.ok() ? kFileReplaced : held.error);
-        const auto mounted = inner.isMountRoot();
-        if (mounted.value)
+        const auto inner = folders_.beneath(parent, name, named);
+        if (!inner.ok())
+            return leave(entry, LeftBecause::Unreadable, inner.error);
+        const auto held = folders_.hold(inner.value);
+        if (held.ok() && folders_.files().isMountRoot(held.value).value) {
+            folders_.release(inner.value);
             return leave(entry, LeftBecause::MountPoint);
-        walk(inner, entry, depth + 1);
-        tree_.folders.push_back({pathParts::folderOf(entry, separators_), name, named});
+        }
+        walk(inner.value, depth + 1);
+        tree_.folders.push_back(inner.value);
     }
 
     void leave(const std::string& path, LeftBecause because, int error = 0) {
@@ -72,23 +77,29 @@ private:
     }
 
     FolderTree& tree_;
+    HeldFolders& folders_;
     std::uint64_t device_;
-    const char* separators_;
 };
 
 // One folder's removal, by its name in its parent held open, while that names the folder walked.
-std::optional<LeftEntry> removeFolder(FolderServices& files, ProcessServices& process, const FolderTree::Folder& folder,
-                                      const char* separators) {
-    const std::string path = pathParts::joined(folder.parent, folder.name, separators);
-    HeldFolder parent(files, folder.parent);
-    if (!parent.isOpen() || !parent.names(folder.name, folder.identity))
-        return LeftEntry{path, LeftBecause::NotRemoved, parent.openError()};
-    const auto facts = files.storageOf(parent.handle(), folder.parent);
+std::optional<LeftEntry> removeFolder(HeldFolders& folders, ProcessServices& process, HeldFolders::Id id) {
+    const std::string& path = folders.path(id);
+    const auto parentId = folders.parent(id);
+    if (!parentId)
+        return LeftEntry{path, LeftBecause::NotRemoved};
+    const auto held = folders.hold(*parentId);
+    if (!held.ok())
+        return LeftEntry{path, LeftBecause::NotRemoved, held.error};
+    HeldFolder parent = HeldFolder::borrowing(folders.files(), held.value);
+    const std::string& name = folders.name(id);
+    if (!parent.names(name, folders.identity(id)))
+        return LeftEntry{path, LeftBecause::Swapped};
+    const auto facts = folders.files().storageOf(held.value, folders.path(*parentId));
     const auto renamed = modDestroyFile::overwriteNameSlots(
-        parent, folder.name, folder.identity, facts.ok() ? facts.value.deletedNames : DeletedNames::Reused,
-        {process, folder.parent});
+        parent, name, folders.identity(id), facts.ok() ? facts.value.deletedNames : DeletedNames::Reused,
+        {process, folders.path(*parentId)});
     if (renamed.swapped)
-        return LeftEntry{path, LeftBecause::NotRemoved, kFileReplaced};
+        return LeftEntry{path, LeftBecause::Swapped};
     const SysStatus removed = parent.removeFolder(renamed.name);
     if (removed.ok())
         return renamed.complete ? std::nullopt : std::optional<LeftEntry>(LeftEntry{path, LeftBecause::NameKept});
@@ -98,26 +109,20 @@ std::optional<LeftEntry> removeFolder(FolderServices& files, ProcessServices& pr
 
 } // namespace
 
-FolderTree treeBeneath(FolderServices& files, const std::string& folder, const FileIdentity& identity,
-                       const char* separators) {
+FolderTree treeBeneath(HeldFolders& folders, HeldFolders::Id root) {
     FolderTree tree;
-    tree.root = folder;
-    HeldFolder root(files, folder);
-    const auto held = root.isOpen() ? root.identity() : SysResult<FileIdentity>{{}, root.openError()};
-    if (!held.ok() || held.value != identity) {
-        tree.left.push_back({folder, LeftBecause::Unreadable, held.ok() ? kFileReplaced : held.error});
-        return tree;
-    }
-    TreeWalk(tree, identity.device, separators).walk(root, folder, 0);
-    tree.folders.push_back({pathParts::folderOf(folder, separators), pathParts::nameOf(folder, separators), identity});
+    tree.root = folders.path(root);
+    TreeWalk(tree, folders, folders.identity(root).device).walk(root, 0);
+    tree.folders.push_back(root);
     return tree;
 }
 
-std::vector<LeftEntry> removeFolders(FolderServices& files, ProcessServices& process, const FolderTree& tree,
-                                     const char* separators) {
+std::vector<LeftEntry> removeFolders(HeldFolders& folders, ProcessServices& process, const FolderTree& tree) {
     std::vector<LeftEntry> stay;
-    for (const FolderTree::Folder& folder : tree.folders) {
-        if (auto left = removeFolder(files, process, folder, separators))
+    for (const HeldFolders::Id id : tree.folders) {
+        // The folder itself is let go first: FAT frees a removed folder's cluster only once nothing holds it.
+        folders.release(id);
+        if (auto left = removeFolder(folders, process, id))
             stay.push_back(*left);
     }
     return stay;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/HeldFolders.h"
 #include "platform/FileServices.h"
 
 #include <string>
@@ -16,8 +17,9 @@ enum class LeftBecause {
     Unreadable, // a folder that could not be opened or listed
     TooDeep,
     NotEmpty,   // a folder that kept entries after its files were destroyed
-    NotRemoved, // a folder whose removal failed or whose name came to name another
+    NotRemoved, // a folder whose removal failed
     NameKept,   // a folder removed, whose name its parent may still hold: it could not be written over there
+    Swapped,    // the name came to name something else than the walk found there: that is left as it is
 };
 
 struct LeftEntry {
@@ -27,27 +29,27 @@ struct LeftEntry {
 };
 
 // What a folder given for destruction stands for: the regular files beneath it, depth first,
-// never through a link, never into another file system or a mount point; the folders to remove
-// once those are gone, deepest first, the given one last; and what is left, with why.
+// never through a link, never into another file system or a mount point, each as the walk found it
+// in its held folder; the folders to remove once those are gone, deepest first, the given one last;
+// and what is left, with why.
 struct FolderTree {
-    struct Folder {
-        std::string parent; // the path of the folder holding it
+    struct File {
+        HeldFolders::Id folder;
         std::string name;
-        FileIdentity identity;
+        FileIdentity identity; // what the walk found under the name
     };
     std::string root; // the folder given
-    std::vector<std::string> files;
-    std::vector<Folder> folders;
+    std::vector<File> files;
+    std::vector<HeldFolders::Id> folders;
     std::vector<LeftEntry> left;
 };
 
-FolderTree treeBeneath(FolderServices& files, const std::string& folder, const FileIdentity& identity,
-                       const char* separators);
+// The tree beneath the held folder. Folders the budget has no room for are let go once walked.
+FolderTree treeBeneath(HeldFolders& folders, HeldFolders::Id root);
 
-// Removes the tree's folders, deepest first, each only while its name still names the folder
-// walked; where its parent keeps deleted names (FAT, exFAT, NTFS) the name is first written over
-// there, as a file's is. What stays, or whose name may, is returned.
-std::vector<LeftEntry> removeFolders(FolderServices& files, ProcessServices& process, const FolderTree& tree,
-                                     const char* separators);
+// Removes the tree's folders, deepest first, each by its name in its held parent and only while
+// that still names the folder walked; where its parent keeps deleted names (FAT, exFAT, NTFS) the
+// name is first written over there, as a file's is. What stays, or whose name may, is returned.
+std::vector<LeftEntry> removeFolders(HeldFolders& folders, ProcessServices& process, const FolderTree& tree);
 
 } // namespace kelvanter

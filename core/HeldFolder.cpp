@@ -11,8 +11,15 @@ HeldFolder::HeldFolder(HeldFolder& parent, const std::string& name)
     : HeldFolder(parent.files_, parent.isOpen() ? parent.files_.openFolderAt(parent.handle_, name)
                                                 : SysResult<FileHandle>{kNoHandle, parent.openError_}) {}
 
+HeldFolder HeldFolder::borrowing(FolderServices& files, FileHandle handle) {
+    HeldFolder folder(files, SysResult<FileHandle>{handle, handle == kNoHandle ? EBADF : 0});
+    folder.owned_ = false;
+    return folder;
+}
+
 HeldFolder::HeldFolder(HeldFolder&& other) noexcept
-    : files_(other.files_), handle_(other.handle_), openError_(other.openError_), flushFailed_(other.flushFailed_) {
+    : files_(other.files_), handle_(other.handle_), openError_(other.openError_), flushFailed_(other.flushFailed_),
+      owned_(other.owned_) {
     other.handle_ = kNoHandle;
 }
 
@@ -27,7 +34,7 @@ std::optional<HeldFolder> HeldFolder::makePrivate(const std::string& name, int* 
 }
 
 void HeldFolder::close() {
-    if (handle_ != kNoHandle)
+    if (handle_ != kNoHandle && owned_)
         files_.close(handle_);
     handle_ = kNoHandle;
 }

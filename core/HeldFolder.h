@@ -17,6 +17,9 @@ public:
     HeldFolder(FolderServices& files, const std::string& path);
     // The folder of that name in `parent`, never through a link; check isOpen().
     HeldFolder(HeldFolder& parent, const std::string& name);
+    // A folder held elsewhere (a list's), worked in here and left open: its flushes are counted
+    // here alone.
+    static HeldFolder borrowing(FolderServices& files, FileHandle handle);
     HeldFolder(HeldFolder&& other) noexcept;
     HeldFolder& operator=(HeldFolder&&) = delete;
     ~HeldFolder() { close(); }
@@ -77,6 +80,7 @@ private:
     FileHandle handle_ = kNoHandle;
     int openError_ = 0;
     bool flushFailed_ = false;
+    bool owned_ = true;
 };
 
 } // namespace kelvanter

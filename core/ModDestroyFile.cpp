@@ -101,10 +101,11 @@ namespace {
 // goes under its own name rather than stay.
 // `at` is where the name lies, `own` whether it is the file's own.
 KillResult deleteUnderItsName(HeldFolder& folder, const std::string& name, const std::string& at, bool own,
-                              FilePin& pin) {
+                              FilePin& pin, bool lastName) {
     if (!folder.names(name, pin.identity()))
         return {KillOutcome::Replaced, {}, at};
-    pin.release();
+    if (lastName)
+        pin.release();
     if (const SysStatus removed = folder.remove(name); !removed.ok())
         return {KillOutcome::DeleteFailed, own ? std::string() : at, {}, removed.error};
     return {folder.everyChangeFlushed() ? KillOutcome::Deleted : KillOutcome::DeletionUnflushed};
@@ -117,6 +118,7 @@ struct FileFolder {
     const std::string& filePath; // the file's own
     const char* separators;
     DeletedNames kept; // how the folder keeps deleted names
+    bool lastName;     // the file is let go before the deletion; else another of its names follows
     std::string at(const std::string& name) const { return pathParts::joined(path, name, separators); }
 };
 
@@ -154,7 +156,7 @@ KillResult moveAsideAndDelete(DestructionServices& files, ProcessServices& proce
         dropAside();
         if (folder.othersMayTakeNames())
             return {KillOutcome::LeftEmptied, inFolder(name)};
-        return deleteUnderItsName(folder, name, inFolder(name), name == ownName, pin);
+        return deleteUnderItsName(folder, name, inFolder(name), name == ownName, pin, in.lastName);
     }
     // Any other refusal (a sticky folder, a read-only one) leaves the emptied file where it is.
     if (!moved.ok()) {
@@ -174,7 +176,8 @@ KillResult moveAsideAndDelete(DestructionServices& files, ProcessServices& proce
     if (!aside && folder.othersMayTakeNames())
         return {KillOutcome::LeftEmptied, temporaryPath};
     // A file still held open is only marked for deletion on Windows, its name still there.
-    pin.release();
+    if (in.lastName)
+        pin.release();
     if (const SysStatus removed = target.remove(temporary); !removed.ok()) {
         if (record)
             record->keep(); // the emptied file stays in the private folder, for a later start
@@ -190,25 +193,26 @@ KillResult moveAsideAndDelete(DestructionServices& files, ProcessServices& proce
 
 } // namespace
 
-KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
-                         FilePin& pin, DeletedNames kept) {
+KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const FileName& at,
+                         FilePin& pin, DeletedNames kept, bool lastName) {
     // The date first, then the time: never in the order a compiler happens to choose.
     const CalendarDay date = clock.currentDate();
     const ClockReading time = clock.currentTime();
     const std::string temporary = TemporaryName(date, time);
     const char* separators = files.pathSeparators();
+    const std::string& path = at.path;
     const std::string folderPath = pathParts::folderOf(path, separators);
-    HeldFolder folder(files, folderPath);
+    HeldFolder folder = HeldFolder::borrowing(files, at.folder);
     if (!folder.isOpen())
         return {KillOutcome::RenameFailed, {}, {}, folder.openError()};
-    const std::string ownName = pathParts::nameOf(path, separators);
+    const std::string& ownName = at.name;
     // Whatever the name names now, if not the held file, is left as it is.
     const auto named = folder.identityOf(ownName);
     if (!named.ok())
         return {KillOutcome::RenameFailed, {}, {}, named.error};
     if (named.value != pin.identity())
         return {KillOutcome::Replaced, {}, path};
-    const FileFolder in{folder, folderPath, path, separators, kept};
+    const FileFolder in{folder, folderPath, path, separators, kept, lastName};
     const OverwrittenName churned = overwriteNameSlots(folder, ownName, pin.identity(), kept, {process, folderPath});
     if (churned.swapped)
         return {

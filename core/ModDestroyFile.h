@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileName.h"
 #include "core/FilePin.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
@@ -50,7 +51,9 @@ struct KillResult {
 // leaves the emptied file under its own name.
 // While the private folder stands, the state folder has a record of it: a kill leaves nothing that a
 // start would not find.
-KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const std::string& path,
-                         FilePin& pin, DeletedNames kept = DeletedNames::Reused);
+// `at` names the file in the folder the run holds. Where `lastName` is false, the file keeps being
+// held: another of its names goes after this one.
+KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, Clock& clock, const FileName& at,
+                         FilePin& pin, DeletedNames kept = DeletedNames::Reused, bool lastName = true);
 
 } // namespace kelvanter::modDestroyFile

@@ -3,6 +3,8 @@
 #include "core/AttributeWipe.h"
 #include "core/Disposal.h"
 #include "core/PassFile.h"
+#include "platform/PathParts.h"
+#include "platform/Reasons.h"
 
 #include <memory>
 
@@ -32,7 +34,7 @@ public:
         }
         if (!target_)
             return recover({RunNotice::CannotOpen, ENOENT});
-        writer_ = std::make_unique<PassWriter>(context_, counters_, path_, target_->pin, file_);
+        writer_ = std::make_unique<PassWriter>(context_, counters_, target_->at, target_->pin, file_);
         proof_.emplace(target_->storage, target_->pin.sizeAtLookup());
         writer_->readBackAlongside(readsBackAlongside(context_.files, target_->storage));
         const bool written = intensive ? writer_->intensiveMode() : writer_->normalMode();
@@ -52,7 +54,7 @@ public:
             unproven.push_back({DoubtKind::AttributesKept, joined(kept)});
         const auto& facts = target_->storage.facts;
         const DisposalResult disposal =
-            vesk_total(context_, {path_, target_->pin, file_, writer_->overwrittenEnd(),
+            vesk_total(context_, {target_->at, target_->otherNames, target_->pin, file_, writer_->overwrittenEnd(),
                                   facts.ok() ? facts.value.deletedNames : DeletedNames::Reused,
                                   facts.ok() && facts.value.namesInSystemLog});
         target_.reset();
@@ -94,14 +96,26 @@ Verdict runOn(const CoreContext& context, ByteCounters& counters, const std::str
 
 } // namespace
 
-DestructionTarget::Lookup DestructionTarget::find(DestructionServices& files, ProcessServices& process,
-                                                  const std::string& path, HiddenFiles hidden) {
-    FilePin::Lookup found = FilePin::lookUp(files, path, hidden);
+DestructionTarget::Lookup DestructionTarget::findAt(DestructionServices& files, ProcessServices& process,
+                                                    const FileName& name, HiddenFiles hidden) {
+    FilePin::Lookup found = FilePin::lookUpAt(files, name.folder, name.name, hidden);
     if (!found.pin)
         return {std::nullopt, found.error};
     // Asked once: the doubt, the proof and the remedy after the run all come from these answers.
-    StorageView storage = StorageView::of(files, process, *found.pin, path);
-    return {DestructionTarget{path, std::move(*found.pin), std::move(storage)}, 0};
+    StorageView storage = StorageView::of(files, process, *found.pin, name.path);
+    return {DestructionTarget{name.path, name, {}, std::nullopt, std::move(*found.pin), std::move(storage)}, 0};
+}
+
+DestructionTarget::Lookup DestructionTarget::find(DestructionServices& files, ProcessServices& process,
+                                                  const std::string& path, HiddenFiles hidden) {
+    const char* separators = files.pathSeparators();
+    HeldFolder folder(files, pathParts::folderOf(path, separators));
+    if (!folder.isOpen())
+        return {std::nullopt, reasonOf(folder.openError()) == Reason::NoFileThere ? 0 : folder.openError()};
+    Lookup found = findAt(files, process, {folder.handle(), pathParts::nameOf(path, separators), path}, hidden);
+    if (found.target)
+        found.target->ownFolder.emplace(std::move(folder));
+    return found;
 }
 
 std::optional<DestructionTarget> DestructionTarget::lookUp(DestructionServices& files, ProcessServices& process,

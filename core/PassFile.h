@@ -12,8 +12,8 @@ struct alignas(kBlockSize) PatternBlock {
     std::array<unsigned char, kBlockSize> bytes;
 };
 
-// The file (or a named stream) the passes write, opened once by name and checked to be the held
-// file, written straight to the device where its file system takes that, else through the cache.
+// The file (or a named stream) the passes write, opened once by its name in its held folder and
+// checked to be the held file, written straight to the device where its file system takes that, else through the cache.
 // Closed however the run ends; an explicit close reports its result.
 class PassFile {
 public:
@@ -25,10 +25,8 @@ public:
             files_.close(handle_);
     }
 
-    SysStatus open(const std::string& path, const FileIdentity& identity) {
-        path_ = path;
-        identity_ = identity;
-        const auto opened = files_.openForOverwrite(path, identity);
+    SysStatus openAt(FileHandle folder, const std::string& name, const FileIdentity& identity) {
+        const auto opened = files_.openForOverwriteAt(folder, name, identity);
         handle_ = opened.ok() ? opened.value.handle : kNoHandle;
         route_ = opened.value.route;
         return {opened.error};
@@ -44,7 +42,7 @@ public:
     SysStatus useCache() {
         if (route_ == WriteRoute::Buffered)
             return {};
-        const auto switched = files_.writeThroughCache(handle_, path_, identity_);
+        const auto switched = files_.writeThroughCache(handle_);
         handle_ = switched.value;
         route_ = WriteRoute::Buffered;
         return {switched.error};
@@ -60,8 +58,6 @@ public:
 
 private:
     DestructionServices& files_;
-    std::string path_;
-    FileIdentity identity_;
     FileHandle handle_ = kNoHandle;
     WriteRoute route_ = WriteRoute::Direct;
 };

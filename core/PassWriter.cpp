@@ -62,12 +62,12 @@ std::unique_ptr<PatternBlock> blockOf(unsigned char pattern) {
 
 } // namespace
 
-PassWriter::PassWriter(const CoreContext& context, ByteCounters& counters, const std::string& path, const FilePin& pin,
+PassWriter::PassWriter(const CoreContext& context, ByteCounters& counters, const FileName& at, const FilePin& pin,
                        PassFile& file)
-    : context_(context), counters_(counters), path_(path), pin_(pin), file_(file), serving_(context.clock) {}
+    : context_(context), counters_(counters), at_(at), pin_(pin), file_(file), serving_(context.clock) {}
 
 bool PassWriter::start(std::int64_t passes) {
-    const auto streams = context_.files.namedStreamsOf(path_, pin_.identity());
+    const auto streams = context_.files.namedStreamsOf(at_.path, pin_.identity());
     streams_ = streams.ok() ? streams.value : std::vector<NamedStream>{};
     std::int64_t length = pin_.sizeAtLookup();
     for (const NamedStream& stream : streams_)
@@ -119,7 +119,7 @@ std::vector<PassWriter::BlockSpan> PassWriter::spansFor(std::int64_t length) con
 // By its name, where that still names the held file; through the pin where another program
 // deleted the name after the lookup, for the content is still there.
 SysStatus PassWriter::openHeldFile() {
-    const SysStatus byName = file_.open(path_, pin_.identity());
+    const SysStatus byName = file_.openAt(at_.folder, at_.name, pin_.identity());
     if (byName.ok())
         return byName;
     const auto status = context_.files.statusOf(pin_.handle());
@@ -206,7 +206,9 @@ bool PassWriter::overwriteMainFile(std::int64_t length, const std::vector<BlockS
 bool PassWriter::overwriteStream(NamedStream& stream, const PassPlan& plan, std::int64_t step,
                                  std::int64_t& bytesBefore) {
     PassFile file(context_.files);
-    if (const SysStatus opened = file.open(stream.path, pin_.identity()); !opened.ok())
+    // "brief.txt:geheim", in the file's own folder.
+    const std::string name = at_.name + stream.path.substr(std::min(at_.path.size(), stream.path.size()));
+    if (const SysStatus opened = file.openAt(at_.folder, name, pin_.identity()); !opened.ok())
         return fail(RunNotice::CannotOpen, opened.error);
     const auto length = context_.files.lengthOf(file.handle());
     if (!length.ok())

@@ -2,6 +2,7 @@
 
 #include "core/ByteCounters.h"
 #include "core/CoreContext.h"
+#include "core/FileName.h"
 #include "core/FilePin.h"
 #include "core/OverwriteProof.h"
 #include "core/PassFile.h"
@@ -36,7 +37,7 @@ public:
         int error = 0;
     };
 
-    PassWriter(const CoreContext& context, ByteCounters& counters, const std::string& path, const FilePin& pin,
+    PassWriter(const CoreContext& context, ByteCounters& counters, const FileName& at, const FilePin& pin,
                PassFile& file);
 
     // Sets the run's total for `passes` passes from the length at the lookup, and opens the file.
@@ -88,7 +89,7 @@ private:
 
     const CoreContext& context_;
     ByteCounters& counters_;
-    const std::string& path_;
+    const FileName& at_;
     const FilePin& pin_;
     PassFile& file_;
     std::vector<NamedStream> streams_;

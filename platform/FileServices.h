@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PathParts.h"
 #include "platform/SysResult.h"
 
 #include <cerrno>
@@ -266,12 +267,21 @@ struct DeviceRead {
 // open; only the pass's open and the names in the file's folder go by name.
 class DestructionServices : public virtual FolderServices {
 public:
-    // Holds the entry at the path itself (never through a link) and says what it is. Anything but
-    // a regular file is refused (kNotARegularFile) without being opened, and so is a file that is
-    // mounted on the path from elsewhere (kMountPoint); ENOENT or ENOTDIR when nothing is there.
-    // While it is held its inode stays allocated, so no file created later can take over its
-    // identity.
-    virtual SysResult<PinnedEntry> pin(const std::string& path) = 0;
+    // Holds the entry of that name in the held folder itself (never through a link) and says what
+    // it is. Anything but a regular file is refused (kNotARegularFile, with what it is) without being
+    // opened, and so is a file that is mounted on the name from elsewhere (kMountPoint); ENOENT when
+    // nothing is there. While it is held its inode stays allocated, so no file created later can take
+    // over its identity.
+    virtual SysResult<PinnedEntry> pinAt(FileHandle folder, const std::string& name) = 0;
+    // The same for the path: its folder opened for the moment, the name looked up in it.
+    SysResult<PinnedEntry> pin(const std::string& path) {
+        const auto folder = openFolder(pathParts::folderOf(path, pathSeparators()));
+        if (!folder.ok())
+            return {{}, folder.error};
+        auto pinned = pinAt(folder.value, pathParts::nameOf(path, pathSeparators()));
+        close(folder.value);
+        return pinned;
+    }
     virtual void unpin(FileHandle pinned) = 0;
     // The held file's status now: its attributes, its length, whether it still has a name.
     virtual SysResult<EntryStatus> statusOf(FileHandle pinned) = 0;
@@ -287,15 +297,25 @@ public:
     virtual SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path,
                                                                const FileIdentity& expected) = 0;
 
-    // Opens the file for reading and writing at its first byte, without truncating it, straight to
-    // the device where its file system takes that, else through the cache. Refuses a link (ELOOP),
-    // anything but a regular file (kNotARegularFile) and a file other than `expected`
-    // (kFileReplaced); nothing is ever written to a refused path, and the path is opened once.
-    virtual SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) = 0;
+    // Opens the file of that name in the held folder for reading and writing at its first byte,
+    // without truncating it, straight to the device where its file system takes that, else through
+    // the cache. Refuses a link (ELOOP), anything but a regular file (kNotARegularFile) and a file
+    // other than `expected` (kFileReplaced); nothing is ever written to a refused name, and the name
+    // is opened once.
+    virtual SysResult<OverwriteHandle> openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                          const FileIdentity& expected) = 0;
+    // The same for the path, its folder opened for the moment.
+    SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) {
+        const auto folder = openFolder(pathParts::folderOf(path, pathSeparators()));
+        if (!folder.ok())
+            return {{}, folder.error};
+        auto opened = openForOverwriteAt(folder.value, pathParts::nameOf(path, pathSeparators()), expected);
+        close(folder.value);
+        return opened;
+    }
     // The open file, from now on written through the cache. The value is the handle to use:
     // the same one where the system can switch it, else one opened anew on the same file.
-    virtual SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
-                                                    const FileIdentity& expected) = 0;
+    virtual SysResult<FileHandle> writeThroughCache(FileHandle handle) = 0;
     // Current length of the open file in bytes.
     virtual SysResult<std::int64_t> lengthOf(FileHandle handle) = 0;
     // Writes `count` copies of the `blockSize` bytes at `block`, back to back from byte `offset`,

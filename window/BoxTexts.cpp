@@ -55,7 +55,7 @@ std::string otherNamesEmptied(std::uint64_t count) {
 
 std::string confirmation(const std::string& path) {
     // Two blanks between "die" and "Datei": the box's own wording.
-    return "Soll die  Datei " + path + " jetzt unwiderruflich zerstört werden?";
+    return "Soll die  Datei " + path + kDestroyNow;
 }
 
 std::string cannotProcess(const std::string& path, const std::string& reason) {
@@ -158,8 +158,8 @@ std::string unchangeable(const std::string& path, const Doubts& doubts, bool ful
 }
 
 std::string nameGone(const std::string& path, const Doubts& doubts) {
-    return "Der Name der Datei " + path + " wurde während des Zerstörens von einem anderen Programm gelöscht. " +
-           contentFate(doubts);
+    return std::string(kFileNotFound) + " Der Name der Datei " + path +
+           " wurde während des Zerstörens von einem anderen Programm gelöscht. " + contentFate(doubts);
 }
 
 std::string newFileUnderName(const std::string& path, const Doubts& doubts) {
@@ -306,7 +306,9 @@ Box boxFor(const RunReport& report, const std::string& executableName, bool full
     case RunNotice::LeftEmptied:
         return {leftEmptied(path) + fate, kStyleWarning, kMessageTitle};
     case RunNotice::NameGone:
-        return {nameGone(path, report.doubts), kStyleWarning, kMessageTitle};
+        // The disposal's own box, OK alone and no icon, as long as nothing of the content may be left.
+        return {nameGone(path, report.doubts),
+                aboutTheName(report.doubts, false).empty() ? kStyleOkOnly : kStyleWarning, kApplicationTitle};
     case RunNotice::NewFileUnderName:
         return {newFileUnderName(path, report.doubts), kStyleWarning, kMessageTitle};
     case RunNotice::Unchangeable:

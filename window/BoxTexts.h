@@ -25,12 +25,16 @@ inline constexpr const char* kOpenDialogTitle = "Datei 1 öffnen";
 inline constexpr const char* kAllFilesFilter = "Alle Dateien (*.*)|*.*";
 inline constexpr const char* kAllFilesExtension = "*.*";
 
-// The run's boxes.
+// The run's boxes. The disposal's own box, for a name gone before it: its words begin the box.
+inline constexpr const char* kFileNotFound = "Datei nicht gefunden!";
 inline constexpr const char* kCannotOpen =
     "Die Datei kann nicht geöffnet werden. Sie wird wahrscheinlich von einer anderen Anwendung benutzt.";
 inline constexpr const char* kUnprovenHead = "Die Datei ";
 inline constexpr const char* kUnprovenMiddle = " wurde gelöscht, aber das Überschreiben ließ sich nicht nachweisen: ";
 inline constexpr const char* kUnprovenTail = ". Ihr bisheriger Inhalt kann noch auf dem Datenträger lesbar sein.";
+
+// The end of the confirmation, for one file and for several.
+inline constexpr const char* kDestroyNow = " jetzt unwiderruflich zerstört werden?";
 
 std::string readOnlyQuestion(const std::string& path);
 std::string doubtQuestion(const std::string& path, const Doubts& doubts);

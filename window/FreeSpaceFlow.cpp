@@ -8,6 +8,7 @@
 #include "window/PathText.h"
 #include "window/ProgressDisplay.h"
 #include "window/RunClock.h"
+#include "window/RunFrame.h"
 
 namespace kelvanter {
 
@@ -54,16 +55,20 @@ void FreeSpaceFlow::confirmAndFill() {
         return;
     running_ = true;
     cancelRequested_ = false;
-    runClock::start(progress_, lSeconds);
     progressDisplay::showEmpty(progress_);
     port_.setRunning(true, false);
-    progress_.setMousePointer(kPointerHourglass);
+    FillReport result;
     // A request to end the program while the disk is full ends it once the fill is deleted.
-    process_.holdStopRequests();
-    const FillReport result = overwriteFreeSpace(FillContext{*this, files_, process_, clock_, counters}, folder);
-    process_.releaseStopRequests();
-    progress_.setMousePointer(kPointerDefault);
-    runClock::stop(progress_);
+    const auto escaped = runFramed(progress_, process_, lSeconds, [&] {
+        result = overwriteFreeSpace(FillContext{*this, files_, process_, clock_, counters}, folder);
+    });
+    if (escaped) {
+        running_ = false;
+        showFileSystem();
+        progress_.messageBox(boxTexts::cannotProcess(shownName(folder), *escaped), kStyleError,
+                             boxTexts::kMessageTitle);
+        return;
+    }
     if (result.end == FillEnd::Done)
         progressDisplay::showFull(progress_);
     running_ = false;

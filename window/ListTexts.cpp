@@ -1,6 +1,7 @@
 #include "window/ListTexts.h"
 
 #include "platform/PathParts.h"
+#include "window/BoxTexts.h"
 #include "window/ErrorTexts.h"
 #include "window/FreeSpaceTexts.h"
 #include "window/PathText.h"
@@ -65,7 +66,7 @@ std::string question(const Question& asked) {
         return "In " + firstNames(asked.folders, kNamesInQuestion) +
                " liegt keine Datei, die zu zerstören wäre. Sollen die leeren Ordner jetzt entfernt werden?";
     std::string text = std::string(count == 1 ? "Soll die " : "Sollen die ") + filesCounted(count) + " (zusammen " +
-                       sizeText(asked.totalBytes) + ") jetzt unwiderruflich zerstört werden? " +
+                       sizeText(asked.totalBytes) + ")" + boxTexts::kDestroyNow + " " +
                        firstNames(asked.names, kNamesInQuestion);
     if (!asked.folders.empty())
         text += "\n\nEs sind alle Dateien in " + firstNames(asked.folders, kNamesInQuestion) +
@@ -109,6 +110,8 @@ std::string leftLine(const LeftEntry& entry) {
         return path + "der Ordner ist nicht leer";
     case LeftBecause::NameKept:
         return path + "sein Name ließ sich in seinem Ordner nicht überschreiben";
+    case LeftBecause::Swapped:
+        return path + "der Name nennt inzwischen etwas anderes als beim Durchsuchen des Ordners; es blieb unberührt";
     case LeftBecause::Unreadable:
     case LeftBecause::NotRemoved:
         break;

@@ -3,14 +3,11 @@
 #include "platform/PathParts.h"
 #include "window/BoxStyles.h"
 #include "window/BoxTexts.h"
-#include "window/ErrorTexts.h"
-#include "window/Palette.h"
 #include "window/PathText.h"
 #include "window/ProgressDisplay.h"
 #include "window/RunClock.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace kelvanter {
 
@@ -146,18 +143,6 @@ std::optional<std::string> VeskFlow::pathToDestroy(const std::string& text) {
     return resolved.path;
 }
 
-// The destroyable file at the path, held from here on; nothing, after a box, where there is none.
-std::optional<DestructionTarget> VeskFlow::lookUp(const std::string& path) {
-    DestructionTarget::Lookup found = DestructionTarget::find(files_, process_, path, HiddenFiles::Excluded);
-    if (!found.target) {
-        if (found.error != 0)
-            reportFailure(path, describeError(found.error));
-        else
-            box(boxTexts::kNotFound, kStyleOkOnly, boxTexts::kNotFoundTitle);
-    }
-    return std::move(found.target);
-}
-
 void VeskFlow::Command2_Click() {
     progressDisplay::reset(progress_, port_);
     const std::string text = port_.pathBoxText();
@@ -165,105 +150,9 @@ void VeskFlow::Command2_Click() {
         return;
     // The list holds while the path box still shows it; text typed over it names one file.
     if (showsList(text))
-        return list_.destroy(chosenFiles_);
-    const auto path = pathToDestroy(text);
-    if (!path)
-        return;
-    if (list_.namesFolder(*path))
-        return list_.destroy({*path});
-    auto target = lookUp(*path);
-    if (!target)
-        return;
-    if (askToRemoveWriteProtection(*target) && acceptLosingOtherNames(*target) && acceptOverwriteInDoubt(*target) &&
-        box(boxTexts::confirmation(shownName(*path)), kStyleQuestion, boxTexts::kConfirmationTitle) == kAnswerYes) {
-        runConfirmed(std::move(*target));
-    }
-}
-
-// False when the run must not go on: the user said No, or the protection could not be lifted.
-bool VeskFlow::askToRemoveWriteProtection(const DestructionTarget& target) {
-    if ((target.pin.attributesAtLookup() & kAttrReadOnly) == 0)
-        return true;
-    if (box(boxTexts::readOnlyQuestion(shownName(target.path)), kStyleQuestion, boxTexts::kMessageTitle) != kAnswerYes)
-        return false;
-    // Only the protection the user agreed to lift; the disposal resets the rest.
-    const SysStatus lifted = files_.addOwnerWrite(target.pin.handle());
-    if (!lifted.ok()) {
-        reportFailure(target.path, describeError(lifted.error));
-        return false;
-    }
-    return true;
-}
-
-// The content of a file with other names (hard links, as backups of snapshots make them) goes under
-// those names too: the user decides before the confirmation.
-bool VeskFlow::acceptLosingOtherNames(const DestructionTarget& target) {
-    const std::uint64_t others = target.pin.otherNamesAtLookup();
-    if (others == 0)
-        return true;
-    return box(boxTexts::otherNamesQuestion(shownName(target.path), others), kStyleWarningQuestion,
-               boxTexts::kMessageTitle) == kAnswerYes;
-}
-
-// Where the file system may keep the old data elsewhere, the user decides before the confirmation.
-bool VeskFlow::acceptOverwriteInDoubt(const DestructionTarget& target) {
-    const Doubts doubts = doubtsFrom(target.storage);
-    if (doubts.empty())
-        return true;
-    return box(boxTexts::doubtQuestion(shownName(target.path), doubts), kStyleWarningQuestion,
-               boxTexts::kMessageTitle) == kAnswerYes;
-}
-
-void VeskFlow::runConfirmed(DestructionTarget target) {
-    const std::string path = target.path;
-    runClock::start(progress_, lSeconds);
-    progress_.setMousePointer(kPointerHourglass);
-    std::optional<std::string> failure;
-    try {
-        vesk(std::move(target));
-    } catch (const std::exception& error) {
-        // Whatever escaped, the window must be left usable before the user is told.
-        runInProgress_ = false;
-        port_.setWindowEnabled(true);
-        failure = error.what();
-    }
-    progress_.setMousePointer(kPointerDefault);
-    runClock::stop(progress_);
-    if (failure)
-        reportFailure(path, *failure);
-}
-
-void VeskFlow::vesk(DestructionTarget target) {
-    runInProgress_ = true;
-    const std::string path = target.path;
-    const bool freeSpaceIsTheRemedy = freeSpaceHoldsOldCopies(target.storage);
-    const std::uint64_t otherNames = target.pin.otherNamesAtLookup();
-    // The target goes to the core, which holds it through the passes and lets it go before the
-    // delete: an open handle keeps a deleted name visible on Windows.
-    const PassModes modes{port_.isOptionSelected(0), port_.isOptionSelected(1)};
-    // A request to end the program stops the passes, or waits until the disposal is over or undone.
-    process_.holdStopRequests();
-    const Verdict verdict =
-        kelvanter::vesk(CoreContext{view_, view_, files_, process_, clock_}, counters, std::move(target), modes);
-    process_.releaseStopRequests();
-    // The file is gone even where its overwrite could not be proven: its traces go with it.
-    if (verdict != Verdict::NotDestroyed)
-        traces_.removeTracesOf(path);
-    runInProgress_ = false;
-    if (verdict != Verdict::NotDestroyed && otherNames > 0)
-        box(boxTexts::otherNamesEmptied(otherNames), kStyleOkOnly, boxTexts::kMessageTitle);
-    if (verdict == Verdict::DeletedUnproven && freeSpaceIsTheRemedy)
-        offerToOverwriteFreeSpace(path);
-}
-
-// Where the old copies lie in free space, overwriting it is what removes them.
-void VeskFlow::offerToOverwriteFreeSpace(const std::string& path) {
-    if (box(boxTexts::kOverwriteFreeSpaceNow, kStyleQuestionNoDefault, boxTexts::kMessageTitle) == kAnswerYes)
-        port_.openFreeSpaceWindow(pathParts::folderOf(path, files_.pathSeparators()));
-}
-
-void VeskFlow::reportFailure(const std::string& path, const std::string& reason) {
-    box(boxTexts::cannotProcess(shownName(path), reason), kStyleError, boxTexts::kMessageTitle);
+        return run_.destroy(chosenFiles_);
+    if (const auto path = pathToDestroy(text))
+        run_.destroy({*path});
 }
 
 void VeskFlow::Timer1_Timer() {

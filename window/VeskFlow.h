@@ -4,10 +4,9 @@
 #include "core/OverwritePasses.h"
 #include "platform/Clock.h"
 #include "platform/FileServices.h"
-#include "window/ListRun.h"
+#include "window/DestroyRun.h"
 #include "window/ProgressPort.h"
 #include "window/VeskPort.h"
-#include "window/VeskView.h"
 
 #include <cstdint>
 #include <optional>
@@ -17,14 +16,14 @@
 namespace kelvanter {
 
 // The main window's commands, written once for every toolkit: the browse command, the destroy
-// command with its questions, the run and its verdict, and the one-second tick. Each window
+// command (whose run is DestroyRun's), and the one-second tick. Each window
 // forwards its handlers here and supplies its ports.
 class VeskFlow {
 public:
     VeskFlow(ProgressPort& progress, VeskPort& port, DestructionServices& files, ProcessServices& process, Clock& clock,
              FileTraces& traces)
-        : progress_(progress), port_(port), view_(progress, port, process), files_(files), process_(process),
-          clock_(clock), traces_(traces), list_(progress, port, files, process, clock, traces, counters, lSeconds) {}
+        : progress_(progress), port_(port), files_(files),
+          run_(progress, port, files, process, clock, traces, counters, lSeconds) {}
 
     void Command1_Click();
     void Command2_Click();
@@ -45,7 +44,7 @@ public:
     bool addFilesFromCommandLine(const std::vector<std::string>& paths);
 
     // True from the confirmation to the end of the run: the window must not close meanwhile.
-    bool isRunInProgress() const { return runInProgress_ || list_.inProgress(); }
+    bool isRunInProgress() const { return run_.inProgress(); }
 
     std::int32_t lSeconds = 0;
     ByteCounters counters;
@@ -58,29 +57,16 @@ private:
     bool showsList(const std::string& text) const;
     std::vector<std::string> filesShown() const;
     std::optional<std::string> pathToDestroy(const std::string& text);
-    std::optional<DestructionTarget> lookUp(const std::string& path);
-    bool askToRemoveWriteProtection(const DestructionTarget& target);
-    bool acceptOverwriteInDoubt(const DestructionTarget& target);
-    bool acceptLosingOtherNames(const DestructionTarget& target);
-    void runConfirmed(DestructionTarget target);
-    void vesk(DestructionTarget target);
-    void offerToOverwriteFreeSpace(const std::string& path);
-    void reportFailure(const std::string& path, const std::string& reason);
     int box(const std::string& text, int style, const std::string& title);
 
     ProgressPort& progress_;
     VeskPort& port_;
-    VeskView view_;
     DestructionServices& files_;
-    ProcessServices& process_;
-    Clock& clock_;
-    FileTraces& traces_;
     // The file system's own name of the file shown in the path box, where it came exactly.
     std::optional<std::string> exactPath_;
     // The files the path box shows in short, where several were given.
     std::vector<std::string> chosenFiles_;
-    ListRun list_;
-    bool runInProgress_ = false;
+    DestroyRun run_;
 };
 
 } // namespace kelvanter

@@ -114,13 +114,13 @@ std::optional<bool> mountRootAttribute(int fd) {
 }
 
 // Whether the open file is the root of a mount of its own (a bind-mounted file, or a file system
-// mounted on it): then its path names something else than a file in its folder.
-bool isMountedOn(int fd, const std::string& path, const struct stat& info) {
+// mounted on it): then its name names something else than a file in its folder.
+bool isMountedOn(int fd, int folder, const struct stat& info) {
     if (const auto said = mountRootAttribute(fd))
         return *said;
     // Kernels before 5.8 cannot say so: a file from another device is no file of its folder's.
-    struct stat folder {};
-    return ::stat(pathParts::folderOf(path, "/").c_str(), &folder) == 0 && folder.st_dev != info.st_dev;
+    struct stat held {};
+    return ::fstat(folder, &held) == 0 && held.st_dev != info.st_dev;
 }
 
 } // namespace
@@ -198,14 +198,14 @@ SysStatus PosixFileServices::close(FileHandle handle) {
 
 // ---- the lookup and the held file ----
 
-SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
+SysResult<PinnedEntry> PosixFileServices::pinAt(FileHandle folder, const std::string& name) {
     struct stat named {};
-    if (::lstat(path.c_str(), &named) != 0)
+    if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0)
         return {{}, errno};
     // Nothing but a regular file is opened: no FIFO blocks, no device is woken.
     if (!S_ISREG(named.st_mode))
         return {{kNoHandle, statusFrom(named, 0)}, kNotARegularFile};
-    const SysResult<int> opened = openVerified(path, O_RDONLY, nullptr);
+    const SysResult<int> opened = posix::openVerifiedAt(folder, name, O_RDONLY, nullptr);
     if (!opened.ok())
         return {{}, opened.error};
     struct stat held {};
@@ -214,7 +214,7 @@ SysResult<PinnedEntry> PosixFileServices::pin(const std::string& path) {
         refusal = errno;
     else if (identityOf(held) != identityOf(named))
         refusal = kFileReplaced; // swapped between the look and the open
-    else if (isMountedOn(opened.value, path, held))
+    else if (isMountedOn(opened.value, folder, held))
         refusal = kMountPoint;
     if (refusal != 0) {
         ::close(opened.value);
@@ -259,14 +259,15 @@ SysStatus PosixFileServices::resetAttributes(FileHandle pinned) {
 
 // ---- the passes ----
 
-SysResult<OverwriteHandle> PosixFileServices::openForOverwrite(const std::string& path, const FileIdentity& expected) {
-    const auto opened = openVerified(path, O_RDWR, &expected);
+SysResult<OverwriteHandle> PosixFileServices::openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                                 const FileIdentity& expected) {
+    const auto opened = posix::openVerifiedAt(folder, name, O_RDWR, &expected);
     if (!opened.ok())
         return {{}, opened.error};
     return {posix::directWhereTaken(opened.value), 0};
 }
 
-SysResult<FileHandle> PosixFileServices::writeThroughCache(FileHandle handle, const std::string&, const FileIdentity&) {
+SysResult<FileHandle> PosixFileServices::writeThroughCache(FileHandle handle) {
     const int flags = ::fcntl(handle, F_GETFL);
     if (flags < 0 || ::fcntl(handle, F_SETFL, flags & ~O_DIRECT) != 0)
         return {handle, errno};

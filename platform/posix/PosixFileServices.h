@@ -21,7 +21,7 @@ public:
     SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) override;
 
     // DestructionServices
-    SysResult<PinnedEntry> pin(const std::string& path) override;
+    SysResult<PinnedEntry> pinAt(FileHandle folder, const std::string& name) override;
     void unpin(FileHandle pinned) override;
     SysResult<EntryStatus> statusOf(FileHandle pinned) override;
     SysStatus addOwnerWrite(FileHandle pinned) override;
@@ -30,9 +30,9 @@ public:
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
         return {{}, 0};
     }
-    SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
-    SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
-                                            const FileIdentity& expected) override;
+    SysResult<OverwriteHandle> openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                  const FileIdentity& expected) override;
+    SysResult<FileHandle> writeThroughCache(FileHandle handle) override;
     SysResult<std::int64_t> lengthOf(FileHandle handle) override;
     SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
                                         std::int64_t offset) override;

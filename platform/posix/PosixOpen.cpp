@@ -29,8 +29,10 @@ void flushFolderOf(const std::string& path) {
     ::close(fd);
 }
 
-SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected) {
-    const int fd = ::open(path.c_str(), flags | kSafeOpenFlags);
+namespace {
+
+// The open descriptor, if it is the expected regular file; else closed, with the refusal.
+SysResult<int> verified(int fd, const FileIdentity* expected) {
     if (fd < 0)
         return {-1, errno};
     struct stat info {};
@@ -46,6 +48,16 @@ SysResult<int> openVerified(const std::string& path, int flags, const FileIdenti
         return {-1, refusal};
     }
     return {fd, 0};
+}
+
+} // namespace
+
+SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected) {
+    return verified(::open(path.c_str(), flags | kSafeOpenFlags), expected);
+}
+
+SysResult<int> openVerifiedAt(int folder, const std::string& name, int flags, const FileIdentity* expected) {
+    return verified(::openat(folder, name.c_str(), flags | kSafeOpenFlags), expected);
 }
 
 OverwriteHandle directWhereTaken(int fd) {

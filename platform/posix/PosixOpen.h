@@ -26,6 +26,8 @@ void flushFolderOf(const std::string& path);
 // Opens `path` with `flags` and checks on the open descriptor that it is the expected regular file.
 // Returns the descriptor, or the errno of the open or of the refusal (the descriptor is then closed).
 SysResult<int> openVerified(const std::string& path, int flags, const FileIdentity* expected);
+// The same for the name in the held folder.
+SysResult<int> openVerifiedAt(int folder, const std::string& name, int flags, const FileIdentity* expected);
 
 // The descriptor opened for the passes, switched to direct writes where its file system takes them.
 OverwriteHandle directWhereTaken(int fd);

@@ -15,7 +15,6 @@ using win32::fromHandle;
 using win32::identityOf;
 using win32::kShareAll;
 using win32::lastErrno;
-using win32::openEntry;
 using win32::openVerified;
 using win32::toHandle;
 using win32::widePath;
@@ -29,13 +28,9 @@ SysStatus lastError() {
     return {lastErrno()};
 }
 
-// Paths are taken literally: no wildcards, and no "name:stream" (a colon only after a drive letter).
-bool isLiteralFilePath(const std::string& path) {
-    const std::string rest = path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
-    if (rest.empty() || rest.find_first_of("*?") != std::string::npos)
-        return false;
-    const auto colon = rest.find(':');
-    return colon == std::string::npos || (colon == 1 && rest.find(':', 2) == std::string::npos);
+// Names are taken literally: no wildcards, and no "name:stream".
+bool isLiteralName(const std::string& name) {
+    return !name.empty() && name.find_first_of("*?:") == std::string::npos;
 }
 
 } // namespace
@@ -99,24 +94,23 @@ SysStatus setAttributes(HANDLE file, DWORD attributes) {
 
 } // namespace
 
-SysResult<PinnedEntry> Win32FileServices::pin(const std::string& path) {
-    if (!isLiteralFilePath(path))
+SysResult<PinnedEntry> Win32FileServices::pinAt(FileHandle folder, const std::string& name) {
+    if (!isLiteralName(name))
         return {{}, ENOENT};
+    const auto anything = [](HANDLE, const BY_HANDLE_FILE_INFORMATION&) { return 0; };
     // The attributes' write access lets the write protection be lifted on the held file itself.
-    HANDLE held =
-        ::CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (held == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED)
-        held = ::CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (held == INVALID_HANDLE_VALUE)
-        return {{}, lastErrno()};
-    const auto status = statusOfHandle(held);
+    auto held = win32::openCheckedAt(toHandle(folder), name, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, 0,
+                                     anything);
+    if (!held.ok() && held.error == EACCES)
+        held = win32::openCheckedAt(toHandle(folder), name, FILE_READ_ATTRIBUTES, kShareAll, 0, anything);
+    if (!held.ok())
+        return {{}, held.error};
+    const auto status = statusOfHandle(held.value);
     if (!status.ok() || status.value.kind != EntryKind::Regular) {
-        ::CloseHandle(held);
+        ::CloseHandle(held.value);
         return {{kNoHandle, status.value}, status.ok() ? kNotARegularFile : status.error};
     }
-    return {{fromHandle(held), status.value}, 0};
+    return {{fromHandle(held.value), status.value}, 0};
 }
 
 void Win32FileServices::unpin(FileHandle pinned) {
@@ -138,24 +132,33 @@ SysStatus Win32FileServices::resetAttributes(FileHandle pinned) {
     return setAttributes(toHandle(pinned), FILE_ATTRIBUTE_NORMAL);
 }
 
-SysResult<OverwriteHandle> Win32FileServices::openForOverwrite(const std::string& path, const FileIdentity& expected) {
+SysResult<OverwriteHandle> Win32FileServices::openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                                 const FileIdentity& expected) {
     // Others may read meanwhile, but not write.
-    const auto opened = openVerified(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                     FILE_FLAG_NO_BUFFERING | FILE_FLAG_WRITE_THROUGH, &expected);
+    const auto opened = win32::openCheckedAt(toHandle(folder), name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                             FILE_NO_INTERMEDIATE_BUFFERING | FILE_WRITE_THROUGH,
+                                             [&](HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
+                                                 return win32::regularFileRefusal(handle, info, &expected);
+                                             });
     if (!opened.ok())
         return {{}, opened.error};
     direct_.insert(fromHandle(opened.value));
     return {{fromHandle(opened.value), WriteRoute::Direct}, 0};
 }
 
-SysResult<FileHandle> Win32FileServices::writeThroughCache(FileHandle handle, const std::string& path,
-                                                           const FileIdentity& expected) {
-    // A handle's buffering cannot change, and this one shares no writing: closed, then opened anew.
+SysResult<FileHandle> Win32FileServices::writeThroughCache(FileHandle handle) {
+    // A handle's buffering cannot change, and this one shares no writing: a handle to the file's
+    // attributes alone holds it while this one is closed and it is opened anew through the cache.
+    const HANDLE anchor = ::ReOpenFile(toHandle(handle), FILE_READ_ATTRIBUTES, kShareAll, 0);
+    if (anchor == INVALID_HANDLE_VALUE)
+        return {handle, lastErrno()};
     close(handle);
-    const auto opened = openVerified(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, 0, &expected);
-    if (!opened.ok())
-        return {kNoHandle, opened.error};
-    return {fromHandle(opened.value), 0};
+    const HANDLE opened = ::ReOpenFile(anchor, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, 0);
+    const int error = opened == INVALID_HANDLE_VALUE ? lastErrno() : 0;
+    ::CloseHandle(anchor);
+    if (error != 0)
+        return {kNoHandle, error};
+    return {fromHandle(opened), 0};
 }
 
 SysResult<std::int64_t> Win32FileServices::lengthOf(FileHandle handle) {
@@ -393,7 +396,8 @@ SysResult<FileHandle> Win32FileServices::openFolder(const std::string& path) {
 }
 
 SysResult<EntryStatus> Win32FileServices::statusAt(FileHandle folder, const std::string& name) {
-    const auto entry = openEntry(inFolder(folder, name));
+    const auto entry = win32::openCheckedAt(toHandle(folder), name, FILE_READ_ATTRIBUTES, kShareAll, 0,
+                                            [](HANDLE, const BY_HANDLE_FILE_INFORMATION&) { return 0; });
     if (!entry.ok())
         return {{}, entry.error};
     const auto status = statusOfHandle(entry.value);
@@ -514,11 +518,11 @@ SysResult<FileHandle> Win32FileServices::openFolderAt(FileHandle folder, const s
     const std::string path = inFolder(folder, name);
     // The entry itself, never what a link or junction points to.
     const auto opened =
-        win32::openChecked(path, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll, FILE_FLAG_BACKUP_SEMANTICS,
-                           [](HANDLE, const BY_HANDLE_FILE_INFORMATION& info) {
-                               const EntryKind kind = win32::kindOf(info.dwFileAttributes);
-                               return kind == EntryKind::Symlink ? ELOOP : kind != EntryKind::Directory ? ENOTDIR : 0;
-                           });
+        win32::openCheckedAt(toHandle(folder), name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll, 0,
+                             [](HANDLE, const BY_HANDLE_FILE_INFORMATION& info) {
+                                 const EntryKind kind = win32::kindOf(info.dwFileAttributes);
+                                 return kind == EntryKind::Symlink ? ELOOP : kind != EntryKind::Directory ? ENOTDIR : 0;
+                             });
     if (!opened.ok())
         return {kNoHandle, opened.error};
     folders_[fromHandle(opened.value)] = path;

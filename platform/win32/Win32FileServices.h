@@ -29,16 +29,16 @@ public:
     SysResult<StorageFacts> storageOf(FileHandle handle, const std::string& path) override;
 
     // DestructionServices
-    SysResult<PinnedEntry> pin(const std::string& path) override;
+    SysResult<PinnedEntry> pinAt(FileHandle folder, const std::string& name) override;
     void unpin(FileHandle pinned) override;
     SysResult<EntryStatus> statusOf(FileHandle pinned) override;
     SysStatus addOwnerWrite(FileHandle pinned) override;
     SysStatus resetAttributes(FileHandle pinned) override;
     SysResult<std::vector<Extent>> extentsOf(FileHandle handle) override;
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string& path, const FileIdentity& expected) override;
-    SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
-    SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
-                                            const FileIdentity& expected) override;
+    SysResult<OverwriteHandle> openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                  const FileIdentity& expected) override;
+    SysResult<FileHandle> writeThroughCache(FileHandle handle) override;
     SysResult<std::int64_t> lengthOf(FileHandle handle) override;
     SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
                                         std::int64_t offset) override;

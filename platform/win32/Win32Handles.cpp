@@ -3,6 +3,8 @@
 #include "platform/win32/WidePath.h"
 #include "platform/win32/Win32Errors.h"
 
+#include <winternl.h>
+
 namespace kelvanter::win32 {
 
 FileIdentity identityOf(const BY_HANDLE_FILE_INFORMATION& info) {
@@ -34,20 +36,44 @@ SysResult<HANDLE> openChecked(const std::string& path, DWORD access, DWORD share
     return {handle, 0};
 }
 
+int regularFileRefusal(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info, const FileIdentity* expected) {
+    if (::GetFileType(handle) != FILE_TYPE_DISK || kindOf(info.dwFileAttributes) != EntryKind::Regular)
+        return kNotARegularFile;
+    return expected != nullptr && identityOf(info) != *expected ? kFileReplaced : 0;
+}
+
 SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD share, DWORD flags,
                                const FileIdentity* expected) {
     return openChecked(path, access, share, flags, [&](HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info) {
-        if (::GetFileType(handle) != FILE_TYPE_DISK || kindOf(info.dwFileAttributes) != EntryKind::Regular)
-            return kNotARegularFile;
-        return expected != nullptr && identityOf(info) != *expected ? kFileReplaced : 0;
+        return regularFileRefusal(handle, info, expected);
     });
 }
 
-SysResult<HANDLE> openEntry(const std::string& path) {
-    const HANDLE handle = ::CreateFileW(widePath(path).c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return {nullptr, lastErrno()};
+SysResult<HANDLE> openCheckedAt(HANDLE folder, const std::string& name, DWORD access, DWORD share, ULONG options,
+                                const std::function<int(HANDLE, const BY_HANDLE_FILE_INFORMATION&)>& refusalOf) {
+    // A name, not a path: nothing beneath or above the held folder is reached by it.
+    if (name.empty() || name.find_first_of("\\/") != std::string::npos)
+        return {nullptr, ENOENT};
+    std::wstring wide = widen(name);
+    UNICODE_STRING object{};
+    object.Buffer = wide.data();
+    object.Length = static_cast<USHORT>(wide.size() * sizeof(wchar_t));
+    object.MaximumLength = object.Length;
+    OBJECT_ATTRIBUTES attributes{};
+    InitializeObjectAttributes(&attributes, &object, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK io{};
+    HANDLE handle = nullptr;
+    const NTSTATUS status =
+        ::NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share, FILE_OPEN,
+                       options | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_REPARSE_POINT, nullptr, 0);
+    if (status < 0)
+        return {nullptr, errnoFor(::RtlNtStatusToDosError(status))};
+    BY_HANDLE_FILE_INFORMATION info{};
+    const int refusal = ::GetFileInformationByHandle(handle, &info) ? refusalOf(handle, info) : lastErrno();
+    if (refusal != 0) {
+        ::CloseHandle(handle);
+        return {nullptr, refusal};
+    }
     return {handle, 0};
 }
 

@@ -41,7 +41,13 @@ SysResult<HANDLE> openChecked(const std::string& path, DWORD access, DWORD share
 SysResult<HANDLE> openVerified(const std::string& path, DWORD access, DWORD share, DWORD flags,
                                const FileIdentity* expected);
 
-// An open of the entry itself with no access to its data: folders and links included.
-SysResult<HANDLE> openEntry(const std::string& path);
+// Opens the name relative to the held folder's handle, never by a path that another program could
+// have changed since, and never what a link, junction or mount point leads to. `options` are the
+// NT create options (FILE_WRITE_THROUGH, FILE_NO_INTERMEDIATE_BUFFERING); `refusalOf` as above.
+SysResult<HANDLE> openCheckedAt(HANDLE folder, const std::string& name, DWORD access, DWORD share, ULONG options,
+                                const std::function<int(HANDLE, const BY_HANDLE_FILE_INFORMATION&)>& refusalOf);
+
+// The refusal of a handle that is no regular file on disk, or not that very file.
+int regularFileRefusal(HANDLE handle, const BY_HANDLE_FILE_INFORMATION& info, const FileIdentity* expected);
 
 } // namespace kelvanter::win32

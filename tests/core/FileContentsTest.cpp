@@ -91,11 +91,15 @@ TEST_F(FileContents, AFileDeletedAfterTheLookupIsOverwrittenThroughTheHeldFile) 
 }
 
 // A folder mounted read-only over itself, for the time of the test.
+// The folder bound onto itself, so that the file system under it can turn read-only later, for
+// what was opened through it too.
 class ReadOnlyBind {
 public:
     explicit ReadOnlyBind(const std::string& path) : path_(path) {
         bound_ = ::mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0;
-        readOnly_ = bound_ && ::mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    }
+    void turnReadOnly() {
+        readOnly_ = bound_ && ::mount(nullptr, path_.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     }
     ~ReadOnlyBind() {
         if (bound_)
@@ -123,7 +127,7 @@ TEST_F(FileContents, EachRefusedOpenArrivesWithItsOwnReason) {
     const Case cases[] = {
         {"nur-lesbar",
          [&](const std::string&) -> std::optional<std::string> {
-             readOnly.emplace(folder.path().string());
+             readOnly->turnReadOnly();
              if (!readOnly->readOnly())
                  return "this process cannot mount a folder read-only";
              return std::nullopt;
@@ -170,6 +174,7 @@ TEST_F(FileContents, EachRefusedOpenArrivesWithItsOwnReason) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string path = writeSample(folder.file(c.name), 5000);
+        readOnly.emplace(folder.path().string());
         auto target = DestructionTarget::lookUp(files, process, path);
         ASSERT_TRUE(target.has_value());
         display.reports.clear();

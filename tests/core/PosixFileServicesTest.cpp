@@ -97,7 +97,7 @@ TEST_F(PosixServices, RepeatedBlocksLandBackToBackFromTheOffsetAcrossManyCalls) 
         EXPECT_EQ(opened.value.route, WriteRoute::Direct) << "this disk takes direct writes";
         FileHandle handle = opened.value.handle;
         if (!direct)
-            handle = files.writeThroughCache(handle, file, identityOf(file)).value;
+            handle = files.writeThroughCache(handle).value;
         // More copies than one call carries, so the write needs several calls.
         const auto written = files.writeBlocks(handle, block, sizeof block, 1500, 4096);
         EXPECT_TRUE(files.close(handle).ok());
@@ -114,7 +114,7 @@ TEST_F(PosixServices, AWriteStoppedShortReportsTheBytesThatLanded) {
     std::vector<unsigned char> block(4096, 0);
     const auto opened = files.openForOverwrite(file, identityOf(file));
     ASSERT_TRUE(opened.ok());
-    const FileHandle handle = files.writeThroughCache(opened.value.handle, file, identityOf(file)).value;
+    const FileHandle handle = files.writeThroughCache(opened.value.handle).value;
     SysResult<std::int64_t> written;
     {
         FileSizeLimit limit(10000);
@@ -131,7 +131,7 @@ TEST_F(PosixServices, ADirectFileSwitchesToTheCacheAndReadsBackWhatItHolds) {
     const auto opened = files.openForOverwrite(file, identityOf(file));
     ASSERT_TRUE(opened.ok());
     ASSERT_EQ(opened.value.route, WriteRoute::Direct);
-    const auto switched = files.writeThroughCache(opened.value.handle, file, identityOf(file));
+    const auto switched = files.writeThroughCache(opened.value.handle);
     ASSERT_TRUE(switched.ok());
     EXPECT_EQ(::fcntl(switched.value, F_GETFL) & O_DIRECT, 0);
     const std::vector<unsigned char> seven(7, 0x55);

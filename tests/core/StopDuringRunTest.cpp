@@ -9,7 +9,7 @@
 #include "support/InstrumentedFileServices.h"
 #include "support/TempFolder.h"
 #include "support/WrittenNames.h"
-#include "window/VeskView.h"
+#include "window/RunView.h"
 
 #include <cerrno>
 #include <csignal>
@@ -34,7 +34,8 @@ int destroyEndedBy(int signal, Moment moment, const std::string& path) {
         PosixProcess process;
         FakeClock clock;
         FakeWindow window;
-        VeskView view(window, window, process);
+        ByteCounters counters;
+        RunView view(window, window, process, counters);
         bool stopped = false;
         const auto stopHere = [&] {
             if (std::exchange(stopped, true))
@@ -56,7 +57,6 @@ int destroyEndedBy(int signal, Moment moment, const std::string& path) {
             if (moment == Moment::DuringTheDisposal)
                 stopHere();
         };
-        ByteCounters counters;
         process.holdStopRequests();
         vesk(CoreContext{view, view, files, process, clock}, counters, path, PassModes{});
         process.releaseStopRequests();

@@ -1,12 +1,14 @@
 #include "support/InstrumentedFileServices.h"
 
+#include "platform/PathParts.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace kelvanter::testing {
 
-SysResult<OverwriteHandle> InstrumentedFileServices::openForOverwrite(const std::string& path,
-                                                                      const FileIdentity& expected) {
+SysResult<OverwriteHandle> InstrumentedFileServices::openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                                        const FileIdentity& expected) {
     ++opens;
     if (beforeOpen)
         beforeOpen(opens);
@@ -14,19 +16,23 @@ SysResult<OverwriteHandle> InstrumentedFileServices::openForOverwrite(const std:
         return {{}, EBUSY};
     // A stand-in stream is its own file: it answers to its own identity, as a real stream to its file's.
     FileIdentity identity = expected;
-    if (std::find(streamFiles.begin(), streamFiles.end(), path) != streamFiles.end()) {
-        const auto held = pin(path);
+    const char* separators = pathSeparators();
+    const bool stream = std::any_of(streamFiles.begin(), streamFiles.end(), [&](const std::string& file) {
+        return pathParts::nameOf(file, separators) == name;
+    });
+    if (stream) {
+        const auto held = pinAt(folder, name);
         identity = held.value.status.identity;
         if (held.ok())
             unpin(held.value.handle);
     }
-    auto opened = PlatformFileServices::openForOverwrite(path, identity);
+    auto opened = PlatformFileServices::openForOverwriteAt(folder, name, identity);
     if (opened.ok())
         open_.insert(opened.value.handle);
     if (opened.ok() && opened.value.route == WriteRoute::Direct) {
         // A file system that takes no direct writes: the same file, through the cache.
         if (refuseDirectOpen) {
-            const auto switched = writeThroughCache(opened.value.handle, path, identity);
+            const auto switched = writeThroughCache(opened.value.handle);
             return {{switched.value, WriteRoute::Buffered}, switched.error};
         }
         ++directOpens;
@@ -35,11 +41,10 @@ SysResult<OverwriteHandle> InstrumentedFileServices::openForOverwrite(const std:
     return opened;
 }
 
-SysResult<FileHandle> InstrumentedFileServices::writeThroughCache(FileHandle handle, const std::string& path,
-                                                                  const FileIdentity& expected) {
+SysResult<FileHandle> InstrumentedFileServices::writeThroughCache(FileHandle handle) {
     if (handle == directHandle_)
         directHandle_ = kNoHandle;
-    const auto switched = PlatformFileServices::writeThroughCache(handle, path, expected);
+    const auto switched = PlatformFileServices::writeThroughCache(handle);
     if (switched.value != handle)
         open_.erase(handle);
     if (switched.value != kNoHandle)
@@ -205,7 +210,7 @@ SysResult<StorageFacts> SimulatedFileServices::storageOf(FileHandle, const std::
     return {facts, 0};
 }
 
-SysResult<PinnedEntry> SimulatedFileServices::pin(const std::string&) {
+SysResult<PinnedEntry> SimulatedFileServices::pinAt(FileHandle, const std::string&) {
     const auto status = statusOf(7);
     return {{7, status.value}, status.error};
 }

@@ -46,6 +46,8 @@ public:
     std::optional<MediaKind> media;
     // Calls back before and after each rename in a held folder, with the names it moves.
     std::function<void(const std::string& from, const std::string& to)> beforeRename;
+    // Calls back before each lookup of a name in a held folder: after a folder's walk, before its files are held.
+    std::function<void(const std::string& name)> beforePin;
     // Calls back before each deletion of a name in a held folder.
     std::function<void(const std::string& name)> beforeRemove;
     std::function<void(const std::string& from, const std::string& to)> afterRename;
@@ -82,9 +84,9 @@ public:
     // The handles of the passes and of held folders that are still open.
     const std::set<FileHandle>& openHandles() const { return open_; }
 
-    SysResult<OverwriteHandle> openForOverwrite(const std::string& path, const FileIdentity& expected) override;
-    SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string& path,
-                                            const FileIdentity& expected) override;
+    SysResult<OverwriteHandle> openForOverwriteAt(FileHandle folder, const std::string& name,
+                                                  const FileIdentity& expected) override;
+    SysResult<FileHandle> writeThroughCache(FileHandle handle) override;
     SysResult<std::int64_t> writeBlocks(FileHandle handle, const void* block, std::size_t blockSize, std::int64_t count,
                                         std::int64_t offset) override;
     SysStatus flushData(FileHandle handle) override;
@@ -105,6 +107,11 @@ public:
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,
                        const std::string& to) override;
     SysStatus removeAt(FileHandle folder, const std::string& name) override;
+    SysResult<PinnedEntry> pinAt(FileHandle folder, const std::string& name) override {
+        if (beforePin)
+            beforePin(name);
+        return PlatformFileServices::pinAt(folder, name);
+    }
     SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override {
         if (refusePrivateFolders)
             return {kNoHandle, EACCES};
@@ -155,7 +162,7 @@ public:
     SysStatus flushData(FileHandle) override { return {}; }
     SysStatus close(FileHandle) override { return {}; }
     SysResult<StorageFacts> storageOf(FileHandle, const std::string&) override;
-    SysResult<PinnedEntry> pin(const std::string& path) override;
+    SysResult<PinnedEntry> pinAt(FileHandle folder, const std::string& name) override;
     void unpin(FileHandle) override {}
     SysResult<EntryStatus> statusOf(FileHandle) override;
     SysStatus addOwnerWrite(FileHandle) override { return {}; }
@@ -164,12 +171,10 @@ public:
     SysResult<std::vector<NamedStream>> namedStreamsOf(const std::string&, const FileIdentity&) override {
         return {{}, 0};
     }
-    SysResult<OverwriteHandle> openForOverwrite(const std::string&, const FileIdentity&) override {
+    SysResult<OverwriteHandle> openForOverwriteAt(FileHandle, const std::string&, const FileIdentity&) override {
         return {{3, WriteRoute::Direct}, 0};
     }
-    SysResult<FileHandle> writeThroughCache(FileHandle handle, const std::string&, const FileIdentity&) override {
-        return {handle, 0};
-    }
+    SysResult<FileHandle> writeThroughCache(FileHandle handle) override { return {handle, 0}; }
     SysResult<std::int64_t> lengthOf(FileHandle) override { return {length_, 0}; }
     SysResult<std::int64_t> writeBlocks(FileHandle, const void* block, std::size_t blockSize, std::int64_t count,
                                         std::int64_t offset) override;

@@ -6,8 +6,8 @@
 #include "support/InstrumentedFileServices.h"
 #include "window/Palette.h"
 #include "window/ProgressPort.h"
+#include "window/RunView.h"
 #include "window/VeskPort.h"
-#include "window/VeskView.h"
 
 #include <functional>
 #include <string>
@@ -81,8 +81,9 @@ private:
     }
 
     // Made for each call, so that a copy of the recording shows through itself.
-    VeskView view() { return VeskView(*this, *this, alone_); }
+    RunView view() { return RunView(*this, *this, alone_, unread_); }
     LoneProcess alone_;
+    ByteCounters unread_; // a view of one file writes none: the core keeps the counters itself
 };
 
 } // namespace kelvanter::testing

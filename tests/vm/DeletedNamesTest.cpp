@@ -4,7 +4,7 @@
 // not in the 8.3 entry's code page, not in UTF-8.
 #include "GuestDevices.h"
 #include "GuestFileSystems.h"
-#include "core/FolderTree.h"
+#include "core/DestructionList.h"
 #include "core/HeldFolder.h"
 #include "core/OverwritePasses.h"
 #include "support/FakeClock.h"
@@ -249,17 +249,21 @@ TEST_P(DeletedFolderNames, NoPartOfADestroyedFoldersNamesIsLeftOnTheDevice) {
         std::ofstream(tree + "/Unterordner_Privat/" + names[1]) << markedLines("KELVANTER-MARKE-", 300);
         writeSample(mountPoint + "/Notizen_zum_Umzug.txt", 3000);
         ASSERT_TRUE(run("sync"));
-        const auto identity = files.identityAt(HeldFolder(files, mountPoint).handle(), folderName);
-        ASSERT_TRUE(identity.ok());
-        const FolderTree walked = treeBeneath(files, tree, identity.value, "/");
-        ASSERT_EQ(walked.files.size(), 2u);
-        for (const std::string& path : walked.files) {
+        DestructionList walked(files, process);
+        walked.add({tree});
+        ASSERT_EQ(walked.files().size(), 2u);
+        for (std::size_t index = 0; index < walked.files().size(); ++index) {
+            const std::string path = walked.files()[index].path();
+            DestructionList::Turn turn = walked.take(index);
+            ASSERT_TRUE(turn.target) << path;
             RecordingDisplay display;
             ByteCounters counters;
-            vesk(CoreContext{display, display, files, process, clock}, counters, path, display.modes());
+            vesk(CoreContext{display, display, files, process, clock}, counters, std::move(*turn.target),
+                 display.modes());
+            walked.endTurn(index);
             EXPECT_TRUE(display.successVisible) << path;
         }
-        EXPECT_TRUE(removeFolders(files, process, walked, "/").empty());
+        EXPECT_TRUE(walked.removeEmptiedFolders().empty());
         EXPECT_FALSE(entryExists(tree));
     }
     EXPECT_TRUE(run(std::string(system.fsck) + " " + loop.path())) << "the file system is clean afterwards";

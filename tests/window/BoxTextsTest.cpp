@@ -192,7 +192,9 @@ TEST(BoxTexts, ABoxAfterThePassesSaysWhatBecameOfTheContent) {
         {RunReport::afterPasses(RunNotice::NotDeleted, "/d/a", {}, EROFS), false,
          "Die Datei /d/a konnte nicht gelöscht werden! Das Dateisystem ist schreibgeschützt. " + proven},
         {RunReport::afterPasses(RunNotice::NameGone, "/d/a", {}), false,
-         "Der Name der Datei /d/a wurde während des Zerstörens von einem anderen Programm gelöscht. " + proven},
+         "Datei nicht gefunden! Der Name der Datei /d/a wurde während des Zerstörens von einem anderen Programm "
+         "gelöscht. " +
+             proven},
         {RunReport::afterPasses(RunNotice::NewFileUnderName, "/d/a", written), false,
          "Während des Zerstörens hat ein anderes Programm eine neue Datei unter dem Namen /d/a gespeichert; sie "
          "wurde nicht verändert. Die bisherige Fassung ist gelöscht. " +
