@@ -11,6 +11,7 @@
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <utility>
 
 namespace kelvanter::testing {
 namespace {
@@ -85,25 +86,70 @@ TEST_F(FolderTree, TheTreeGoesButLinksFifosAndMountsInsideAreLeftAndNamed) {
     EXPECT_EQ(countIn(image.image(), "ORDNERBAUM-GEHEIM-"), 0u);
 }
 
+// Another user swaps a folder beneath the chosen one for a link between the walk and the lookups:
+// what lies behind the link is never reached, the file the walk found goes where it lies now, and
+// the account names the folder.
+TEST_F(FolderTree, AFolderSwappedForALinkAfterTheWalkLeadsNowhereElse) {
+    const std::string share = folder.file("share");
+    fs::create_directories(share + "/zz");
+    writeMarked(share + "/zz/x.txt", 20);
+    for (int i = 0; i < 3; ++i)
+        writeMarked(share + "/datei-" + std::to_string(i) + ".txt", 2);
+    const std::string secret = folder.file("rootsecret");
+    fs::create_directory(secret);
+    writeMarked(secret + "/x.txt", 20, "GEHEIM-BLEIBT-");
+    const std::vector<unsigned char> secretBefore = readBytes(secret + "/x.txt");
+    bool swapped = false;
+    files.beforePin = [&](const std::string&) {
+        if (std::exchange(swapped, true))
+            return;
+        fs::rename(share + "/zz", share + "/zz.old");
+        fs::create_directory_symlink(secret, share + "/zz");
+    };
+    window.path = share;
+    flow.Command2_Click();
+    ASSERT_TRUE(swapped);
+    EXPECT_EQ(readBytes(secret + "/x.txt"), secretBefore);
+    EXPECT_FALSE(fs::exists(share + "/zz.old/x.txt"));
+    EXPECT_TRUE(fs::is_symlink(share + "/zz"));
+    EXPECT_TRUE(accountSays("Von 4 Dateien sind 4 zerstört.")) << window.boxes.back().text;
+    EXPECT_TRUE(accountSays(share + "/zz: der Name nennt inzwischen etwas anderes")) << window.boxes.back().text;
+}
+
 // A download folder holds more files than a desktop session's usual limit of open files (1024,
-// here lowered to 64): every one of them is destroyed all the same.
-TEST_F(FolderTree, MoreFilesThanTheProcessMayHoldOpenAreAllDestroyed) {
+// here lowered to 64), and a photo library more folders: every file is destroyed all the same, the
+// folders let go opened again from their held parents.
+TEST_F(FolderTree, MoreFilesAndFoldersThanTheProcessMayHoldOpenAreAllDestroyed) {
     rlimit before{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
     if (before.rlim_max != RLIM_INFINITY && before.rlim_max < 1024)
         GTEST_SKIP() << "the hard limit of open files is " << before.rlim_max;
-    const std::string downloads = folder.file("Downloads");
-    fs::create_directory(downloads);
-    for (int i = 0; i < 300; ++i)
-        writeMarked(downloads + "/datei-" + std::to_string(i) + ".txt", 2);
-    rlimit low = before;
-    low.rlim_cur = 64;
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
-    window.path = downloads;
-    flow.Command2_Click();
-    ::setrlimit(RLIMIT_NOFILE, &before);
-    EXPECT_FALSE(fs::exists(downloads));
-    EXPECT_TRUE(accountSays("Von 300 Dateien sind 300 zerstört.")) << window.boxes.back().text;
+    struct Case {
+        const char* name;
+        int folders;
+        int filesEach;
+    };
+    for (const Case& c : {Case{"Downloads", 0, 300}, Case{"Fotos", 60, 5}}) {
+        SCOPED_TRACE(c.name);
+        const std::string tree = folder.file(c.name);
+        fs::create_directory(tree);
+        for (int f = 0; f <= c.folders; ++f) {
+            const std::string in = f == 0 ? tree : tree + "/ordner-" + std::to_string(f);
+            fs::create_directories(in);
+            for (int i = 0; i < (f == 0 && c.folders > 0 ? 0 : c.filesEach); ++i)
+                writeMarked(in + "/datei-" + std::to_string(i) + ".txt", 2);
+        }
+        const int all = c.folders == 0 ? c.filesEach : c.folders * c.filesEach;
+        rlimit low = before;
+        low.rlim_cur = 64;
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+        window.path = tree;
+        flow.Command2_Click();
+        ::setrlimit(RLIMIT_NOFILE, &before);
+        EXPECT_FALSE(fs::exists(tree));
+        const std::string count = std::to_string(all);
+        EXPECT_TRUE(accountSays("Von " + count + " Dateien sind " + count + " zerstört.")) << window.boxes.back().text;
+    }
 }
 
 } // namespace

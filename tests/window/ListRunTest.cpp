@@ -21,6 +21,8 @@ protected:
                 writeSample(folder.file("c.doc"), 5000)};
     }
 
+    std::string separator() const { return std::string(1, files.pathSeparators()[0]); }
+
     bool boxSays(const std::string& words) const {
         return std::any_of(window.boxes.begin(), window.boxes.end(),
                            [&](const RecordedBox& box) { return box.text.find(words) != std::string::npos; });
@@ -189,6 +191,47 @@ TEST_F(SeveralFiles, TheRunCountsAllBytesAndNamesEachFileInTurn) {
     EXPECT_EQ(window.percentCaption, "100 %");
     EXPECT_EQ(window.filesAtHand, (std::vector<std::string>{"a.txt", "b.pdf", "c.doc", ""}));
     EXPECT_EQ(traces.removed, paths) << "each destroyed file's traces go with it";
+}
+
+// A file reached by two names is one file: counted, asked about and destroyed once, proven, and
+// every name of it goes; the run's own hold on it is no other program.
+TEST_F(SeveralFiles, AFileReachedByTwoNamesIsDestroyedOnceAndEveryNameGoes) {
+    const std::string sub = folder.file("Akten");
+    const std::string file = sub + separator() + "a.txt";
+    const std::string link = sub + separator() + "a-link";
+    struct Case {
+        const char* name;
+        std::vector<std::string> given;
+    };
+    const Case cases[] = {{"one name twice", {file, file}},
+                          {"a file and its hard link", {file, link}},
+                          {"a folder and a file in it", {sub, file}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::create_directories(fsPath(sub));
+        writeSample(file, 10000);
+        std::error_code refused;
+        if (std::find(c.given.begin(), c.given.end(), link) != c.given.end())
+            fs::create_hard_link(fsPath(file), fsPath(link), refused);
+        if (refused)
+            GTEST_SKIP() << "this file system makes no hard links";
+        window.boxes.clear();
+        window.answers = {kAnswerYes};
+        flow.takeFilesFromCommandLine(c.given);
+        flow.Command2_Click();
+        ASSERT_EQ(window.boxes.size(), 2u) << "one question and one account";
+        const std::string& question = window.boxes.front().text;
+        EXPECT_EQ(question.rfind("Soll die 1 Datei ", 0), 0u) << question;
+        const std::string& account = window.boxes.back().text;
+        EXPECT_EQ(account, "Von 1 Datei ist 1 zerstört.");
+        for (const std::string& box : {question, account}) {
+            EXPECT_EQ(box.find("anderen Programm"), std::string::npos) << box;
+            EXPECT_EQ(box.find("weitere Namen"), std::string::npos) << box;
+        }
+        for (const std::string& name : c.given)
+            EXPECT_FALSE(entryExists(name)) << name;
+        fs::remove_all(fsPath(sub));
+    }
 }
 
 // The doubts of all the files are asked once, each with the number of files it concerns.
