@@ -1,7 +1,7 @@
 ; The German installer of the Windows program: Program Files, a Start-menu entry, Explorer's
 ; "Mit Kelvanter vernichten" for files and folders, and an uninstaller registered under "Apps & Features".
 ; /S installs silently.
-;   makensis -DEXE=path\kelvanter.exe -DOUTFILE=Setup.exe -DVERSION=1.0.0 -DICON=magnet.ico kelvanter.nsi
+;   makensis -DEXE=path\kelvanter.exe -DOUTFILE=Setup.exe -DVERSION=1.0.0 -DICON=magnet.ico -DDOCS=docs kelvanter.nsi
 ; A 64-bit installer: the program is 64-bit, and so is a Wine without 32-bit support.
 Target amd64-unicode
 !include "MUI2.nsh"
@@ -50,6 +50,11 @@ FunctionEnd
 Section "Kelvanter"
     SetOutPath "$INSTDIR"
     File "/oname=kelvanter.exe" "${EXE}"
+    ; The users' handbook, with the pictures it shows.
+    File "${DOCS}/handbuch.md"
+    File "${DOCS}/main-window.png"
+    File "${DOCS}/context-menu.png"
+    File "${DOCS}/list-account.png"
     WriteUninstaller "$INSTDIR\Deinstallieren.exe"
     CreateShortcut "$SMPROGRAMS\Kelvanter.lnk" "$INSTDIR\kelvanter.exe"
     CreateShortcut "$SMPROGRAMS\Kelvanter - Freien Speicher überschreiben.lnk" "$INSTDIR\kelvanter.exe" "--free-space"
@@ -70,6 +75,10 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\Kelvanter.lnk"
     Delete "$SMPROGRAMS\Kelvanter - Freien Speicher überschreiben.lnk"
     Delete "$INSTDIR\kelvanter.exe"
+    Delete "$INSTDIR\handbuch.md"
+    Delete "$INSTDIR\main-window.png"
+    Delete "$INSTDIR\context-menu.png"
+    Delete "$INSTDIR\list-account.png"
     Delete "$INSTDIR\Deinstallieren.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -60,7 +60,9 @@ std::string helpText(const std::string& programName) {
            "gekürzt, umbenannt und gelöscht.\n\nOptionen:\n" +
            optionLine(kHelp) + optionLine(kVersion) + optionLine(kFreeSpace) + optionLine(kAdd) +
            helpLine("  --", "Beendet die Optionen, etwa vor einem Dateinamen, der mit einem Bindestrich beginnt.") +
-           "\nArgumente:\n" + helpLine(std::string("  ") + kFileName, kFileDescription);
+           "\nArgumente:\n" + helpLine(std::string("  ") + kFileName, kFileDescription) +
+           "\nWas jede Meldung bedeutet und was auf welchem Datenträger bleibt, steht im Handbuch: " +
+           KELVANTER_HANDBOOK + "\n";
 }
 
 std::string refusal(const Request& request) {

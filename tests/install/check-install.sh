@@ -28,7 +28,7 @@ for size in 16 32 48; do
     [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$icon is ${width}x${height}, not ${size}x${size}"
 done
 unexpected=$(cd "$root" && find . -type f |
-    grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons|man|kio/servicemenus|nemo/actions|file-manager/actions|kelvanter)/)" ||
+    grep -v -E "^\./(bin/kelvanter|share/(applications|metainfo|icons|man|kio/servicemenus|nemo/actions|file-manager/actions|kelvanter|doc/kelvanter)/)" ||
     true)
 for page in share/man/man1/kelvanter.1 share/man/de/man1/kelvanter.1; do
     [ -f "$root/$page" ] || fail "missing $page"
@@ -97,7 +97,7 @@ for file in usr/bin/kelvanter usr/share/applications/$id.desktop usr/share/icons
     usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml \
     usr/share/kio/servicemenus/$id.vernichten.desktop usr/share/nemo/actions/kelvanter-vernichten.nemo_action \
     usr/share/file-manager/actions/kelvanter-vernichten.desktop \
-    usr/share/kelvanter/nautilus-scripts/mit-kelvanter-vernichten; do
+    usr/share/kelvanter/nautilus-scripts/mit-kelvanter-vernichten usr/share/doc/kelvanter/handbuch.md; do
     grep -q "\./$file\$" <<<"$contents" || fail "package lacks $file"
 done
 depends=$(dpkg-deb --field "$deb" Depends)

@@ -25,6 +25,7 @@ wine "$setup" /S
 wineserver -w
 
 [ -f "$folder/kelvanter.exe" ] || fail "no kelvanter.exe under Program Files"
+[ -f "$folder/handbuch.md" ] || fail "no handbook under Program Files"
 [ -f "$folder/Deinstallieren.exe" ] || fail "no uninstaller"
 [ -f "$link" ] || fail "no Start-menu entry"
 [ -f "$free_space_link" ] || fail "no Start-menu entry for overwriting the free space"
