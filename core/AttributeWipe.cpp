@@ -20,29 +20,47 @@ std::string neutralValue(std::int64_t size) {
 
 } // namespace
 
-std::vector<std::string> wipeAttributes(DestructionServices& files, FileHandle written) {
+WipedAttributes wipeAttributes(DestructionServices& files, FileHandle written) {
     const auto attributes = files.attributesOf(written);
-    std::vector<std::string> kept;
+    WipedAttributes wiped;
     if (!attributes.ok())
-        return kept;
-    std::vector<std::string> overwritten;
+        return wiped;
+    std::vector<FileAttribute> overwritten;
+    std::vector<FileAttribute> removable;
+    bool throughLog = false;
     for (const FileAttribute& attribute : attributes.value) {
-        if (attribute.mayChange &&
-            files.replaceAttributeValue(written, attribute.name, neutralValue(attribute.size)).ok())
-            overwritten.push_back(attribute.name);
-        else
-            kept.push_back(attribute.name);
+        if (!attribute.mayChange) {
+            wiped.kept.push_back(attribute.name);
+        } else if (attribute.place == ValuePlace::Elsewhere) {
+            // A new value would go to new blocks and free the old ones as they are.
+            removable.push_back(attribute);
+            wiped.inFreeSpace.push_back(attribute.name);
+        } else if (files.replaceAttributeValue(written, attribute.name, neutralValue(attribute.size)).ok()) {
+            overwritten.push_back(attribute);
+            throughLog |= attribute.place == ValuePlace::OwnBlock;
+        } else {
+            wiped.kept.push_back(attribute.name);
+        }
     }
     // The neutral values on the device before their names go: a removal alone frees the old bytes.
-    if (!overwritten.empty() && !files.flushData(written).ok()) {
-        kept.insert(kept.end(), overwritten.begin(), overwritten.end());
-        return kept;
+    // A value in a block of its own reaches it only once the journal is written home; that stalls the
+    // whole file system for a moment, so it is done once for the file.
+    const bool settled = overwritten.empty() || files.settleAttributes(written).ok();
+    const bool home = !throughLog || (settled && files.checkpointJournal(written).ok());
+    for (const FileAttribute& attribute : overwritten) {
+        if (!settled) {
+            wiped.kept.push_back(attribute.name);
+            continue;
+        }
+        if (attribute.place == ValuePlace::OwnBlock && !home)
+            wiped.inFreeSpace.push_back(attribute.name);
+        removable.push_back(attribute);
     }
-    for (const std::string& name : overwritten) {
-        if (!files.removeAttribute(written, name).ok())
-            kept.push_back(name);
+    for (const FileAttribute& attribute : removable) {
+        if (!files.removeAttribute(written, attribute.name).ok())
+            wiped.kept.push_back(attribute.name);
     }
-    return kept;
+    return wiped;
 }
 
 } // namespace kelvanter

@@ -66,11 +66,12 @@ std::optional<modDestroyFile::KillResult> killOtherNames(const CoreContext& cont
     return stays;
 }
 
-// What another program did to the file since the passes: wrote past their end, or holds it open
-// and may have written until the cut.
-Doubts writesByOthers(const CoreContext& context, HeldFile& file, bool grown) {
+// What another program did to the file since the passes: wrote past their end or over what was
+// proven, opened it for writing while the run watched it, or holds it open and may have written
+// until the cut.
+Doubts writesByOthers(const CoreContext& context, HeldFile& file, bool written) {
     Doubts raised;
-    if (grown)
+    if (written || context.files.othersSeen(file.pin.handle()).writer)
         raised.push_back({DoubtKind::WrittenMeanwhile});
     if (context.process.holdersOf(file.pin.handle()) == Holders::Others)
         raised.push_back({DoubtKind::OpenElsewhere});
@@ -96,10 +97,11 @@ DisposalResult vesk_total(const CoreContext& context, HeldFile file) {
     }
     const auto length = files.lengthOf(file.written.handle());
     const bool grown = !length.ok() || length.value > file.overwrittenEnd;
+    const bool changed = file.proven && !(WrittenState::of(files, file.written.handle()) == *file.proven);
     const bool cut = modDestroyFile::TruncateFile(files, file.written.handle());
     // Closed before the renames: Windows renames no file that is open without sharing.
     file.written.close();
-    Doubts raised = writesByOthers(context, file, grown);
+    Doubts raised = writesByOthers(context, file, grown || changed);
     if (!cut)
         return {DisposalOutcome::TruncateFailed, {}, {}, 0, std::move(raised)};
     bool otherNameKept = false;

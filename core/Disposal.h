@@ -3,8 +3,10 @@
 #include "core/CoreContext.h"
 #include "core/FileName.h"
 #include "core/FilePin.h"
+#include "core/OverwriteProof.h"
 #include "core/PassFile.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,7 @@ struct HeldFile {
     std::int64_t overwrittenEnd = 0;                  // how far the passes overwrote it
     DeletedNames deletedNames = DeletedNames::Reused; // how its folder keeps a deleted name
     bool namesLogged = false;                         // the file system logs names out of reach
+    std::optional<WrittenState> proven;               // the file as the proof left it
 };
 
 // Cuts the file to zero bytes, renames it to its temporary name in its folder and deletes it there.

@@ -39,7 +39,8 @@ std::optional<FilePin> FilePin::of(DestructionServices& files, const std::string
     return lookUp(files, path, hidden).pin;
 }
 
-FilePin::FilePin(FilePin&& other) noexcept : files_(other.files_), handle_(other.handle_), status_(other.status_) {
+FilePin::FilePin(FilePin&& other) noexcept
+    : files_(other.files_), handle_(other.handle_), status_(other.status_), adopted_(other.adopted_) {
     other.handle_ = kNoHandle;
 }
 
@@ -48,9 +49,19 @@ FilePin::~FilePin() {
 }
 
 void FilePin::release() {
-    if (handle_ != kNoHandle)
+    if (handle_ != kNoHandle && adopted_)
+        files_.close(handle_);
+    else if (handle_ != kNoHandle)
         files_.unpin(handle_);
     handle_ = kNoHandle;
+}
+
+void FilePin::adopt(FileHandle opened) {
+    if (opened == kNoHandle || opened == handle_)
+        return;
+    release();
+    handle_ = opened;
+    adopted_ = true;
 }
 
 } // namespace kelvanter

@@ -39,6 +39,9 @@ public:
     std::uint64_t otherNamesAtLookup() const { return status_.links > 1 ? status_.links - 1 : 0; }
     // Lets the file go early: an open handle keeps a deleted name visible on Windows.
     void release();
+    // From now on this open of the same file (the one for the passes) holds it, and the lookup's own
+    // is let go: one descriptor of the file, which no open of another program goes unnoticed by.
+    void adopt(FileHandle opened);
 
 private:
     FilePin(DestructionServices& files, FileHandle handle, const EntryStatus& status)
@@ -48,6 +51,7 @@ private:
     DestructionServices& files_;
     FileHandle handle_;
     EntryStatus status_;
+    bool adopted_ = false; // the handle is an open of the passes', closed as such
 };
 
 // What the lookup found: the pin, or nothing with the error where one stood in its way (access

@@ -50,13 +50,18 @@ public:
                                  writer_->sparseData(), writer_->readBack(), [this] { writer_->serveIfDue(); });
         if (!caughtUp)
             unproven.push_back({DoubtKind::WrittenMeanwhile});
-        if (const auto kept = wipeAttributes(context_.files, file_.handle()); !kept.empty())
-            unproven.push_back({DoubtKind::AttributesKept, joined(kept)});
+        // What another program writes from here to the cut is seen against this.
+        const WrittenState proven = WrittenState::of(context_.files, file_.handle());
+        const WipedAttributes wiped = wipeAttributes(context_.files, file_.handle());
+        if (!wiped.kept.empty())
+            unproven.push_back({DoubtKind::AttributesKept, joined(wiped.kept)});
+        if (!wiped.inFreeSpace.empty())
+            unproven.push_back({DoubtKind::AttributesInFreeSpace, joined(wiped.inFreeSpace)});
         const auto& facts = target_->storage.facts;
         const DisposalResult disposal =
             vesk_total(context_, {target_->at, target_->otherNames, target_->pin, file_, writer_->overwrittenEnd(),
                                   facts.ok() ? facts.value.deletedNames : DeletedNames::Reused,
-                                  facts.ok() && facts.value.namesInSystemLog});
+                                  facts.ok() && facts.value.namesInSystemLog, proven});
         target_.reset();
         return verdictAfter(context_, path_, disposal, unproven);
     }

@@ -166,6 +166,22 @@ StorageView StorageView::of(DestructionServices& files, ProcessServices& process
     return {files.storageOf(pin.handle(), path), files.extentsOf(pin.handle()), process.holdersOf(pin.handle())};
 }
 
+WrittenState WrittenState::of(DestructionServices& files, FileHandle handle) {
+    const auto status = files.statusOf(handle);
+    const std::int64_t size = status.ok() ? status.value.size : -1;
+    // Only what holds the file's bytes: a file system trims what it set aside past the end as it likes.
+    auto extents = files.extentsOf(handle);
+    std::vector<Extent> within;
+    for (Extent extent : extents.value) {
+        if (extent.logical >= size)
+            continue;
+        extent.length = std::min(extent.length, size - extent.logical);
+        within.push_back(extent);
+    }
+    extents.value = within;
+    return {size, status.value.modified, extents};
+}
+
 Doubts doubtsFrom(const StorageView& storage) {
     Doubts doubts;
     if (const auto placement = placementDoubt(storage))

@@ -25,6 +25,21 @@ struct StorageView {
                           const std::string& path);
 };
 
+// What another program's write would change of an open file, read on the file itself: its
+// length, when its data last changed, and where it lies. A write within the same tick of the file
+// system's clock that moves no block and leaves the length is not seen.
+struct WrittenState {
+    std::int64_t size = -1;
+    std::int64_t modified = 0;
+    SysResult<std::vector<Extent>> extents;
+
+    static WrittenState of(DestructionServices& files, FileHandle handle);
+    bool operator==(const WrittenState& other) const {
+        return size == other.size && modified == other.modified && extents.error == other.extents.error &&
+               extents.value == other.extents.value;
+    }
+};
+
 // The doubts that facts about the storage raise; none where an in-place overwrite can hold.
 Doubts doubtsFrom(const StorageView& storage);
 

@@ -21,7 +21,7 @@ public:
     PassFile(const PassFile&) = delete;
     PassFile& operator=(const PassFile&) = delete;
     ~PassFile() {
-        if (isOpen())
+        if (isOpen() && owned_)
             files_.close(handle_);
     }
 
@@ -53,13 +53,19 @@ public:
     SysStatus close() {
         const FileHandle handle = handle_;
         handle_ = kNoHandle;
-        return files_.close(handle);
+        return owned_ ? files_.close(handle) : SysStatus{};
+    }
+    // The open goes to the held file, which closes it; this one only uses it until its close.
+    FileHandle handOver() {
+        owned_ = false;
+        return handle_;
     }
 
 private:
     DestructionServices& files_;
     FileHandle handle_ = kNoHandle;
     WriteRoute route_ = WriteRoute::Direct;
+    bool owned_ = true;
 };
 
 } // namespace kelvanter

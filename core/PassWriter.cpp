@@ -62,7 +62,7 @@ std::unique_ptr<PatternBlock> blockOf(unsigned char pattern) {
 
 } // namespace
 
-PassWriter::PassWriter(const CoreContext& context, ByteCounters& counters, const FileName& at, const FilePin& pin,
+PassWriter::PassWriter(const CoreContext& context, ByteCounters& counters, const FileName& at, FilePin& pin,
                        PassFile& file)
     : context_(context), counters_(counters), at_(at), pin_(pin), file_(file), serving_(context.clock) {}
 
@@ -77,6 +77,7 @@ bool PassWriter::start(std::int64_t passes) {
     const SysStatus opened = openHeldFile();
     if (!opened.ok())
         return fail(RunNotice::CannotOpen, opened.error);
+    watchForOthers();
     // A sparse file's holes hold nothing: its time is that of its data, and no pass fills the disk.
     dataSpans_ = spansOfData(context_.files.dataRangesOf(file_.handle()), pin_.sizeAtLookup());
     if (dataSpans_)
@@ -128,6 +129,16 @@ SysStatus PassWriter::openHeldFile() {
     if (status.ok() && status.value.unchangeable)
         return {kFileUnchangeable};
     return byName;
+}
+
+// From the file's turn to the end of its disposal, no other program's open goes unnoticed where
+// the system can watch for it: the pass's open holds the file from now on, one descriptor that a
+// lease on it sees every other open of.
+void PassWriter::watchForOthers() {
+    DestructionServices& files = context_.files;
+    if (files.writerHoldsTheFile())
+        pin_.adopt(file_.handOver());
+    files.watchForOthers(pin_.handle());
 }
 
 bool PassWriter::overwriteGrowth() {

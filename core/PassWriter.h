@@ -37,8 +37,7 @@ public:
         int error = 0;
     };
 
-    PassWriter(const CoreContext& context, ByteCounters& counters, const FileName& at, const FilePin& pin,
-               PassFile& file);
+    PassWriter(const CoreContext& context, ByteCounters& counters, const FileName& at, FilePin& pin, PassFile& file);
 
     // Sets the run's total for `passes` passes from the length at the lookup, and opens the file.
     bool start(std::int64_t passes);
@@ -86,11 +85,12 @@ private:
     void progressStep();
     bool fail(RunNotice notice, int error);
     SysStatus openHeldFile();
+    void watchForOthers();
 
     const CoreContext& context_;
     ByteCounters& counters_;
     const FileName& at_;
-    const FilePin& pin_;
+    FilePin& pin_;
     PassFile& file_;
     std::vector<NamedStream> streams_;
     // The blocks holding data at the start, where holes lie between them: only they are written.

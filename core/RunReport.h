@@ -22,6 +22,7 @@ enum class DoubtKind {
     ReadBackDiffers,       // the device returned other bytes than the pattern
     WrittenMeanwhile,      // another program wrote to the file during the run, past what was overwritten
     AttributesKept,        // extended attributes that could not be overwritten; `detail` names them
+    AttributesInFreeSpace, // extended attributes whose old values lay in blocks of their own, freed as they were
     InsideRecord,          // a small file's data lies in the file system's own record (NTFS's MFT)
     ReadBackThroughDriver, // read back only through the file system's driver, not from the device
     // What remains of the name, not of the content:

@@ -54,8 +54,9 @@ struct EntryStatus {
     std::uint32_t attributes = kAttrNormal;
     // POSIX's immutable or append-only inode: nothing short of privilege can change or remove it.
     bool unchangeable = false;
-    bool ours = true;        // owned by the user this process runs as
-    std::uint64_t links = 1; // names the file has; 0 once it has been deleted
+    bool ours = true;          // owned by the user this process runs as
+    std::uint64_t links = 1;   // names the file has; 0 once it has been deleted
+    std::int64_t modified = 0; // when its data last changed, in nanoseconds of the system's clock
 };
 
 // A named data stream of a file (NTFS's "brief.txt:geheim"), which holds data of its own.
@@ -130,11 +131,27 @@ struct Extent {
     bool operator==(const Extent&) const = default;
 };
 
+// Where an extended attribute's value lies, and so what a new value of the same length does to it.
+enum class ValuePlace {
+    InPlace,   // in the file's own record or attribute block, where the new value is written over it
+    OwnBlock,  // in a block of its own that the file system's journal writes home only later
+    Elsewhere, // a new value goes to new blocks, and the old ones are freed unwritten (an ext4
+               // attribute inode, an XFS remote value)
+};
+
 // An extended attribute of a file ("user.xdg.origin.url", where a download came from).
 struct FileAttribute {
     std::string name; // whole, with its namespace
     std::int64_t size = 0;
     bool mayChange = true; // false where no user may write it (security.*), or not this one (trusted.*)
+    ValuePlace place = ValuePlace::InPlace;
+};
+
+// What a watch for other programs' opens of the run's file saw since it began.
+struct WriterWatch {
+    bool held = false;   // it still holds: no other program has opened the file since
+    bool writer = false; // a program opened it for writing (or cut it) meanwhile
+    bool reader = false; // a program opened it for reading meanwhile
 };
 
 // A stretch of a file that holds data, in bytes; the rest of it is holes, which hold nothing.
@@ -354,6 +371,31 @@ public:
     // Gives the attribute of that whole name this value in place of its old one.
     virtual SysStatus replaceAttributeValue(FileHandle handle, const std::string& name, const std::string& value) = 0;
     virtual SysStatus removeAttribute(FileHandle handle, const std::string& name) = 0;
+    // Commits the file's new attribute values to the device (or its journal).
+    virtual SysStatus settleAttributes(FileHandle handle) { return flushData(handle); }
+    // Writes the journal of the file system under the open file home and clears its copies (ext4's
+    // checkpoint), so that blocks changed through it hold their new bytes before they are freed.
+    // EPERM where that takes privilege, EOPNOTSUPP where there is no such journal or call.
+    virtual SysStatus checkpointJournal(FileHandle handle) {
+        (void)handle;
+        return {EOPNOTSUPP};
+    }
+
+    // Whether the file opened for the passes can stand for the held file from then on: one
+    // descriptor, which another program's open cannot go unnoticed by.
+    virtual bool writerHoldsTheFile() const { return false; }
+    // Watches the run's open file for other programs' opens until it is closed: a write lease,
+    // which such an open breaks at once. EAGAIN where another holds it open already, EACCES where
+    // this user may take none on it, EOPNOTSUPP where the system keeps none (its share mode then
+    // keeps writers out, as on Windows).
+    virtual SysStatus watchForOthers(FileHandle handle) {
+        (void)handle;
+        return {EOPNOTSUPP};
+    }
+    virtual WriterWatch othersSeen(FileHandle handle) {
+        (void)handle;
+        return {};
+    }
 };
 
 // A file system's log of its own metadata (ext4's journal, XFS's log), where old copies of

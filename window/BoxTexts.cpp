@@ -263,6 +263,9 @@ std::string reason(const Doubt& doubt) {
         return "ein anderes Programm hat während des Zerstörens in sie geschrieben";
     case DoubtKind::AttributesKept:
         return "ihre erweiterten Attribute " + doubt.detail + " ließen sich nicht überschreiben";
+    case DoubtKind::AttributesInFreeSpace:
+        return "ihre erweiterten Attribute " + doubt.detail +
+               " lagen in Blöcken für sich und können im freien Speicher lesbar bleiben";
     case DoubtKind::InsideRecord:
         return "sie ist so klein, dass das Dateisystem ihren Inhalt in seinen eigenen Verwaltungsdaten hält (bei NTFS "
                "im Eintrag der Datei in der MFT), wo sich das Überschreiben nicht nachlesen lässt";

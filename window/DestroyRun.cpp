@@ -48,6 +48,14 @@ std::vector<listTexts::GatheredDoubt> gatheredDoubts(const std::vector<Destructi
     return gathered;
 }
 
+// Whether the run found old values of the file's attributes freed as they were: the fill reaches them.
+bool oldValuesInFreeSpace(const std::vector<RunReport>& reports) {
+    return std::any_of(reports.begin(), reports.end(), [](const RunReport& report) {
+        return std::any_of(report.doubts.begin(), report.doubts.end(),
+                           [](const Doubt& doubt) { return doubt.kind == DoubtKind::AttributesInFreeSpace; });
+    });
+}
+
 // Each file's line in the account: its path, then what its boxes would have said.
 std::string joinedBoxes(const std::vector<RunReport>& reports, const std::string& path, const std::string& program,
                         bool fullRights) {
@@ -256,7 +264,8 @@ Verdict DestroyRun::destroyOne(DestructionList::File& file, DestructionTarget ta
         for (const DestructionList::Name& name : file.names)
             traces_.removeTracesOf(name.path);
     }
-    if (verdict == Verdict::DeletedUnproven && file.freeSpaceIsTheRemedy && !freeSpaceFolder_)
+    if (verdict == Verdict::DeletedUnproven && (file.freeSpaceIsTheRemedy || oldValuesInFreeSpace(view.reports())) &&
+        !freeSpaceFolder_)
         freeSpaceFolder_ = pathParts::folderOf(path, files_.pathSeparators());
     if (oneFile) {
         oneEscaped_ = escaped;

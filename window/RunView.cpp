@@ -77,10 +77,9 @@ void RunView::countBytes() {
 }
 
 void RunView::report(const RunReport& report) {
-    if (!oneFile_) {
-        reports_.push_back(report);
+    reports_.push_back(report);
+    if (!oneFile_)
         return;
-    }
     // The program ends as asked once the run is over: no box waits for the user meanwhile.
     if (process_.stopRequested())
         return;

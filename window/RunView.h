@@ -32,6 +32,7 @@ public:
     void skipFile(std::int64_t weight, std::int64_t size);
     // The counters the core keeps for the file at hand.
     ByteCounters& fileCounters() { return oneFile_ ? overall_ : file_; }
+    // The file's reports, shown already where one file was given.
     const std::vector<RunReport>& reports() const { return reports_; }
 
     void enterPhase(RunPhase phase) override;

@@ -6,7 +6,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <linux/fiemap.h>
+#include <linux/fs.h>
+#include <linux/types.h>
 #include <string>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -81,6 +88,84 @@ SysResult<std::string> attributeNames(int fd) {
     }
 }
 
+constexpr long kExt4Magic = 0xEF53;
+constexpr long kXfsMagic = 0x58465342;
+#ifndef EXT4_IOC_CHECKPOINT
+constexpr unsigned long kExt4Checkpoint = _IOW('f', 43, __u32);
+#else
+constexpr unsigned long kExt4Checkpoint = EXT4_IOC_CHECKPOINT;
+#endif
+constexpr __u32 kCheckpointZeroOut = 2; // EXT4_IOC_CHECKPOINT_FLAG_ZEROOUT: the journal's copies too
+
+// The bytes the file's data takes on the device, in whole blocks, as FIEMAP maps them; -1 where
+// it cannot say.
+std::int64_t dataBytesOf(int fd, std::int64_t block) {
+    constexpr std::uint32_t kExtents = 64;
+    alignas(fiemap) unsigned char buffer[sizeof(fiemap) + kExtents * sizeof(fiemap_extent)];
+    std::int64_t bytes = 0;
+    for (std::uint64_t from = 0;;) {
+        std::memset(buffer, 0, sizeof buffer);
+        auto* query = reinterpret_cast<fiemap*>(buffer);
+        query->fm_start = from;
+        query->fm_length = ~0ULL - from;
+        query->fm_extent_count = kExtents;
+        if (::ioctl(fd, FS_IOC_FIEMAP, query) != 0)
+            return -1;
+        if (query->fm_mapped_extents == 0)
+            return bytes;
+        for (std::uint32_t at = 0; at < query->fm_mapped_extents; ++at) {
+            const fiemap_extent& extent = query->fm_extents[at];
+            bytes += (static_cast<std::int64_t>(extent.fe_length) + block - 1) / block * block;
+            from = extent.fe_logical + extent.fe_length;
+            if (extent.fe_flags & FIEMAP_EXTENT_LAST)
+                return bytes;
+        }
+    }
+}
+
+// Whether ext4 keeps some of the file's attributes beyond its inode, in a block of their own: the
+// file takes more blocks than its data. (Its FIEMAP of attributes names the inode alone where
+// both hold some.) Where it cannot say, it does.
+bool hasAttributeBlock(int fd, std::int64_t block) {
+    struct stat info {};
+    const std::int64_t data = dataBytesOf(fd, block);
+    if (data < 0 || ::fstat(fd, &info) != 0)
+        return true;
+    return static_cast<std::int64_t>(info.st_blocks) * 512 > data;
+}
+
+// Where each value lies, as ext4 and XFS store them; the larger place wherever it is in doubt.
+class ValuePlaces {
+public:
+    explicit ValuePlaces(int fd) {
+        struct statfs system {};
+        if (::fstatfs(fd, &system) != 0)
+            return;
+        type_ = static_cast<long>(system.f_type);
+        block_ = static_cast<std::int64_t>(system.f_bsize);
+        block_ = block_ > 0 ? block_ : 4096;
+        ownBlock_ = type_ == kExt4Magic && hasAttributeBlock(fd, block_);
+    }
+
+    ValuePlace of(const std::string& name, std::int64_t size) const {
+        if (type_ == kExt4Magic) {
+            // Too large for an attribute block, or beside an inode with no block: an attribute inode.
+            if (size >= block_ - 64 || (!ownBlock_ && size > block_ / 4))
+                return ValuePlace::Elsewhere;
+            return ownBlock_ ? ValuePlace::OwnBlock : ValuePlace::InPlace;
+        }
+        // XFS keeps a value in its leaf while the entry stays under three quarters of a block.
+        if (type_ == kXfsMagic && static_cast<std::int64_t>(name.size()) + size + 16 >= block_ * 3 / 4)
+            return ValuePlace::Elsewhere;
+        return ValuePlace::InPlace;
+    }
+
+private:
+    long type_ = 0;
+    std::int64_t block_ = 4096;
+    bool ownBlock_ = false;
+};
+
 } // namespace
 
 SysResult<std::vector<FileAttribute>> PosixFileServices::attributesOf(FileHandle handle) {
@@ -88,6 +173,7 @@ SysResult<std::vector<FileAttribute>> PosixFileServices::attributesOf(FileHandle
     if (!names.ok())
         return {{}, names.error == ENOTSUP ? 0 : names.error};
     std::vector<FileAttribute> attributes;
+    const ValuePlaces places(handle);
     for (std::size_t at = 0; at < names.value.size();) {
         const std::string name(names.value.c_str() + at);
         at += name.size() + 1;
@@ -95,7 +181,7 @@ SysResult<std::vector<FileAttribute>> PosixFileServices::attributesOf(FileHandle
             continue;
         const ssize_t size = ::fgetxattr(handle, name.c_str(), nullptr, 0);
         if (size >= 0)
-            attributes.push_back({name, static_cast<std::int64_t>(size), mayChange(name)});
+            attributes.push_back({name, static_cast<std::int64_t>(size), mayChange(name), places.of(name, size)});
     }
     return {attributes, 0};
 }
@@ -111,6 +197,21 @@ SysStatus PosixFileServices::removeAttribute(FileHandle handle, const std::strin
     if (::fremovexattr(handle, name.c_str()) != 0)
         return lastError();
     return {};
+}
+
+// fsync, not fdatasync: attributes are the inode's, which fdatasync may leave for later.
+SysStatus PosixFileServices::settleAttributes(FileHandle handle) {
+    if (::fsync(handle) != 0)
+        return lastError();
+    return {};
+}
+
+// Only ext4 takes the call; one without a journal (ENODEV) has written the values home already.
+SysStatus PosixFileServices::checkpointJournal(FileHandle handle) {
+    __u32 flags = kCheckpointZeroOut;
+    if (::ioctl(handle, kExt4Checkpoint, &flags) == 0 || errno == ENODEV)
+        return {};
+    return {errno == ENOTTY || errno == EINVAL || errno == EOPNOTSUPP ? EOPNOTSUPP : errno};
 }
 
 namespace {

@@ -4,6 +4,7 @@
 
 #include "platform/PathParts.h"
 #include "platform/posix/FuseMounts.h"
+#include "platform/posix/PosixLease.h"
 #include "platform/posix/PosixOpen.h"
 
 #include <algorithm>
@@ -70,6 +71,7 @@ EntryStatus statusFrom(const struct stat& info, int inodeFlags) {
     status.identity = identityOf(info);
     status.size = static_cast<std::int64_t>(info.st_size);
     status.links = static_cast<std::uint64_t>(info.st_nlink);
+    status.modified = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
     std::uint32_t word = 0;
     if ((info.st_mode & S_IWUSR) == 0)
         word |= kAttrReadOnly;
@@ -190,6 +192,7 @@ SysStatus PosixFileServices::flushData(FileHandle handle) {
 }
 
 SysStatus PosixFileServices::close(FileHandle handle) {
+    posix::dropLease(handle);
     // Linux releases the descriptor even when close reports EINTR: never close it twice.
     if (::close(handle) != 0 && errno != EINTR)
         return lastError();
@@ -224,7 +227,16 @@ SysResult<PinnedEntry> PosixFileServices::pinAt(FileHandle folder, const std::st
 }
 
 void PosixFileServices::unpin(FileHandle pinned) {
+    posix::dropLease(pinned);
     ::close(pinned);
+}
+
+SysStatus PosixFileServices::watchForOthers(FileHandle handle) {
+    return posix::takeLease(handle);
+}
+
+WriterWatch PosixFileServices::othersSeen(FileHandle handle) {
+    return posix::leaseSeen(handle);
 }
 
 SysResult<EntryStatus> PosixFileServices::statusOf(FileHandle pinned) {

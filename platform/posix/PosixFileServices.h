@@ -48,6 +48,11 @@ public:
     SysResult<std::vector<FileAttribute>> attributesOf(FileHandle handle) override;
     SysStatus replaceAttributeValue(FileHandle handle, const std::string& name, const std::string& value) override;
     SysStatus removeAttribute(FileHandle handle, const std::string& name) override;
+    SysStatus settleAttributes(FileHandle handle) override;
+    SysStatus checkpointJournal(FileHandle handle) override;
+    bool writerHoldsTheFile() const override { return true; }
+    SysStatus watchForOthers(FileHandle handle) override;
+    WriterWatch othersSeen(FileHandle handle) override;
 
     // FolderServices
     SysResult<FileHandle> openFolder(const std::string& path) override;

@@ -2,6 +2,7 @@
 // holds a file open, where the user's state is kept, and requests to end it while a fill runs.
 #include "platform/DiskNames.h"
 #include "platform/posix/PosixFileServices.h"
+#include "platform/posix/PosixLease.h"
 
 #include <atomic>
 #include <cerrno>
@@ -98,14 +99,19 @@ extern "C" void noteStopSignal(int signal) {
 } // namespace
 
 Holders PosixProcess::holdersOf(FileHandle pinned) {
+    // The run's own lease still held: no other program has opened the file since it was taken.
+    if (posix::isLeased(pinned) && posix::leaseSeen(pinned).held)
+        return Holders::None;
     // The kernel grants a write lease only while no other process holds the file open or mapped,
     // whoever it is.
-    if (::fcntl(pinned, F_SETLEASE, F_WRLCK) == 0) {
-        ::fcntl(pinned, F_SETLEASE, F_UNLCK);
-        return Holders::None;
+    if (!posix::isLeased(pinned)) {
+        if (::fcntl(pinned, F_SETLEASE, F_WRLCK) == 0) {
+            ::fcntl(pinned, F_SETLEASE, F_UNLCK);
+            return Holders::None;
+        }
+        if (errno == EAGAIN)
+            return Holders::Others;
     }
-    if (errno == EAGAIN)
-        return Holders::Others;
     // No lease here (not the owner, a file system without leases): the processes' descriptors
     // and mappings, as far as this user may read them.
     struct stat file {};

@@ -1,5 +1,7 @@
 // What a file holds besides its bytes, and what another program does to it during the run: its
 // extended attributes, an append, a name deleted or a refusal of the open, each with true words.
+#include "core/FreeSpace.h"
+#include "core/QuietDisplay.h"
 #include "support/CoreFixture.h"
 #include "support/LoopImage.h"
 
@@ -35,8 +37,9 @@ bool hasDoubt(const RunReport& report, DoubtKind kind) {
     return std::any_of(report.doubts.begin(), report.doubts.end(), [&](const Doubt& d) { return d.kind == kind; });
 }
 
-// Appended once after the passes, the new part is overwritten before the cut; appended at every
-// write, the run cannot catch up, and says that another program wrote to the file.
+// Appended once after the passes, the new part is overwritten before the cut, and the run still
+// says that another program wrote to the file, for it watched that program open it for writing;
+// appended at every write, the run cannot catch up, and says so too.
 TEST_F(FileContents, WhatAnotherProgramAppendsIsOverwrittenOrNamed) {
     const std::string added(3000, 'A');
     struct Case {
@@ -44,7 +47,8 @@ TEST_F(FileContents, WhatAnotherProgramAppendsIsOverwrittenOrNamed) {
         bool atEveryWrite;
         Verdict verdict;
     };
-    for (const Case& c : {Case{"once", false, Verdict::Destroyed}, Case{"always", true, Verdict::DeletedUnproven}}) {
+    for (const Case& c :
+         {Case{"once", false, Verdict::DeletedUnproven}, Case{"always", true, Verdict::DeletedUnproven}}) {
         SCOPED_TRACE(c.name);
         const std::string path = writeSample(folder.file(c.name), 10000);
         display.reports.clear();
@@ -61,7 +65,7 @@ TEST_F(FileContents, WhatAnotherProgramAppendsIsOverwrittenOrNamed) {
         const Verdict verdict = destroy(path);
         files.afterWrite = nullptr;
         EXPECT_FALSE(entryExists(path));
-        if (c.verdict == Verdict::Destroyed) {
+        if (!c.atEveryWrite) {
             EXPECT_GT(contentsBeforeCut.size(), 10000u + added.size());
             EXPECT_TRUE(holdsOnly(contentsBeforeCut, 0)) << "the appended part is overwritten too";
         }
@@ -251,6 +255,197 @@ TEST_F(FileContents, ExtendedAttributesLeaveNoValueOnTheDevice) {
         const auto log = xfsLogOf(image.image());
         EXPECT_EQ(countOutside(image.image(), "KOMMENTAR-", log), 0u);
         EXPECT_EQ(countOutside(image.image(), "HERKUNFT-geheim", log), 0u);
+    }
+}
+
+// The verdict of a destruction in a child that has dropped to the user nobody, with the doubts it
+// gave; nothing where this machine cannot become nobody.
+std::optional<std::pair<Verdict, std::vector<DoubtKind>>> destroyedAsNobody(const std::string& path,
+                                                                            const std::string& stateFolder) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        ::setenv("XDG_STATE_HOME", stateFolder.c_str(), 1);
+        InstrumentedFileServices files;
+        PlatformProcess process;
+        FakeClock clock;
+        RecordingDisplay display;
+        ByteCounters counters;
+        std::vector<int> answer{static_cast<int>(
+            vesk(CoreContext{display, display, files, process, clock}, counters, path, display.modes()))};
+        for (const RunReport& report : display.reports) {
+            for (const Doubt& doubt : report.doubts)
+                answer.push_back(static_cast<int>(doubt.kind));
+        }
+        const auto bytes = static_cast<ssize_t>(answer.size() * sizeof(int));
+        ::_exit(::write(channel[1], answer.data(), static_cast<std::size_t>(bytes)) == bytes ? 0 : 4);
+    }
+    ::close(channel[1]);
+    int answer[64] = {};
+    const ssize_t got = ::read(channel[0], answer, sizeof answer);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (got < static_cast<ssize_t>(sizeof(int)) || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    std::vector<DoubtKind> doubts;
+    for (ssize_t at = 1; at < got / static_cast<ssize_t>(sizeof(int)); ++at)
+        doubts.push_back(static_cast<DoubtKind>(answer[at]));
+    return std::make_pair(static_cast<Verdict>(answer[0]), doubts);
+}
+
+// Attribute values in blocks of their own, synced to the device before the run: ext4's attribute
+// block (written home through its journal before it is freed, which takes privilege), ext4's
+// attribute inode and XFS's remote value (which a new value never overwrites). After the run no
+// copy is left outside the log, or the verdict is not proven and says why; then the free-space
+// fill reaches what was left on ext4. XFS may put a freed remote block on its allocation group's
+// free list, which no file's data takes: there the value stays (measured), and only the words hold.
+TEST_F(FileContents, AttributeValuesInBlocksOfTheirOwnAreGoneOrNamedAndTheFillReachesThem) {
+    struct Case {
+        const char* name;
+        const char* mkfs;
+        std::size_t valueSize;
+        bool asNobody;
+        bool fillReaches; // the free-space fill reaches a value left in free space
+    };
+    const Case cases[] = {{"ext4 attribute block", "mkfs.ext4 -q -F -b 4096", 1800, false, true},
+                          {"ext4 attribute block, as nobody", "mkfs.ext4 -q -F -b 4096", 1800, true, true},
+                          {"ext4 attribute inode", "mkfs.ext4 -q -F -b 4096 -O ea_inode", 65536, false, true},
+                          {"xfs remote value", "mkfs.xfs -q -f", 4000, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder place;
+        LoopImage image{place.path()};
+        if (const auto refused = image.mount(c.mkfs)) {
+            std::cout << "skipped " << c.name << ": " << *refused << "\n";
+            continue;
+        }
+        const std::string path = writeSample(image.mountPoint() + "/download.pdf", 20000);
+        const std::string value = "WERT-GEHEIM-" + std::string(c.valueSize - 12, 'w');
+        ASSERT_EQ(::setxattr(path.c_str(), "user.xdg.comment", value.data(), value.size(), 0), 0) << errno;
+        const std::string origin = "https://beispiel.invalid/HERKUNFT-geheim.pdf";
+        ASSERT_EQ(::setxattr(path.c_str(), "user.xdg.origin.url", origin.data(), origin.size(), 0), 0);
+        run("sync");
+        std::pair<Verdict, std::vector<DoubtKind>> outcome;
+        if (c.asNobody) {
+            const std::string state = image.mountPoint() + "/zustand";
+            fs::create_directory(state);
+            fs::permissions(place.path(), fs::perms::owner_all | fs::perms::others_exec);
+            for (const std::string& owned : {image.mountPoint(), state, path})
+                ASSERT_EQ(::chown(owned.c_str(), 65534, 65534), 0);
+            const auto child = destroyedAsNobody(path, state);
+            if (!child) {
+                std::cout << "skipped " << c.name << ": cannot become nobody here\n";
+                continue;
+            }
+            outcome = *child;
+            fs::remove_all(state);
+        } else {
+            display.reports.clear();
+            outcome.first = destroy(path);
+            for (const RunReport& report : display.reports) {
+                for (const Doubt& doubt : report.doubts)
+                    outcome.second.push_back(doubt.kind);
+            }
+        }
+        const bool named = std::count(outcome.second.begin(), outcome.second.end(), DoubtKind::AttributesInFreeSpace);
+        EXPECT_FALSE(entryExists(path));
+        EXPECT_EQ(outcome.first == Verdict::Destroyed, !named) << "the old value is named where it may be left";
+        if (named) {
+            EXPECT_EQ(outcome.first, Verdict::DeletedUnproven);
+            QuietDisplay quiet;
+            FillCounters filled;
+            EXPECT_EQ(overwriteFreeSpace(FillContext{quiet, files, process, clock, filled}, image.mountPoint()).end,
+                      FillEnd::Done);
+        }
+        ASSERT_TRUE(image.unmount());
+        const auto log = xfsLogOf(image.image());
+        const std::size_t left = countOutside(image.image(), "WERT-GEHEIM", log);
+        std::cout << c.name << ": " << left << " copies of the value after the run" << (named ? " and the fill" : "")
+                  << "\n";
+        if (!named || c.fillReaches) {
+            EXPECT_EQ(left, 0u);
+        }
+        EXPECT_EQ(countOutside(image.image(), "HERKUNFT-geheim", log), 0u);
+    }
+}
+
+// Another program writes while the run waits at a step, after the last check of what it wrote:
+// an append and a write in place while the cut waits, and a write into a window the proof has read
+// back already. The verdict is never "destroyed" with what it wrote on the device; a program that
+// only reads meanwhile does not cost the label.
+TEST_F(FileContents, WhatAnotherProgramWritesAfterTheLastCheckIsNeverCalledDestroyed) {
+    const std::string mark = "FREMD-GESCHRIEBEN-";
+    struct Case {
+        const char* name;
+        const char* command; // FILE and MARKS stand for the file and a block of marks
+        bool inProvenWindow; // else while the cut waits
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {"an append", "cat MARKS >> FILE", false, Verdict::DeletedUnproven},
+        {"a write in place", "dd if=MARKS of=FILE bs=4096 seek=3 conv=notrunc oflag=direct status=none", false,
+         Verdict::DeletedUnproven},
+        {"a write into a proven window", "dd if=MARKS of=FILE bs=4096 seek=3 conv=notrunc oflag=direct status=none",
+         true, Verdict::DeletedUnproven},
+        {"a reader", "cat FILE > /dev/null", false, Verdict::Destroyed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder place;
+        LoopImage image{place.path()};
+        if (const auto refused = image.mount("mkfs.ext4 -q -F -b 4096", "", "96M")) {
+            std::cout << "skipped: " << *refused << "\n";
+            return;
+        }
+        const std::string path =
+            writeSample(image.mountPoint() + "/offen.bin", 2 * ReadBackWindows::kWindowBytes + 4096);
+        const std::string marks = place.file("marken");
+        std::string block;
+        while (block.size() < 4096)
+            block += mark;
+        std::ofstream(marks, std::ios::binary) << block.substr(0, 4096);
+        std::string command = c.command;
+        if (const auto at = command.find("FILE"); at != std::string::npos)
+            command.replace(at, 4, path);
+        if (const auto at = command.find("MARKS"); at != std::string::npos)
+            command.replace(at, 5, marks);
+        run("sync");
+        // Read beside the pass, window by window, as on a device that does not rotate.
+        files.media = MediaKind::Unknown;
+        bool done = false;
+        const auto writeNow = [&] {
+            if (!std::exchange(done, true)) {
+                EXPECT_TRUE(run(command)) << command;
+            }
+        };
+        if (c.inProvenWindow) {
+            files.alterReadBack = [&](std::int64_t offset, unsigned char*, std::size_t) {
+                if (offset >= ReadBackWindows::kWindowBytes)
+                    writeNow();
+            };
+        } else {
+            files.beforeCut = writeNow;
+        }
+        display.reports.clear();
+        const Verdict verdict = destroy(path);
+        files.alterReadBack = nullptr;
+        files.beforeCut = nullptr;
+        files.media.reset();
+        EXPECT_TRUE(done);
+        EXPECT_EQ(verdict, c.verdict);
+        if (verdict == Verdict::Destroyed) {
+            ASSERT_TRUE(image.unmount());
+            EXPECT_EQ(countIn(image.image(), mark), 0u);
+        } else {
+            ASSERT_FALSE(display.reports.empty());
+            EXPECT_TRUE(hasDoubt(display.reports.back(), DoubtKind::WrittenMeanwhile));
+        }
     }
 }
 

@@ -98,6 +98,34 @@ TEST_F(Win32Disposal, AFileHeldOpenWithoutWriteSharingGetsTheRecoveryBoxAndStays
     EXPECT_EQ(readBytes(path), sampleBytes(10000));
 }
 
+// While the passes run, the file's handle shares no writing: another program's open for writing
+// is refused, and one for reading is not.
+TEST_F(Win32Disposal, ASecondWriterIsRefusedDuringTheRunAndAReaderIsNot) {
+    const std::string path = writeSample(folder.file("offen.txt"), 50000);
+    DWORD writerRefusal = ERROR_SUCCESS;
+    bool readerOpened = false;
+    files.afterWrite = [&](std::int64_t) {
+        if (writerRefusal != ERROR_SUCCESS)
+            return;
+        const HANDLE writer =
+            ::CreateFileW(fsPath(path).wstring().c_str(), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        writerRefusal = writer == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_INVALID_HANDLE;
+        if (writer != INVALID_HANDLE_VALUE)
+            ::CloseHandle(writer);
+        const HANDLE reader =
+            ::CreateFileW(fsPath(path).wstring().c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        readerOpened = reader != INVALID_HANDLE_VALUE;
+        if (readerOpened)
+            ::CloseHandle(reader);
+    };
+    destroy(path);
+    EXPECT_EQ(writerRefusal, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(readerOpened);
+    EXPECT_FALSE(fs::exists(fsPath(path)));
+}
+
 TEST_F(Win32Disposal, NamesFromOutsideLatin1AndPathsPastMaxPathAreDestroyed) {
     const std::string here = utf8Of(folder.path());
     std::string deep = here + "\\Ordner mit langem Namen";

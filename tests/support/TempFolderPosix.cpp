@@ -42,7 +42,10 @@ TempFolder::~TempFolder() {
 }
 
 bool setInodeFlag(const std::string& path, int flag, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    // A run's lease on the file refuses a non-blocking open once, and the run lets go of it then.
+    int fd = -1;
+    for (int tries = 0; tries < 3 && fd < 0; ++tries)
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     int flags = 0;

@@ -56,7 +56,11 @@ def parse(lines):
 
 
 def first_fd(args):
-    found = FD.match(args).group(1)
+    """The descriptor a call takes first; None for a call that takes a path first (mkdir)."""
+    match = FD.match(args)
+    if not match:
+        return None
+    found = match.group(1)
     return -100 if found == "AT_FDCWD" else int(found)
 
 
