@@ -63,8 +63,8 @@ std::string TemporaryName(const CalendarDay& date, const ClockReading& time) {
 namespace {
 
 // The private folder the file is moved into before it is deleted there, where no other user can
-// put a file under the name that is deleted. Its name has a random part, so that no one can make
-// it beforehand: the date and time alone could be guessed.
+// put a file under the name that is deleted. Its name is random letters alone, so that no one can
+// make it beforehand, and it tells nothing of when the program ran.
 constexpr int kAsideFolderTries = 8;
 constexpr std::size_t kRandomLetters = 12;
 
@@ -72,11 +72,24 @@ std::string randomLetters() {
     return randomText("abcdefghijklmnopqrstuvwxyz0123456789", kRandomLetters);
 }
 
-std::optional<HeldFolder> makeAsideFolder(HeldFolder& folder, const std::string& temporary, std::string& name) {
+// The private folder, recorded in the state folder before it is made, so that a kill at any moment
+// leaves nothing a start would not find; held for this run alone, so that another window's start
+// leaves it be. The record in `record`, the folder's name in `name`.
+std::optional<HeldFolder> makeAsideFolder(DestructionServices& files, ProcessServices& process, HeldFolder& folder,
+                                          const std::string& folderPath, std::string& name,
+                                          std::optional<RunRecord>& record) {
     for (int attempt = 0; attempt < kAsideFolderTries; ++attempt) {
-        name = diskNames::kAsideFolderPrefix + temporary.substr(0, 8) + "-" + randomLetters();
-        if (auto made = folder.makePrivate(name))
+        name = diskNames::kAsideFolderPrefix + randomLetters();
+        record.emplace(files, process, diskNames::kDisposalRecordsFolder,
+                       pathParts::joined(folderPath, name, files.pathSeparators()), std::nullopt);
+        int error = 0;
+        if (auto made = folder.makePrivate(name, &error)) {
+            made->lock();
             return made;
+        }
+        record.reset();
+        if (reasonOf(error) != Reason::NameTaken)
+            break;
     }
     return std::nullopt;
 }
@@ -132,10 +145,8 @@ KillResult moveAsideAndDelete(DestructionServices& files, ProcessServices& proce
     const auto inFolder = [&](const std::string& entry) { return in.at(entry); };
     const std::string& path = in.filePath;
     std::string asideName;
-    std::optional<HeldFolder> aside = makeAsideFolder(folder, temporary, asideName);
     std::optional<RunRecord> record;
-    if (aside)
-        record.emplace(files, process, diskNames::kDisposalRecordsFolder, inFolder(asideName), aside->identity().value);
+    std::optional<HeldFolder> aside = makeAsideFolder(files, process, folder, in.path, asideName, record);
     HeldFolder& target = aside ? *aside : folder;
     const std::string temporaryPath = pathParts::joined(aside ? inFolder(asideName) : in.path, temporary, separators);
     // Its name, which tells when the program ran, goes through the same renames as the file's.

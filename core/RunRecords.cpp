@@ -39,28 +39,73 @@ std::optional<HeldFolder> recordsFolder(FolderServices& files, ProcessServices& 
     return records;
 }
 
-// A record: the fill folder's absolute path on its first line (as earlier versions wrote it alone),
-// then its device and inode, then what else the run notes of it.
+// A record: the folder's absolute path on its first line (as earlier versions wrote it alone),
+// then its device and inode ("-" for a folder recorded before it was made), then what else the run
+// notes of it, then "disk " and the file system's own identity, where the system tells it.
 struct Record {
     std::string path;
     std::optional<FileIdentity> identity;
     std::string note;
+    std::optional<std::string> disk;
 };
 
-std::string recordText(const std::string& path, const FileIdentity& identity, const std::string& note) {
-    return path + "\n" + std::to_string(identity.device) + " " + std::to_string(identity.inode) + "\n" +
-           (note.empty() ? "" : note + "\n");
+constexpr const char* kDiskLine = "disk ";
+
+std::string recordText(const std::string& path, const std::optional<FileIdentity>& identity, const std::string& note,
+                       const std::optional<std::string>& disk) {
+    const std::string identityLine =
+        identity ? std::to_string(identity->device) + " " + std::to_string(identity->inode) : std::string("-");
+    return path + "\n" + identityLine + "\n" + note + "\n" + (disk ? kDiskLine + *disk + "\n" : std::string());
 }
 
 Record recordFrom(const std::string& text) {
     std::istringstream lines(text);
     Record record;
     std::getline(lines, record.path);
-    FileIdentity identity;
-    if (lines >> identity.device >> identity.inode)
-        record.identity = identity;
-    lines >> record.note;
+    std::string line;
+    if (std::getline(lines, line)) {
+        std::istringstream numbers(line);
+        FileIdentity identity;
+        if (numbers >> identity.device >> identity.inode)
+            record.identity = identity;
+    }
+    while (std::getline(lines, line)) {
+        if (line.rfind(kDiskLine, 0) == 0)
+            record.disk = line.substr(std::string(kDiskLine).size());
+        else if (record.note.empty())
+            record.note = line;
+    }
     return record;
+}
+
+// The disk that holds the folder at the path now, or else its folder's; nothing where the system
+// cannot tell.
+std::optional<std::string> diskAt(FolderServices& files, const std::string& path) {
+    for (const std::string& at : {path, pathParts::folderOf(path, files.pathSeparators())}) {
+        const HeldFolder folder(files, at);
+        if (!folder.isOpen())
+            continue;
+        const auto disk = files.diskOf(folder.handle());
+        return disk.ok() ? std::optional<std::string>(disk.value) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Whether the disk at the record's folder now is another than the one the record was made on: the
+// record waits for its own.
+bool anotherDiskAt(const HeldFolder& parent, const Record& record) {
+    if (!record.disk || !parent.isOpen())
+        return false;
+    const auto now = parent.files().diskOf(parent.handle());
+    return now.ok() && now.value != *record.disk;
+}
+
+// Whether the record's disk is known to be the one at the folder now.
+bool sameDiskAt(const HeldFolder& parent, const Record& record) {
+    if (!record.disk || !parent.isOpen())
+        return false;
+    const auto now = parent.files().diskOf(parent.handle());
+    return now.ok() && now.value == *record.disk;
 }
 
 enum class Cleanup { Removed, Waiting, Kept, Dropped };
@@ -68,7 +113,7 @@ enum class Cleanup { Removed, Waiting, Kept, Dropped };
 // Whether the record names, by an absolute path and with its identity, a folder of the program's
 // own kind: no other is ever touched, whatever a record says.
 bool namesOwnFolder(FolderServices& files, const Record& record, bool (*isOwnName)(const std::string&)) {
-    return record.identity && files.absolutePath(record.path).value == record.path &&
+    return files.absolutePath(record.path).value == record.path &&
            isOwnName(pathParts::nameOf(record.path, files.pathSeparators()));
 }
 
@@ -93,7 +138,7 @@ bool isRecordedFill(const HeldFolder& parent, const std::string& name, const Hel
 // The fill folder the record names, removed where it is that folder and no run holds it.
 // Waiting where the disk it lay on is not there now; dropped where the fill is gone.
 Cleanup removeKilledFill(FolderServices& files, const Record& record) {
-    if (!namesOwnFolder(files, record, isFillFolderName))
+    if (!record.identity || !namesOwnFolder(files, record, isFillFolderName))
         return Cleanup::Dropped;
     const char* separators = files.pathSeparators();
     const std::string name = pathParts::nameOf(record.path, separators);
@@ -101,13 +146,16 @@ Cleanup removeKilledFill(FolderServices& files, const Record& record) {
     const auto parentIdentity = parent.identity();
     if (!parent.isOpen() || !parentIdentity.ok())
         return Cleanup::Waiting;
+    // Another disk at the path is another disk: the record waits for its own.
+    if (anotherDiskAt(parent, record))
+        return Cleanup::Waiting;
     HeldFolder fill(parent, name);
     if (!fill.isOpen()) {
-        // Gone from its own file system. On another one, an empty folder is the disk's mount point
-        // standing alone: the disk is away. A folder with entries is the disk back under another
-        // device number, without the fill (a power cut before it began, or after it went).
+        // Gone from its own disk. Where the record cannot tell its disk: on another file system, an
+        // empty folder is the disk's mount point standing alone, the disk away; a folder with
+        // entries is the disk back under another device number, without the fill.
         const bool sameFileSystem = parentIdentity.value.device == record.identity->device;
-        const bool mountPointAlone = !sameFileSystem && parent.names().empty();
+        const bool mountPointAlone = !sameFileSystem && parent.names().empty() && !sameDiskAt(parent, record);
         return mountPointAlone && reasonOf(fill.openError()) == Reason::NoFileThere ? Cleanup::Waiting
                                                                                     : Cleanup::Dropped;
     }
@@ -143,22 +191,30 @@ bool isTemporaryName(const std::string& name) {
 }
 
 // The private folder the record names, with the emptied file in it; its path where one was there.
+// The record is written before the folder is made: one without an identity names a folder by its
+// own name alone, which holds random letters no one could have guessed, and one of this user's.
 Cleanup removeKilledDisposal(FolderServices& files, const Record& record, std::vector<std::string>& removed) {
     if (!namesOwnFolder(files, record, isAsideFolderName))
         return Cleanup::Dropped;
     const char* separators = files.pathSeparators();
     const std::string name = pathParts::nameOf(record.path, separators);
     HeldFolder parent(files, pathParts::folderOf(record.path, separators));
-    if (!parent.isOpen())
+    if (!parent.isOpen() || anotherDiskAt(parent, record))
         return Cleanup::Waiting;
+    const auto status = parent.statusOf(name);
     HeldFolder aside(parent, name);
     const auto identity = aside.identity();
-    if (!aside.isOpen() || !identity.ok() || identity.value != *record.identity)
+    if (!aside.isOpen() || !identity.ok() || !status.ok() || !status.value.ours)
         return Cleanup::Dropped;
+    if (record.identity && identity.value != *record.identity)
+        return Cleanup::Dropped;
+    // The private folder of a disposal under way in another window of the program.
+    if (const SysStatus locked = aside.lock(); !locked.ok())
+        return reasonOf(locked.error) == Reason::Busy ? Cleanup::Kept : Cleanup::Dropped;
     for (const std::string& entry : aside.names()) {
-        const auto status = aside.statusOf(entry);
-        if (isTemporaryName(entry) && status.ok() && status.value.kind == EntryKind::Regular && status.value.ours &&
-            status.value.size == 0 && aside.remove(entry).ok())
+        const auto inner = aside.statusOf(entry);
+        if (isTemporaryName(entry) && inner.ok() && inner.value.kind == EntryKind::Regular && inner.value.ours &&
+            inner.value.size == 0 && aside.remove(entry).ok())
             removed.push_back(pathParts::joined(record.path, entry, separators));
     }
     aside.close();
@@ -188,17 +244,27 @@ Cleanup removeKilledPlaceholders(FolderServices& files, const Record& record, st
 } // namespace
 
 RunRecord::RunRecord(FolderServices& files, ProcessServices& process, const char* kind, const std::string& folderPath,
-                     const FileIdentity& folder, const std::string& note)
+                     const std::optional<FileIdentity>& folder, const std::string& note)
     : records_(recordsFolder(files, process, kind, error_)) {
     if (!records_)
         return;
     const auto absolute = files.absolutePath(folderPath);
     // Named as the folder and by which folder it is: folders of two disks never share a record.
-    const std::string name = pathParts::nameOf(folderPath, files.pathSeparators()) + "-" +
-                             std::to_string(folder.device) + "-" + std::to_string(folder.inode) +
-                             (note.empty() ? "" : "-" + note);
-    error_ = absolute.error != 0 ? absolute.error
-                                 : records_->createSmallFile(name, recordText(absolute.value, folder, note)).error;
+    // A folder recorded before it is made has a random name of its own.
+    // Built by appending: GCC 12 for mingw warns falsely on a short literal plus a temporary string.
+    std::string name = pathParts::nameOf(folderPath, files.pathSeparators());
+    for (const std::string& part :
+         folder ? std::vector<std::string>{std::to_string(folder->device), std::to_string(folder->inode)}
+                : std::vector<std::string>{}) {
+        name += '-';
+        name += part;
+    }
+    if (!note.empty()) {
+        name += '-';
+        name += note;
+    }
+    const std::string text = recordText(absolute.value, folder, note, diskAt(files, folderPath));
+    error_ = absolute.error != 0 ? absolute.error : records_->createSmallFile(name, text).error;
     if (error_ == 0)
         name_ = name;
 }

@@ -10,13 +10,14 @@ namespace kelvanter {
 
 // What the program remembers of a folder of its own while a run works in it (a fill's, or the
 // private folder of a disposal), in the user's state folder, so that a start after a kill
-// (SIGKILL, a lost display, a power cut) finds it again: its path and which folder it is. The
-// record goes with the object, once the folder has gone.
+// (SIGKILL, a lost display, a power cut) finds it again: its path, which folder it is, and which
+// disk holds it. The record goes with the object, once the folder has gone.
 class RunRecord {
 public:
     // `kind`: the records' folder in the state folder; `note`: a word more the record keeps.
+    // `folder`: which folder it is, where it has been made already.
     RunRecord(FolderServices& files, ProcessServices& process, const char* kind, const std::string& folderPath,
-              const FileIdentity& folder, const std::string& note = {});
+              const std::optional<FileIdentity>& folder, const std::string& note = {});
     ~RunRecord();
     RunRecord(const RunRecord&) = delete;
     RunRecord& operator=(const RunRecord&) = delete;

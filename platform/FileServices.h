@@ -237,6 +237,13 @@ public:
     }
     // Which folder the held one is.
     virtual SysResult<FileIdentity> identityOfFolder(FileHandle folder) = 0;
+    // Which disk holds the held folder, by the file system's own identity (its UUID, btrfs's fsid,
+    // Windows' volume serial), which stays when the disk comes back under another device number.
+    // EOPNOTSUPP where the system cannot tell.
+    virtual SysResult<std::string> diskOf(FileHandle folder) {
+        (void)folder;
+        return {{}, EOPNOTSUPP};
+    }
     // Whether something is mounted on the held folder (a bind mount, a Windows mount point or
     // junction): what lies there is no part of the folder above it.
     virtual SysResult<bool> isMountRoot(FileHandle folder) = 0;

@@ -75,6 +75,23 @@ commandLine::Request readCommandLine(int argc, char* argv[]) {
     return request;
 }
 
+QtArguments::QtArguments(int argc, char* argv[]) {
+    int at = 0;
+    for (; at < argc && (at == 0 || std::string(argv[at]) != "--"); ++at)
+        forQt_.push_back(argv[at]);
+    for (; at < argc; ++at)
+        afterEnd_.push_back(argv[at]);
+    count = static_cast<int>(forQt_.size());
+    forQt_.push_back(nullptr);
+}
+
+std::vector<char*> QtArguments::rejoined() const {
+    std::vector<char*> all(forQt_.begin(), forQt_.begin() + count);
+    all.insert(all.end(), afterEnd_.begin(), afterEnd_.end());
+    all.push_back(nullptr);
+    return all;
+}
+
 bool isQtOption(const std::string& option) {
     static const std::set<std::string> qtOptions = {"platform",
                                                     "platformpluginpath",

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -32,11 +33,15 @@ int main(int argc, char* argv[]) {
         if (const auto exitCode = kelvanter::answerWithoutWindow(early, "kelvanter"))
             return *exitCode;
     qtsOwnHandler = qInstallMessageHandler(endWithoutDisplay);
-    QApplication application(argc, argv);
+    // Qt sees nothing past "--": a file named "-stylesheet" is a file.
+    kelvanter::QtArguments forQt(argc, argv);
+    QApplication application(forQt.count, forQt.values());
     qInstallMessageHandler(qtsOwnHandler);
     kelvanter::prepareApplication(application);
-    // Read again: Qt has taken its own options (-platform, -style, ...) out of argv meanwhile.
-    const kelvanter::commandLine::Request request = kelvanter::readCommandLine(argc, argv);
+    // Read again: Qt has taken its own options (-platform, -style, ...) out of them meanwhile.
+    std::vector<char*> left = forQt.rejoined();
+    const kelvanter::commandLine::Request request =
+        kelvanter::readCommandLine(static_cast<int>(left.size()) - 1, left.data());
     if (const auto exitCode = kelvanter::answerWithoutWindow(request, "kelvanter"))
         return *exitCode;
     kelvanter::ProgramServices services;

@@ -28,30 +28,40 @@ struct OwnedFd {
     }
 };
 
-std::string probedType(const std::string& source) {
+// What libblkid finds in the superblock: "TYPE" or "UUID".
+std::string probed(const std::string& source, const char* name) {
     blkid_probe probe = ::blkid_new_probe_from_filename(source.c_str());
     if (probe == nullptr)
         return {};
-    std::string type;
+    std::string found;
     const char* value = nullptr;
     ::blkid_probe_enable_superblocks(probe, 1);
-    ::blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_TYPE);
-    if (::blkid_do_safeprobe(probe) == 0 && ::blkid_probe_lookup_value(probe, "TYPE", &value, nullptr) == 0)
-        type = value;
+    ::blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_TYPE | BLKID_SUBLKS_UUID);
+    if (::blkid_do_safeprobe(probe) == 0 && ::blkid_probe_lookup_value(probe, name, &value, nullptr) == 0)
+        found = value;
     ::blkid_free_probe(probe);
-    return type;
+    return found;
 }
 
-// What udev noted of a block device when it came, readable by every user.
-std::string udevType(const struct stat& device) {
+// What udev noted of a block device when it came, readable by every user: "ID_FS_TYPE", "ID_FS_UUID".
+std::string udevValue(const struct stat& device, const std::string& name) {
     std::ifstream data("/run/udev/data/b" + std::to_string(major(device.st_rdev)) + ":" +
                        std::to_string(minor(device.st_rdev)));
-    const std::string key = "E:ID_FS_TYPE=";
+    const std::string key = "E:" + name + "=";
     for (std::string line; std::getline(data, line);) {
         if (line.rfind(key, 0) == 0)
             return line.substr(key.size());
     }
     return {};
+}
+
+// libblkid's answer, else udev's where the device is one.
+std::string superblockValue(const std::string& source, const char* blkidName, const char* udevName) {
+    struct stat info {};
+    if (::stat(source.c_str(), &info) != 0 || (!S_ISBLK(info.st_mode) && !S_ISREG(info.st_mode)))
+        return {};
+    const std::string value = probed(source, blkidName);
+    return value.empty() && S_ISBLK(info.st_mode) ? udevValue(info, udevName) : value;
 }
 
 // The block size FIBMAP counts in, where it divides the passes' blocks.
@@ -115,11 +125,11 @@ std::string unescapedMountField(const std::string& field) {
 }
 
 std::string localFileSystemOf(const std::string& source) {
-    struct stat info {};
-    if (::stat(source.c_str(), &info) != 0 || (!S_ISBLK(info.st_mode) && !S_ISREG(info.st_mode)))
-        return {};
-    const std::string type = probedType(source);
-    return type.empty() && S_ISBLK(info.st_mode) ? udevType(info) : type;
+    return superblockValue(source, "TYPE", "ID_FS_TYPE");
+}
+
+std::string fileSystemUuidOf(const std::string& source) {
+    return superblockValue(source, "UUID", "ID_FS_UUID");
 }
 
 std::optional<std::string> readableDeviceUnder(int file) {

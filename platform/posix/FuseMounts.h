@@ -32,6 +32,10 @@ std::string unescapedMountField(const std::string& field);
 // not read the device, as udev noted it); empty where there is none.
 std::string localFileSystemOf(const std::string& source);
 
+// The UUID of the file system on a local device, as libblkid reads it (or, where this user may not
+// read the device, as udev noted it); empty where there is none.
+std::string fileSystemUuidOf(const std::string& source);
+
 // The block device under a fuseblk mount, where this process may read it and its driver maps a
 // file's blocks on it (FIBMAP, which takes privilege); nothing otherwise.
 std::optional<std::string> readableDeviceUnder(int file);

@@ -60,6 +60,7 @@ public:
     SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
     SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) override;
     SysResult<FileIdentity> identityOfFolder(FileHandle folder) override;
+    SysResult<std::string> diskOf(FileHandle folder) override;
     SysResult<bool> isMountRoot(FileHandle folder) override;
     SysResult<FolderAccess> accessOf(FileHandle folder) override;
     SysStatus renameAt(FileHandle fromFolder, const std::string& from, FileHandle toFolder,

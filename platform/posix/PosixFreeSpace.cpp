@@ -3,18 +3,24 @@
 #include "platform/DiskNames.h"
 #include "platform/PathParts.h"
 #include "platform/posix/BlockDevices.h"
+#include "platform/posix/FuseMounts.h"
 #include "platform/posix/PosixFileServices.h"
 #include "platform/posix/PosixOpen.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstring>
 #include <fcntl.h>
+#include <fstream>
 #include <linux/btrfs.h>
 #include <optional>
-#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace kelvanter {
@@ -48,9 +54,6 @@ SysResult<std::int64_t> PosixFileServices::writeData(FileHandle handle, const vo
 
 namespace {
 
-// Where every user's fills meet to take their file systems' locks.
-constexpr const char* kLockFolders[] = {"/run/lock", "/tmp"};
-
 // What names the file system under the folder, however it is reached: its device, which a bind
 // mount shares, or for btrfs the file system's own id, which its subvolumes (each a device of its
 // own) share too.
@@ -75,6 +78,37 @@ std::optional<std::string> fileSystemKey(int folder) {
 
 } // namespace
 
+namespace {
+
+// The device node of a block device number, as the kernel names it in /sys.
+std::string deviceNodeOf(dev_t device) {
+    std::ifstream uevent("/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device)) +
+                         "/uevent");
+    for (std::string line; std::getline(uevent, line);) {
+        if (line.rfind("DEVNAME=", 0) == 0)
+            return "/dev/" + line.substr(8);
+    }
+    return {};
+}
+
+} // namespace
+
+SysResult<std::string> PosixFileServices::diskOf(FileHandle folder) {
+    const std::optional<std::string> key = fileSystemKey(folder);
+    if (key && key->rfind("btrfs-", 0) == 0)
+        return {*key, 0};
+    struct stat here {};
+    if (::fstat(folder, &here) != 0)
+        return {{}, errno};
+    // A FUSE mount of a disk (ntfs-3g) has no device number of its own: its source is the disk.
+    const std::string source =
+        major(here.st_dev) != 0 ? deviceNodeOf(here.st_dev) : posix::mountEntryOf(here.st_dev).source;
+    const std::string uuid = source.empty() ? std::string() : posix::fileSystemUuidOf(source);
+    if (uuid.empty())
+        return {{}, EOPNOTSUPP};
+    return {uuid, 0};
+}
+
 SysResult<FileHandle> PosixFileServices::lockFileSystemOf(const std::string& path) {
     const int folder = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder < 0)
@@ -83,25 +117,23 @@ SysResult<FileHandle> PosixFileServices::lockFileSystemOf(const std::string& pat
     ::close(folder);
     if (!key)
         return {kNoHandle, EIO};
-    // A lock file of the file system's in a folder every user shares, so that one fill binds every
-    // other, of any user, through any mount. Never through a link another user put there.
-    const std::string name = std::string("kelvanter-") + diskNames::kVolumeLockPrefix + *key + diskNames::kLockSuffix;
-    int error = ENOENT;
-    for (const char* place : kLockFolders) {
-        const int lock = ::open((std::string(place) + "/" + name).c_str(),
-                                O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
-        if (lock < 0) {
-            error = errno;
-            continue;
-        }
-        ::fchmod(lock, 0666); // whatever the umask: every user's fills take it
-        const SysStatus locked = lockFolder(lock);
-        if (locked.ok())
-            return {lock, 0};
+    // An abstract socket's name, which every user's fills see, through any mount: it lies in no
+    // folder, so no file of anyone's is made or touched, and it goes with the process.
+    const int lock = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (lock < 0)
+        return {kNoHandle, errno};
+    const std::string name = std::string("kelvanter-") + diskNames::kVolumeLockPrefix + *key;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::size_t length = std::min(name.size(), sizeof address.sun_path - 1);
+    std::memcpy(address.sun_path + 1, name.data(), length); // sun_path[0] == 0: the abstract namespace
+    const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    if (::bind(lock, reinterpret_cast<const sockaddr*>(&address), size) != 0) {
+        const int error = errno;
         ::close(lock);
-        return {kNoHandle, locked.error};
+        return {kNoHandle, error == EADDRINUSE ? EBUSY : error};
     }
-    return {kNoHandle, error};
+    return {lock, 0};
 }
 
 } // namespace kelvanter

@@ -412,6 +412,13 @@ SysResult<FileIdentity> Win32FileServices::identityOfFolder(FileHandle folder) {
     return {identityOf(info), 0};
 }
 
+SysResult<std::string> Win32FileServices::diskOf(FileHandle folder) {
+    DWORD serial = 0;
+    if (!::GetVolumeInformationByHandleW(toHandle(folder), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0))
+        return {{}, lastErrno()};
+    return {std::to_string(serial), 0};
+}
+
 // A mount point or a junction is a reparse point; so is every other link to elsewhere.
 SysResult<bool> Win32FileServices::isMountRoot(FileHandle folder) {
     BY_HANDLE_FILE_INFORMATION info{};

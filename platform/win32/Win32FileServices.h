@@ -64,6 +64,7 @@ public:
     SysResult<std::vector<std::string>> namesIn(FileHandle folder) override;
     SysResult<EntryStatus> statusAt(FileHandle folder, const std::string& name) override;
     SysResult<FileIdentity> identityOfFolder(FileHandle folder) override;
+    SysResult<std::string> diskOf(FileHandle folder) override;
     SysResult<bool> isMountRoot(FileHandle folder) override;
     // A folder's rights are ACLs, which the disposal does not read: no sticky rule to rest on.
     SysResult<FolderAccess> accessOf(FileHandle) override { return {{}, 0}; }

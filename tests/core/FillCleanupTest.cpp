@@ -13,7 +13,11 @@
 #include <gtest/gtest.h>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace kelvanter::testing {
 namespace {
@@ -137,12 +141,91 @@ TEST_F(FillCleanup, AFillOnADiskThatIsAwayWaitsForItsReturn) {
     EXPECT_TRUE(away.removed.empty());
     EXPECT_EQ(recordsLeft(), 1u);
 
+    // Another disk, holding a file, at the same path: it is another disk, and the record waits on.
+    const std::string other = place.file("anderer.img");
+    ASSERT_TRUE(run("truncate -s 32M " + other + " && mkfs.ext4 -q -F " + other + " && mount -o loop " + other + " " +
+                    loop.mountPoint()));
+    writeSample(loop.mountPoint() + "/anderes.txt", 100);
+    const KilledFills elsewhere = removeKilledFills(files, process);
+    run("umount " + loop.mountPoint());
+    EXPECT_EQ(elsewhere.waiting, away.waiting);
+    EXPECT_EQ(recordsLeft(), 1u);
+
     ASSERT_TRUE(run("mount -o loop " + loop.image() + " " + loop.mountPoint()));
     const std::shared_ptr<void> unmountAtEnd(nullptr, [&](void*) { run("umount " + loop.mountPoint()); });
     const KilledFills back = removeKilledFills(files, process);
     EXPECT_EQ(back.removed, away.waiting);
     EXPECT_EQ(recordsLeft(), 0u);
     EXPECT_NEAR(static_cast<double>(files.spaceOf(loop.mountPoint()).value.free), static_cast<double>(before), 1e6);
+}
+
+// Whether a fill of the file system under the folder is refused as busy for the user nobody.
+std::optional<bool> busyForNobody(const std::string& folder) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(3);
+        InstrumentedFileServices own;
+        ::_exit(own.lockFileSystemOf(folder).error == EBUSY ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 3)
+        return std::nullopt;
+    return WEXITSTATUS(status) == 0;
+}
+
+// The lock makes and changes no file of anyone's: links to another user's file at every name a
+// lock file could have had are left as they were, and a second fill of the same file system
+// through a bind mount is refused, for root and for another user alike.
+TEST_F(FillCleanup, TheLockTouchesNoFileAndBindsEveryUser) {
+    TempFolder place{"/var/tmp"};
+    LoopImage loop{place.path()};
+    if (const auto refused = loop.mount("mkfs.ext4 -q -F", "", "64M"))
+        GTEST_SKIP() << *refused;
+    fs::permissions(place.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    const std::string beside = place.file("daneben");
+    fs::create_directories(loop.mountPoint() + "/unter");
+    fs::create_directories(beside);
+    ASSERT_TRUE(run("mount --bind " + loop.mountPoint() + "/unter " + beside));
+    const std::shared_ptr<void> unbind(nullptr, [&](void*) { run("umount " + beside); });
+    struct stat mounted {};
+    ASSERT_EQ(::stat(loop.mountPoint().c_str(), &mounted), 0);
+    const std::string lockName = "kelvanter-fuellung-dev-" + std::to_string(major(mounted.st_dev)) + "-" +
+                                 std::to_string(minor(mounted.st_dev)) + ".sperre";
+    // Another user's file, and links to it where the lock file of other versions lay.
+    const std::string victim = "/tmp/kelvanter-fremd-" + std::to_string(::getpid());
+    writeSample(victim, 100);
+    ASSERT_EQ(::chown(victim.c_str(), 1, 1), 0);
+    ASSERT_EQ(::chmod(victim.c_str(), 0660), 0);
+    std::vector<std::string> links;
+    for (const std::string& folderName : {std::string("/run/lock"), std::string("/tmp")}) {
+        const std::string at = folderName + "/" + lockName;
+        fs::remove(at);
+        if (::link(victim.c_str(), at.c_str()) == 0 || ::symlink(victim.c_str(), at.c_str()) == 0)
+            links.push_back(at);
+    }
+    const std::shared_ptr<void> tidy(nullptr, [&](void*) {
+        for (const std::string& at : links)
+            fs::remove(at);
+        fs::remove(victim);
+    });
+    const auto first = files.lockFileSystemOf(loop.mountPoint());
+    ASSERT_TRUE(first.ok()) << first.error;
+    EXPECT_EQ(files.lockFileSystemOf(beside).error, EBUSY);
+    if (const auto busy = busyForNobody(beside)) {
+        EXPECT_TRUE(*busy) << "another user's fill is refused too";
+    }
+    files.close(first.value);
+    const auto after = files.lockFileSystemOf(beside);
+    EXPECT_TRUE(after.ok()) << "the lock goes with the first fill";
+    if (after.ok())
+        files.close(after.value);
+    struct stat left {};
+    ASSERT_EQ(::stat(victim.c_str(), &left), 0);
+    EXPECT_EQ(left.st_mode & 07777, 0660u);
+    EXPECT_EQ(left.st_uid, 1u);
+    EXPECT_EQ(readBytes(victim), sampleBytes(100));
 }
 
 // A second fill on the same file system is refused, however it is reached: through a bind mount

@@ -13,12 +13,15 @@
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace kelvanter::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 enum class Moment { DuringThePasses, DuringTheDisposal };
 
@@ -107,6 +110,45 @@ TEST(StopDuringRun, AStopEndsThePassesOrWaitsForTheDisposalAndAKillLeavesNothing
         const std::vector<std::string> removed = removeKilledDisposals(files, process);
         EXPECT_EQ(removed.size(), c.leftForNextStart ? 1u : 0u);
         EXPECT_TRUE(disposalLeftovers(folder.path()).empty()) << "the next start leaves nothing";
+    }
+}
+
+// A kill of the program on either side of making the private folder: the record is written before
+// the folder, so the next start leaves no private folder, no record and no emptied file.
+TEST(StopDuringRun, AKillBeforeOrAfterThePrivateFolderIsMadeLeavesNothingAfterTheNextStart) {
+    for (const bool afterMaking : {false, true}) {
+        SCOPED_TRACE(afterMaking ? "between the folder and the move" : "between the record and the folder");
+        TempFolder folder;
+        EnvironmentOverride environment;
+        environment.set("XDG_STATE_HOME", folder.file("zustand"));
+        const std::string path = writeSample(folder.file("brief.txt"), 10000);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            InstrumentedFileServices files;
+            PosixProcess process;
+            FakeClock clock;
+            FakeWindow window;
+            ByteCounters counters;
+            RunView view(window, window, process, counters);
+            const auto killHere = [](const std::string& name) {
+                if (isAsideFolderName(name))
+                    ::raise(SIGKILL);
+            };
+            (afterMaking ? files.afterPrivateFolder : files.beforePrivateFolder) = killHere;
+            vesk(CoreContext{view, view, files, process, clock}, counters, path, PassModes{});
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the run never got there";
+        InstrumentedFileServices files;
+        PosixProcess process;
+        removeKilledDisposals(files, process);
+        EXPECT_TRUE(disposalLeftovers(folder.path()).empty());
+        const std::string records =
+            folder.file("zustand") + "/" + diskNames::kStateFolder + "/" + diskNames::kDisposalRecordsFolder;
+        std::error_code none;
+        EXPECT_TRUE(!fs::exists(records, none) || fs::is_empty(records, none)) << "no record is left";
     }
 }
 

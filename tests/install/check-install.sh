@@ -41,7 +41,7 @@ desktop-file-validate "$desktop" || fail "desktop-file-validate"
 grep -qx "Name=Kelvanter" "$desktop" || fail "desktop entry's Name"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry's Icon"
 grep -q "^Comment=.*vernichten" "$desktop" || fail "desktop entry's German Comment"
-grep -qx "Exec=kelvanter %F" "$desktop" || fail "desktop entry's Exec takes no list of files"
+grep -qx "Exec=kelvanter -- %F" "$desktop" || fail "desktop entry's Exec takes no list of files after --"
 # The file managers' context menus. Dolphin's service menu and the file-manager action (Caja,
 # PCManFM) are desktop entries of their own types, so only the validator's words on those types are
 # forgiven; Nemo's action is no desktop entry at all.
@@ -60,16 +60,23 @@ grep -qx "Extensions=any;" "$action" || fail "the Nemo action is not offered for
 for file in "$menu" "$action" "$fm_action"; do
     [ -f "$file" ] || fail "missing $file"
     grep -qx "Name=Mit Kelvanter vernichten" "$file" || fail "$file does not say \"Mit Kelvanter vernichten\""
-    grep -qx "Exec=kelvanter %F" "$file" || fail "$file does not hand over every selected file"
+    # %F hands over absolute paths, after "--": a file named "-stylesheet" is no option.
+    grep -qx "Exec=kelvanter -- %F" "$file" || fail "$file does not hand over every selected file after --"
 done
 [ "$(sed -n 1p "$action")" = "[Nemo Action]" ] || fail "$action has no [Nemo Action] group"
 script="$root/share/kelvanter/nautilus-scripts/mit-kelvanter-vernichten"
 [ -x "$script" ] || fail "the GNOME Files script is missing or not executable"
 sh -n "$script" || fail "the GNOME Files script does not parse"
+# GNOME Files hands over bare names: the script makes them absolute, after "--".
+mkdir -p "$stage/stub" "$stage/folder"
+printf '#!/bin/sh\nprintf "%%s|" "$@"\n' >"$stage/stub/kelvanter"
+chmod +x "$stage/stub/kelvanter"
+handed=$(cd "$stage/folder" && PATH="$stage/stub:$PATH" sh "$script" -stylesheet "a b" /abs/c)
+[ "$handed" = "--|$stage/folder/-stylesheet|$stage/folder/a b|/abs/c|" ] || fail "the GNOME Files script hands over $handed"
 appstreamcli validate --pedantic --no-net "$root/share/metainfo/$id.metainfo.xml" || fail "appstreamcli validate"
 
-# "Open with": the desktop entry starts the installed program with the file as its one argument,
-# and the file is left alone until the user confirms.
+# "Open with": the desktop entry starts the installed program with the file as its one argument
+# after "--", and the file is left alone until the user confirms.
 victim="$stage/Offen mit Kelvanter.txt"
 echo "vertraulich" >"$victim"
 launched=$(env -u QT_QPA_PLATFORM PATH="$root/bin:$PATH" xvfb-run -a bash -c '
@@ -84,7 +91,7 @@ launched=$(env -u QT_QPA_PLATFORM PATH="$root/bin:$PATH" xvfb-run -a bash -c '
         sleep 0.1
     done
     [ -n "${pid:-}" ] || exit 1
-    tr "\0" "\n" <"/proc/$pid/cmdline" | sed -n 2p
+    tr "\0" "\n" <"/proc/$pid/cmdline" | sed -n 3p
     kill "$pid"' _ "$desktop" "$victim") || fail "the desktop entry did not start the program"
 [ "$launched" = "$victim" ] || fail "started with '$launched', not with the file"
 [ "$(cat "$victim")" = "vertraulich" ] || fail "the file changed without a confirmation"

@@ -56,6 +56,22 @@ TEST(QtCommandLine, HelpAndVersionAnswerOnStandardOutputAndARefusalExitsNonZero)
     EXPECT_EQ(answerWithoutWindow(readFrom({"brief.txt"}), "kelvanter"), std::nullopt);
 }
 
+// Qt sees only what comes before "--": "kelvanter -- -stylesheet a b" offers all three names, and
+// what Qt takes of its own before "--" leaves the files after it as they were.
+TEST(QtCommandLine, QtSeesNothingPastTheEndOfTheOptions) {
+    std::vector<std::string> words = {"kelvanter", "-platform", "offscreen", "--", "-stylesheet", "a", "b"};
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    QtArguments forQt(static_cast<int>(argv.size()), argv.data());
+    EXPECT_EQ(forQt.count, 3);
+    forQt.count = 1; // as QApplication leaves it once it has taken "-platform offscreen"
+    std::vector<char*> left = forQt.rejoined();
+    const commandLine::Request request = readCommandLine(static_cast<int>(left.size()) - 1, left.data());
+    EXPECT_EQ(request.action, commandLine::Action::OpenWindow);
+    EXPECT_EQ(request.files, (std::vector<std::string>{"-stylesheet", "a", "b"}));
+}
+
 // Qt's own options wait for Qt, which takes them out; any other refusal comes before a display is needed.
 TEST(QtCommandLine, OnlyQtsOwnOptionsWaitForQt) {
     for (const char* option : {"-platform", "-style", "--display", "-reverse"})

@@ -112,10 +112,18 @@ public:
             beforePin(name);
         return PlatformFileServices::pinAt(folder, name);
     }
+    // Calls back before and after a private folder is made, with its name.
+    std::function<void(const std::string& name)> beforePrivateFolder;
+    std::function<void(const std::string& name)> afterPrivateFolder;
     SysResult<FileHandle> makePrivateFolderAt(FileHandle folder, const std::string& name) override {
         if (refusePrivateFolders)
             return {kNoHandle, EACCES};
-        return PlatformFileServices::makePrivateFolderAt(folder, name);
+        if (beforePrivateFolder)
+            beforePrivateFolder(name);
+        auto made = PlatformFileServices::makePrivateFolderAt(folder, name);
+        if (made.ok() && afterPrivateFolder)
+            afterPrivateFolder(name);
+        return made;
     }
     SysResult<std::int64_t> writeData(FileHandle handle, const void* data, std::size_t size,
                                       std::int64_t offset) override;

@@ -11,13 +11,15 @@ namespace kelvanter::testing {
 // Where the program's own names put things, for the tests to look there.
 
 // The private folder a file with this temporary name ("07123509.del") is deleted in, as it stands
-// in `folder` now: its name has a random part. The name without it where there is none.
+// in `folder` now: its name is random. The prefix alone where there is none.
 inline std::string asideFolderIn(const std::filesystem::path& folder, const std::string& temporary) {
-    const std::string start = diskNames::kAsideFolderPrefix + temporary.substr(0, 8) + "-";
+    const std::string start = diskNames::kAsideFolderPrefix;
     std::error_code unreadable;
     for (const auto& entry : std::filesystem::directory_iterator(folder, unreadable)) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind(start, 0) == 0)
+        std::error_code none;
+        if (name.rfind(start, 0) == 0 &&
+            (std::filesystem::exists(entry.path() / temporary, none) || std::filesystem::is_empty(entry.path(), none)))
             return name;
     }
     return start;
