@@ -101,8 +101,12 @@ std::optional<LeftEntry> removeFolder(HeldFolders& folders, ProcessServices& pro
     if (renamed.swapped)
         return LeftEntry{path, LeftBecause::Swapped};
     const SysStatus removed = parent.removeFolder(renamed.name);
+    const bool ntfs = facts.ok() && facts.value.deletedNames == DeletedNames::NtfsIndex;
+    if (removed.ok() && renamed.complete &&
+        !(ntfs && modDestroyFile::nameLeftInNtfsIndex(parent, name, {process, folders.path(*parentId)})))
+        return std::nullopt;
     if (removed.ok())
-        return renamed.complete ? std::nullopt : std::optional<LeftEntry>(LeftEntry{path, LeftBecause::NameKept});
+        return LeftEntry{path, LeftBecause::NameKept};
     const bool notEmpty = reasonOf(removed.error) == Reason::NotEmpty;
     return LeftEntry{path, notEmpty ? LeftBecause::NotEmpty : LeftBecause::NotRemoved, removed.error};
 }

@@ -1,5 +1,6 @@
 #include "core/ModDestroyFile.h"
 
+#include "core/AsideFolder.h"
 #include "core/HeldFolder.h"
 #include "core/NameSlots.h"
 #include "core/RandomText.h"
@@ -66,11 +67,6 @@ namespace {
 // put a file under the name that is deleted. Its name is random letters alone, so that no one can
 // make it beforehand, and it tells nothing of when the program ran.
 constexpr int kAsideFolderTries = 8;
-constexpr std::size_t kRandomLetters = 12;
-
-std::string randomLetters() {
-    return randomText("abcdefghijklmnopqrstuvwxyz0123456789", kRandomLetters);
-}
 
 // The private folder, recorded in the state folder before it is made, so that a kill at any moment
 // leaves nothing a start would not find; held for this run alone, so that another window's start
@@ -79,7 +75,7 @@ std::optional<HeldFolder> makeAsideFolder(DestructionServices& files, ProcessSer
                                           const std::string& folderPath, std::string& name,
                                           std::optional<RunRecord>& record) {
     for (int attempt = 0; attempt < kAsideFolderTries; ++attempt) {
-        name = diskNames::kAsideFolderPrefix + randomLetters();
+        name = asideFolderName();
         record.emplace(files, process, diskNames::kDisposalRecordsFolder,
                        pathParts::joined(folderPath, name, files.pathSeparators()), std::nullopt);
         int error = 0;
@@ -230,6 +226,9 @@ KillResult RenameAndKill(DestructionServices& files, ProcessServices& process, C
             KillOutcome::Replaced, {}, giveBack(folder, churned.name, folder, path, separators, in.at(churned.name))};
     KillResult killed = moveAsideAndDelete(files, process, in, churned.name, ownName, temporary, pin);
     killed.nameKept = !churned.complete;
+    const bool gone = killed.outcome == KillOutcome::Deleted || killed.outcome == KillOutcome::DeletionUnflushed;
+    if (gone && kept == DeletedNames::NtfsIndex)
+        killed.nameKept = killed.nameKept || nameLeftInNtfsIndex(folder, ownName, {process, folderPath});
     return killed;
 }
 

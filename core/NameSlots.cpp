@@ -4,6 +4,7 @@
 #include "core/RunRecords.h"
 #include "platform/DiskNames.h"
 #include "platform/Reasons.h"
+#include "platform/Wtf8.h"
 
 #include <algorithm>
 #include <cctype>
@@ -287,6 +288,100 @@ OverwrittenName overwriteNameSlots(HeldFolder& folder, const std::string& name, 
     if (current.complete && !current.swapped)
         current.complete = folder.fillRecordSlack().ok();
     return current;
+}
+
+namespace {
+
+constexpr std::size_t kRunUnits = 8;      // a piece of a name long enough to tell it
+constexpr std::size_t kLongestName = 255; // NTFS's limit, in UTF-16 units
+// The lengths of the entries made in each gap of an NTFS index, in UTF-16 units: the longest first,
+// which split the blocks, then ever shorter ones, which fill what is left of each block's end
+// (measured on ntfs-3g: two of the longest alone left the last few hundred bytes of some blocks).
+constexpr std::size_t kFillerLengths[] = {255, 255, 192, 128, 96, 64, 48, 32, 24, 16, 8, 4, 2, 1};
+
+std::string utf16le(const std::u16string& units) {
+    std::string bytes;
+    for (const char16_t unit : units) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+// The name's pieces, as NTFS stores it, that no name still in the folder holds.
+std::vector<std::string> runsOfTheName(HeldFolder& folder, const std::string& name) {
+    const std::u16string units = utf16FromWtf8(name);
+    std::vector<std::string> live;
+    for (const std::string& entry : folder.names())
+        live.push_back(utf16le(utf16FromWtf8(entry)));
+    std::vector<std::string> runs;
+    const std::size_t length = std::min(kRunUnits, units.size());
+    for (std::size_t at = 0; at + length <= units.size(); ++at) {
+        const std::string run = utf16le(units.substr(at, length));
+        const bool held = std::any_of(live.begin(), live.end(),
+                                      [&](const std::string& entry) { return entry.find(run) != std::string::npos; });
+        if (!held)
+            runs.push_back(run);
+    }
+    return runs;
+}
+
+// Empty entries made and removed in every gap of the index, after each name and before the first:
+// each block takes new entries until it splits, which writes over its slack with names still
+// there, and the shorter ones fill its end.
+void rewriteIndexSlack(HeldFolder& folder, const PlaceholderNotes& notes) {
+    // Noted while they stand, as the placeholders on FAT are: a start after a kill removes them.
+    const auto identity = folder.identity();
+    std::optional<RunRecord> record;
+    if (identity.ok())
+        record.emplace(folder.files(), notes.process, diskNames::kPlaceholderRecordsFolder, notes.folderPath,
+                       identity.value, kIndexFillerNote);
+    std::vector<std::string> after = folder.names();
+    after.insert(after.begin(), std::string());
+    std::vector<std::string> made;
+    for (const std::string& name : after) {
+        const std::size_t units = utf16Length(name);
+        std::size_t filler = 0;
+        for (const std::size_t length : kFillerLengths) {
+            // Right after the name, each apart: control characters collate below any a name holds.
+            ++filler;
+            if (units + filler > kLongestName)
+                break;
+            const std::size_t pad = length > units + filler ? length - units - filler : 0;
+            const std::string entry = name + std::string(filler, '\x01') + std::string(pad, '\x02');
+            const auto created = folder.createFile(entry);
+            if (!created.ok())
+                continue;
+            folder.files().close(created.value);
+            made.push_back(entry);
+        }
+    }
+    bool allGone = true;
+    for (const std::string& entry : made)
+        allGone &= folder.removeUnflushed(entry).ok();
+    if ((!folder.flush() || !allGone) && record)
+        record->keep();
+    folder.fillRecordSlack();
+}
+
+} // namespace
+
+bool isIndexFillerName(const std::string& name) {
+    const auto first = name.find('\x01');
+    return first != std::string::npos && first + 1 <= name.size() &&
+           name.find_first_not_of("\x01\x02", first) == std::string::npos;
+}
+
+bool nameLeftInNtfsIndex(HeldFolder& folder, const std::string& name, const PlaceholderNotes& notes) {
+    const std::vector<std::string> runs = runsOfTheName(folder, name);
+    if (runs.empty())
+        return false;
+    auto held = folder.files().folderIndexHolds(folder.handle(), runs);
+    if (held.ok() && held.value) {
+        rewriteIndexSlack(folder, notes);
+        held = folder.files().folderIndexHolds(folder.handle(), runs);
+    }
+    return !held.ok() || held.value;
 }
 
 } // namespace kelvanter::modDestroyFile

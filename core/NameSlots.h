@@ -35,6 +35,14 @@ struct PlaceholderNotes {
 OverwrittenName overwriteNameSlots(HeldFolder& folder, const std::string& name, const FileIdentity& identity,
                                    DeletedNames kept, const PlaceholderNotes& notes);
 
+// NTFS, once the file has left the folder: whether its index may still keep the name, as the
+// device shows it; where a copy shows, the slack of every index block is written over first.
+bool nameLeftInNtfsIndex(HeldFolder& folder, const std::string& name, const PlaceholderNotes& notes);
+
+// The note of the record that stands for such entries while they stand, and whether a name is one.
+inline constexpr const char* kIndexFillerNote = "indexfueller";
+bool isIndexFillerName(const std::string& name);
+
 // A name's length as FAT and exFAT count it: in UTF-16 units.
 std::size_t utf16Length(const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "core/RunRecords.h"
 
+#include "core/AsideFolder.h"
 #include "core/FillFolder.h"
 #include "core/NameSlots.h"
 #include "platform/DiskNames.h"
@@ -117,10 +118,6 @@ bool namesOwnFolder(FolderServices& files, const Record& record, bool (*isOwnNam
            isOwnName(pathParts::nameOf(record.path, files.pathSeparators()));
 }
 
-bool isAsideFolderName(const std::string& name) {
-    return name.rfind(diskNames::kAsideFolderPrefix, 0) == 0;
-}
-
 // Whether the held folder is the record's fill folder. The same folder by device and inode; or,
 // where the disk came back under another device number (a stick plugged in again, a reboot; FAT
 // numbers its inodes anew at each mount too), a folder of this user's under the fill's name.
@@ -233,9 +230,11 @@ Cleanup removeKilledPlaceholders(FolderServices& files, const Record& record, st
         return Cleanup::Dropped;
     for (const std::string& entry : folder.names()) {
         const auto status = folder.statusOf(entry);
-        if (modDestroyFile::isPlaceholderName(entry, record.note) && status.ok() &&
-            status.value.kind == EntryKind::Regular && status.value.ours && status.value.size == 0 &&
-            folder.removeUnflushed(entry).ok())
+        const bool ours = record.note == modDestroyFile::kIndexFillerNote
+                              ? modDestroyFile::isIndexFillerName(entry)
+                              : modDestroyFile::isPlaceholderName(entry, record.note);
+        if (ours && status.ok() && status.value.kind == EntryKind::Regular && status.value.ours &&
+            status.value.size == 0 && folder.removeUnflushed(entry).ok())
             removed.push_back(pathParts::joined(record.path, entry, files.pathSeparators()));
     }
     return folder.flush() ? Cleanup::Removed : Cleanup::Kept;

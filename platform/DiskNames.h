@@ -4,7 +4,8 @@
 // versions lie on users' disks under them, and a start must still know them.
 namespace kelvanter::diskNames {
 
-// The private folder beside a file, into which the emptied file is moved to be deleted.
+// The private folder beside a file, into which the emptied file is moved to be deleted, as earlier
+// versions named it (its name now is random letters alone).
 inline constexpr const char* kAsideFolderPrefix = ".kelvanter-entsorgung-";
 // The fill's hidden folder inside the chosen folder, and the files it makes there.
 inline constexpr const char* kFillFolderPrefix = ".kelvanter-fuellung-";

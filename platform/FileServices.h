@@ -265,6 +265,15 @@ public:
     // An error says the changes may not last; a file system that cannot flush a folder at all
     // (EINVAL, EBADF, EISDIR, as GNU shred takes them) is no error.
     virtual SysStatus flushFolder(FileHandle folder) = 0;
+    // Whether the held folder's index, as its device holds it, keeps a copy of any of `runs` (byte
+    // strings: a deleted name's, in UTF-16LE), where NTFS keeps the bytes of entries it moved or
+    // removed. EOPNOTSUPP where the system cannot read it so (ntfs-3g's device, which takes
+    // privilege to read; Windows' own NTFS), and the index may keep them.
+    virtual SysResult<bool> folderIndexHolds(FileHandle folder, const std::vector<std::string>& runs) {
+        (void)folder;
+        (void)runs;
+        return {false, EOPNOTSUPP};
+    }
     // Writes over the unused end of the held folder's own record, where NTFS keeps the entries
     // a small folder's index has shed: a named stream of the largest size that fits there, made
     // and removed at once. EOPNOTSUPP where the system can make none.

@@ -4,6 +4,7 @@
 
 #include "platform/PathParts.h"
 #include "platform/posix/FuseMounts.h"
+#include "platform/posix/NtfsIndex.h"
 #include "platform/posix/PosixLease.h"
 #include "platform/posix/PosixOpen.h"
 
@@ -20,6 +21,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/uio.h>
 #include <system_error>
 #include <unistd.h>
@@ -466,6 +468,24 @@ SysStatus PosixFileServices::flushFolder(FileHandle folder) {
     if (errno == EINVAL || errno == EBADF || errno == EISDIR)
         return {};
     return lastError();
+}
+
+// Through ntfs-3g over a device this process may read: the device itself, where the folder's MFT
+// record is its inode number.
+SysResult<bool> PosixFileServices::folderIndexHolds(FileHandle folder, const std::vector<std::string>& runs) {
+    struct statfs system {};
+    struct stat info {};
+    if (::fstatfs(folder, &system) != 0 || static_cast<std::uint32_t>(system.f_type) != posix::kFuseMagic ||
+        ::fstat(folder, &info) != 0)
+        return {false, EOPNOTSUPP};
+    const posix::MountEntry mount = posix::mountEntryOf(info.st_dev);
+    if (mount.type != "fuseblk" || posix::localFileSystemOf(mount.source) != "ntfs")
+        return {false, EOPNOTSUPP};
+    // ntfs-3g writes its index blocks home on the folder's flush.
+    ::fsync(folder);
+    ::syncfs(folder);
+    const auto held = posix::ntfsFolderIndexHolds(mount.source, static_cast<std::uint64_t>(info.st_ino), runs);
+    return held.ok() ? held : SysResult<bool>{false, EOPNOTSUPP};
 }
 
 SysResult<FileHandle> PosixFileServices::openFolderAt(FileHandle folder, const std::string& name) {

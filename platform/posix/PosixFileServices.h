@@ -70,6 +70,7 @@ public:
     SysStatus removeFolderAt(FileHandle folder, const std::string& name) override;
     SysStatus flushFolder(FileHandle folder) override;
     SysStatus fillFolderRecordSlack(FileHandle folder) override;
+    SysResult<bool> folderIndexHolds(FileHandle folder, const std::vector<std::string>& runs) override;
     SysResult<FileHandle> createFileAt(FileHandle folder, const std::string& name) override;
     SysStatus createSmallFileAt(FileHandle folder, const std::string& name, const std::string& contents) override;
     SysStatus lockFolder(FileHandle folder) override;

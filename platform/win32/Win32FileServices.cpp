@@ -498,6 +498,15 @@ SysStatus Win32FileServices::flushFolder(FileHandle folder) {
     return {win32::errnoFor(error)};
 }
 
+// Windows lets no program read a folder's index blocks: where the index has left the folder's own
+// record (it takes blocks of its own), they may keep a deleted name, which cannot be told.
+SysResult<bool> Win32FileServices::folderIndexHolds(FileHandle folder, const std::vector<std::string>&) {
+    FILE_STANDARD_INFO standard{};
+    if (!::GetFileInformationByHandleEx(toHandle(folder), FileStandardInfo, &standard, sizeof standard))
+        return {false, lastErrno()};
+    return standard.AllocationSize.QuadPart == 0 ? SysResult<bool>{false, 0} : SysResult<bool>{false, EOPNOTSUPP};
+}
+
 // A named stream of the folder, resident in its record while it fits, as on ntfs-3g.
 SysStatus Win32FileServices::fillFolderRecordSlack(FileHandle folder) {
     const auto found = folders_.find(folder);

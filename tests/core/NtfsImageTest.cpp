@@ -11,6 +11,7 @@
 #include "support/LoopImage.h"
 #include "support/RecordingDisplay.h"
 #include "support/TempFolder.h"
+#include "support/WrittenNames.h"
 #include "window/FreeSpaceTexts.h"
 
 #include <fstream>
@@ -60,7 +61,7 @@ void PrintTo(const NtfsCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-class NtfsImages : public ::testing::TestWithParam<NtfsCase> {
+class NtfsImage : public ::testing::Test {
 protected:
     std::optional<std::string> refusal() {
         if (::geteuid() != 0 || ::access("/dev/fuse", R_OK | W_OK) != 0 || !run("command -v mkntfs ntfs-3g"))
@@ -86,6 +87,8 @@ protected:
     RecordingDisplay display;
     ByteCounters counters;
 };
+
+class NtfsImages : public NtfsImage, public ::testing::WithParamInterface<NtfsCase> {};
 
 TEST_P(NtfsImages, NoLineAndNoPartOfTheNameIsLeftAndTheWordsAreTrue) {
     const NtfsCase& c = GetParam();
@@ -134,9 +137,91 @@ INSTANTIATE_TEST_SUITE_P(
                       NtfsCase{"SmallInFortyIntensive", 8, 40, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// NTFS keeps whole names in its folder's index blocks wherever a later file split one, and behind
+// a leaf's end entry; the target made first among many, in the middle or last, with names of
+// several lengths. Either no piece of the name is left on the image, or the run does not call it
+// destroyed and says the name may still be readable. The private folder leaves no name of its own
+// that tells of the program, and no ".del" name outside its own listing.
+struct IndexCase {
+    const char* label;
+    std::size_t nameLength;
+    int folder;
+    enum { First, Middle, Last } place;
+};
+
+class NtfsFolderIndex : public NtfsImage, public ::testing::WithParamInterface<IndexCase> {};
+
+TEST_P(NtfsFolderIndex, NoPieceOfTheNameIsLeftOrTheNameIsSaidToBeKept) {
+    const IndexCase& c = GetParam();
+    if (const auto refused = refusal())
+        GTEST_SKIP() << *refused;
+    std::string name = "Kuendigung_Mueller_Geheim_";
+    while (name.size() + 4 < c.nameLength)
+        name += "Akte_";
+    name = name.substr(0, c.nameLength - 4) + ".pdf";
+    // Bystanders of the same length, of letters the name has none of, sorting before and after it.
+    std::vector<std::string> bystanders;
+    for (int index = 0; index + 1 < c.folder; ++index) {
+        std::string other;
+        for (std::size_t at = 0, seed = static_cast<std::size_t>(index) * 7919 + 13; other.size() + 4 < c.nameLength;
+             ++at, seed = seed * 1103515245 + 12345)
+            other += "bcjoqsvwxyz"[(seed >> 16) % 11];
+        bystanders.push_back(other + ".txt");
+    }
+    const auto at = c.place == IndexCase::First ? bystanders.begin()
+                    : c.place == IndexCase::Last
+                        ? bystanders.end()
+                        : bystanders.begin() + static_cast<std::ptrdiff_t>(bystanders.size() / 2);
+    std::vector<std::string> order = bystanders;
+    order.insert(order.begin() + (at - bystanders.begin()), name);
+    fs::create_directory(folderPath());
+    for (const std::string& file : order)
+        writeSample(folderPath() + "/" + file, file == name ? 30000 : 500);
+    ASSERT_TRUE(run("sync"));
+    display.reports.clear();
+    const Verdict verdict = vesk(CoreContext{display, display, files, process, clock}, counters,
+                                 folderPath() + "/" + name, display.modes());
+    const bool nameKeptSaid = std::any_of(display.reports.begin(), display.reports.end(), [](const RunReport& report) {
+        return std::any_of(report.doubts.begin(), report.doubts.end(),
+                           [](const Doubt& d) { return d.kind == DoubtKind::NameKept; });
+    });
+    ASSERT_TRUE(image.unmount());
+    const std::size_t copies = countIn(image.image(), utf16le(name));
+    std::cout << "ntfs index, " << c.label << ": " << copies << " copies of the name, verdict "
+              << static_cast<int>(verdict) << ", "
+              << (nameKeptSaid ? "the name said to be kept" : "nothing said of the name") << std::endl;
+    if (copies > 0) {
+        EXPECT_NE(verdict, Verdict::Destroyed);
+        EXPECT_TRUE(nameKeptSaid);
+    }
+    const std::string listing = folder.file("fls.txt");
+    ASSERT_TRUE(run("fls -r -d -p " + image.image() + " > " + listing + " 2>&1 || true"));
+    std::ifstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_EQ(line.find(".kelvanter-"), std::string::npos) << line;
+        const auto del = line.find(".del");
+        if (del == std::string::npos)
+            continue;
+        const auto slash = line.rfind('/', del);
+        const auto folderStart = slash == std::string::npos ? std::string::npos : line.rfind('/', slash - 1);
+        const std::string parent =
+            slash == std::string::npos ? std::string() : line.substr(folderStart + 1, slash - folderStart - 1);
+        EXPECT_TRUE(isAsideFolderName(parent)) << "a .del name outside the private folder: " << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, NtfsFolderIndex,
+                         ::testing::Values(IndexCase{"FirstAmong40Of35", 35, 40, IndexCase::First},
+                                           IndexCase{"FirstAmong100Of35", 35, 100, IndexCase::First},
+                                           IndexCase{"FirstAmong40Of20", 20, 40, IndexCase::First},
+                                           IndexCase{"FirstAmong40Of100", 100, 40, IndexCase::First},
+                                           IndexCase{"LastAmong200Of35", 35, 200, IndexCase::Last},
+                                           IndexCase{"MiddleOf200Of35", 35, 200, IndexCase::Middle}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 // Small files deleted earlier keep their contents and names in their MFT records, which NTFS
 // never clears; the fill takes every free record. The box names what no fill reaches.
-TEST_F(NtfsImages, TheFillReachesTheRecordsOfSmallFilesDeletedEarlier) {
+TEST_F(NtfsImage, TheFillReachesTheRecordsOfSmallFilesDeletedEarlier) {
     if (const auto refused = refusal())
         GTEST_SKIP() << *refused;
     fs::create_directory(folderPath());

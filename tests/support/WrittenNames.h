@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/AsideFolder.h"
 #include "core/FillFolder.h"
 #include "platform/DiskNames.h"
 
@@ -13,16 +14,18 @@ namespace kelvanter::testing {
 // The private folder a file with this temporary name ("07123509.del") is deleted in, as it stands
 // in `folder` now: its name is random. The prefix alone where there is none.
 inline std::string asideFolderIn(const std::filesystem::path& folder, const std::string& temporary) {
-    const std::string start = diskNames::kAsideFolderPrefix;
     std::error_code unreadable;
+    std::string any;
     for (const auto& entry : std::filesystem::directory_iterator(folder, unreadable)) {
         const std::string name = entry.path().filename().string();
         std::error_code none;
-        if (name.rfind(start, 0) == 0 &&
-            (std::filesystem::exists(entry.path() / temporary, none) || std::filesystem::is_empty(entry.path(), none)))
+        if (!isAsideFolderName(name))
+            continue;
+        if (std::filesystem::exists(entry.path() / temporary, none))
             return name;
+        any = name;
     }
-    return start;
+    return any.empty() ? std::string(diskNames::kAsideFolderPrefix) : any;
 }
 // The emptied file in it, joined by the system's separator.
 inline std::string asideEntryIn(const std::filesystem::path& folder, const std::string& temporary,
@@ -33,8 +36,6 @@ inline std::string asideEntryIn(const std::filesystem::path& folder, const std::
 inline std::string fillRecordsIn(const std::string& stateHome) {
     return stateHome + "/" + diskNames::kStateFolder + "/" + diskNames::kRecordsFolder;
 }
-inline bool isAsideFolderName(const std::string& name) {
-    return name.rfind(diskNames::kAsideFolderPrefix, 0) == 0;
-}
+using kelvanter::isAsideFolderName;
 
 } // namespace kelvanter::testing
